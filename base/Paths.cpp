@@ -1,0 +1,64 @@
+#include "Paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Ui.h"
+
+namespace qm {
+
+bool FileExists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void DeleteFileForce(Ui& ui, const std::string& path) {
+  ui.Yield();
+  if (::unlink(path.c_str()) == 0) return;
+  // The forced retry: a file without write permission for its owner.
+  ::chmod(path.c_str(), S_IRUSR | S_IWUSR);
+  ::unlink(path.c_str());
+}
+
+std::string FileNamePart(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderPart(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+namespace {
+// One left-to-right pass: each non-overlapping "//" becomes "/".
+std::string CollapsePairs(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] == '/' && i + 1 < text.size() && text[i + 1] == '/') ++i;
+  }
+  return out;
+}
+}  // namespace
+
+std::string CollapseSeparators(const std::string& path) {
+  if (path.empty() || path[0] != '/') return CollapsePairs(path);
+  const auto rest = path.find_first_not_of('/');
+  return "//" + CollapsePairs(rest == std::string::npos ? std::string() : path.substr(rest));
+}
+
+std::string OutputBaseName(const std::string& sourcePath) {
+  const std::string name = FileNamePart(sourcePath);
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return name;
+  return name.substr(0, dot);
+}
+
+}  // namespace qm

@@ -1,0 +1,58 @@
+#pragma once
+// The one way the core talks to a person. The window, the command-line tool
+// and the tests each implement it; the core never knows which one it has.
+
+#include <string>
+
+namespace qm {
+
+/// Buttons of a message box.
+enum class MessageButtons { Ok, YesNo };
+
+/// The button a person pressed. An OK box always answers Ok.
+enum class MessageAnswer { Ok, Yes, No };
+
+/// Icon of a message box: plain messages carry none, error reports the warning.
+enum class MessageIcon { None, Warning };
+
+/// The main window's mouse pointer. The numbers are the stored pointer values.
+enum class Pointer { Default = 0, Busy = 11, Custom = 99 };
+
+/// The stitching direction chosen in the Image Option choice:
+/// 1 = top to bottom, anything else left to right.
+enum StitchDirectionValue : short { kTopToBottom = 1, kLeftToRight = 2 };
+
+/// Abstract front end. Every call is made on the thread that runs the core.
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  /// Shows a modal message box and returns the button pressed.
+  virtual MessageAnswer Message(const std::string& text, MessageButtons buttons,
+                                MessageIcon icon, const std::string& title) = 0;
+
+  /// Asks for one line of text. Cancel answers the empty text.
+  virtual std::string InputBox(const std::string& prompt, const std::string& title,
+                               const std::string& defaultText) = 0;
+
+  /// The Image Option choice: returns 1 (top to bottom) or 2 (left to right).
+  virtual short ChooseStitchDirection() = 0;
+
+  /// Sets the progress bar to `value` (0..100) and its caption to `text`.
+  virtual void SetProgress(int value, const std::string& text) = 0;
+
+  /// Sets the window's pointer.
+  virtual void SetPointer(Pointer pointer) = 0;
+
+  /// The window's pointer now; Busy means the window is busy.
+  virtual Pointer CurrentPointer() const = 0;
+
+  /// Lets the front end handle pending input (the message loop yield).
+  virtual void Yield() = 0;
+};
+
+/// Plain message: no icon, caption ApplicationTitle().
+MessageAnswer ShowPlainMessage(Ui& ui, const std::string& text,
+                               MessageButtons buttons = MessageButtons::Ok);
+
+}  // namespace qm

@@ -1,0 +1,27 @@
+#pragma once
+// An in-memory picture: the role of a bitmap handle and of a picture box's image.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace qm {
+
+/// Opaque 24-bit colour pixels, rows top to bottom, each pixel R, G, B, with no
+/// row padding. A bitmap with width or height 0 is empty and holds no pixels.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;  ///< width * height * 3 bytes
+
+  Bitmap() = default;
+  /// A bitmap of the given size, every pixel black.
+  Bitmap(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h * 3) {}
+
+  bool Empty() const { return width <= 0 || height <= 0; }
+  std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 3; }
+  std::uint8_t* Row(int y) { return pixels.data() + RowBytes() * y; }
+  const std::uint8_t* Row(int y) const { return pixels.data() + RowBytes() * y; }
+};
+
+}  // namespace qm
