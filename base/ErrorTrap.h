@@ -58,6 +58,9 @@ class ErrorTrap {
   /// Number of reports this trap has shown.
   int Reports() const { return reports_; }
 
+  /// The front end the trap reports through.
+  Ui& ui() const { return ui_; }
+
   /// The location tag, ending in a blank.
   const std::string& Tag() const { return tag_; }
 
