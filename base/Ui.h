@@ -38,8 +38,11 @@ class Ui {
   /// The Image Option choice: returns 1 (top to bottom) or 2 (left to right).
   virtual short ChooseStitchDirection() = 0;
 
-  /// Sets the progress bar to `value` (0..100) and its caption to `text`.
-  virtual void SetProgress(int value, const std::string& text) = 0;
+  /// Sets the progress bar's value (0..100).
+  virtual void SetProgressValue(int value) = 0;
+
+  /// Sets the progress bar's caption.
+  virtual void SetProgressText(const std::string& text) = 0;
 
   /// Sets the window's pointer.
   virtual void SetPointer(Pointer pointer) = 0;

@@ -27,8 +27,10 @@ struct Picture {
   int y = 0;  ///< top edge on the canvas
 };
 
-void ThrowIfFailed(bool ok, const std::string& error) {
-  if (!ok) throw Error(error);
+/// Turns a codec's false result into the raised error carrying its message.
+template <class Codec>
+void ThrowIfFailed(bool ok, const Codec& codec) {
+  if (!ok) throw Error(codec.Message());
 }
 
 }  // namespace
@@ -42,8 +44,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
   std::vector<Picture> pictures;
   for (const std::string& path : jpegList) {
     auto reader = std::make_unique<JpegRowReader>();
-    std::string error;
-    if (!trap.Step(116, [&] { ThrowIfFailed(reader->Open(path, &error), error); })) {
+    if (!trap.Step(116, [&] { ThrowIfFailed(reader->Open(path), *reader); })) {
       // Left out: no picture is painted twice in its place.
       trap.Step(144, [&] { DeleteFileForce(ui_, path); });
       continue;
@@ -75,17 +76,15 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
       throw Error("Cannot write the image " + outputPath + ": " + std::to_string(width) + " x " +
                   std::to_string(height) + " pixels is larger than a PNG file can hold");
     PngStreamWriter png;
-    std::string error;
-    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height), &error),
-                  error);
+    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)), png);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, kBackground);
-    const auto writeRow = [&] { ThrowIfFailed(png.WriteRow(row.data(), &error), error); };
+    const auto writeRow = [&] { ThrowIfFailed(png.WriteRow(row.data()), png); };
 
     if (vertical) {
       for (Picture& picture : pictures) {
         const int w = picture.reader->Width();
         for (int y = 0; y < picture.reader->Height(); ++y) {
-          ThrowIfFailed(picture.reader->ReadRow(row.data(), &error), error);
+          ThrowIfFailed(picture.reader->ReadRow(row.data()), *picture.reader);
           std::fill(row.begin() + std::size_t(w) * 3, row.end(), kBackground);
           writeRow();
         }
@@ -99,7 +98,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
         for (Picture& picture : pictures) {
           std::uint8_t* slice = row.data() + std::size_t(picture.x) * 3;
           if (y < picture.reader->Height()) {
-            ThrowIfFailed(picture.reader->ReadRow(slice, &error), error);
+            ThrowIfFailed(picture.reader->ReadRow(slice), *picture.reader);
           } else {
             std::fill(slice, slice + std::size_t(picture.reader->Width()) * 3, kBackground);
           }
@@ -107,7 +106,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
         writeRow();
       }
     }
-    ThrowIfFailed(png.Finish(&error), error);
+    ThrowIfFailed(png.Finish(), png);
   });
 
   // Whatever was painted or not, no temporary picture stays behind.

@@ -30,8 +30,12 @@ short ScriptedUi::ChooseStitchDirection() {
   return answer;
 }
 
-void ScriptedUi::SetProgress(int value, const std::string& text) {
-  calls.push_back({"progress", text, "", MessageButtons::Ok, MessageIcon::None, value});
+void ScriptedUi::SetProgressValue(int value) {
+  calls.push_back({"progress value", "", "", MessageButtons::Ok, MessageIcon::None, value});
+}
+
+void ScriptedUi::SetProgressText(const std::string& text) {
+  calls.push_back({"progress text", text, "", MessageButtons::Ok, MessageIcon::None, 0});
 }
 
 void ScriptedUi::SetPointer(Pointer pointer) {

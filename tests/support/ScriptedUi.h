@@ -10,8 +10,9 @@
 
 namespace qm::test {
 
-/// One recorded call. `kind` is "message", "input", "direction", "progress",
-/// "pointer" or "yield"; the other fields hold what was passed.
+/// One recorded call. `kind` is "message", "input", "direction",
+/// "progress value", "progress text", "pointer" or "yield"; the other fields
+/// hold what was passed.
 struct UiCall {
   std::string kind;
   std::string text;   ///< message text, input prompt, progress text
@@ -39,7 +40,8 @@ class ScriptedUi : public Ui {
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
   short ChooseStitchDirection() override;
-  void SetProgress(int value, const std::string& text) override;
+  void SetProgressValue(int value) override;
+  void SetProgressText(const std::string& text) override;
   void SetPointer(Pointer pointer) override;
   Pointer CurrentPointer() const override { return pointer_; }
   void Yield() override;

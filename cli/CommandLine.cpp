@@ -1,0 +1,163 @@
+#include "CommandLine.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <thread>
+
+#include "BatchRun.h"
+#include "Paths.h"
+#include "SaveModes.h"
+
+namespace qm {
+
+std::string UsageText() {
+  return "Usage: quillmere-batch [OPTIONS] PATH...\n"
+         "Converts presentations (.ppt, .pptx, .pptm, ...) into PNG images.\n"
+         "\n"
+         "  -m, --mode MODE       each (default) | all | first | second | slide\n"
+         "  -x, --slide N         slide number for --mode slide (halves round to even)\n"
+         "  -d, --direction DIR   down (default) | right        (for --mode all)\n"
+         "  -o, --output DIR      write into DIR, which must exist (default: the current folder)\n"
+         "  -b, --beside          write beside each source file\n"
+         "  -e, --extension EXT   for folder arguments: take files matching \"*.\" + EXT in the\n"
+         "                        folder and all its sub-folders (default \"ppt*\"); files named\n"
+         "                        directly are taken as they are\n"
+         "  -j, --jobs N          convert up to N files at once (default: the number of cores)\n"
+         "  -q, --quiet           no progress output\n"
+         "  -h, --help            show this help\n"
+         "      --version         show the version\n"
+         "\n"
+         "Exit status: 0 when every file converted without a report, 1 when any file got a\n"
+         "report, 2 for a usage error.\n";
+}
+
+namespace {
+
+const char* ModeTextFor(const std::string& mode) {
+  if (mode == "each") return kModeEachSlide;
+  if (mode == "all") return kModeAllSlides;
+  if (mode == "first") return kModeFirstSlide;
+  if (mode == "second") return kModeSecondSlide;
+  if (mode == "slide") return kModeXSlide;
+  return nullptr;
+}
+
+std::string CurrentFolder() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) ? buffer : ".";
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* error) {
+  CommandLine cl;
+  cl.modeText = kModeEachSlide;
+  const unsigned cores = std::thread::hardware_concurrency();
+  cl.jobs = cores > 0 ? static_cast<int>(cores) : 1;
+  bool slideGiven = false, outputGiven = false, onlyPaths = false;
+
+  const auto fail = [&](const std::string& message) -> std::optional<CommandLine> {
+    *error = message;
+    return std::nullopt;
+  };
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (onlyPaths || arg.empty() || arg[0] != '-' || arg == "-") {
+      cl.paths.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      onlyPaths = true;
+      continue;
+    }
+    // "--name=value" and "-xVALUE" carry their value inline.
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0) {
+      const auto eq = arg.find('=');
+      if (eq != std::string::npos) inlineValue = arg.substr(eq + 1), arg.erase(eq);
+    } else if (arg.size() > 2) {
+      inlineValue = arg.substr(2), arg.erase(2);
+    }
+    const auto value = [&](const char* what) -> std::optional<std::string> {
+      if (inlineValue) return inlineValue;
+      if (i + 1 < args.size()) return args[++i];
+      *error = "Option " + arg + " needs " + what + ".";
+      return std::nullopt;
+    };
+    const auto flag = [&](bool& target) {
+      if (inlineValue) {
+        *error = "Option " + arg + " takes no value.";
+        return false;
+      }
+      target = true;
+      return true;
+    };
+
+    if (arg == "-m" || arg == "--mode") {
+      const auto v = value("a mode");
+      if (!v) return std::nullopt;
+      const char* text = ModeTextFor(*v);
+      if (!text) return fail("Unknown mode \"" + *v + "\": use each, all, first, second or slide.");
+      cl.modeText = text;
+    } else if (arg == "-x" || arg == "--slide") {
+      const auto v = value("a slide number");
+      if (!v) return std::nullopt;
+      if (!IsNumeric(*v)) return fail("The slide number \"" + *v + "\" is not numeric.");
+      cl.slideText = *v;
+      slideGiven = true;
+    } else if (arg == "-d" || arg == "--direction") {
+      const auto v = value("a direction");
+      if (!v) return std::nullopt;
+      if (*v == "down") cl.direction = 1;
+      else if (*v == "right") cl.direction = 2;
+      else return fail("Unknown direction \"" + *v + "\": use down or right.");
+    } else if (arg == "-o" || arg == "--output") {
+      const auto v = value("a folder");
+      if (!v) return std::nullopt;
+      cl.outputFolder = *v;
+      outputGiven = true;
+    } else if (arg == "-e" || arg == "--extension") {
+      const auto v = value("an extension");
+      if (!v) return std::nullopt;
+      if (v->empty() || v->find('/') != std::string::npos)
+        return fail("The extension \"" + *v + "\" cannot be used.");
+      cl.extension = *v;
+    } else if (arg == "-j" || arg == "--jobs") {
+      const auto v = value("a number");
+      if (!v) return std::nullopt;
+      char* end = nullptr;
+      const long jobs = std::strtol(v->c_str(), &end, 10);
+      if (v->empty() || *end != '\0' || jobs < 1 || jobs > 64)
+        return fail("The number of jobs \"" + *v + "\" must be a whole number from 1 to 64.");
+      cl.jobs = static_cast<int>(jobs);
+    } else if (arg == "-b" || arg == "--beside") {
+      if (!flag(cl.beside)) return std::nullopt;
+    } else if (arg == "-q" || arg == "--quiet") {
+      if (!flag(cl.quiet)) return std::nullopt;
+    } else if (arg == "-h" || arg == "--help") {
+      if (!flag(cl.help)) return std::nullopt;
+    } else if (arg == "--version") {
+      if (!flag(cl.version)) return std::nullopt;
+    } else {
+      return fail("Unknown option " + arg + ". Try --help.");
+    }
+  }
+  if (cl.help || cl.version) return cl;
+
+  if (cl.modeText == kModeXSlide && !slideGiven)
+    return fail("--mode slide needs the slide number: --slide N.");
+  if (slideGiven && cl.modeText != kModeXSlide)
+    return fail("--slide is only for --mode slide.");
+  if (cl.beside && outputGiven) return fail("Use either --output or --beside, not both.");
+  if (!outputGiven) cl.outputFolder = CurrentFolder();
+  if (!cl.beside && !FolderExists(cl.outputFolder))
+    return fail("The output folder " + cl.outputFolder + " does not exist.");
+  if (cl.paths.empty()) return fail("Nothing to convert: name presentation files or folders.");
+  return cl;
+}
+
+}  // namespace qm

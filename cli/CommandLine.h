@@ -1,0 +1,34 @@
+#pragma once
+// quillmere-batch's options, parsed and checked before anything is converted.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+struct CommandLine {
+  std::string modeText;           ///< one of the five save-mode texts
+  std::string slideText;          ///< --slide as typed (numeric), for the x mode
+  short direction = 1;            ///< 1 top to bottom, 2 left to right
+  std::string outputFolder;       ///< --output, or the current folder
+  bool beside = false;            ///< --beside
+  std::string extension = "ppt*"; ///< for folder arguments: "*." + extension
+  int jobs = 1;                   ///< files converted at once
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> paths; ///< files and folders, in the order given
+};
+
+/// The usage text printed by --help.
+std::string UsageText();
+
+/// Parses `args` (without the program name). Returns the options, or nullopt
+/// with `error` set to a sentence saying what is wrong (a usage error). The
+/// output folder must exist; --slide must be numeric; at least one path is
+/// needed unless --help or --version is given.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* error);
+
+}  // namespace qm

@@ -1,0 +1,40 @@
+#pragma once
+// Run options of a command-line job: a fixed list and fixed choices.
+
+#include <string>
+#include <vector>
+
+#include "Error.h"
+#include "RunOptions.h"
+
+namespace qm {
+
+class ListRunOptions : public RunOptions {
+ public:
+  /// Output goes into `outputFolder`, or beside each source when `beside`.
+  ListRunOptions(std::vector<std::string> files, std::string modeText, std::string outputFolder,
+                 bool beside)
+      : files_(std::move(files)),
+        modeText_(std::move(modeText)),
+        outputFolder_(std::move(outputFolder)),
+        beside_(beside) {}
+
+  int FileCount() override { return static_cast<int>(files_.size()); }
+  std::string FileAt(int position) override {
+    if (position < 1 || position > FileCount())
+      throw Error("The file list has no row " + std::to_string(position));
+    return files_[position - 1];
+  }
+  std::string ModeText() override { return modeText_; }
+  bool SaveToFolder() override { return !beside_; }
+  std::string OutputFolderText() override { return outputFolder_; }
+  bool SaveBesideSource() override { return beside_; }
+
+ private:
+  std::vector<std::string> files_;
+  std::string modeText_;
+  std::string outputFolder_;
+  bool beside_;
+};
+
+}  // namespace qm

@@ -1,0 +1,39 @@
+#include "PixelConversion.h"
+
+#include <cstddef>
+
+namespace qm {
+
+namespace {
+
+inline std::uint8_t OverWhite(unsigned colour, unsigned alpha) {
+  const unsigned value = colour + 255u - alpha;  // premultiplied: colour <= alpha
+  return static_cast<std::uint8_t>(value > 255u ? 255u : value);
+}
+
+}  // namespace
+
+void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height,
+                                     bool bgra, Bitmap* bitmap) {
+  bitmap->width = width;
+  bitmap->height = height;
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  bitmap->pixels.resize(count * 3);
+  const int red = bgra ? 2 : 0;
+  const int blue = bgra ? 0 : 2;
+  std::uint8_t* out = bitmap->pixels.data();
+  for (std::size_t i = 0; i < count; ++i, pixels += 4, out += 3) {
+    const unsigned alpha = pixels[3];
+    if (alpha == 255u) {  // the common case: an opaque slide
+      out[0] = pixels[red];
+      out[1] = pixels[1];
+      out[2] = pixels[blue];
+    } else {
+      out[0] = OverWhite(pixels[red], alpha);
+      out[1] = OverWhite(pixels[1], alpha);
+      out[2] = OverWhite(pixels[blue], alpha);
+    }
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,19 @@
+#pragma once
+// Turning what LibreOfficeKit paints into the opaque pixels of a Bitmap.
+
+#include <cstdint>
+
+#include "Bitmap.h"
+
+namespace qm {
+
+/// Converts `width` x `height` premultiplied 4-byte pixels (rows top to
+/// bottom, no padding; B,G,R,A order when `bgra`, else R,G,B,A) into opaque
+/// RGB by compositing them over white: out = colour + (255 - alpha), which is
+/// exact for premultiplied input. Opaque pixels keep their colour; a pixel the
+/// painter left transparent becomes white, as on paper. `bitmap` is resized to
+/// the same size (its storage is reused when already large enough).
+void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height,
+                                     bool bgra, Bitmap* bitmap);
+
+}  // namespace qm

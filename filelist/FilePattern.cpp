@@ -1,0 +1,133 @@
+#include "FilePattern.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
+
+#include "Utf8.h"
+
+namespace qm {
+
+namespace {
+
+// Folds a character for comparison. The C.UTF-8 locale knows the Unicode
+// case mapping; it is built into the C library here, but when it is missing
+// only ASCII letters fold.
+char32_t Fold(char32_t c) {
+  static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  if (c < 0x80) return (c >= U'a' && c <= U'z') ? c - (U'a' - U'A') : c;
+  return unicode ? static_cast<char32_t>(::towupper_l(static_cast<wint_t>(c), unicode)) : c;
+}
+
+// A byte that does not decode stands for itself, moved out of the range of
+// real characters so it never equals one.
+constexpr char32_t kBrokenByteBase = 0x110000;
+
+// Reads the character at `pos` of `text` and moves past it.
+char32_t NextChar(std::string_view text, std::size_t& pos) {
+  const std::size_t start = pos;
+  char32_t c = 0;
+  if (DecodeUtf8(text, pos, c)) return c;
+  pos = start + 1;
+  return kBrokenByteBase + static_cast<unsigned char>(text[start]);
+}
+
+}  // namespace
+
+FilePattern::FilePattern(std::string_view pattern) {
+  if (pattern.empty() || pattern == "*" || pattern == "*.*") {
+    matchesEverything_ = true;
+    return;
+  }
+  std::vector<char32_t> chars;
+  for (std::size_t pos = 0; pos < pattern.size();) chars.push_back(NextChar(pattern, pos));
+
+  for (std::size_t i = 0; i < chars.size(); ++i) {
+    const char32_t c = chars[i];
+    const bool last = i + 1 == chars.size();
+    if (c == U'*') {
+      tokens_.push_back({Kind::Star, 0});
+    } else if (c == U'?') {
+      tokens_.push_back({Kind::DosQm, 0});
+    } else if (c == U'.' && last && i > 0 && chars[i - 1] == U'*') {
+      // "*." at the end: the star may not pass the name's last dot, and the
+      // dot itself is dropped, which leaves exactly the names without one.
+      tokens_.back().kind = Kind::DosStar;
+    } else if (c == U'.' && !last && (chars[i + 1] == U'*' || chars[i + 1] == U'?')) {
+      tokens_.push_back({Kind::DosDot, 0});
+    } else {
+      tokens_.push_back({Kind::Literal, Fold(c)});
+    }
+  }
+}
+
+bool FilePattern::Matches(std::string_view name) const {
+  if (matchesEverything_) return true;
+  // A set of positions in the token list that the name read so far can
+  // reach; position tokens_.size() means "pattern consumed".
+  const std::size_t count = tokens_.size();
+  std::vector<char> reached(count + 1, 0);
+  std::vector<char> next(count + 1, 0);
+  reached[0] = 1;
+  const std::size_t lastDot = name.rfind('.');  // "." never occurs inside a multi-byte character
+
+  std::size_t pos = 0;
+  for (;;) {
+    const bool atEnd = pos >= name.size();
+    const std::size_t charStart = pos;
+    const char32_t c = atEnd ? 0 : NextChar(name, pos);
+
+    // Tokens that may match nothing before this character (or at the end).
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!reached[i]) continue;
+      switch (tokens_[i].kind) {
+        case Kind::Star:
+        case Kind::DosStar:
+          reached[i + 1] = 1;
+          break;
+        case Kind::DosQm:
+          if (atEnd || c == U'.') reached[i + 1] = 1;
+          break;
+        case Kind::DosDot:
+          if (atEnd) reached[i + 1] = 1;
+          break;
+        case Kind::Literal:
+          break;
+      }
+    }
+    if (atEnd) return reached[count] != 0;
+
+    // Tokens that consume this character.
+    std::fill(next.begin(), next.end(), 0);
+    bool any = false;
+    const char32_t folded = Fold(c);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!reached[i]) continue;
+      const Token& token = tokens_[i];
+      std::size_t to = count + 1;  // none
+      switch (token.kind) {
+        case Kind::Star:
+          to = i;
+          break;
+        case Kind::DosStar:
+          if (c != U'.' || (lastDot != std::string_view::npos && lastDot > charStart)) to = i;
+          break;
+        case Kind::DosQm:
+          if (c != U'.') to = i + 1;
+          break;
+        case Kind::DosDot:
+          if (c == U'.') to = i + 1;
+          break;
+        case Kind::Literal:
+          if (token.folded == folded) to = i + 1;
+          break;
+      }
+      if (to <= count) next[to] = 1, any = true;
+    }
+    if (!any) return false;
+    reached.swap(next);
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,52 @@
+#pragma once
+// A file-name pattern with the wildcard rules people know from the classic
+// file enumeration: "*.ppt*", "*.*", "deck?.pptx".
+//
+//   *       any run of characters, also none
+//   ?       one character; next to a "." or at the end of the name it may
+//           also match nothing, so "deck?.pptx" matches "deck.pptx" too
+//   .       followed by "*" or "?", matches a "." or the end of the name,
+//           so "a.*" matches "a" as well as "a.txt"
+//   *.      at the end of the pattern: names without any "."
+//   "", "*" and "*.*" match every name, also names without a "."
+//
+// Letters compare without regard to case (Unicode simple case mapping where
+// the C.UTF-8 locale is available, ASCII otherwise). "?" stands for one
+// character, not one byte. Names that are not well-formed UTF-8 are compared
+// byte by byte for their broken parts and never match a letter there.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+class FilePattern {
+ public:
+  /// Prepares `pattern` (UTF-8) for matching. Never fails: every text is a pattern.
+  explicit FilePattern(std::string_view pattern);
+
+  /// True when the file name `name` (a name, not a path) matches.
+  bool Matches(std::string_view name) const;
+
+  /// True when the pattern matches every name, so callers may skip the test.
+  bool MatchesEverything() const { return matchesEverything_; }
+
+ private:
+  enum class Kind : unsigned char {
+    Literal,  ///< one character, compared case-insensitively
+    Star,     ///< "*": any run
+    DosStar,  ///< "*" before a final ".": any run that does not pass the name's last "."
+    DosQm,    ///< "?": one character, or nothing at a "." or at the end
+    DosDot,   ///< "." before "*" or "?": a "." or the end of the name
+  };
+  struct Token {
+    Kind kind;
+    char32_t folded;  ///< the folded character of a Literal
+  };
+
+  std::vector<Token> tokens_;
+  bool matchesEverything_ = false;
+};
+
+}  // namespace qm

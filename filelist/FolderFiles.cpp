@@ -1,0 +1,47 @@
+#include "FolderFiles.h"
+
+#include <sys/stat.h>
+
+#include "FileAttributes.h"
+#include "FilePattern.h"
+#include "FolderReader.h"
+#include "Utf8.h"
+
+namespace qm {
+
+std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::string& pattern) {
+  std::vector<FolderFile> files;
+  const std::string base = (!folder.empty() && folder.back() == '/') ? folder : folder + "/";
+  // A folder path the locale cannot represent makes every path below it
+  // fail the open test; no need to look.
+  if (!IsValidUtf8(base)) return files;
+  FolderReader reader(base);
+  const FilePattern match(pattern);
+  // A read failure ends the listing; what was found so far stands.
+  while (reader.Next()) {
+    if (reader.IsPlainFolder()) continue;
+    const char* name = reader.Name();
+    if (!match.Matches(name) || !IsValidUtf8(name)) continue;
+    // The open test of FileIsOpenable, relative to the open folder: reading
+    // the status needs exactly what opening without access rights needs.
+    struct stat status{};
+    bool isLink = false;
+    if (!reader.Resolve(status, isLink) || S_ISDIR(status.st_mode)) continue;
+    files.push_back({name, AttributesFrom(name, isLink, &status)});
+  }
+  return files;
+}
+
+std::vector<std::string> ListFilesInFolder(const std::string& folder, const std::string& pattern) {
+  std::vector<std::string> names;
+  for (FolderFile& file : ListFolderFiles(folder, pattern)) names.push_back(std::move(file.name));
+  return names;
+}
+
+bool FileIsOpenable(const std::string& path) {
+  struct stat status{};
+  return !path.empty() && IsValidUtf8(path) && ::stat(path.c_str(), &status) == 0 &&
+         !S_ISDIR(status.st_mode);
+}
+
+}  // namespace qm

@@ -1,0 +1,71 @@
+#include "FolderImport.h"
+
+#include "ErrorTrap.h"
+#include "FileAttributes.h"
+#include "FileList.h"
+#include "FolderFiles.h"
+#include "FolderScan.h"
+#include "Paths.h"
+#include "Ui.h"
+
+namespace qm {
+
+namespace {
+
+// Line numbers quoted by the error reports of the two gatherings. The
+// import's numbers follow those of the command's earlier steps (100 to 118),
+// which the window runs before calling ImportFolder.
+constexpr int kImportLineScan = 120;
+constexpr int kImportLineFolder = 122;
+constexpr int kImportLinePointer = 124;
+constexpr int kDropLinePath = 100;
+constexpr int kDropLineScan = 102;
+constexpr int kDropLineFolder = 104;
+
+// Appends the matching files of the tree under `folder`, reporting through
+// `trap` with the given line numbers.
+void GatherTree(FileList& list, ErrorTrap& trap, const std::string& folder,
+                const std::string& pattern, int lineScan, int lineFolder) {
+  FolderCollection folders;
+  trap.Step(lineScan, [&] {
+    folders.push_back(folder + "/");
+    GetSubDirectories2016(trap.ui(), folders, true);
+  });
+  for (const std::string& entry : folders) {
+    trap.Step(lineFolder, [&] {
+      const std::string base = entry.substr(0, entry.size() - 1);  // without its trailing "/"
+      // ListFolderFiles has just applied FileIsOpenable to base + "/" + name,
+      // the very path formed below, so the test is not repeated per file.
+      for (const FolderFile& file : ListFolderFiles(base, pattern)) {
+        if (file.name.front() == '~') continue;  // office lock and temporary files
+        if (file.attributes == kAttributeHiddenArchive) continue;
+        list.AddFileToList(CollapseSeparators(base + "/" + file.name));
+      }
+    });
+  }
+}
+
+}  // namespace
+
+std::string ImportSearchPattern(const std::string& extension) { return "*." + extension; }
+
+void ImportFolder(FileList& list, Ui& ui, const std::string& folder, const std::string& pattern) {
+  ErrorTrap trap(ui, "Form1", "PushButton5_Click");
+  GatherTree(list, trap, folder, pattern, kImportLineScan, kImportLineFolder);
+  trap.Step(kImportLinePointer, [&] { ui.SetPointer(Pointer::Default); });
+}
+
+void AddDroppedPaths(FileList& list, Ui& ui, const std::vector<std::string>& paths) {
+  ErrorTrap trap(ui, "Form1", "ListView1_OLEDragDrop");
+  for (const std::string& path : paths) {
+    trap.Step(kDropLinePath, [&] {
+      if (FolderExists(path)) {
+        GatherTree(list, trap, path, "*.*", kDropLineScan, kDropLineFolder);
+      } else {
+        list.AddFileToList(path);
+      }
+    });
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,130 @@
+#include "FolderScan.h"
+
+#include <errno.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "ErrorTrap.h"
+#include "FolderReader.h"
+#include "NameSafety.h"
+#include "Paths.h"
+#include "Ui.h"
+#include "VisitedFolders.h"
+
+namespace qm {
+
+namespace {
+
+// Line numbers of the scan's steps, as quoted by its error report.
+constexpr int kLineSeed = 100;
+constexpr int kLineListSeed = 102;
+constexpr int kLineListDeeper = 104;
+constexpr int kLineAppend = 106;
+
+// How the listing of one folder's sub-folders ended.
+enum class Listing {
+  Complete,
+  Gone,    ///< access denied or the folder vanished: the folder is removed
+  Broken,  ///< any other failure: the folder stays
+};
+
+Listing FromErrno(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+    case ENOENT:
+    case ENOTDIR:
+      return Listing::Gone;
+    default:
+      return Listing::Broken;
+  }
+}
+
+// True when `folder` may be listed: it exists as a folder and its path is
+// within the system's limit.
+bool Listable(const std::string& folder) {
+  return folder.size() < kMaxFolderPathBytes && FolderExists(folder);
+}
+
+// Lists the sub-folders of `folder` (which ends in "/") and appends the ones
+// taken to `found` as folder + name + "/".
+Listing ListSubFolders(Ui& ui, const std::string& folder, VisitedFolders& visited,
+                       FolderCollection& found) {
+  FolderReader reader(folder);
+  if (!reader.Opened()) return FromErrno(reader.Error());
+  while (reader.Next()) {
+    // Only folders, and links that lead to folders, are sub-folders; the
+    // entry type spares a status call for plain files.
+    if (!reader.MayBeFolder()) continue;
+    struct stat status{};
+    bool isLink = false;
+    if (!reader.Resolve(status, isLink) || !S_ISDIR(status.st_mode)) continue;
+
+    ui.Yield();
+    const char* name = reader.Name();
+    if (HasUnsafeNameChars(name)) continue;
+    std::string path = folder + name;
+    if (isLink && !visited.MayFollowLink(path)) continue;
+    if (!visited.Claim(status)) continue;
+    path += '/';
+    found.push_back(std::move(path));
+  }
+  return reader.Error() == 0 ? Listing::Complete : FromErrno(reader.Error());
+}
+
+// Removes the first entry of `folders` that equals `folder`, if any.
+void RemoveFirst(FolderCollection& folders, const std::string& folder) {
+  const auto it = std::find(folders.begin(), folders.end(), folder);
+  if (it != folders.end()) folders.erase(it);
+}
+
+}  // namespace
+
+void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
+  ErrorTrap trap(ui, "AddFolder", "GetSubDirectories2016", kBrindleTagPrefix);
+  VisitedFolders visited;
+  trap.Step(kLineSeed, [&] {
+    for (const std::string& seed : folders) visited.AddSeed(seed);
+  });
+
+  // The new folders of every level, one after the other: listing them in
+  // order as a queue yields exactly the level-by-level order, each level in
+  // the order of its parents.
+  FolderCollection found;
+  std::vector<bool> removed;
+
+  const FolderCollection seeds = folders;
+  for (const std::string& seed : seeds) {
+    trap.Step(kLineListSeed, [&] {
+      if (!Listable(seed)) return;
+      ui.Yield();
+      if (ListSubFolders(ui, seed, visited, found) == Listing::Gone) RemoveFirst(folders, seed);
+    });
+  }
+
+  if (recurse) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      trap.Step(kLineListDeeper, [&] {
+        const std::string folder = found[i];  // a copy: the listing appends to `found`
+        if (!Listable(folder)) return;
+        ui.Yield();
+        if (ListSubFolders(ui, folder, visited, found) == Listing::Gone) {
+          removed.resize(found.size());
+          removed[i] = true;
+        }
+      });
+    }
+  }
+  removed.resize(found.size());
+
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    trap.Step(kLineAppend, [&] {
+      if (removed[i] || !FolderExists(found[i])) return;
+      ui.Yield();
+      folders.push_back(std::move(found[i]));
+    });
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,64 @@
+#pragma once
+// A file that appears complete under its final name or not at all.
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace qm {
+
+/// Writes a file under a hidden temporary name in the destination's folder
+/// (".name.XXXXXX") and renames it over the destination only on Commit(), so
+/// readers never see a half-written file and an existing file is replaced in
+/// one step. Abandoning the object without Commit() removes the temporary.
+///
+/// Every failing call returns false, keeps the errno of the failed system call
+/// (SystemError(), 0 when the failure was not a system call) and a sentence
+/// naming the destination (Message()). Not copyable; one writer per object.
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  /// Creates the temporary beside `path` (an empty `path` or one ending in
+  /// "/" is refused). The new file gets the permissions an ordinary new file
+  /// would get (0666 less the process umask).
+  bool Open(const std::string& path);
+
+  /// Appends `size` bytes. False after any earlier failure.
+  bool Write(const void* data, std::size_t size);
+
+  /// The open stream, for libraries that write to a FILE*; null when not
+  /// open. Failures on it are found by Commit().
+  std::FILE* Stream() { return stream_; }
+
+  /// Flushes, closes and renames the temporary over the destination. On
+  /// failure the temporary is removed and the destination is untouched.
+  bool Commit();
+
+  /// Closes and removes the temporary, if any. Safe to call repeatedly.
+  void Abandon();
+
+  /// Records a failure found by the caller (for example an encoder error)
+  /// as this file's message, and abandons the temporary.
+  void Fail(const std::string& what, int systemError = 0);
+
+  const std::string& Path() const { return path_; }
+  const std::string& TempPath() const { return tempPath_; }
+  const std::string& Message() const { return message_; }
+  int SystemError() const { return systemError_; }
+
+ private:
+  bool FailWithErrno(const std::string& what, int error);
+
+  std::string path_;
+  std::string tempPath_;
+  std::FILE* stream_ = nullptr;
+  std::string message_;
+  int systemError_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace qm

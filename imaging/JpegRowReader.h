@@ -1,0 +1,53 @@
+#pragma once
+// A JPEG file read one row at a time.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qm {
+
+/// Decodes a JPEG file (baseline or progressive; colour or grey) as 24-bit
+/// RGB rows, top to bottom, one per ReadRow(); only a strip of the image is
+/// in memory at a time (a progressive file needs its whole coefficients).
+/// Open() reads only the header; decoding buffers are made at the first
+/// ReadRow(), so hundreds of readers may stand open while one is read.
+/// A missing, corrupt or truncated file makes the failing call return false
+/// with Message() naming the file and saying what is wrong; it never ends or
+/// crashes the program. After a failure the reader stays failed until the
+/// next Open(). Destroying the reader closes the file.
+class JpegRowReader {
+ public:
+  JpegRowReader();
+  ~JpegRowReader();
+  JpegRowReader(const JpegRowReader&) = delete;
+  JpegRowReader& operator=(const JpegRowReader&) = delete;
+
+  /// Opens `path` and reads its header, closing any file open before.
+  bool Open(const std::string& path);
+
+  /// Decodes the next row into `rgb` (room for Width() * 3 bytes). Refused
+  /// after the last row.
+  bool ReadRow(std::uint8_t* rgb);
+
+  /// Closes the file; safe at any time.
+  void Close();
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int RowsRead() const { return rowsRead_; }
+  const std::string& Message() const { return message_; }
+
+ private:
+  struct Decoder;
+  bool Fail(const std::string& why);
+
+  std::unique_ptr<Decoder> decoder_;
+  std::string path_;
+  int width_ = 0;
+  int height_ = 0;
+  int rowsRead_ = 0;
+  std::string message_;
+};
+
+}  // namespace qm

@@ -1,0 +1,260 @@
+// The start command through the UI double and the in-memory application.
+
+#include "BatchRun.h"
+
+#include <gtest/gtest.h>
+
+#include "Error.h"
+#include "FakeApplicationFactory.h"
+#include "PngTestReader.h"
+#include "SaveModes.h"
+#include "ScriptedUi.h"
+#include "TempFolder.h"
+
+using namespace qm;
+using qm::test::FakeApplicationFactory;
+using qm::test::ScriptedUi;
+using qm::test::TempFolder;
+
+namespace {
+
+/// Run options held in plain fields, read live like the window's controls.
+class Options : public RunOptions {
+ public:
+  std::vector<std::string> files;
+  std::string mode = kModeFirstSlide;
+  bool toFolder = true;
+  std::string folder;
+  bool beside = false;
+
+  int FileCount() override { return static_cast<int>(files.size()); }
+  std::string FileAt(int position) override {
+    if (position < 1 || position > FileCount()) throw Error("no row");
+    return files[position - 1];
+  }
+  std::string ModeText() override { return mode; }
+  bool SaveToFolder() override { return toFolder; }
+  std::string OutputFolderText() override { return folder; }
+  bool SaveBesideSource() override { return beside; }
+};
+
+class BatchRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override { options_.folder = out_.Path(); }
+  std::string AddDeck(const std::string& name, int slides = 3) {
+    const std::string path = in_ / name;
+    factory_.AddDeck(path, slides);
+    options_.files.push_back(path);
+    return path;
+  }
+  std::vector<std::string> Exports() const { return factory_.LogOf("export"); }
+
+  TempFolder in_, out_;
+  FakeApplicationFactory factory_;
+  ScriptedUi ui_;
+  Options options_;
+  BatchRun run_{factory_, ui_, options_};
+};
+
+const char* kWarning =
+    "PowerPoint may be open. It is recommended that you close PowerPoint first.\r"
+    "Use Ctrl+Alt+Del > Task Manager > POWERPNT.EXE if necessary.\r\n\r\n"
+    "Would you like to proceed anyway?";
+
+}  // namespace
+
+TEST_F(BatchRunTest, EmptyListGivesOnlyItsMessage) {
+  options_.folder = "/no/such/folder";
+  run_.Start();
+  EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"No files added."});
+  EXPECT_EQ(ui_.calls.size(), 1u);
+  EXPECT_FALSE(run_.RunInProgress());
+}
+
+TEST_F(BatchRunTest, MissingFolderIsRefusedUnlessOutputGoesBesideTheSource) {
+  AddDeck("deck.pptx");
+  options_.folder = "";
+  run_.Start();
+  EXPECT_EQ(ui_.Messages(),
+            std::vector<std::string>{"Folder does not exist. Please select another folder."});
+  EXPECT_TRUE(factory_.log->empty());
+
+  ScriptedUi besideUi;
+  options_.toFolder = false;
+  options_.beside = true;
+  BatchRun(factory_, besideUi, options_).Start();
+  EXPECT_EQ(besideUi.Messages(), std::vector<std::string>{"Done."});
+  EXPECT_TRUE(test::FileIsPng(in_ / "deck_Slide1.png"));
+}
+
+TEST_F(BatchRunTest, NeitherOutputChoiceIsRefusedInsteadOfWritingToTheWorkingFolder) {
+  AddDeck("deck.pptx");
+  options_.toFolder = false;
+  options_.beside = false;
+  run_.Start();
+  EXPECT_EQ(ui_.Messages(),
+            std::vector<std::string>{"Folder does not exist. Please select another folder."});
+  EXPECT_TRUE(Exports().empty());
+}
+
+TEST_F(BatchRunTest, ImagingThatFailedToStartRefusesTheRun) {
+  AddDeck("deck.pptx");
+  run_.SetGdiStartFailed(true);
+  run_.Start();
+  EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"GDI+ Initialization Failed."});
+  EXPECT_FALSE(run_.RunInProgress());
+}
+
+TEST_F(BatchRunTest, RunningApplicationWarningAnsweredNoEndsSilentlyBeforeAnyQuestion) {
+  AddDeck("deck.pptx");
+  options_.mode = kModeXSlide;
+  factory_.instanceRunning = true;
+  ui_.yesNoAnswers = {MessageAnswer::No};
+  run_.Start();
+  ASSERT_EQ(ui_.calls.size(), 1u);
+  EXPECT_EQ(ui_.calls[0].text, kWarning);
+  EXPECT_EQ(ui_.calls[0].buttons, MessageButtons::YesNo);
+  EXPECT_TRUE(Exports().empty());
+  EXPECT_FALSE(run_.RunInProgress());
+}
+
+TEST_F(BatchRunTest, RunningApplicationWarningAnsweredYesGoesOn) {
+  AddDeck("deck.pptx");
+  factory_.instanceRunning = true;
+  ui_.yesNoAnswers = {MessageAnswer::Yes};
+  run_.Start();
+  EXPECT_EQ(ui_.Messages(), (std::vector<std::string>{kWarning, "Done."}));
+  EXPECT_EQ(Exports().size(), 1u);
+}
+
+TEST_F(BatchRunTest, InstanceWithAnotherNameDoesNotCountAsRunning) {
+  AddDeck("deck.pptx");
+  factory_.instanceRunning = true;
+  factory_.runningName = "Microsoft PowerPoint ";
+  run_.Start();
+  EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"Done."});
+}
+
+TEST_F(BatchRunTest, XIsAskedUntilNumericOncePerRunAndRoundsHalfToEven) {
+  AddDeck("a.pptx", 5);
+  AddDeck("b.pptx", 5);
+  options_.mode = kModeXSlide;
+  ui_.inputAnswers = {"", "two", "2.5"};
+  run_.Start();
+  const auto inputs = ui_.CallsOf("input");
+  ASSERT_EQ(inputs.size(), 3u);
+  EXPECT_EQ(inputs[0].text, "Enter X: ");
+  EXPECT_EQ(inputs[0].title, "Input X");
+  EXPECT_EQ(ui_.Messages(), (std::vector<std::string>{"Must be a numeric entry.",
+                                                       "Must be a numeric entry.", "Done."}));
+  EXPECT_EQ(factory_.LogOf("item"), (std::vector<std::string>{"item 2", "item 2"}));
+
+  ScriptedUi second;
+  second.inputAnswers = {"3.5"};
+  BatchRun(factory_, second, options_).Start();
+  EXPECT_EQ(factory_.LogOf("item").back(), "item 4");
+}
+
+TEST_F(BatchRunTest, XOutOfSixteenBitRangeIsOneReportPerFile) {
+  AddDeck("a.pptx");
+  AddDeck("b.pptx");
+  options_.mode = kModeXSlide;
+  ui_.inputAnswers = {"40000"};
+  run_.Start();
+  const auto reports = ui_.Reports();
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(test::ReportedLine(reports[0]), 166);
+  EXPECT_NE(reports[0].find("Form1.PushButton2_Click "), std::string::npos);
+  EXPECT_EQ(ui_.Messages().back(), "Done.");
+}
+
+TEST_F(BatchRunTest, ImageOptionIsShownOncePerRunAndItsChoiceReachesTheStitcher) {
+  AddDeck("a.pptx", 2);
+  AddDeck("b.pptx", 2);
+  options_.mode = kModeAllSlides;
+  ui_.directionAnswers = {2};
+  run_.Start();
+  EXPECT_EQ(ui_.CallsOf("direction").size(), 1u);
+  EXPECT_EQ(run_.StitchDirection(), 2);
+  EXPECT_EQ(test::ReadPng(out_ / "a.png").width, 2 * 96);
+  EXPECT_TRUE(ui_.Reports().empty());
+}
+
+TEST_F(BatchRunTest, ProgressShowsEachFileThenResets) {
+  AddDeck("a.pptx");
+  AddDeck("b.pptx");
+  AddDeck("c.pptx");
+  run_.Start();
+  std::vector<int> values;
+  for (const auto& c : ui_.CallsOf("progress value")) values.push_back(c.value);
+  EXPECT_EQ(values, (std::vector<int>{33, 67, 100, 0}));
+  std::vector<std::string> texts;
+  for (const auto& c : ui_.CallsOf("progress text")) texts.push_back(c.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Processing: a.pptx", "Processing: b.pptx",
+                                             "Processing: c.pptx", "Progress Bar"}));
+  EXPECT_EQ(ui_.CurrentPointer(), Pointer::Default);
+}
+
+TEST_F(BatchRunTest, FolderWithTrailingSeparatorStillWritesDirectlyIntoIt) {
+  AddDeck("deck.pptx");
+  options_.folder = out_.Path() + "/";
+  run_.Start();
+  EXPECT_EQ(out_.Names(), std::vector<std::string>{"deck_Slide1.png"});
+}
+
+TEST_F(BatchRunTest, SecondStartDuringARunReturnsAtOnce) {
+  AddDeck("a.pptx");
+  AddDeck("b.pptx");
+  int nestedCalls = -1;
+  ui_.onYield = [&] {
+    if (nestedCalls >= 0) return;
+    const std::size_t before = ui_.calls.size();
+    run_.Start();
+    nestedCalls = static_cast<int>(ui_.calls.size() - before);
+  };
+  run_.Start();
+  EXPECT_EQ(nestedCalls, 0);
+  EXPECT_EQ(Exports().size(), 2u);
+}
+
+TEST_F(BatchRunTest, RowsRemovedDuringARunAreNeitherReadPastNorConvertedTwice) {
+  AddDeck("a.pptx");
+  AddDeck("b.pptx");
+  AddDeck("c.pptx");
+  bool removed = false;
+  ui_.onYield = [&] {
+    if (!removed && options_.files.size() == 3) {
+      options_.files.erase(options_.files.begin());  // remove "a" while "a" is processed
+      removed = true;
+    }
+  };
+  run_.Start();
+  const auto opens = factory_.LogOf("open");
+  // a was read before the removal; position 2 is now c; position 3 no longer exists.
+  EXPECT_EQ(opens, (std::vector<std::string>{"open " + (in_ / "a.pptx"), "open " + (in_ / "c.pptx")}));
+  EXPECT_TRUE(ui_.Reports().empty());
+  EXPECT_EQ(ui_.Messages().back(), "Done.");
+}
+
+TEST_F(BatchRunTest, UnknownModeTextLeavesFilesUntouched) {
+  AddDeck("deck.pptx");
+  options_.mode = "Save nothing";
+  run_.Start();
+  EXPECT_TRUE(factory_.log->empty());
+  EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"Done."});
+}
+
+TEST(SlideNumberFromText, NumericRulesAndRounding) {
+  EXPECT_TRUE(IsNumeric(" 12 "));
+  EXPECT_TRUE(IsNumeric("-3.5e0"));
+  EXPECT_FALSE(IsNumeric(""));
+  EXPECT_FALSE(IsNumeric("1x"));
+  EXPECT_FALSE(IsNumeric("inf"));
+  EXPECT_FALSE(IsNumeric("."));
+  EXPECT_EQ(SlideNumberFromText("2.5"), 2);
+  EXPECT_EQ(SlideNumberFromText("3.5"), 4);
+  EXPECT_EQ(SlideNumberFromText("-0.5"), 0);
+  EXPECT_EQ(SlideNumberFromText("32767.4"), 32767);
+  EXPECT_THROW(SlideNumberFromText("32767.5"), Error);
+  EXPECT_THROW(SlideNumberFromText("-32769"), Error);
+}

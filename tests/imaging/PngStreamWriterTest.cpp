@@ -1,0 +1,131 @@
+// Row-by-row PNG writing for the stitched image: same pixels as the whole
+// image writer, nothing half-written ever visible, nothing left behind.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "PngFile.h"
+#include "PngStreamWriter.h"
+#include "PngTestReader.h"
+#include "TempFolder.h"
+#include "TestPictures.h"
+
+namespace qm {
+namespace {
+
+using test::TempFolder;
+
+bool WriteAllRows(PngStreamWriter* writer, const Bitmap& picture) {
+  for (int y = 0; y < picture.height; ++y)
+    if (!writer->WriteRow(picture.Row(y))) return false;
+  return true;
+}
+
+TEST(PngStreamWriter, StreamedFileDecodesToTheSamePixelsAsTheWholeImageWriter) {
+  TempFolder folder;
+  const Bitmap picture = test::SlideLikePicture(200, 150, 3);
+  PngStreamWriter writer;
+  ASSERT_TRUE(writer.Open(folder / "stream.png", picture.width, picture.height)) << writer.Message();
+  ASSERT_TRUE(WriteAllRows(&writer, picture)) << writer.Message();
+  ASSERT_TRUE(writer.Finish()) << writer.Message();
+  std::string error;
+  ASSERT_TRUE(WritePngFile(picture, folder / "whole.png", &error)) << error;
+
+  const test::RgbImage streamed = test::ReadPng(folder / "stream.png");
+  const test::RgbImage whole = test::ReadPng(folder / "whole.png");
+  ASSERT_EQ(streamed.width, 200);
+  ASSERT_EQ(streamed.height, 150);
+  EXPECT_EQ(streamed.rgb, whole.rgb);
+  EXPECT_EQ(streamed.rgb, picture.pixels);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"stream.png", "whole.png"}));
+}
+
+TEST(PngStreamWriter, OldFileStaysUntilFinishThenIsReplaced) {
+  TempFolder folder;
+  test::WriteBytes(folder / "out.png", {'o', 'l', 'd'});
+  const Bitmap picture = test::SlideLikePicture(20, 10);
+  PngStreamWriter writer;
+  ASSERT_TRUE(writer.Open(folder / "out.png", 20, 10));
+  ASSERT_TRUE(WriteAllRows(&writer, picture));
+  EXPECT_EQ(test::FileBytes(folder / "out.png").size(), 3u);
+  EXPECT_EQ(folder.Names().size(), 2u);  // the old file and a hidden temporary
+  ASSERT_TRUE(writer.Finish()) << writer.Message();
+  EXPECT_EQ(test::ReadPng(folder / "out.png").rgb, picture.pixels);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.png"});
+}
+
+TEST(PngStreamWriter, AbandonedWriterLeavesNoFileAndNoTemporary) {
+  TempFolder folder;
+  const Bitmap picture = test::SlideLikePicture(20, 10);
+  {
+    PngStreamWriter writer;
+    ASSERT_TRUE(writer.Open(folder / "a.png", 20, 10));
+    ASSERT_TRUE(writer.WriteRow(picture.Row(0)));
+  }  // destroyed half-way
+  PngStreamWriter writer;
+  ASSERT_TRUE(writer.Open(folder / "b.png", 20, 10));
+  writer.Abandon();
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(PngStreamWriter, TooFewRowsFailsAtFinishAndWritesNothing) {
+  TempFolder folder;
+  const Bitmap picture = test::SlideLikePicture(20, 10);
+  PngStreamWriter writer;
+  ASSERT_TRUE(writer.Open(folder / "a.png", 20, 10));
+  for (int y = 0; y < 9; ++y) ASSERT_TRUE(writer.WriteRow(picture.Row(y)));
+  EXPECT_FALSE(writer.Finish());
+  EXPECT_NE(writer.Message().find("9 of 10 rows"), std::string::npos) << writer.Message();
+  EXPECT_NE(writer.Message().find(folder / "a.png"), std::string::npos);
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(PngStreamWriter, RowBeyondTheLastIsRefusedAndWritesNothing) {
+  TempFolder folder;
+  const Bitmap picture = test::SlideLikePicture(20, 2);
+  PngStreamWriter writer;
+  ASSERT_TRUE(writer.Open(folder / "a.png", 20, 2));
+  ASSERT_TRUE(WriteAllRows(&writer, picture));
+  EXPECT_FALSE(writer.WriteRow(picture.Row(0)));
+  EXPECT_FALSE(writer.Finish());  // a failed writer stays failed
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(PngStreamWriter, MissingFolderNamesTheFileAndTheReason) {
+  TempFolder folder;
+  PngStreamWriter writer;
+  EXPECT_FALSE(writer.Open(folder / "missing/a.png", 10, 10));
+  EXPECT_EQ(writer.SystemError(), ENOENT);
+  EXPECT_NE(writer.Message().find(folder / "missing/a.png"), std::string::npos) << writer.Message();
+  EXPECT_NE(writer.Message().find("No such file or directory"), std::string::npos);
+  std::vector<std::uint8_t> row(30);
+  EXPECT_FALSE(writer.WriteRow(row.data()));
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(PngStreamWriter, ImpossibleSizesAreRefusedWithoutAFile) {
+  TempFolder folder;
+  PngStreamWriter writer;
+  EXPECT_FALSE(writer.Open(folder / "a.png", 0, 10));
+  EXPECT_NE(writer.Message().find("0 x 10"), std::string::npos) << writer.Message();
+  EXPECT_FALSE(writer.Open(folder / "a.png", 10, -1));
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(PngStreamWriter, WriterCanBeReusedForAnotherFile) {
+  TempFolder folder;
+  const Bitmap first = test::SlideLikePicture(8, 4, 1);
+  const Bitmap second = test::SlideLikePicture(5, 9, 2);
+  PngStreamWriter writer;
+  ASSERT_TRUE(writer.Open(folder / "missing/x.png", 8, 4) == false);
+  ASSERT_TRUE(writer.Open(folder / "1.png", 8, 4)) << writer.Message();
+  ASSERT_TRUE(WriteAllRows(&writer, first) && writer.Finish()) << writer.Message();
+  ASSERT_TRUE(writer.Open(folder / "2.png", 5, 9)) << writer.Message();
+  ASSERT_TRUE(WriteAllRows(&writer, second) && writer.Finish()) << writer.Message();
+  EXPECT_EQ(test::ReadPng(folder / "1.png").rgb, first.pixels);
+  EXPECT_EQ(test::ReadPng(folder / "2.png").rgb, second.pixels);
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,111 @@
+// Writes that fail half-way (a full disk, a file size limit) must leave
+// neither a partial file nor a temporary, and must say why.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "BmpFile.h"
+#include "Gdiplus.h"
+#include "JpegFile.h"
+#include "PngFile.h"
+#include "PngStreamWriter.h"
+#include "TempFolder.h"
+#include "TestPictures.h"
+
+namespace qm {
+namespace {
+
+using test::TempFolder;
+
+/// Limits the size of files this process may write, as a nearly full disk
+/// would, and lifts the limit again when it goes out of scope. Writes past
+/// the limit fail with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = SIG_DFL;
+};
+
+constexpr rlim_t kLimit = 4096;
+
+TEST(WriteFailure, PngStreamThatCannotBeWrittenLeavesNothingAndSaysWhy) {
+  TempFolder folder;
+  test::WriteBytes(folder / "out.png", {'o', 'l', 'd'});
+  const Bitmap picture = test::SlideLikePicture(400, 300);
+  PngStreamWriter writer;
+  bool ok = false;
+  {
+    FileSizeLimit limit(kLimit);
+    ok = writer.Open(folder / "out.png", picture.width, picture.height);
+    for (int y = 0; ok && y < picture.height; ++y) ok = writer.WriteRow(picture.Row(y));
+    ok = ok && writer.Finish();
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(writer.SystemError(), EFBIG);
+  EXPECT_NE(writer.Message().find(folder / "out.png"), std::string::npos) << writer.Message();
+  EXPECT_NE(writer.Message().find("too large"), std::string::npos) << writer.Message();
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.png"});
+  EXPECT_EQ(test::FileBytes(folder / "out.png").size(), 3u);  // the old file is intact
+}
+
+TEST(WriteFailure, JpegBmpAndWholePngWritersLeaveNothing) {
+  TempFolder folder;
+  const Bitmap picture = test::SlideLikePicture(400, 300);
+  std::string pngError, jpegError, bmpError;
+  int pngErrno = 0, jpegErrno = 0, bmpErrno = 0;
+  bool png = true, jpeg = true, bmp = true;
+  {
+    FileSizeLimit limit(kLimit);
+    png = WritePngFile(picture, folder / "a.png", &pngError, &pngErrno);
+    jpeg = WriteJpegFile(picture, folder / "a.jpg", 100, &jpegError, &jpegErrno);
+    bmp = WriteBmpFile(picture, folder / "a.bmp", &bmpError, &bmpErrno);
+  }
+  EXPECT_FALSE(png);
+  EXPECT_FALSE(jpeg);
+  EXPECT_FALSE(bmp);
+  EXPECT_EQ(pngErrno, EFBIG) << pngError;
+  EXPECT_EQ(jpegErrno, EFBIG) << jpegError;
+  EXPECT_EQ(bmpErrno, EFBIG) << bmpError;
+  EXPECT_NE(jpegError.find("a.jpg"), std::string::npos) << jpegError;
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(WriteFailure, SaveThroughTheInterfaceReportsAFailedSystemCall) {
+  TempFolder folder;
+  GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), GpStatus::Ok);
+  const Bitmap picture = test::SlideLikePicture(400, 300);
+  GpBitmap* image = nullptr;
+  ASSERT_EQ(GdipCreateBitmapFromHBITMAP(&picture, nullptr, &image), GpStatus::Ok);
+  const std::u16string path = PathToUtf16(folder / "a.png");
+  GpStatus status = GpStatus::Ok;
+  {
+    FileSizeLimit limit(kLimit);
+    status = GdipSaveImageToFile(image, path.c_str(), &kPngEncoderClsid, nullptr);
+  }
+  GdipDisposeImage(image);
+  GdiplusShutdown(token);
+  EXPECT_EQ(status, GpStatus::Win32Error);
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+}  // namespace
+}  // namespace qm

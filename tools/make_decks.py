@@ -1,0 +1,714 @@
+#!/usr/bin/env python3
+"""Writes Quillmere's presentation files: the test decks and the sample decks.
+
+    python3 tools/make_decks.py --out DIR            # the test set + decks.json
+    python3 tools/make_decks.py --out DIR --samples  # the sample decks
+
+The .pptx files are written by hand (zipfile + XML strings, standard library
+only). The .ppt files and the password-protected deck are made from them by
+LibreOffice (soffice), run headless with a throwaway profile; if soffice is
+missing those steps are skipped with a warning.
+
+Test decks: every slide has its own solid background colour (the slide's
+<p:bg>) and its number in large type in the middle. Slide n (1-based) gets
+COLOURS[(n - 1) % len(COLOURS)]. Points at 10% inset from the slide's corners
+always show the pure background colour. decks.json beside the decks tells, for
+each file, the slide count, the slide size (EMU and pixels at 96 dpi), the
+hidden slides and the colour of each slide.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import zipfile
+from xml.sax.saxutils import escape
+
+# ---------------------------------------------------------------------------
+# Colours
+
+# The test colour table. Every pair differs by at least 64 in some channel, and
+# every colour by at least 64 in some channel from white and from black, so a
+# JPEG round trip plus a sampling tolerance of 24 per channel cannot confuse
+# them (checked by check_colour_table()).
+COLOURS = [
+    (0xC8, 0x28, 0x28),  # red
+    (0x28, 0xA0, 0x3C),  # green
+    (0x28, 0x50, 0xC8),  # blue
+    (0xE6, 0xB4, 0x1E),  # amber
+    (0x96, 0x32, 0xAA),  # purple
+    (0x1E, 0xAA, 0xAA),  # teal
+    (0xF0, 0x6E, 0x14),  # orange
+    (0x78, 0x78, 0x78),  # grey
+    (0xF0, 0x82, 0xBE),  # pink
+    (0x6E, 0x46, 0x1E),  # brown
+]
+
+# Softer colours for the sample decks (still all distinct).
+SAMPLE_COLOURS = [
+    (0x2E, 0x4A, 0x62),  # slate blue
+    (0xE8, 0xD5, 0xB0),  # sand
+    (0x5B, 0x8C, 0x6E),  # sage
+    (0xC9, 0x6F, 0x4F),  # terracotta
+    (0x8E, 0x7D, 0xB8),  # lavender
+    (0xF2, 0xC1, 0x4E),  # saffron
+]
+
+MIN_CHANNEL_GAP = 64
+
+EMU_PER_INCH = 914400
+EMU_PER_PIXEL = 9525  # at 96 dpi
+
+PASSWORD = "quillmere"
+
+
+def hex_colour(rgb):
+    return "%02X%02X%02X" % tuple(rgb)
+
+
+def channel_gap(a, b):
+    return max(abs(x - y) for x, y in zip(a, b))
+
+
+def check_colour_table(colours):
+    for i, a in enumerate(colours):
+        for ref in ((0, 0, 0), (255, 255, 255)):
+            if channel_gap(a, ref) < MIN_CHANNEL_GAP:
+                raise SystemExit("colour %s too close to %s" % (hex_colour(a), hex_colour(ref)))
+        for b in colours[i + 1:]:
+            if channel_gap(a, b) < MIN_CHANNEL_GAP:
+                raise SystemExit("colours %s and %s too close" % (hex_colour(a), hex_colour(b)))
+
+
+def text_colour_for(rgb):
+    """White on dark backgrounds, near-black on light ones."""
+    r, g, b = rgb
+    luma = 0.299 * r + 0.587 * g + 0.114 * b
+    return (0xFF, 0xFF, 0xFF) if luma < 150 else (0x1A, 0x1A, 0x1A)
+
+
+def colour_of_slide(n, colours=COLOURS):
+    """The colour of slide n (1-based)."""
+    return colours[(n - 1) % len(colours)]
+
+
+def pixels(emu):
+    """EMU to whole pixels at 96 dpi, rounded half up."""
+    return (emu + EMU_PER_PIXEL // 2) // EMU_PER_PIXEL
+
+
+# ---------------------------------------------------------------------------
+# PresentationML parts
+
+NS = ('xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" '
+      'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships" '
+      'xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main"')
+XML_DECL = '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+REL_NS = "http://schemas.openxmlformats.org/package/2006/relationships"
+R_OFFICE = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+CT_PML = "application/vnd.openxmlformats-officedocument.presentationml"
+
+FONT = "Liberation Sans"
+
+
+def rels_xml(rels):
+    """rels: list of (id, type suffix or full URI, target)."""
+    out = [XML_DECL, '<Relationships xmlns="%s">' % REL_NS]
+    for rid, rtype, target in rels:
+        if not rtype.startswith("http"):
+            rtype = R_OFFICE + "/" + rtype
+        out.append('<Relationship Id="%s" Type="%s" Target="%s"/>' % (rid, rtype, target))
+    out.append("</Relationships>")
+    return "".join(out)
+
+
+def content_types_xml(slide_count):
+    out = [XML_DECL,
+           '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">',
+           '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>',
+           '<Default Extension="xml" ContentType="application/xml"/>',
+           '<Override PartName="/ppt/presentation.xml" ContentType="%s.presentation.main+xml"/>' % CT_PML,
+           '<Override PartName="/ppt/slideMasters/slideMaster1.xml" ContentType="%s.slideMaster+xml"/>' % CT_PML,
+           '<Override PartName="/ppt/slideLayouts/slideLayout1.xml" ContentType="%s.slideLayout+xml"/>' % CT_PML,
+           '<Override PartName="/ppt/theme/theme1.xml" ContentType="application/vnd.openxmlformats-officedocument.theme+xml"/>',
+           '<Override PartName="/ppt/presProps.xml" ContentType="%s.presProps+xml"/>' % CT_PML,
+           '<Override PartName="/ppt/viewProps.xml" ContentType="%s.viewProps+xml"/>' % CT_PML,
+           '<Override PartName="/ppt/tableStyles.xml" ContentType="%s.tableStyles+xml"/>' % CT_PML,
+           '<Override PartName="/docProps/core.xml" ContentType="application/vnd.openxmlformats-package.core-properties+xml"/>',
+           '<Override PartName="/docProps/app.xml" ContentType="application/vnd.openxmlformats-officedocument.extended-properties+xml"/>']
+    for n in range(1, slide_count + 1):
+        out.append('<Override PartName="/ppt/slides/slide%d.xml" ContentType="%s.slide+xml"/>' % (n, CT_PML))
+    out.append("</Types>")
+    return "".join(out)
+
+
+def core_xml(title):
+    return (XML_DECL +
+            '<cp:coreProperties xmlns:cp="http://schemas.openxmlformats.org/package/2006/metadata/core-properties" '
+            'xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:dcterms="http://purl.org/dc/terms/" '
+            'xmlns:dcmitype="http://purl.org/dc/dcmitype/" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">'
+            '<dc:title>%s</dc:title><dc:creator>Quillmere make_decks.py</dc:creator>'
+            '<dcterms:created xsi:type="dcterms:W3CDTF">2024-01-01T00:00:00Z</dcterms:created>'
+            '<dcterms:modified xsi:type="dcterms:W3CDTF">2024-01-01T00:00:00Z</dcterms:modified>'
+            '</cp:coreProperties>' % escape(title))
+
+
+def app_xml(slide_count, hidden_count):
+    return (XML_DECL +
+            '<Properties xmlns="http://schemas.openxmlformats.org/officeDocument/2006/extended-properties" '
+            'xmlns:vt="http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes">'
+            '<Application>Quillmere make_decks.py</Application>'
+            '<Slides>%d</Slides><HiddenSlides>%d</HiddenSlides>'
+            '</Properties>' % (slide_count, hidden_count))
+
+
+def presentation_xml(cx, cy, slide_count):
+    if (cx, cy) == (9144000, 6858000):
+        size_type = ' type="screen4x3"'
+    elif (cx, cy) == (9144000, 5143500):
+        size_type = ' type="screen16x9"'
+    else:
+        size_type = ""  # custom
+    ids = "".join('<p:sldId id="%d" r:id="rId%d"/>' % (255 + n, n + 1)
+                  for n in range(1, slide_count + 1))
+    levels = "".join(
+        '<a:lvl%dpPr marL="%d" algn="l" defTabSz="914400" rtl="0" eaLnBrk="1" latinLnBrk="0" hangingPunct="1">'
+        '<a:defRPr sz="1800" kern="1200"><a:solidFill><a:schemeClr val="tx1"/></a:solidFill>'
+        '<a:latin typeface="+mn-lt"/><a:ea typeface="+mn-ea"/><a:cs typeface="+mn-cs"/></a:defRPr>'
+        '</a:lvl%dpPr>' % (i, (i - 1) * 457200, i) for i in range(1, 10))
+    return (XML_DECL +
+            '<p:presentation %s saveSubsetFonts="1">' % NS +
+            '<p:sldMasterIdLst><p:sldMasterId id="2147483648" r:id="rId1"/></p:sldMasterIdLst>'
+            '<p:sldIdLst>%s</p:sldIdLst>' % ids +
+            '<p:sldSz cx="%d" cy="%d"%s/>' % (cx, cy, size_type) +
+            '<p:notesSz cx="6858000" cy="9144000"/>'
+            '<p:defaultTextStyle><a:defPPr><a:defRPr lang="en-US"/></a:defPPr>%s</p:defaultTextStyle>' % levels +
+            '</p:presentation>')
+
+
+PRES_PROPS = (XML_DECL + '<p:presentationPr %s/>' % NS)
+VIEW_PROPS = (XML_DECL + '<p:viewPr %s><p:gridSpacing cx="76200" cy="76200"/></p:viewPr>' % NS)
+TABLE_STYLES = (XML_DECL + '<a:tblStyleLst xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" '
+                'def="{5C22544A-7EE6-4342-B048-85BDC9FD1C3A}"/>')
+
+
+def theme_xml():
+    colours = [("dk1", '<a:srgbClr val="000000"/>'), ("lt1", '<a:srgbClr val="FFFFFF"/>'),
+               ("dk2", '<a:srgbClr val="1F2A36"/>'), ("lt2", '<a:srgbClr val="EEECE1"/>'),
+               ("accent1", '<a:srgbClr val="4F81BD"/>'), ("accent2", '<a:srgbClr val="C0504D"/>'),
+               ("accent3", '<a:srgbClr val="9BBB59"/>'), ("accent4", '<a:srgbClr val="8064A2"/>'),
+               ("accent5", '<a:srgbClr val="4BACC6"/>'), ("accent6", '<a:srgbClr val="F79646"/>'),
+               ("hlink", '<a:srgbClr val="0000FF"/>'), ("folHlink", '<a:srgbClr val="800080"/>')]
+    clr = "".join("<a:%s>%s</a:%s>" % (n, v, n) for n, v in colours)
+    fonts = ('<a:majorFont><a:latin typeface="%s"/><a:ea typeface=""/><a:cs typeface=""/></a:majorFont>'
+             '<a:minorFont><a:latin typeface="%s"/><a:ea typeface=""/><a:cs typeface=""/></a:minorFont>'
+             % (FONT, FONT))
+    solid = '<a:solidFill><a:schemeClr val="phClr"/></a:solidFill>'
+    line = ('<a:ln w="%d" cap="flat" cmpd="sng" algn="ctr"><a:solidFill><a:schemeClr val="phClr"/></a:solidFill>'
+            '<a:prstDash val="solid"/></a:ln>')
+    fmt = ('<a:fmtScheme name="Quillmere">'
+           '<a:fillStyleLst>%s%s%s</a:fillStyleLst>' % (solid, solid, solid) +
+           '<a:lnStyleLst>%s%s%s</a:lnStyleLst>' % (line % 9525, line % 25400, line % 38100) +
+           '<a:effectStyleLst>%s</a:effectStyleLst>' % ('<a:effectStyle><a:effectLst/></a:effectStyle>' * 3) +
+           '<a:bgFillStyleLst>%s%s%s</a:bgFillStyleLst>' % (solid, solid, solid) +
+           '</a:fmtScheme>')
+    return (XML_DECL +
+            '<a:theme xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" name="Quillmere">'
+            '<a:themeElements><a:clrScheme name="Quillmere">%s</a:clrScheme>' % clr +
+            '<a:fontScheme name="Quillmere">%s</a:fontScheme>%s</a:themeElements>' % (fonts, fmt) +
+            '<a:objectDefaults/><a:extraClrSchemeLst/></a:theme>')
+
+
+EMPTY_TREE_HEAD = ('<p:nvGrpSpPr><p:cNvPr id="1" name=""/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>'
+                   '<p:grpSpPr><a:xfrm><a:off x="0" y="0"/><a:ext cx="0" cy="0"/>'
+                   '<a:chOff x="0" y="0"/><a:chExt cx="0" cy="0"/></a:xfrm></p:grpSpPr>')
+CLR_MAP = ('<p:clrMap bg1="lt1" tx1="dk1" bg2="lt2" tx2="dk2" accent1="accent1" accent2="accent2" '
+           'accent3="accent3" accent4="accent4" accent5="accent5" accent6="accent6" '
+           'hlink="hlink" folHlink="folHlink"/>')
+
+
+def master_xml():
+    def style(tag, size):
+        return ('<p:%s><a:lvl1pPr algn="l"><a:defRPr sz="%d" kern="1200"><a:solidFill><a:schemeClr val="tx1"/>'
+                '</a:solidFill><a:latin typeface="+mn-lt"/><a:ea typeface="+mn-ea"/><a:cs typeface="+mn-cs"/>'
+                '</a:defRPr></a:lvl1pPr></p:%s>' % (tag, size, tag))
+    return (XML_DECL +
+            '<p:sldMaster %s><p:cSld>' % NS +
+            '<p:bg><p:bgPr><a:solidFill><a:srgbClr val="FFFFFF"/></a:solidFill><a:effectLst/></p:bgPr></p:bg>'
+            '<p:spTree>%s</p:spTree></p:cSld>' % EMPTY_TREE_HEAD +
+            CLR_MAP +
+            '<p:sldLayoutIdLst><p:sldLayoutId id="2147483649" r:id="rId1"/></p:sldLayoutIdLst>'
+            '<p:txStyles>%s%s%s</p:txStyles>' % (style("titleStyle", 4400), style("bodyStyle", 2800),
+                                                 style("otherStyle", 1800)) +
+            '</p:sldMaster>')
+
+
+def layout_xml():
+    return (XML_DECL +
+            '<p:sldLayout %s type="blank" preserve="1"><p:cSld name="Blank">' % NS +
+            '<p:spTree>%s</p:spTree></p:cSld>' % EMPTY_TREE_HEAD +
+            '<p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr></p:sldLayout>')
+
+
+def text_box(shape_id, name, x, y, w, h, paragraphs, anchor="ctr", wrap="square"):
+    """paragraphs: list of (text, size_in_points, rgb, bold, align, bullet)."""
+    paras = []
+    for text, size, rgb, bold, align, bullet in paragraphs:
+        ppr = '<a:pPr algn="%s"' % align
+        if bullet:
+            ppr += ' marL="342900" indent="-342900"><a:buFont typeface="Arial"/><a:buChar char="&#8226;"/></a:pPr>'
+        else:
+            ppr += '><a:buNone/></a:pPr>'
+        paras.append('<a:p>%s<a:r><a:rPr lang="en-US" sz="%d" b="%d" dirty="0">'
+                     '<a:solidFill><a:srgbClr val="%s"/></a:solidFill>'
+                     '<a:latin typeface="%s"/><a:cs typeface="%s"/></a:rPr><a:t>%s</a:t></a:r></a:p>'
+                     % (ppr, int(size * 100), 1 if bold else 0, hex_colour(rgb), FONT, FONT, escape(text)))
+    return ('<p:sp><p:nvSpPr><p:cNvPr id="%d" name="%s"/><p:cNvSpPr txBox="1"/><p:nvPr/></p:nvSpPr>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
+            '<a:prstGeom prst="rect"><a:avLst/></a:prstGeom><a:noFill/></p:spPr>'
+            '<p:txBody><a:bodyPr wrap="%s" lIns="0" tIns="0" rIns="0" bIns="0" rtlCol="0" anchor="%s">'
+            '<a:noAutofit/></a:bodyPr><a:lstStyle/>%s</p:txBody></p:sp>'
+            % (shape_id, escape(name), x, y, w, h, wrap, anchor, "".join(paras)))
+
+
+def bar_shape(shape_id, x, y, w, h, rgb):
+    """A plain filled rectangle (an accent line)."""
+    return ('<p:sp><p:nvSpPr><p:cNvPr id="%d" name="Accent"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
+            '<a:prstGeom prst="rect"><a:avLst/></a:prstGeom>'
+            '<a:solidFill><a:srgbClr val="%s"/></a:solidFill><a:ln><a:noFill/></a:ln></p:spPr></p:sp>'
+            % (shape_id, x, y, w, h, hex_colour(rgb)))
+
+
+def slide_xml(background, shapes, hidden):
+    return (XML_DECL +
+            '<p:sld %s%s><p:cSld>' % (NS, ' show="0"' if hidden else "") +
+            '<p:bg><p:bgPr><a:solidFill><a:srgbClr val="%s"/></a:solidFill><a:effectLst/></p:bgPr></p:bg>'
+            % hex_colour(background) +
+            '<p:spTree>%s%s</p:spTree></p:cSld>' % (EMPTY_TREE_HEAD, "".join(shapes)) +
+            '<p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr></p:sld>')
+
+
+def number_shapes(n, cx, cy, background):
+    """The slide number, large and centred, in a box covering the middle half."""
+    size = min(200, max(24, round(cy / EMU_PER_INCH * 72 * 0.32)))
+    return [text_box(2, "Slide number", cx // 4, cy // 4, cx // 2, cy // 2,
+                     [(str(n), size, text_colour_for(background), True, "ctr", False)],
+                     anchor="ctr", wrap="none")]
+
+
+def write_zip(path, parts):
+    """parts: list of (name, text). Fixed timestamps keep the output reproducible."""
+    tmp = path + ".tmp"
+    with zipfile.ZipFile(tmp, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, text in parts:
+            info = zipfile.ZipInfo(name, date_time=(1980, 1, 1, 0, 0, 0))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            info.external_attr = 0o644 << 16
+            z.writestr(info, text.encode("utf-8"))
+    os.replace(tmp, path)
+
+
+def write_pptx(path, cx, cy, slides, title):
+    """slides: list of (background rgb, [shape xml], hidden)."""
+    count = len(slides)
+    parts = [("[Content_Types].xml", content_types_xml(count)),
+             ("_rels/.rels", rels_xml([
+                 ("rId1", "officeDocument", "ppt/presentation.xml"),
+                 ("rId2", "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+                  "docProps/core.xml"),
+                 ("rId3", "extended-properties", "docProps/app.xml")])),
+             ("docProps/core.xml", core_xml(title)),
+             ("docProps/app.xml", app_xml(count, sum(1 for s in slides if s[2]))),
+             ("ppt/presentation.xml", presentation_xml(cx, cy, count))]
+    pres_rels = [("rId1", "slideMaster", "slideMasters/slideMaster1.xml")]
+    pres_rels += [("rId%d" % (n + 1), "slide", "slides/slide%d.xml" % n) for n in range(1, count + 1)]
+    pres_rels += [("rId%d" % (count + 2), "presProps", "presProps.xml"),
+                  ("rId%d" % (count + 3), "viewProps", "viewProps.xml"),
+                  ("rId%d" % (count + 4), "theme", "theme/theme1.xml"),
+                  ("rId%d" % (count + 5), "tableStyles", "tableStyles.xml")]
+    parts += [("ppt/_rels/presentation.xml.rels", rels_xml(pres_rels)),
+              ("ppt/presProps.xml", PRES_PROPS),
+              ("ppt/viewProps.xml", VIEW_PROPS),
+              ("ppt/tableStyles.xml", TABLE_STYLES),
+              ("ppt/theme/theme1.xml", theme_xml()),
+              ("ppt/slideMasters/slideMaster1.xml", master_xml()),
+              ("ppt/slideMasters/_rels/slideMaster1.xml.rels", rels_xml([
+                  ("rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"),
+                  ("rId2", "theme", "../theme/theme1.xml")])),
+              ("ppt/slideLayouts/slideLayout1.xml", layout_xml()),
+              ("ppt/slideLayouts/_rels/slideLayout1.xml.rels", rels_xml([
+                  ("rId1", "slideMaster", "../slideMasters/slideMaster1.xml")]))]
+    for n, (background, shapes, hidden) in enumerate(slides, 1):
+        parts.append(("ppt/slides/slide%d.xml" % n, slide_xml(background, shapes, hidden)))
+        parts.append(("ppt/slides/_rels/slide%d.xml.rels" % n, rels_xml([
+            ("rId1", "slideLayout", "../slideLayouts/slideLayout1.xml")])))
+    write_zip(path, parts)
+
+
+def write_numbered_deck(path, cx, cy, count, hidden=()):
+    slides = []
+    for n in range(1, count + 1):
+        colour = colour_of_slide(n)
+        slides.append((colour, number_shapes(n, cx, cy, colour), n in hidden))
+    write_pptx(path, cx, cy, slides, os.path.splitext(os.path.basename(path))[0])
+
+
+def minimal_xlsx(path):
+    """A real (tiny) spreadsheet: a valid OOXML package, but not a presentation."""
+    ss = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+    parts = [
+        ("[Content_Types].xml", XML_DECL +
+         '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+         '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+         '<Default Extension="xml" ContentType="application/xml"/>'
+         '<Override PartName="/xl/workbook.xml" '
+         'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+         '<Override PartName="/xl/worksheets/sheet1.xml" '
+         'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+         '</Types>'),
+        ("_rels/.rels", rels_xml([("rId1", "officeDocument", "xl/workbook.xml")])),
+        ("xl/workbook.xml", XML_DECL +
+         '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="Sheet1" sheetId="1" r:id="rId1"/>'
+         '</sheets></workbook>' % (ss, R_OFFICE)),
+        ("xl/_rels/workbook.xml.rels", rels_xml([("rId1", "worksheet", "worksheets/sheet1.xml")])),
+        ("xl/worksheets/sheet1.xml", XML_DECL +
+         '<worksheet xmlns="%s"><sheetData>'
+         '<row r="1"><c r="A1" t="inlineStr"><is><t>Quillmere</t></is></c><c r="B1"><v>42</v></c></row>'
+         '</sheetData></worksheet>' % ss),
+    ]
+    write_zip(path, parts)
+
+
+# ---------------------------------------------------------------------------
+# LibreOffice steps
+
+def find_soffice():
+    for name in ("soffice", "libreoffice"):
+        path = shutil.which(name)
+        if path:
+            return path
+    return None
+
+
+class Office:
+    """Runs soffice headless with a throwaway profile (never the user's)."""
+
+    def __init__(self, soffice):
+        self.soffice = soffice
+        self.profile = tempfile.mkdtemp(prefix="qm-decks-profile-")
+
+    def close(self):
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def run(self, args, timeout=300):
+        cmd = [self.soffice, "-env:UserInstallation=file://" + self.profile,
+               "--headless", "--invisible", "--nologo", "--norestore", "--nodefault",
+               "--nofirststartwizard"] + args
+        env = dict(os.environ)
+        env.setdefault("SAL_USE_VCLPLUGIN", "svp")
+        # A session of its own, so that a hung soffice (and its soffice.bin
+        # child) can be ended as one process group.
+        proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                env=env, text=True, start_new_session=True)
+        try:
+            output, _ = proc.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.communicate()
+            raise SystemExit("make_decks: soffice did not finish within %d s: %s" % (timeout, " ".join(cmd)))
+        return proc.returncode, output
+
+    def convert(self, sources, fmt, outdir):
+        """Converts each source to `fmt` into outdir; returns the written paths."""
+        code, output = self.run(["--convert-to", fmt, "--outdir", outdir] + list(sources))
+        ext = fmt.split(":")[0]
+        written = []
+        for src in sources:
+            dst = os.path.join(outdir, os.path.splitext(os.path.basename(src))[0] + "." + ext)
+            if not os.path.isfile(dst) or os.path.getsize(dst) == 0:
+                raise SystemExit("make_decks: soffice did not convert %s to %s (exit %d):\n%s"
+                                 % (src, fmt, code, output))
+            written.append(dst)
+        return written
+
+    # A Basic library in the throwaway profile stores a loaded document with a
+    # password (the command line's --convert-to has no way to pass one).
+    BASIC_MODULE = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE script:module PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "module.dtd">
+<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1" script:language="StarBasic">
+Function LoadHidden(sIn As String)
+  Dim aLoad(0) As New com.sun.star.beans.PropertyValue
+  aLoad(0).Name = &quot;Hidden&quot;
+  aLoad(0).Value = True
+  LoadHidden = StarDesktop.loadComponentFromURL(ConvertToURL(sIn), &quot;_blank&quot;, 0, aLoad())
+End Function
+
+REM Stores sIn as sOut with sFilter, encrypted with sPassword. ODF filters take
+REM the Password property; the OOXML filter takes EncryptionData (OOXPassword).
+REM A failure is written to sOut.error, for make_decks.py to report.
+Sub SaveWithPassword(sIn As String, sOut As String, sFilter As String, sPassword As String, sKind As String)
+  Dim oDoc As Object
+  Dim aEncryption(1) As New com.sun.star.beans.NamedValue
+  Dim aSave(1) As New com.sun.star.beans.PropertyValue
+  On Error GoTo Failed
+  oDoc = LoadHidden(sIn)
+  aSave(0).Name = &quot;FilterName&quot;
+  aSave(0).Value = sFilter
+  If sKind = &quot;ooxml&quot; Then
+    aEncryption(0).Name = &quot;OOXPassword&quot;
+    aEncryption(0).Value = sPassword
+    aEncryption(1).Name = &quot;CryptoType&quot;
+    aEncryption(1).Value = &quot;Standard&quot;
+    aSave(1).Name = &quot;EncryptionData&quot;
+    aSave(1).Value = aEncryption()
+  Else
+    aSave(1).Name = &quot;Password&quot;
+    aSave(1).Value = sPassword
+  End If
+  oDoc.storeToURL(ConvertToURL(sOut), aSave())
+  oDoc.close(True)
+  Exit Sub
+Failed:
+  On Error Resume Next
+  iFile = FreeFile
+  Open sOut &amp; &quot;.error&quot; For Output As #iFile
+  Print #iFile, &quot;line &quot; &amp; Erl &amp; &quot;: &quot; &amp; Error$
+  Close #iFile
+  If Not IsNull(oDoc) Then oDoc.close(True)
+End Sub
+</script:module>
+"""
+    BASIC_LIB = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE library:library PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "library.dtd">
+<library:library xmlns:library="http://openoffice.org/2000/library" library:name="Standard" library:readonly="false" library:passwordprotected="false">
+ <library:element library:name="Module1"/>
+</library:library>
+"""
+    BASIC_CONTAINER = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE library:libraries PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "libraries.dtd">
+<library:libraries xmlns:library="http://openoffice.org/2000/library" xmlns:xlink="http://www.w3.org/1999/xlink">
+ <library:library library:name="Standard" xlink:href="$(USER)/basic/Standard/script.xlb/" xlink:type="simple" library:link="false"/>
+</library:libraries>
+"""
+
+    def save_with_password(self, src, dst, filter_name, password):
+        basic = os.path.join(self.profile, "user", "basic")
+        os.makedirs(os.path.join(basic, "Standard"), exist_ok=True)
+        with open(os.path.join(basic, "script.xlc"), "w") as f:
+            f.write(self.BASIC_CONTAINER)
+        with open(os.path.join(basic, "Standard", "script.xlb"), "w") as f:
+            f.write(self.BASIC_LIB)
+        with open(os.path.join(basic, "Standard", "Module1.xba"), "w") as f:
+            f.write(self.BASIC_MODULE)
+        if os.path.exists(dst):
+            os.remove(dst)
+        q = lambda s: '"' + s.replace('"', '""') + '"'
+        kind = "ooxml" if "2007" in filter_name else "odf"
+        url = "macro:///Standard.Module1.SaveWithPassword(%s,%s,%s,%s,%s)" % (
+            q(os.path.abspath(src)), q(os.path.abspath(dst)), q(filter_name), q(password), q(kind))
+        code, output = self.run([url])
+        if os.path.exists(dst + ".error"):
+            with open(dst + ".error") as f:
+                message = f.read()
+            os.remove(dst + ".error")
+            raise SystemExit("make_decks: soffice could not save %s with a password: %s" % (dst, message))
+        if not os.path.isfile(dst) or os.path.getsize(dst) == 0:
+            raise SystemExit("make_decks: soffice did not write the password-protected %s (exit %d):\n%s"
+                             % (dst, code, output))
+
+    def ensure_profile(self):
+        """Lets soffice lay out the fresh profile (it replaces a user/basic it did not make)."""
+        if not os.path.isfile(os.path.join(self.profile, "user", "basic", "script.xlc")):
+            self.run(["--terminate_after_init"])
+
+
+# ---------------------------------------------------------------------------
+# The test set
+
+INCH = EMU_PER_INCH
+SIZE_4X3 = (9144000, 6858000)     # 10 x 7.5 in  -> 960 x 720 px
+SIZE_16X9 = (9144000, 5143500)    # 10 x 5.625 in -> 960 x 540 px
+SIZE_CUSTOM = (8 * INCH, 6 * INCH)  # 8 x 6 in   -> 768 x 576 px
+
+# name -> (size, slide count, hidden slide numbers)
+TEST_DECKS = {
+    "wide3.pptx": (SIZE_16X9, 3, ()),
+    "std4.pptx": (SIZE_4X3, 4, ()),
+    "hidden5.pptx": (SIZE_16X9, 5, (3,)),
+    "custom2.pptx": (SIZE_CUSTOM, 2, ()),
+}
+PPT_FROM = ["std4.pptx", "wide3.pptx"]  # each converted to the .ppt of the same name
+# password-protected copies: name -> (source deck, LibreOffice filter)
+PASSWORD_DECKS = {
+    "password.pptx": ("wide3.pptx", "Impress MS PowerPoint 2007 XML"),
+    "password.odp": ("wide3.pptx", "impress8"),
+}
+BROKEN = {
+    "notes.pptx": "a plain text file named .pptx",
+    "empty.pptx": "an empty (0-byte) file named .pptx",
+    "truncated.pptx": "the first half of std4.pptx",
+    "sheet.xlsx": "a real, valid spreadsheet (not a presentation)",
+}
+
+
+def deck_entry(fmt, size, count, hidden, password=None):
+    cx, cy = size
+    return {
+        "format": fmt,
+        "slides": count,
+        "size_emu": [cx, cy],
+        "size_px": [pixels(cx), pixels(cy)],
+        "hidden": sorted(hidden),
+        "colours": [list(colour_of_slide(n)) for n in range(1, count + 1)],
+        "password": password,
+    }
+
+
+def write_manifest(path, decks, broken, skipped):
+    manifest = {
+        "generator": "tools/make_decks.py",
+        "about": "Slide n (1-based) has the solid background colours[n-1] and its number in large type "
+                 "in the middle; points at sample_inset from each corner show the pure background. "
+                 "size_px is the slide size at 96 dpi (EMU / 9525, rounded).",
+        "colour_table": [list(c) for c in COLOURS],
+        "tolerance": 24,
+        "sample_inset": 0.1,
+        "decks": decks,
+        "broken": broken,
+        "skipped": skipped,
+    }
+    text = json.dumps(manifest, indent=1)
+    tmp = path + ".tmp"
+    with open(tmp, "w") as f:
+        f.write(text + "\n")
+    os.replace(tmp, path)
+
+
+def write_bytes(path, data):
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+
+
+def make_test_set(out):
+    decks = {}
+    for name, (size, count, hidden) in TEST_DECKS.items():
+        write_numbered_deck(os.path.join(out, name), size[0], size[1], count, hidden)
+        decks[name] = deck_entry("pptx", size, count, hidden)
+
+    with open(os.path.join(out, "std4.pptx"), "rb") as f:
+        std4 = f.read()
+    write_bytes(os.path.join(out, "notes.pptx"),
+                b"Quillmere test file.\nThis is plain text, not a presentation.\n")
+    write_bytes(os.path.join(out, "empty.pptx"), b"")
+    write_bytes(os.path.join(out, "truncated.pptx"), std4[:len(std4) // 2])
+    minimal_xlsx(os.path.join(out, "sheet.xlsx"))
+
+    skipped = []
+    soffice = find_soffice()
+    if soffice is None:
+        skipped = [os.path.splitext(n)[0] + ".ppt" for n in PPT_FROM] + list(PASSWORD_DECKS)
+        print("make_decks: WARNING: soffice (LibreOffice) not found; not writing %s" % ", ".join(skipped),
+              file=sys.stderr)
+    else:
+        office = Office(soffice)
+        try:
+            with tempfile.TemporaryDirectory(prefix="qm-decks-ppt-") as tmp:
+                # Convert in a scratch folder, then move into place, so that a
+                # failed run never leaves a half-written .ppt behind.
+                for src in office.convert([os.path.join(out, n) for n in PPT_FROM], "ppt", tmp):
+                    name = os.path.basename(src)
+                    os.replace(src, os.path.join(out, name))
+                    size, count, hidden = TEST_DECKS[os.path.splitext(name)[0] + ".pptx"]
+                    decks[name] = deck_entry("ppt", size, count, hidden)
+                office.ensure_profile()
+                for name, (source, filter_name) in PASSWORD_DECKS.items():
+                    scratch = os.path.join(tmp, name)
+                    office.save_with_password(os.path.join(out, source), scratch, filter_name, PASSWORD)
+                    os.replace(scratch, os.path.join(out, name))
+                    size, count, hidden = TEST_DECKS[source]
+                    decks[name] = deck_entry(os.path.splitext(name)[1][1:], size, count, hidden, PASSWORD)
+        finally:
+            office.close()
+
+    write_manifest(os.path.join(out, "decks.json"), decks, BROKEN, skipped)
+
+
+# ---------------------------------------------------------------------------
+# The sample decks
+
+SAMPLES = {
+    "Welcome.pptx": (SIZE_16X9, [
+        ("Welcome to Quillmere", ["A small sample deck, made by Quillmere's own tools.",
+                                  "Every slide has a colour of its own."]),
+        ("What is in this folder", ["A few sample presentations to try things out on.",
+                                    "Wide (16:9), standard (4:3) and a custom size."]),
+        ("Try it", ["Open a deck, pick some slides, and turn them into pictures.",
+                    "Put pictures side by side, or one under the other."]),
+        ("Thank you", ["That is all there is to this deck."]),
+    ]),
+    "Seasons.pptx": (SIZE_4X3, [
+        ("Spring", ["Longer days, first leaves.", "Rain showers and blossom."]),
+        ("Summer", ["Warm evenings.", "Long walks and late sunsets."]),
+        ("Autumn", ["Falling leaves in red and gold.", "Apples, pears and mushrooms."]),
+        ("Winter", ["Short days and frosty mornings.", "Tea, books and blankets."]),
+    ]),
+    "Postcards.pptx": ((6 * INCH, 4 * INCH), [
+        ("Greetings from the coast", ["Wish you were here!"]),
+        ("Greetings from the hills", ["The view was worth the climb."]),
+        ("Greetings from the city", ["Busy streets, quiet parks."]),
+    ]),
+}
+
+
+def sample_slide_shapes(n, total, cx, cy, background, title, lines):
+    fg = text_colour_for(background)
+    height_pt = cy / INCH * 72
+    title_pt = round(min(44, height_pt * 0.09))
+    body_pt = round(min(26, height_pt * 0.055))
+    small_pt = max(9, round(height_pt * 0.03))
+    mx = cx // 12
+    shapes = [
+        text_box(2, "Title", mx, cy * 12 // 100, cx - 2 * mx, cy * 20 // 100,
+                 [(title, title_pt, fg, True, "l", False)], anchor="b"),
+        bar_shape(5, mx, cy * 34 // 100, cx // 8, max(cy // 120, 9525), fg),
+        text_box(3, "Text", mx, cy * 38 // 100, cx - 2 * mx, cy * 45 // 100,
+                 [(line, body_pt, fg, False, "l", True) for line in lines], anchor="t"),
+        text_box(4, "Footer", mx, cy * 88 // 100, cx - 2 * mx, cy * 7 // 100,
+                 [("%d / %d" % (n, total), small_pt, fg, False, "r", False)], anchor="ctr"),
+    ]
+    return shapes
+
+
+def make_samples(out):
+    for name, ((cx, cy), pages) in SAMPLES.items():
+        slides = []
+        for n, (title, lines) in enumerate(pages, 1):
+            colour = colour_of_slide(n, SAMPLE_COLOURS)
+            slides.append((colour, sample_slide_shapes(n, len(pages), cx, cy, colour, title, lines), False))
+        write_pptx(os.path.join(out, name), cx, cy, slides, os.path.splitext(name)[0])
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Writes Quillmere's test decks (or, with --samples, "
+                                                 "its sample decks).")
+    parser.add_argument("--out", required=True, help="folder to write into (made if missing)")
+    parser.add_argument("--samples", action="store_true", help="write the sample decks instead")
+    args = parser.parse_args()
+    check_colour_table(COLOURS)
+    check_colour_table(SAMPLE_COLOURS)
+    os.makedirs(args.out, exist_ok=True)
+    if args.samples:
+        make_samples(args.out)
+    else:
+        make_test_set(args.out)
+
+
+if __name__ == "__main__":
+    main()
