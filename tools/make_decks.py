@@ -14,12 +14,15 @@ Test decks: every slide has its own solid background colour (the slide's
 COLOURS[(n - 1) % len(COLOURS)]. Points at 10% inset from the slide's corners
 always show the pure background colour. decks.json beside the decks tells, for
 each file, the slide count, the slide size (EMU and pixels at 96 dpi), the
-hidden slides and the colour of each slide.
+hidden slides, the colour of each slide and, for the password-protected decks
+(password.pptx, password.odp), the password. The broken files (notes.pptx,
+empty.pptx, truncated.pptx, sheet.xlsx) are listed under "broken".
 """
 
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -550,7 +553,8 @@ PASSWORD_DECKS = {
 }
 BROKEN = {
     "notes.pptx": "a plain text file named .pptx",
-    "empty.pptx": "an empty (0-byte) file named .pptx",
+    "empty.pptx": "an empty (0-byte) file named .pptx; LibreOffice 7.4 opens it as a new, blank "
+                  "one-slide presentation, so only a caller that checks for it sees it as broken",
     "truncated.pptx": "the first half of std4.pptx",
     "sheet.xlsx": "a real, valid spreadsheet (not a presentation)",
 }
@@ -572,7 +576,7 @@ def deck_entry(fmt, size, count, hidden, password=None):
 def write_manifest(path, decks, broken, skipped):
     manifest = {
         "generator": "tools/make_decks.py",
-        "about": "Slide n (1-based) has the solid background colours[n-1] and its number in large type "
+        "about": "Slide n (1-based) of a deck has the solid background colours[n-1] and its number in large type "
                  "in the middle; points at sample_inset from each corner show the pure background. "
                  "size_px is the slide size at 96 dpi (EMU / 9525, rounded).",
         "colour_table": [list(c) for c in COLOURS],
@@ -582,7 +586,10 @@ def write_manifest(path, decks, broken, skipped):
         "broken": broken,
         "skipped": skipped,
     }
-    text = json.dumps(manifest, indent=1)
+    # Indented, but with each innermost list (a size, a colour) on one line.
+    text = re.sub(r"\[\s+([^\[\]{}]*?)\s+\]",
+                  lambda m: "[" + re.sub(r"\s+", " ", m.group(1)) + "]",
+                  json.dumps(manifest, indent=1))
     tmp = path + ".tmp"
     with open(tmp, "w") as f:
         f.write(text + "\n")
