@@ -12,6 +12,7 @@
 #include "BatchRun.h"
 #include "JobUi.h"
 #include "ListRunOptions.h"
+#include "SaveAsAny.h"
 
 namespace qm {
 
@@ -33,7 +34,10 @@ struct Job {
     JobUi ui(eventFd, options.slideText, options.direction);
     ListRunOptions runOptions(share, options.modeText, options.outputFolder, options.beside);
     BatchRun run(*factory, ui, runOptions);
+    // A job is its own program: it starts the imaging layer as start-up would.
+    run.SetGdiStartFailed(!StartGdiPlus());
     run.Start();
+    StopGdiPlus();
     status = ui.Reports() > 0 ? 1 : 0;
   } catch (...) {
     status = 2;

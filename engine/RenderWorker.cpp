@@ -57,8 +57,11 @@ std::string DescribeRefusal(RenderFailure failure, const std::string& detail,
       return subject + ": the file does not exist";
     case RenderFailure::kNotReadable:
       return subject + ": the file cannot be read (" + detail + ")";
+    case RenderFailure::kFolder:
+      return subject + ": this is a folder, not a presentation";
+    case RenderFailure::kEmptyFile:
+      return subject + ": the file is empty";
     case RenderFailure::kUnreadable:
-      if (detail == "it is a folder") return subject + ": this is a folder, not a presentation";
       return subject + ": the file could not be opened; it is damaged or not a presentation";
     case RenderFailure::kPasswordProtected:
       return subject + ": the presentation is password-protected";
@@ -226,9 +229,12 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
 std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPath, int width,
                                          int height) {
   const std::string subject = documentPath_.empty() ? bitmapPath : documentPath_;
+  std::error_code code;
+  std::string absolute = std::filesystem::absolute(bitmapPath, code).string();
+  if (code || absolute.empty()) absolute = bitmapPath;
   WireMessage request(RenderMessageType::kExport);
   request.PutU32(static_cast<std::uint32_t>(index));
-  request.PutString(bitmapPath);
+  request.PutString(absolute);
   request.PutU32(static_cast<std::uint32_t>(width));
   request.PutU32(static_cast<std::uint32_t>(height));
   WireMessage reply = Exchange(request, slideTimeout_, subject);

@@ -98,10 +98,9 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
     return errno == ENOENT || errno == ENOTDIR ? RenderFailure::kNotFound
                                                : RenderFailure::kNotReadable;
   }
-  if (S_ISDIR(info.st_mode)) {
-    *detail = "it is a folder";
-    return RenderFailure::kUnreadable;
-  }
+  if (S_ISDIR(info.st_mode)) return RenderFailure::kFolder;
+  // LibreOffice would open an empty file as a new blank presentation.
+  if (S_ISREG(info.st_mode) && info.st_size == 0) return RenderFailure::kEmptyFile;
   if (::access(absolutePath.c_str(), R_OK) != 0) {
     *detail = std::strerror(errno);
     return RenderFailure::kNotReadable;

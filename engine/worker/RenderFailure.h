@@ -19,6 +19,8 @@ enum class RenderFailure : std::uint8_t {
   kBadSize = 8,            ///< requested bitmap size is impossible or too large
   kWriteFailed = 9,        ///< the bitmap file could not be written
   kBadRequest = 10,        ///< a request the worker does not understand
+  kEmptyFile = 11,         ///< the file has no bytes at all
+  kFolder = 12,            ///< the path names a folder
 };
 
 }  // namespace qm

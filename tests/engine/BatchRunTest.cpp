@@ -7,6 +7,7 @@
 #include "Error.h"
 #include "FakeApplicationFactory.h"
 #include "PngTestReader.h"
+#include "SaveAsAny.h"
 #include "SaveModes.h"
 #include "ScriptedUi.h"
 #include "TempFolder.h"
@@ -40,7 +41,11 @@ class Options : public RunOptions {
 
 class BatchRunTest : public ::testing::Test {
  protected:
-  void SetUp() override { options_.folder = out_.Path(); }
+  void SetUp() override {
+    ASSERT_TRUE(StartGdiPlus());  // as start-up does
+    options_.folder = out_.Path();
+  }
+  void TearDown() override { StopGdiPlus(); }
   std::string AddDeck(const std::string& name, int slides = 3) {
     const std::string path = in_ / name;
     factory_.AddDeck(path, slides);
@@ -240,7 +245,7 @@ TEST_F(BatchRunTest, UnknownModeTextLeavesFilesUntouched) {
   AddDeck("deck.pptx");
   options_.mode = "Save nothing";
   run_.Start();
-  EXPECT_TRUE(factory_.log->empty());
+  EXPECT_TRUE(factory_.LogOf("create").empty());
   EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"Done."});
 }
 

@@ -9,6 +9,7 @@
 #include "FakeApplicationFactory.h"
 #include "Powerpoint1.h"
 #include "PngTestReader.h"
+#include "SaveAsAny.h"
 #include "ScriptedUi.h"
 #include "TempFolder.h"
 
@@ -28,6 +29,10 @@ std::vector<int> ReportedLines(const ScriptedUi& ui) {
 
 class Exporters : public ::testing::Test {
  protected:
+  // The program starts the imaging layer once at start-up; the PNG writer relies on it.
+  void SetUp() override { ASSERT_TRUE(StartGdiPlus()); }
+  void TearDown() override { StopGdiPlus(); }
+
   std::string Deck(const std::string& name = "deck.pptx") { return in_ / name; }
   std::string Out() { return out_.Path() + "/"; }
 

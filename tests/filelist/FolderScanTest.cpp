@@ -203,6 +203,25 @@ TEST(GetSubDirectories2016, FolderVanishingDuringTheScanIsLeftOutSilently) {
   EXPECT_TRUE(ui.Reports().empty());
 }
 
+TEST(GetSubDirectories2016, FolderVanishingAfterItWasListedIsNotAppended) {
+  TestTree tree;
+  tree.Folder("keep/inner");
+  tree.Folder("gone");
+  ScriptedUi ui;
+  int yields = 0;
+  // Before the folders are appended the scan yields 7 times: listing the
+  // seed, finding keep and gone, listing them, finding inner, listing inner.
+  // The last of these comes after gone was listed without trouble.
+  ui.onYield = [&] {
+    if (++yields == 7) tree.Remove("gone");
+  };
+  const std::string seed = tree.Root() + "/";
+  FolderCollection folders{seed};
+  GetSubDirectories2016(ui, folders, true);
+  ExpectBreadthFirst(folders, seed, {"keep", "keep/inner"});
+  EXPECT_TRUE(ui.Reports().empty());
+}
+
 // The scan of `seed`, one entry a line; run where modes apply.
 std::optional<std::string> ScanWhereModesApply(const TestTree& tree, const std::string& locked,
                                                 FolderCollection seedFolders, std::string& whyNot) {

@@ -1,0 +1,47 @@
+#pragma once
+// Common ground of the tests that start real render workers.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "RenderWorkerSettings.h"
+#include "TempFolder.h"
+
+namespace qm::test {
+
+/// Gives each test worker settings of its own (the built worker, a private
+/// temporary root for worker folders) and a folder for bitmaps. After the
+/// test it checks what a renderer must never leave behind: a child process
+/// (a zombie or a worker still running), a worker folder, a temporary file
+/// beside the bitmaps, or a LibreOffice lock file beside the decks.
+class RenderTestBase : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  /// Ends whatever workers the test holds in fixture members; called by
+  /// TearDown before the checks.
+  virtual void ReleaseWorkers() {}
+
+  /// Writes an executable shell script `name` into the scratch folder and
+  /// returns its path; `body` follows "#!/bin/sh".
+  std::string WriteScript(const std::string& name, const std::string& body);
+
+  /// printf arguments writing a well-formed kHello frame of `version` to fd 3.
+  static std::string HelloPrintf(unsigned version = 1);
+
+  /// Number of worker folders under the private temporary root.
+  int WorkerFolderCount() const;
+
+  /// True when process `pid` no longer exists (reaped, not a zombie).
+  static bool ProcessGone(int pid);
+
+  RenderWorkerSettings settings_;
+  TempFolder root_;     ///< temporary root for worker folders
+  TempFolder out_;      ///< where bitmaps are written
+  TempFolder scratch_;  ///< scripts and copied decks
+};
+
+}  // namespace qm::test
