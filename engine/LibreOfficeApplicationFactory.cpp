@@ -20,8 +20,7 @@ constexpr const char* kPowerPointClass = "PowerPoint.Application";
 LibreOfficeApplicationFactory::LibreOfficeApplicationFactory()
     : pool_(std::make_shared<RenderWorkerPool>(RenderWorkerSettings::FromEnvironment())) {}
 
-LibreOfficeApplicationFactory::LibreOfficeApplicationFactory(
-    std::shared_ptr<RenderWorkerPool> pool)
+LibreOfficeApplicationFactory::LibreOfficeApplicationFactory(std::shared_ptr<RenderWorkerPool> pool)
     : pool_(std::move(pool)) {}
 
 std::shared_ptr<Application> LibreOfficeApplicationFactory::Create(const std::string& progId) {

@@ -30,8 +30,7 @@ void ExplainMissingRenderer(const std::string& reason) {
   }
   const std::string worker = RenderWorkerSettings::FromEnvironment().workerPath;
   if (worker.empty() || ::access(worker.c_str(), X_OK) != 0) {
-    std::fprintf(stderr,
-                 "quillmere: the render worker %s is missing; reinstall Quillmere.\n",
+    std::fprintf(stderr, "quillmere: the render worker %s is missing; reinstall Quillmere.\n",
                  worker.empty() ? "quillmere-render-worker" : worker.c_str());
   }
 }
@@ -64,8 +63,7 @@ bool IsPowerPointRunning(ApplicationFactory& factory) {
 
 bool WarnIfPowerPointOpen(ApplicationFactory& factory, Ui& ui) {
   if (!IsPowerPointRunning(factory)) return false;
-  return ShowPlainMessage(ui, kPowerPointOpenQuestion, MessageButtons::YesNo) ==
-         MessageAnswer::No;
+  return ShowPlainMessage(ui, kPowerPointOpenQuestion, MessageButtons::YesNo) == MessageAnswer::No;
 }
 
 }  // namespace qm

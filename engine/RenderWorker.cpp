@@ -1,6 +1,7 @@
 #include "RenderWorker.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -110,9 +111,9 @@ void RenderWorker::Spawn(const std::string& workerPath) {
     throw Error(std::string("The renderer could not be started: ") + std::strerror(errno));
   }
   const pid_t parent = ::getpid();
-  std::vector<std::string> args = {workerPath,     "--fd",   std::to_string(kWorkerFd),
-                                   "--folder",     folder_->Path(),
-                                   "--parent",     std::to_string(parent)};
+  std::vector<std::string> args = {
+      workerPath,      "--fd",     std::to_string(kWorkerFd), "--folder",
+      folder_->Path(), "--parent", std::to_string(parent)};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -169,9 +170,9 @@ void RenderWorker::AwaitHello() {
     hello.GetU32();  // the worker's pid, for logs
     if (hello.Ok() && magic == kRenderProtocolMagic && version == kRenderProtocolVersion) return;
     if (hello.Ok() && magic == kRenderProtocolMagic) {
-      Fail("The renderer " + workerPath_ + " speaks protocol version " +
-           std::to_string(version) + ", this program needs version " +
-           std::to_string(kRenderProtocolVersion) + "; reinstall Quillmere");
+      Fail("The renderer " + workerPath_ + " speaks protocol version " + std::to_string(version) +
+           ", this program needs version " + std::to_string(kRenderProtocolVersion) +
+           "; reinstall Quillmere");
     }
   }
   Fail("The renderer " + workerPath_ + " sent a greeting this program does not understand");
@@ -179,7 +180,8 @@ void RenderWorker::AwaitHello() {
 
 WireMessage RenderWorker::Exchange(const WireMessage& request, milliseconds timeout,
                                    const std::string& subject) {
-  if (!Usable()) throw Error(subject + ": the renderer is not running");
+  std::string why;
+  if (!CheckIdle(&why)) throw Error(subject + ": the renderer " + why);
   if (!channel_->Write(request)) {
     Fail(subject + ": the renderer stopped unexpectedly (" + ReapAfterEof() + ")");
   }
@@ -263,10 +265,14 @@ void RenderWorker::Close() {
 
 void RenderWorker::Quit() {
   if (pid_ > 0 && !failed_ && channel_ && channel_->Write(WireMessage(RenderMessageType::kQuit))) {
+    // kBye (or the connection closing) means the worker is on its way out;
+    // silence means it is stuck, and it is killed without further waiting.
     WireMessage bye;
-    channel_->Read(static_cast<int>(kExitGrace.count()), &bye);
-    int status = 0;
-    if (WaitWithGrace(pid_, kExitGrace, &status)) pid_ = -1;
+    if (channel_->Read(static_cast<int>(kExitGrace.count()), &bye) !=
+        FrameChannel::ReadStatus::kTimeout) {
+      int status = 0;
+      if (WaitWithGrace(pid_, kExitGrace, &status)) pid_ = -1;
+    }
   }
   Kill();
 }
@@ -312,13 +318,32 @@ void RenderWorker::RemoveFolder() {
   if (folder_) folder_->Remove();
 }
 
-bool RenderWorker::Usable() {
-  if (failed_ || pid_ <= 0) return false;
+bool RenderWorker::Usable() { return CheckIdle(nullptr); }
+
+bool RenderWorker::CheckIdle(std::string* why) {
+  if (failed_ || pid_ <= 0) {
+    if (why != nullptr) *why = "is not running";
+    return false;
+  }
   int status = 0;
   if (::waitpid(pid_, &status, WNOHANG) == pid_) {
     pid_ = -1;
     failed_ = true;
     Kill();
+    if (why != nullptr) *why = "stopped unexpectedly (" + DescribeWaitStatus(status) + ")";
+    return false;
+  }
+  // Between requests the worker says nothing: a closed connection or
+  // unasked-for bytes mean it is dying or confused.
+  pollfd pfd{socket_, POLLIN, 0};
+  if (::poll(&pfd, 1, 0) > 0) {
+    char byte = 0;
+    const bool closed = ::recv(socket_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
+    std::string description = closed ? "stopped unexpectedly (" + ReapAfterEof() + ")"
+                                     : std::string("sent a reply this program does not understand");
+    failed_ = true;
+    Kill();
+    if (why != nullptr) *why = description;
     return false;
   }
   return true;

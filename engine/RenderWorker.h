@@ -91,6 +91,8 @@ class RenderWorker {
   void SetSlideTimeout(std::chrono::milliseconds timeout) { slideTimeout_ = timeout; }
 
  private:
+  /// Usable(), and when not, why not ("stopped unexpectedly (signal 9)"...).
+  bool CheckIdle(std::string* why);
   void Spawn(const std::string& workerPath);
   void AwaitHello();
   WireMessage Exchange(const WireMessage& request, std::chrono::milliseconds timeout,

@@ -30,9 +30,7 @@ WorkerFolder::WorkerFolder(const std::string& root) {
   path_ = buffer.data();
 }
 
-void WorkerFolder::RecordOwner(pid_t worker) {
-  std::ofstream(path_ + "/owner") << worker << '\n';
-}
+void WorkerFolder::RecordOwner(pid_t worker) { std::ofstream(path_ + "/owner") << worker << '\n'; }
 
 void WorkerFolder::Remove() {
   if (path_.empty()) return;

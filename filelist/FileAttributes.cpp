@@ -11,14 +11,12 @@ std::string_view LastComponent(std::string_view path) {
 }
 }  // namespace
 
-unsigned AttributesFrom(std::string_view name, bool isLink, const struct stat* target) {
+unsigned AttributesFrom(std::string_view name, bool isLink, mode_t targetMode) {
   unsigned attributes = 0;
   if (!name.empty() && name.front() == '.') attributes |= kAttributeHidden;
   if (isLink) attributes |= kAttributeReparsePoint;
-  if (target) {
-    if (S_ISDIR(target->st_mode)) attributes |= kAttributeDirectory;
-    if (S_ISREG(target->st_mode)) attributes |= kAttributeArchive;
-  }
+  if (S_ISDIR(targetMode)) attributes |= kAttributeDirectory;
+  if (S_ISREG(targetMode)) attributes |= kAttributeArchive;
   return attributes;
 }
 
@@ -26,10 +24,12 @@ std::optional<unsigned> FileAttributesOf(const std::string& path) {
   struct stat own{};
   if (path.empty() || ::lstat(path.c_str(), &own) != 0) return std::nullopt;
   const bool isLink = S_ISLNK(own.st_mode);
-  struct stat target{};
-  const bool reached = !isLink || ::stat(path.c_str(), &target) == 0;
-  const struct stat* status = isLink ? (reached ? &target : nullptr) : &own;
-  return AttributesFrom(LastComponent(path), isLink, status);
+  mode_t targetMode = own.st_mode;
+  if (isLink) {
+    struct stat target{};
+    targetMode = ::stat(path.c_str(), &target) == 0 ? target.st_mode : 0;
+  }
+  return AttributesFrom(LastComponent(path), isLink, targetMode);
 }
 
 }  // namespace qm

@@ -25,11 +25,11 @@ inline constexpr unsigned kAttributeReparsePoint = 1024;
 inline constexpr unsigned kAttributeHiddenArchive = kAttributeHidden | kAttributeArchive;
 
 /// Attributes of one folder entry called `name` (the name only). `isLink`
-/// says whether the entry itself is a symbolic link; `target` is the status
-/// of what the entry leads to (links followed), or null when that cannot be
-/// read (a broken link). Entries that are neither folders nor regular files
-/// (devices, pipes, sockets) carry neither 16 nor 32.
-unsigned AttributesFrom(std::string_view name, bool isLink, const struct stat* target);
+/// says whether the entry itself is a symbolic link; `targetMode` is the
+/// st_mode of what the entry leads to (links followed), or 0 when that
+/// cannot be read (a broken link). Entries that are neither folders nor
+/// regular files (devices, pipes, sockets) carry neither 16 nor 32.
+unsigned AttributesFrom(std::string_view name, bool isLink, mode_t targetMode);
 
 /// Attributes of the entry at `path`. A trailing "/" is ignored for the name
 /// test. Returns nullopt when the entry does not exist or cannot be reached;

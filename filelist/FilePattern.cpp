@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "Utf8.h"
+#include "NameSafety.h"
 
 namespace qm {
 
@@ -15,8 +15,8 @@ namespace {
 // case mapping; it is built into the C library here, but when it is missing
 // only ASCII letters fold.
 char32_t Fold(char32_t c) {
-  static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
   if (c < 0x80) return (c >= U'a' && c <= U'z') ? c - (U'a' - U'A') : c;
+  static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
   return unicode ? static_cast<char32_t>(::towupper_l(static_cast<wint_t>(c), unicode)) : c;
 }
 
@@ -31,6 +31,12 @@ char32_t NextChar(std::string_view text, std::size_t& pos) {
   if (DecodeUtf8(text, pos, c)) return c;
   pos = start + 1;
   return kBrokenByteBase + static_cast<unsigned char>(text[start]);
+}
+
+bool IsAscii(std::string_view text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
 }
 
 }  // namespace
@@ -60,15 +66,58 @@ FilePattern::FilePattern(std::string_view pattern) {
       tokens_.push_back({Kind::Literal, Fold(c)});
     }
   }
+  starsAndAsciiOnly_ = std::all_of(tokens_.begin(), tokens_.end(), [](const Token& token) {
+    return token.kind == Kind::Star || (token.kind == Kind::Literal && token.folded < 0x80);
+  });
 }
 
 bool FilePattern::Matches(std::string_view name) const {
   if (matchesEverything_) return true;
-  // A set of positions in the token list that the name read so far can
-  // reach; position tokens_.size() means "pattern consumed".
+  if (starsAndAsciiOnly_ && IsAscii(name)) return MatchStarsAndAscii(name);
+  // Two sets of positions in the token list, one byte per position; the
+  // usual short pattern needs no heap.
   const std::size_t count = tokens_.size();
-  std::vector<char> reached(count + 1, 0);
-  std::vector<char> next(count + 1, 0);
+  constexpr std::size_t kInline = 64;
+  char inlineSets[2 * kInline];
+  std::vector<char> heapSets;
+  char* sets = inlineSets;
+  if (count + 1 > kInline) {
+    heapSets.resize(2 * (count + 1));
+    sets = heapSets.data();
+  }
+  return Run(name, sets, sets + count + 1);
+}
+
+bool FilePattern::MatchStarsAndAscii(std::string_view name) const {
+  // The classic wildcard walk: on a mismatch, let the last star seen take
+  // one more character and try again from there. Exact for "*" and
+  // single-character literals, and linear for the usual patterns.
+  const std::size_t count = tokens_.size();
+  const std::size_t none = count;
+  std::size_t t = 0, n = 0, star = none, resume = 0;
+  while (n < name.size()) {
+    if (t < count && tokens_[t].kind == Kind::Literal &&
+        tokens_[t].folded == Fold(static_cast<unsigned char>(name[n]))) {
+      ++t, ++n;
+    } else if (t < count && tokens_[t].kind == Kind::Star) {
+      star = t++;
+      resume = n;
+    } else if (star != none) {
+      t = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (t < count && tokens_[t].kind == Kind::Star) ++t;
+  return t == count;
+}
+
+bool FilePattern::Run(std::string_view name, char* reached, char* next) const {
+  // `reached` holds the positions in the token list that the name read so
+  // far can reach; position tokens_.size() means "pattern consumed".
+  const std::size_t count = tokens_.size();
+  std::fill(reached, reached + count + 1, 0);
   reached[0] = 1;
   const std::size_t lastDot = name.rfind('.');  // "." never occurs inside a multi-byte character
 
@@ -99,7 +148,7 @@ bool FilePattern::Matches(std::string_view name) const {
     if (atEnd) return reached[count] != 0;
 
     // Tokens that consume this character.
-    std::fill(next.begin(), next.end(), 0);
+    std::fill(next, next + count + 1, 0);
     bool any = false;
     const char32_t folded = Fold(c);
     for (std::size_t i = 0; i < count; ++i) {
@@ -126,7 +175,7 @@ bool FilePattern::Matches(std::string_view name) const {
       if (to <= count) next[to] = 1, any = true;
     }
     if (!any) return false;
-    reached.swap(next);
+    std::swap(reached, next);
   }
 }
 

@@ -45,8 +45,16 @@ class FilePattern {
     char32_t folded;  ///< the folded character of a Literal
   };
 
+  // Matches an ASCII `name` when the pattern has only "*" and ASCII literals.
+  bool MatchStarsAndAscii(std::string_view name) const;
+
+  // Matches `name` using `reached` and `next`, two scratch sets of
+  // tokens_.size() + 1 positions each.
+  bool Run(std::string_view name, char* reached, char* next) const;
+
   std::vector<Token> tokens_;
   bool matchesEverything_ = false;
+  bool starsAndAsciiOnly_ = false;  ///< the fast walk applies to ASCII names
 };
 
 }  // namespace qm

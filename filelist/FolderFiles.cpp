@@ -5,7 +5,7 @@
 #include "FileAttributes.h"
 #include "FilePattern.h"
 #include "FolderReader.h"
-#include "Utf8.h"
+#include "NameSafety.h"
 
 namespace qm {
 
@@ -22,12 +22,19 @@ std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::st
     if (reader.IsPlainFolder()) continue;
     const char* name = reader.Name();
     if (!match.Matches(name) || !IsValidUtf8(name)) continue;
-    // The open test of FileIsOpenable, relative to the open folder: reading
-    // the status needs exactly what opening without access rights needs.
+    // The open test of FileIsOpenable. An entry the folder itself reports as
+    // a regular file has just been seen to exist and is no folder; anything
+    // else (links, entries of unknown type) is resolved, relative to the
+    // open folder, with the one status call that opening without access
+    // rights amounts to.
+    if (reader.IsPlainFile()) {
+      files.push_back({name, AttributesFrom(name, false, S_IFREG)});
+      continue;
+    }
     struct stat status{};
     bool isLink = false;
     if (!reader.Resolve(status, isLink) || S_ISDIR(status.st_mode)) continue;
-    files.push_back({name, AttributesFrom(name, isLink, &status)});
+    files.push_back({name, AttributesFrom(name, isLink, status.st_mode)});
   }
   return files;
 }

@@ -17,7 +17,9 @@ struct FolderFile {
 /// The files of `folder` (with or without a trailing "/") whose names match
 /// `pattern` (see FilePattern, for example "*.ppt*" or "*.*") and that pass
 /// the FileIsOpenable test for folder + "/" + name, in the file system's
-/// listing order. Hidden files are included; folders, and links that lead to
+/// listing order. For an entry the folder itself reports as a regular file,
+/// having just been listed is that test; links and entries of unknown type
+/// are resolved. Hidden files are included; folders, and links that lead to
 /// folders, are not. A folder that cannot be read gives an empty list; a file
 /// that vanishes while the folder is listed is left out. Never reports, never
 /// throws except for lack of memory.

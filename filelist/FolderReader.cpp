@@ -2,30 +2,36 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace qm {
 
-FolderReader::FolderReader(const std::string& folder) : dir_(::opendir(folder.c_str())) {
-  if (dir_) {
-    fd_ = ::dirfd(dir_);
-  } else {
-    error_ = errno;
-  }
+FolderReader::FolderReader(const std::string& folder)
+    : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  if (fd_ < 0) error_ = errno;
 }
 
 FolderReader::~FolderReader() {
-  if (dir_) ::closedir(dir_);
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool FolderReader::Refill() {
+  const ssize_t got = ::getdents64(fd_, buffer_, sizeof buffer_);
+  if (got <= 0) {
+    error_ = got < 0 ? errno : 0;
+    return false;
+  }
+  next_ = 0;
+  filled_ = static_cast<std::size_t>(got);
+  return true;
 }
 
 bool FolderReader::Next() {
-  if (!dir_) return false;
+  if (fd_ < 0) return false;
   for (;;) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir_);
-    if (!entry) {
-      error_ = errno;
-      return false;
-    }
+    if (next_ >= filled_ && !Refill()) return false;
+    const auto* entry = reinterpret_cast<const dirent64*>(buffer_ + next_);
+    next_ += entry->d_reclen;
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     name_ = name;

@@ -24,6 +24,7 @@ constexpr int kLineAppend = 106;
 
 // How the listing of one folder's sub-folders ended.
 enum class Listing {
+  NotAFolder,  ///< the path is not (or no longer) an existing folder
   Complete,
   Gone,    ///< access denied or the folder vanished: the folder is removed
   Broken,  ///< any other failure: the folder stays
@@ -41,18 +42,18 @@ Listing FromErrno(int error) {
   }
 }
 
-// True when `folder` may be listed: it exists as a folder and its path is
-// within the system's limit.
-bool Listable(const std::string& folder) {
-  return folder.size() < kMaxFolderPathBytes && FolderExists(folder);
-}
+bool WithinPathLimit(const std::string& folder) { return folder.size() < kMaxFolderPathBytes; }
 
 // Lists the sub-folders of `folder` (which ends in "/") and appends the ones
-// taken to `found` as folder + name + "/".
+// taken to `found` as folder + name + "/". Yields once the folder is open.
 Listing ListSubFolders(Ui& ui, const std::string& folder, VisitedFolders& visited,
                        FolderCollection& found) {
   FolderReader reader(folder);
-  if (!reader.Opened()) return FromErrno(reader.Error());
+  if (!reader.Opened()) {
+    const int error = reader.Error();
+    return (error == ENOENT || error == ENOTDIR) ? Listing::NotAFolder : FromErrno(error);
+  }
+  ui.Yield();
   while (reader.Next()) {
     // Only folders, and links that lead to folders, are sub-folders; the
     // entry type spares a status call for plain files.
@@ -97,9 +98,11 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
   const FolderCollection seeds = folders;
   for (const std::string& seed : seeds) {
     trap.Step(kLineListSeed, [&] {
-      if (!Listable(seed)) return;
-      ui.Yield();
-      if (ListSubFolders(ui, seed, visited, found) == Listing::Gone) RemoveFirst(folders, seed);
+      // A seed that is no folder stays in the collection, unlisted; one that
+      // vanishes between this test and its listing counts as not found.
+      if (!WithinPathLimit(seed) || !FolderExists(seed)) return;
+      const Listing listing = ListSubFolders(ui, seed, visited, found);
+      if (listing == Listing::Gone || listing == Listing::NotAFolder) RemoveFirst(folders, seed);
     });
   }
 
@@ -107,8 +110,9 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
     for (std::size_t i = 0; i < found.size(); ++i) {
       trap.Step(kLineListDeeper, [&] {
         const std::string folder = found[i];  // a copy: the listing appends to `found`
-        if (!Listable(folder)) return;
-        ui.Yield();
+        if (!WithinPathLimit(folder)) return;
+        // A folder found here that is no longer one is skipped; the final
+        // existence test below leaves it out, just as a removal would.
         if (ListSubFolders(ui, folder, visited, found) == Listing::Gone) {
           removed.resize(found.size());
           removed[i] = true;

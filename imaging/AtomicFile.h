@@ -11,6 +11,8 @@ namespace qm {
 /// (".name.XXXXXX") and renames it over the destination only on Commit(), so
 /// readers never see a half-written file and an existing file is replaced in
 /// one step. Abandoning the object without Commit() removes the temporary.
+/// The data is not forced to the disk (no fsync): the promise holds against
+/// readers and failed writes, not against a power cut, and keeps writes fast.
 ///
 /// Every failing call returns false, keeps the errno of the failed system call
 /// (SystemError(), 0 when the failure was not a system call) and a sentence

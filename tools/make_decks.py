@@ -702,17 +702,63 @@ def make_samples(out):
         write_pptx(os.path.join(out, name), cx, cy, slides, os.path.splitext(name)[0])
 
 
+# ---------------------------------------------------------------------------
+# The benchmark decks: many text slides, as real decks have
+
+BENCH_WORDS = ("quarterly results market growth customers product roadmap team hiring budget "
+               "risks timeline launch feedback design research pricing support partners goals "
+               "metrics revenue retention onboarding quality review summary next steps").split()
+
+
+def bench_lines(seed, count):
+    lines = []
+    for i in range(count):
+        words = [BENCH_WORDS[(seed * 7 + i * 5 + k * 3) % len(BENCH_WORDS)] for k in range(6 + (seed + i) % 5)]
+        lines.append(" ".join(words).capitalize() + ".")
+    return lines
+
+
+def make_bench(out, decks=9, slides=24):
+    """Writes `decks` presentations of `slides` text slides each; every third as .ppt too."""
+    sizes = [SIZE_16X9, SIZE_4X3]
+    written = []
+    for d in range(1, decks + 1):
+        cx, cy = sizes[d % 2]
+        pages = []
+        for n in range(1, slides + 1):
+            colour = colour_of_slide(n + d, SAMPLE_COLOURS)
+            title = "Part %d: %s" % (n, " ".join(BENCH_WORDS[(d + n + k) % len(BENCH_WORDS)] for k in range(3)).title())
+            pages.append((colour, sample_slide_shapes(n, slides, cx, cy, colour, title, bench_lines(d * 31 + n, 4)), False))
+        path = os.path.join(out, "bench%02d.pptx" % d)
+        write_pptx(path, cx, cy, pages, "Benchmark deck %d" % d)
+        written.append(path)
+    soffice = find_soffice()
+    if soffice is not None:
+        office = Office(soffice)
+        try:
+            with tempfile.TemporaryDirectory(prefix="qm-decks-ppt-") as tmp:
+                for src in office.convert(written[::3], "ppt", tmp):
+                    os.replace(src, os.path.join(out, os.path.basename(src)))
+                    os.remove(os.path.join(out, os.path.splitext(os.path.basename(src))[0] + ".pptx"))
+        finally:
+            office.close()
+
+
 def main():
     parser = argparse.ArgumentParser(description="Writes Quillmere's test decks (or, with --samples, "
                                                  "its sample decks).")
     parser.add_argument("--out", required=True, help="folder to write into (made if missing)")
     parser.add_argument("--samples", action="store_true", help="write the sample decks instead")
+    parser.add_argument("--bench", action="store_true",
+                        help="write the benchmark decks instead (9 decks of 24 text slides)")
     args = parser.parse_args()
     check_colour_table(COLOURS)
     check_colour_table(SAMPLE_COLOURS)
     os.makedirs(args.out, exist_ok=True)
     if args.samples:
         make_samples(args.out)
+    elif args.bench:
+        make_bench(args.out)
     else:
         make_test_set(args.out)
 

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config python3
-  libgtest-dev
+  libgtest-dev nlohmann-json3-dev
   libreoffice-impress-nogui libreofficekit-dev
   qt6-base-dev
   libspng-dev zlib1g-dev libjpeg62-turbo-dev

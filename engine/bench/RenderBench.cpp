@@ -34,7 +34,8 @@ double MsSince(Clock::time_point start) {
 
 bool IsPresentationName(const fs::path& path) {
   std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return ext.rfind(".ppt", 0) == 0;
 }
 
@@ -68,8 +69,8 @@ struct PassTotals {
 PassTotals RunPass(qm::RenderWorker& worker, const std::vector<std::string>& files,
                    const std::string& outDir) {
   PassTotals totals;
-  std::printf("  %-32s %6s %10s %10s %10s %10s\n", "file", "slides", "open ms", "mean ms",
-              "min ms", "max ms");
+  std::printf("  %-32s %6s %10s %10s %10s %10s\n", "file", "slides", "open ms", "mean ms", "min ms",
+              "max ms");
   for (const std::string& file : files) {
     const std::string name = fs::path(file).filename().string();
     try {

@@ -9,8 +9,8 @@ std::string FileUrlFromPath(const std::string& absolutePath) {
   for (const char ch : absolutePath) {
     const auto byte = static_cast<unsigned char>(ch);
     const bool keep = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                      (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                      byte == '_' || byte == '~' || byte == '/';
+                      (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+                      byte == '~' || byte == '/';
     if (keep) {
       url.push_back(ch);
     } else {

@@ -4,8 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <utility>
 #include <vector>
@@ -34,8 +34,8 @@ bool FrameChannel::Write(const WireMessage& message) {
 bool FrameChannel::WriteAll(const std::uint8_t* data, std::size_t size) {
   bool useSend = true;
   while (size > 0) {
-    ssize_t written = useSend ? ::send(writeFd_, data, size, MSG_NOSIGNAL)
-                              : ::write(writeFd_, data, size);
+    ssize_t written =
+        useSend ? ::send(writeFd_, data, size, MSG_NOSIGNAL) : ::write(writeFd_, data, size);
     if (written < 0 && useSend && errno == ENOTSOCK) {
       // A plain pipe: the caller is responsible for SIGPIPE there.
       useSend = false;

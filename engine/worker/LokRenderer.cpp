@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -47,10 +47,14 @@ int InsetTwips(long twips, int pixels) {
 
 const char* DocumentKindName(int type) {
   switch (type) {
-    case LOK_DOCTYPE_TEXT: return "a text document";
-    case LOK_DOCTYPE_SPREADSHEET: return "a spreadsheet";
-    case LOK_DOCTYPE_DRAWING: return "a drawing";
-    default: return "a document of another kind";
+    case LOK_DOCTYPE_TEXT:
+      return "a text document";
+    case LOK_DOCTYPE_SPREADSHEET:
+      return "a spreadsheet";
+    case LOK_DOCTYPE_DRAWING:
+      return "a drawing";
+    default:
+      return "a document of another kind";
   }
 }
 
@@ -62,12 +66,12 @@ bool LokRenderer::Start(const std::string& programDir, const std::string& profil
   const std::string app = programDir + "/libsofficeapp.so";
   if (::access(merged.c_str(), R_OK) != 0 && ::access(app.c_str(), R_OK) != 0) {
     *error = "LibreOffice Impress is not installed: " + merged +
-             " is missing (Debian package libreoffice-impress-nogui).";
+             " is missing (Debian package libreoffice-impress-nogui)";
     return false;
   }
   office_ = lok_init_2(programDir.c_str(), profileUrl.c_str());
   if (office_ == nullptr) {
-    *error = "LibreOffice could not be started from " + programDir + ".";
+    *error = "LibreOffice could not be started from " + programDir;
     return false;
   }
   office_->pClass->setOptionalFeatures(

@@ -29,8 +29,8 @@ std::string PrepareOfficeProfile(const std::string& folder, std::string* error) 
   std::error_code code;
   std::filesystem::create_directories(profile / "user", code);
   if (code) {
-    *error = "The renderer could not create its LibreOffice profile in " + profile.string() +
-             ": " + code.message() + ".";
+    *error = "The renderer could not create its LibreOffice profile in " + profile.string() + ": " +
+             code.message();
     return {};
   }
   const std::filesystem::path settings = profile / "user" / "registrymodifications.xcu";
@@ -39,7 +39,7 @@ std::string PrepareOfficeProfile(const std::string& folder, std::string* error) 
   out.close();
   if (!out) {
     *error = "The renderer could not write its LibreOffice settings to " + settings.string() +
-             ": " + std::strerror(errno) + ".";
+             ": " + std::strerror(errno);
     return {};
   }
   return FileUrlFromPath(std::filesystem::absolute(profile).string());

@@ -13,8 +13,8 @@ inline std::uint8_t OverWhite(unsigned colour, unsigned alpha) {
 
 }  // namespace
 
-void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height,
-                                     bool bgra, Bitmap* bitmap) {
+void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height, bool bgra,
+                                     Bitmap* bitmap) {
   bitmap->width = width;
   bitmap->height = height;
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);

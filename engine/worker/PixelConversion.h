@@ -13,7 +13,7 @@ namespace qm {
 /// exact for premultiplied input. Opaque pixels keep their colour; a pixel the
 /// painter left transparent becomes white, as on paper. `bitmap` is resized to
 /// the same size (its storage is reused when already large enough).
-void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height,
-                                     bool bgra, Bitmap* bitmap);
+void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height, bool bgra,
+                                     Bitmap* bitmap);
 
 }  // namespace qm

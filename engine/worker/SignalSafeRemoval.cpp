@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -47,12 +48,19 @@ void EmptyFolder(int dirFd, int depth) {
         if (IsDotOrDotDot(entry->d_name)) continue;
         if (::unlinkat(dirFd, entry->d_name, 0) == 0) continue;
         if (errno != EISDIR || depth >= kMaxDepth) continue;
-        const int child =
-            ::openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // The recursion reuses the buffer, so keep the name on the stack.
+        char name[NAME_MAX + 1];
+        std::size_t length = 0;
+        while (entry->d_name[length] != '\0' && length < NAME_MAX) {
+          name[length] = entry->d_name[length];
+          ++length;
+        }
+        name[length] = '\0';
+        const int child = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child < 0) continue;
         EmptyFolder(child, depth + 1);
         ::close(child);
-        ::unlinkat(dirFd, entry->d_name, AT_REMOVEDIR);
+        ::unlinkat(dirFd, name, AT_REMOVEDIR);
         descended = true;
         break;
       }

@@ -4,8 +4,7 @@
 
 namespace qm {
 
-WireMessage::WireMessage(RenderMessageType type)
-    : bytes_{static_cast<std::uint8_t>(type)} {}
+WireMessage::WireMessage(RenderMessageType type) : bytes_{static_cast<std::uint8_t>(type)} {}
 
 bool WireMessage::FromBytes(std::vector<std::uint8_t> bytes, WireMessage* message) {
   if (bytes.empty()) return false;

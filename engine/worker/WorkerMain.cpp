@@ -5,7 +5,8 @@
 // Started by the program (RenderWorker), never by a person. It speaks the
 // render protocol (RenderMessageType.h) on descriptor N, a connected socket,
 // and keeps everything of its own in DIR, a private folder the program created:
-// the throwaway LibreOffice profile and worker.log, which receives the
+// the throwaway LibreOffice profile, LibreOffice's temporary files (TMPDIR
+// points into DIR) and worker.log, which receives the
 // worker's standard output and error (LibreOffice's chatter about languages
 // and sound devices), so none of it reaches the person's terminal. Sentences
 // the program must see travel over the socket instead.
@@ -19,9 +20,11 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -100,9 +103,12 @@ int main(int argc, char** argv) {
   std::string folder;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
-    if (name == "--fd") fd = std::atoi(argv[i + 1]);
-    else if (name == "--folder") folder = argv[i + 1];
-    else if (name == "--parent") parent = std::atol(argv[i + 1]);
+    if (name == "--fd")
+      fd = std::atoi(argv[i + 1]);
+    else if (name == "--folder")
+      folder = argv[i + 1];
+    else if (name == "--parent")
+      parent = std::atol(argv[i + 1]);
   }
   if (fd < 0 || folder.empty() || folder.size() >= sizeof gFolder || argc % 2 == 0) {
     std::fprintf(stderr,
@@ -119,6 +125,14 @@ int main(int argc, char** argv) {
   QuietStandardStreams(folder);
 
   qm::FrameChannel channel(fd, fd);
+  // LibreOffice makes temporary files and folders under TMPDIR and never
+  // removes them when the process ends with _exit: keep them in DIR.
+  const std::string temp = folder + "/tmp";
+  if (mkdir(temp.c_str(), 0700) == 0 || errno == EEXIST) {
+    setenv("TMPDIR", temp.c_str(), 1);
+    setenv("TMP", temp.c_str(), 1);
+    setenv("TEMP", temp.c_str(), 1);
+  }
   std::string error;
   const std::string profileUrl = qm::PrepareOfficeProfile(folder, &error);
   if (profileUrl.empty()) {

@@ -210,8 +210,11 @@ int main(int argc, char** argv) {
   }
 
   if (ownTree) {
+    const auto start = Clock::now();
     std::error_code ignored;
     std::filesystem::remove_all(tree, ignored);
+    std::printf("removed the tree (%.1f s)\n",
+                std::chrono::duration<double>(Clock::now() - start).count());
   }
   return 0;
 }

@@ -33,8 +33,8 @@ EdgeReport WorstEdgePixel(const Bitmap& bitmap, const Rgb& colour) {
     if (distance > report.worst) {
       const std::uint8_t* p = bitmap.Row(y) + 3 * x;
       report.worst = distance;
-      report.where = "(" + std::to_string(x) + ", " + std::to_string(y) + ") = " +
-                     std::to_string(p[0]) + "," + std::to_string(p[1]) + "," +
+      report.where = "(" + std::to_string(x) + ", " + std::to_string(y) +
+                     ") = " + std::to_string(p[0]) + "," + std::to_string(p[1]) + "," +
                      std::to_string(p[2]);
     }
   };

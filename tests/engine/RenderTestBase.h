@@ -38,6 +38,10 @@ class RenderTestBase : public ::testing::Test {
   /// True when process `pid` no longer exists (reaped, not a zombie).
   static bool ProcessGone(int pid);
 
+  /// Waits (up to 10 s) until our child `pid` has ended and can be reaped,
+  /// without reaping it. True once it has.
+  static bool WaitUntilDead(int pid);
+
   RenderWorkerSettings settings_;
   TempFolder root_;     ///< temporary root for worker folders
   TempFolder out_;      ///< where bitmaps are written

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "NameSafety.h"
-#include "Utf8.h"
 
 namespace qm {
 namespace {

@@ -25,13 +25,13 @@ RgbImage ReadPng(const std::string& path) {
 
 bool FileIsPng(const std::string& path) { return ReadPng(path).width > 0; }
 
-Rgb PixelAt(const RgbImage& image, int x, int y) {
+Pixel PixelAt(const RgbImage& image, int x, int y) {
   if (x < 0 || y < 0 || x >= image.width || y >= image.height) return {0, 0, 0};
   const std::size_t at = (static_cast<std::size_t>(y) * image.width + x) * 3;
   return {image.rgb[at], image.rgb[at + 1], image.rgb[at + 2]};
 }
 
-bool Near(const Rgb& a, const Rgb& b, int tolerance) {
+bool Near(const Pixel& a, const Pixel& b, int tolerance) {
   for (int c = 0; c < 3; ++c)
     if (std::abs(int(a[c]) - int(b[c])) > tolerance) return false;
   return true;

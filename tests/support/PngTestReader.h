@@ -15,7 +15,7 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;  ///< width * height * 3
 };
 
-using Rgb = std::array<std::uint8_t, 3>;
+using Pixel = std::array<std::uint8_t, 3>;
 
 /// Decodes `path` to RGB; an image of size 0 x 0 when it is not a readable PNG.
 RgbImage ReadPng(const std::string& path);
@@ -24,9 +24,9 @@ RgbImage ReadPng(const std::string& path);
 bool FileIsPng(const std::string& path);
 
 /// The pixel at (x, y); black outside the image.
-Rgb PixelAt(const RgbImage& image, int x, int y);
+Pixel PixelAt(const RgbImage& image, int x, int y);
 
 /// True when every channel of `a` is within `tolerance` of `b`.
-bool Near(const Rgb& a, const Rgb& b, int tolerance);
+bool Near(const Pixel& a, const Pixel& b, int tolerance);
 
 }  // namespace qm::test

@@ -1,34 +1,28 @@
 #include "DeckCatalog.h"
 
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-#include "JsonValue.h"
+#include <nlohmann/json.hpp>
 
 namespace qm::test {
 
 DeckCatalog::DeckCatalog(const std::string& folder) : folder_(folder) {
   std::ifstream in(folder + "/decks.json");
   if (!in) throw std::runtime_error("cannot read " + folder + "/decks.json");
-  std::stringstream text;
-  text << in.rdbuf();
-  const JsonValue root = JsonValue::Parse(text.str());
-  if (root.Has("tolerance")) tolerance_ = root["tolerance"].Int();
-  if (root.Has("sample_inset")) sampleInset_ = root["sample_inset"].number;
-  for (const auto& [name, value] : root["decks"].members) {
+  const nlohmann::json root = nlohmann::json::parse(in);
+  tolerance_ = root.value("tolerance", tolerance_);
+  sampleInset_ = root.value("sample_inset", sampleInset_);
+  for (const auto& [name, value] : root.at("decks").items()) {
     DeckFacts deck;
     deck.name = name;
     deck.path = folder + "/" + name;
-    deck.slides = value["slides"].Int();
-    deck.widthPx = value["size_px"].items.at(0).Int();
-    deck.heightPx = value["size_px"].items.at(1).Int();
-    for (const JsonValue& n : value["hidden"].items) deck.hidden.push_back(n.Int());
-    for (const JsonValue& c : value["colours"].items) {
-      deck.colours.push_back({c.items.at(0).Int(), c.items.at(1).Int(), c.items.at(2).Int()});
-    }
-    deck.passwordProtected =
-        value.Has("password") && value["password"].kind != JsonValue::Kind::kNull;
+    deck.slides = value.at("slides").get<int>();
+    deck.widthPx = value.at("size_px").at(0).get<int>();
+    deck.heightPx = value.at("size_px").at(1).get<int>();
+    deck.hidden = value.at("hidden").get<std::vector<int>>();
+    deck.colours = value.at("colours").get<std::vector<Rgb>>();
+    deck.passwordProtected = value.contains("password") && !value.at("password").is_null();
     decks_[name] = deck;
   }
 }

@@ -16,7 +16,7 @@ struct DeckFacts {
   std::string name;
   std::string path;
   int slides = 0;
-  int widthPx = 0;   ///< slide size at 96 dpi
+  int widthPx = 0;  ///< slide size at 96 dpi
   int heightPx = 0;
   std::vector<int> hidden;   ///< 1-based numbers of hidden slides
   std::vector<Rgb> colours;  ///< background of slide n at [n-1]

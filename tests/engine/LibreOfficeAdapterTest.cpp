@@ -1,0 +1,299 @@
+// The presentation application interface over LibreOffice: what the exporters
+// rely on, and the warm worker behind it.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "BitmapChecks.h"
+#include "DeckCatalog.h"
+#include "Error.h"
+#include "LibreOfficeApplicationFactory.h"
+#include "PresentationChecks.h"
+#include "RenderTestBase.h"
+#include "RenderWorkerPool.h"
+#include "ScriptedUi.h"
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LibreOfficeAdapterTest : public RenderTestBase {
+ protected:
+  void SetUp() override {
+    RenderTestBase::SetUp();
+    pool_ = std::make_shared<RenderWorkerPool>(settings_);
+    factory_ = std::make_unique<LibreOfficeApplicationFactory>(pool_);
+  }
+  void ReleaseWorkers() override {
+    factory_.reset();
+    pool_.reset();
+  }
+
+  std::shared_ptr<Application> Create() { return factory_->Create("PowerPoint.Application"); }
+
+  std::shared_ptr<Presentation> Open(Application& app, const std::string& deck) {
+    return app.GetPresentations().Open(DeckCatalog::Default().PathOf(deck), false, false, true);
+  }
+
+  /// One exporter's round: create, open, export slide `n`, close, quit.
+  void ConvertOnce(const std::string& deck, int n) {
+    auto app = Create();
+    app->SetVisible(true);
+    auto presentation = Open(*app, deck);
+    presentation->GetSlides()
+        .Item(static_cast<std::int16_t>(n))
+        ->Export(out_ / "round.bmp", "BMP", 0, 0);
+    presentation->Close();
+    app->Quit();
+  }
+
+  static std::string Message(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const Error& error) {
+      return error.what();
+    }
+    return "(no error)";
+  }
+
+  std::shared_ptr<RenderWorkerPool> pool_;
+  std::unique_ptr<LibreOfficeApplicationFactory> factory_;
+};
+
+// --- The application object -------------------------------------------------
+
+TEST_F(LibreOfficeAdapterTest, NameIsNeverMicrosoftPowerPoint) {
+  EXPECT_EQ(Create()->Name(), "LibreOffice Impress");
+}
+
+TEST_F(LibreOfficeAdapterTest, AttachFailsEvenWhileOurOwnWorkersRun) {
+  auto app = Create();
+  EXPECT_EQ(Message([&] { factory_->Attach("PowerPoint.Application"); }),
+            "No presentation application is running");
+  EXPECT_EQ(pool_->WorkersStarted(), 1);  // Attach started nothing
+}
+
+TEST_F(LibreOfficeAdapterTest, CreateRefusesOtherClassesWithoutStartingAWorker) {
+  EXPECT_NE(Message([&] { factory_->Create("Word.Application"); }).find("Word.Application"),
+            std::string::npos);
+  EXPECT_EQ(pool_->WorkersStarted(), 0);
+  EXPECT_NO_THROW(factory_->Create("powerpoint.application"));  // class names ignore case
+}
+
+TEST_F(LibreOfficeAdapterTest, CreateFailsWhenTheWorkerIsMissing) {
+  RenderWorkerSettings broken = settings_;
+  broken.workerPath = scratch_ / "missing-worker";
+  pool_->SetSettings(broken);
+  EXPECT_NE(Message([&] { Create(); }).find("The renderer is missing"), std::string::npos);
+}
+
+// --- Slides -------------------------------------------------------------------
+
+TEST_F(LibreOfficeAdapterTest, ItemFailsOutsideOneToCountAndCountIncludesHiddenSlides) {
+  auto app = Create();
+  auto presentation = Open(*app, "hidden5.pptx");
+  Slides& slides = presentation->GetSlides();
+  ASSERT_EQ(slides.Count(), 5);
+  const std::string path = DeckCatalog::Default().PathOf("hidden5.pptx");
+  EXPECT_EQ(Message([&] { slides.Item(0); }),
+            path + ": there is no slide 0 (the presentation has 5 slides)");
+  EXPECT_EQ(Message([&] { slides.Item(-1); }),
+            path + ": there is no slide -1 (the presentation has 5 slides)");
+  EXPECT_EQ(Message([&] { slides.Item(6); }),
+            path + ": there is no slide 6 (the presentation has 5 slides)");
+  for (std::int16_t n = 1; n <= 5; ++n) EXPECT_NE(slides.Item(n), nullptr);
+}
+
+TEST_F(LibreOfficeAdapterTest, BmpExportAtScaleZeroWritesTheSlideAt96Dpi) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  auto app = Create();
+  auto presentation = Open(*app, deck.name);
+  for (std::int16_t n = 1; n <= 4; ++n) {
+    const std::string bitmap = out_ / ("std4_Slide" + std::to_string(n) + ".bmp");
+    presentation->GetSlides().Item(n)->Export(bitmap, "BMP", 0, 0);
+    const Bitmap image = LoadBitmap(bitmap);
+    EXPECT_EQ(image.width, 960);
+    EXPECT_EQ(image.height, 720);
+    EXPECT_LE(WorstSamplePoint(image, deck.colours[n - 1], 0.1),
+              DeckCatalog::Default().Tolerance());
+  }
+}
+
+TEST_F(LibreOfficeAdapterTest, OtherFiltersAndNegativeScalesAreRefusedClearly) {
+  auto app = Create();
+  auto presentation = Open(*app, "wide3.pptx");
+  auto slide = presentation->GetSlides().Item(2);
+  EXPECT_NE(Message([&] {
+              slide->Export(out_ / "x.png", "PNG", 0, 0);
+            }).find("slide 2 cannot be exported as \"PNG\"; only BMP is supported"),
+            std::string::npos);
+  EXPECT_NE(Message([&] { slide->Export(out_ / "x.bmp", "BMP", -1, 0); }).find("negative"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(out_ / "x.png"));
+  slide->Export(out_ / "half.bmp", "bmp", 480, 0);  // a positive scale is the size in pixels
+  const Bitmap half = LoadBitmap(out_ / "half.bmp");
+  EXPECT_EQ(half.width, 480);
+  EXPECT_EQ(half.height, 270);
+}
+
+// --- Lifetimes ------------------------------------------------------------------
+
+TEST_F(LibreOfficeAdapterTest, ClosedPresentationRefusesItsSlides) {
+  auto app = Create();
+  auto presentation = Open(*app, "wide3.pptx");
+  Slides& slides = presentation->GetSlides();
+  auto slide = slides.Item(1);
+  presentation->Close();
+  EXPECT_NO_THROW(presentation->Close());  // twice is harmless
+  const std::string path = DeckCatalog::Default().PathOf("wide3.pptx");
+  EXPECT_EQ(Message([&] { presentation->GetSlides(); }), path + ": the presentation is closed");
+  EXPECT_EQ(Message([&] { slides.Count(); }), path + ": the presentation is closed");
+  EXPECT_EQ(Message([&] { slide->Export(out_ / "late.bmp", "BMP", 0, 0); }),
+            path + ": the presentation is closed");
+}
+
+TEST_F(LibreOfficeAdapterTest, OpeningAnotherPresentationClosesTheFirst) {
+  auto app = Create();
+  auto first = Open(*app, "wide3.pptx");
+  auto second = Open(*app, "std4.pptx");
+  EXPECT_NE(Message([&] { first->GetSlides(); }).find("closed"), std::string::npos);
+  EXPECT_EQ(second->GetSlides().Count(), 4);
+}
+
+TEST_F(LibreOfficeAdapterTest, PresentationOutlivesItsApplicationAndReleasingItReturnsTheWorker) {
+  auto app = Create();
+  auto presentation = Open(*app, "wide3.pptx");
+  app.reset();  // released before the presentation, as the exporters do
+  presentation->GetSlides().Item(3)->Export(out_ / "3.bmp", "BMP", 0, 0);
+  EXPECT_EQ(LoadBitmap(out_ / "3.bmp").width, 960);
+  EXPECT_FALSE(pool_->HasWarmWorker());
+  presentation.reset();
+  EXPECT_TRUE(pool_->HasWarmWorker());
+}
+
+TEST_F(LibreOfficeAdapterTest, QuitEndsTheSessionButKeepsTheWorkerWarm) {
+  auto app = Create();
+  auto presentation = Open(*app, "wide3.pptx");
+  app->Quit();
+  EXPECT_TRUE(pool_->HasWarmWorker());
+  const pid_t warm = pool_->WarmWorkerPid();
+  EXPECT_NE(Message([&] { presentation->GetSlides(); }).find("closed"), std::string::npos);
+  EXPECT_NE(Message([&] { Open(*app, "std4.pptx"); }).find("has quit"), std::string::npos);
+  EXPECT_NE(Message([&] { app->SetVisible(true); }).find("has quit"), std::string::npos);
+
+  ConvertOnce("std4.pptx", 2);
+  EXPECT_EQ(pool_->WorkersStarted(), 1);  // the second session reused the warm worker
+  EXPECT_EQ(pool_->WarmWorkerPid(), warm);
+}
+
+TEST_F(LibreOfficeAdapterTest, WarmWorkerIsRecycledAfterTheDocumentLimit) {
+  RenderWorkerSettings settings = settings_;
+  settings.recycleAfterDocuments = 2;
+  pool_->SetSettings(settings);
+  ConvertOnce("wide3.pptx", 1);
+  ConvertOnce("wide3.pptx", 2);  // second document: due, ended on Quit
+  EXPECT_FALSE(pool_->HasWarmWorker());
+  ConvertOnce("wide3.pptx", 3);
+  EXPECT_EQ(pool_->WorkersStarted(), 2);
+}
+
+TEST_F(LibreOfficeAdapterTest, WarmWorkerIsRecycledAboveTheMemoryBound) {
+  RenderWorkerSettings settings = settings_;
+  settings.recycleAboveBytes = 1;  // every worker is larger than this
+  pool_->SetSettings(settings);
+  ConvertOnce("wide3.pptx", 1);
+  EXPECT_FALSE(pool_->HasWarmWorker());
+  ConvertOnce("wide3.pptx", 1);
+  EXPECT_EQ(pool_->WorkersStarted(), 2);
+}
+
+TEST_F(LibreOfficeAdapterTest, WarmWorkerThatDiedWhileIdleIsReplaced) {
+  ConvertOnce("wide3.pptx", 1);
+  const pid_t warm = pool_->WarmWorkerPid();
+  ASSERT_GT(warm, 0);
+  ASSERT_EQ(::kill(warm, SIGKILL), 0);
+  ASSERT_TRUE(WaitUntilDead(warm));
+  ConvertOnce("std4.pptx", 4);
+  EXPECT_EQ(pool_->WorkersStarted(), 2);
+  EXPECT_TRUE(ProcessGone(warm));
+}
+
+TEST_F(LibreOfficeAdapterTest, CrashDuringASlideFailsOnlyThatSlideAndTheRestStillExport) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  auto app = Create();
+  auto presentation = Open(*app, deck.name);
+  Slides& slides = presentation->GetSlides();
+  slides.Item(1)->Export(out_ / "1.bmp", "BMP", 0, 0);
+  // The session's worker is the only one; its folder names its process.
+  const std::string folder = [&] {
+    for (const std::string& name : root_.Names()) return root_ / name;
+    return std::string();
+  }();
+  std::ifstream owner(folder + "/owner");
+  pid_t pid = 0;
+  ASSERT_TRUE(owner >> pid);
+  ASSERT_EQ(::kill(pid, SIGKILL), 0);
+  EXPECT_NE(Message([&] {
+              slides.Item(2)->Export(out_ / "2.bmp", "BMP", 0, 0);
+            }).find(deck.path + ": the renderer stopped unexpectedly (signal 9)"),
+            std::string::npos);
+  // The next slide gets a fresh worker with the presentation opened again.
+  slides.Item(3)->Export(out_ / "3.bmp", "BMP", 0, 0);
+  EXPECT_LE(WorstSamplePoint(LoadBitmap(out_ / "3.bmp"), deck.colours[2], 0.1),
+            DeckCatalog::Default().Tolerance());
+  presentation->Close();
+  app->Quit();
+  EXPECT_EQ(pool_->WorkersStarted(), 2);
+  EXPECT_TRUE(pool_->HasWarmWorker());
+  EXPECT_TRUE(ProcessGone(pid));
+}
+
+TEST_F(LibreOfficeAdapterTest, PasswordProtectedDeckFailsThroughTheAdapter) {
+  if (!DeckCatalog::Default().Has("password.pptx")) GTEST_SKIP() << "no password deck generated";
+  auto app = Create();
+  const std::string path = DeckCatalog::Default().PathOf("password.pptx");
+  EXPECT_EQ(Message([&] { Open(*app, "password.pptx"); }),
+            path + ": the presentation is password-protected");
+  EXPECT_EQ(Open(*app, "wide3.pptx")->GetSlides().Count(), 3);
+}
+
+// --- The checks with the real renderer ------------------------------------------
+
+TEST_F(LibreOfficeAdapterTest, InstalledCheckPassesSilentlyAndLeavesTheWorkerWarm) {
+  ScriptedUi ui;
+  EXPECT_TRUE(CheckPowerPointInstalled(*factory_, ui));
+  EXPECT_TRUE(ui.calls.empty());
+  EXPECT_TRUE(pool_->HasWarmWorker());  // released without Quit, kept for the first file
+  ConvertOnce("wide3.pptx", 1);
+  EXPECT_EQ(pool_->WorkersStarted(), 1);
+}
+
+TEST_F(LibreOfficeAdapterTest, InstalledCheckFailsWithTheMessageWhenLibreOfficeIsMissing) {
+  ::setenv("QUILLMERE_LIBREOFFICE_PROGRAM", (scratch_ / "no-office").c_str(), 1);
+  ScriptedUi ui;
+  ::testing::internal::CaptureStderr();
+  const bool installed = CheckPowerPointInstalled(*factory_, ui);
+  const std::string stderrText = ::testing::internal::GetCapturedStderr();
+  ::unsetenv("QUILLMERE_LIBREOFFICE_PROGRAM");
+  EXPECT_FALSE(installed);
+  EXPECT_EQ(ui.Messages(), std::vector<std::string>{kNotInstalledMessage});
+  EXPECT_NE(stderrText.find("libreoffice-impress-nogui"), std::string::npos) << stderrText;
+}
+
+TEST_F(LibreOfficeAdapterTest, OurWorkersNeverCountAsARunningPowerPoint) {
+  auto app = Create();
+  ScriptedUi ui;
+  EXPECT_FALSE(IsPowerPointRunning(*factory_));
+  EXPECT_FALSE(WarnIfPowerPointOpen(*factory_, ui));
+  EXPECT_TRUE(ui.calls.empty());
+}
+
+}  // namespace
+}  // namespace qm::test

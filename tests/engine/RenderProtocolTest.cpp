@@ -1,0 +1,165 @@
+// The render protocol's messages and frames, without a worker.
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FrameChannel.h"
+#include "WireMessage.h"
+
+namespace qm::test {
+namespace {
+
+// --- WireMessage --------------------------------------------------------------
+
+TEST(WireMessage, FieldsComeBackInOrder) {
+  WireMessage message(RenderMessageType::kExport);
+  message.PutU32(0xDEADBEEFu);
+  message.PutString("dé ck #1.pptx");
+  message.PutI64(-1234567890123LL);
+  message.PutString("");
+  WireMessage read;
+  ASSERT_TRUE(WireMessage::FromBytes(message.Bytes(), &read));
+  EXPECT_EQ(read.Type(), RenderMessageType::kExport);
+  EXPECT_EQ(read.GetU32(), 0xDEADBEEFu);
+  EXPECT_EQ(read.GetString(), "dé ck #1.pptx");
+  EXPECT_EQ(read.GetI64(), -1234567890123LL);
+  EXPECT_EQ(read.GetString(), "");
+  EXPECT_TRUE(read.Ok());
+  EXPECT_TRUE(read.AtEnd());
+}
+
+TEST(WireMessage, ReadingPastTheEndIsCaughtNotUndefined) {
+  WireMessage message(RenderMessageType::kOpened);
+  message.PutU32(3);
+  WireMessage read;
+  ASSERT_TRUE(WireMessage::FromBytes(message.Bytes(), &read));
+  EXPECT_EQ(read.GetU32(), 3u);
+  EXPECT_EQ(read.GetI64(), 0);  // missing field
+  EXPECT_FALSE(read.Ok());
+  EXPECT_EQ(read.GetU32(), 0u);  // stays failed
+  EXPECT_FALSE(read.Ok());
+}
+
+TEST(WireMessage, StringLongerThanTheMessageIsRefused) {
+  // kFailed, failure 1, then a string claiming 1000 bytes but carrying 3.
+  std::vector<std::uint8_t> bytes = {6, 1, 0, 0, 0, 0xE8, 0x03, 0, 0, 'a', 'b', 'c'};
+  WireMessage read;
+  ASSERT_TRUE(WireMessage::FromBytes(bytes, &read));
+  EXPECT_EQ(read.GetU32(), 1u);
+  EXPECT_EQ(read.GetString(), "");
+  EXPECT_FALSE(read.Ok());
+}
+
+TEST(WireMessage, EmptyFrameIsNotAMessage) {
+  WireMessage read;
+  EXPECT_FALSE(WireMessage::FromBytes({}, &read));
+}
+
+TEST(WireMessage, TrailingBytesAreVisible) {
+  WireMessage message(RenderMessageType::kClosed);
+  message.PutU32(1);
+  WireMessage read;
+  ASSERT_TRUE(WireMessage::FromBytes(message.Bytes(), &read));
+  EXPECT_TRUE(read.Ok());
+  EXPECT_FALSE(read.AtEnd());
+}
+
+// --- FrameChannel -----------------------------------------------------------------
+
+class FrameChannelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds_), 0);
+  }
+  void TearDown() override {
+    for (int& fd : fds_) {
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  void RawWrite(const std::vector<std::uint8_t>& bytes) {
+    ASSERT_EQ(::write(fds_[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  int fds_[2] = {-1, -1};
+};
+
+TEST_F(FrameChannelTest, FramesCrossInBothDirections) {
+  FrameChannel a(fds_[0], fds_[0]);
+  FrameChannel b(fds_[1], fds_[1]);
+  WireMessage hello(RenderMessageType::kHello);
+  hello.PutU32(kRenderProtocolMagic);
+  ASSERT_TRUE(a.Write(hello));
+  WireMessage got;
+  ASSERT_EQ(b.Read(1000, &got), FrameChannel::ReadStatus::kOk);
+  EXPECT_EQ(got.Type(), RenderMessageType::kHello);
+  EXPECT_EQ(got.GetU32(), kRenderProtocolMagic);
+  ASSERT_TRUE(b.Write(WireMessage(RenderMessageType::kQuit)));
+  ASSERT_EQ(a.Read(1000, &got), FrameChannel::ReadStatus::kOk);
+  EXPECT_EQ(got.Type(), RenderMessageType::kQuit);
+}
+
+TEST_F(FrameChannelTest, SilenceEndsInATimeout) {
+  FrameChannel a(fds_[0], fds_[0]);
+  WireMessage got;
+  EXPECT_EQ(a.Read(50, &got), FrameChannel::ReadStatus::kTimeout);
+}
+
+TEST_F(FrameChannelTest, HalfAFrameThenSilenceIsATimeoutNotAHang) {
+  FrameChannel a(fds_[0], fds_[0]);
+  RawWrite({10, 0, 0, 0, 3, 1});  // promises 10 bytes, sends 2
+  WireMessage got;
+  EXPECT_EQ(a.Read(100, &got), FrameChannel::ReadStatus::kTimeout);
+}
+
+TEST_F(FrameChannelTest, PeerClosingIsEofAlsoInTheMiddleOfAFrame) {
+  FrameChannel a(fds_[0], fds_[0]);
+  RawWrite({10, 0, 0, 0, 3, 1});
+  ::close(fds_[1]);
+  fds_[1] = -1;
+  WireMessage got;
+  EXPECT_EQ(a.Read(1000, &got), FrameChannel::ReadStatus::kEof);
+}
+
+TEST_F(FrameChannelTest, ImpossibleLengthsAreGarbage) {
+  FrameChannel a(fds_[0], fds_[0]);
+  WireMessage got;
+  RawWrite({0, 0, 0, 0});
+  EXPECT_EQ(a.Read(1000, &got), FrameChannel::ReadStatus::kGarbage);
+  const std::uint32_t tooLong = kMaxFrameBytes + 1;
+  RawWrite({static_cast<std::uint8_t>(tooLong), static_cast<std::uint8_t>(tooLong >> 8),
+            static_cast<std::uint8_t>(tooLong >> 16), static_cast<std::uint8_t>(tooLong >> 24)});
+  EXPECT_EQ(a.Read(1000, &got), FrameChannel::ReadStatus::kGarbage);
+}
+
+TEST_F(FrameChannelTest, WritingToAVanishedPeerFailsWithoutKillingTheProgram) {
+  // Without MSG_NOSIGNAL this write raises SIGPIPE and ends the test process.
+  FrameChannel a(fds_[0], fds_[0]);
+  ::close(fds_[1]);
+  fds_[1] = -1;
+  WireMessage big(RenderMessageType::kOpen);
+  big.PutString(std::string(300000, 'x'));
+  EXPECT_FALSE(a.Write(big));
+  EXPECT_NE(a.LastError(), 0);
+}
+
+TEST(FrameChannelPipes, PlainPipesWorkToo) {
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  FrameChannel writer(-1, pipeFds[1]);
+  FrameChannel reader(pipeFds[0], -1);
+  WireMessage message(RenderMessageType::kClose);
+  message.PutString("x");
+  ASSERT_TRUE(writer.Write(message));
+  WireMessage got;
+  EXPECT_EQ(reader.Read(1000, &got), FrameChannel::ReadStatus::kOk);
+  EXPECT_EQ(got.GetString(), "x");
+  ::close(pipeFds[0]);
+  ::close(pipeFds[1]);
+}
+
+}  // namespace
+}  // namespace qm::test

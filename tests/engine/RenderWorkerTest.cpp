@@ -1,0 +1,370 @@
+// The render worker for real: LibreOffice renders the test decks.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "BitmapChecks.h"
+#include "DeckCatalog.h"
+#include "Error.h"
+#include "RenderTestBase.h"
+#include "RenderWorker.h"
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Largest edge deviation accepted: slides have one solid background, so the
+/// edges must show it exactly; a page outline differs by about 100.
+constexpr int kEdgeTolerance = 3;
+
+/// A one-page drawing in flat OpenDocument form.
+constexpr const char* kFlatDrawing = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" office:version="1.3"
+  office:mimetype="application/vnd.oasis.opendocument.graphics">
+ <office:body><office:drawing><draw:page draw:name="page1"/></office:drawing></office:body>
+</office:document>
+)";
+
+class RenderWorkerTest : public RenderTestBase {
+ protected:
+  void ReleaseWorkers() override { worker_.reset(); }
+
+  RenderWorker& Worker() {
+    if (!worker_) worker_ = std::make_unique<RenderWorker>(settings_);
+    return *worker_;
+  }
+
+  /// Expects `action` to throw qm::Error whose text contains every one of `parts`.
+  template <class F>
+  void ExpectError(F&& action, std::initializer_list<std::string> parts) {
+    try {
+      action();
+      ADD_FAILURE() << "no error was raised";
+    } catch (const Error& error) {
+      const std::string text = error.what();
+      for (const std::string& part : parts) {
+        EXPECT_NE(text.find(part), std::string::npos)
+            << "\"" << text << "\" lacks \"" << part << "\"";
+      }
+    }
+  }
+
+  std::unique_ptr<RenderWorker> worker_;
+};
+
+// --- Rendering: size, colour and clean edges, deck by deck -----------------
+
+class DeckRenderingTest : public RenderWorkerTest,
+                          public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(DeckRenderingTest, EverySlideHasTheSlideSizeAt96DpiAndItsBackgroundColour) {
+  const DeckCatalog& catalog = DeckCatalog::Default();
+  if (!catalog.Has(GetParam())) GTEST_SKIP() << GetParam() << " was not generated";
+  const DeckFacts& deck = catalog.Deck(GetParam());
+
+  const RenderDocumentInfo info = Worker().Open(deck.path);
+  ASSERT_EQ(info.slideCount, deck.slides);
+  EXPECT_EQ(info.DefaultPixelWidth(), deck.widthPx);
+  EXPECT_EQ(info.DefaultPixelHeight(), deck.heightPx);
+
+  for (int n = 1; n <= deck.slides; ++n) {
+    SCOPED_TRACE(deck.name + " slide " + std::to_string(n));
+    const std::string path = out_ / ("slide" + std::to_string(n) + ".bmp");
+    const auto size = Worker().Export(n - 1, path);
+    EXPECT_EQ(size, std::make_pair(deck.widthPx, deck.heightPx));
+    const Bitmap bitmap = LoadBitmap(path);
+    ASSERT_EQ(bitmap.width, deck.widthPx);
+    ASSERT_EQ(bitmap.height, deck.heightPx);
+    EXPECT_LE(WorstSamplePoint(bitmap, deck.colours[n - 1], catalog.SampleInset()),
+              catalog.Tolerance());
+  }
+}
+
+TEST_P(DeckRenderingTest, NoPageOutlineOrStrayPixelOnAnyOfTheFourEdges) {
+  const DeckCatalog& catalog = DeckCatalog::Default();
+  if (!catalog.Has(GetParam())) GTEST_SKIP() << GetParam() << " was not generated";
+  const DeckFacts& deck = catalog.Deck(GetParam());
+
+  Worker().Open(deck.path);
+  for (int n = 1; n <= deck.slides; ++n) {
+    const std::string path = out_ / ("slide" + std::to_string(n) + ".bmp");
+    Worker().Export(n - 1, path);
+    const EdgeReport edge = WorstEdgePixel(LoadBitmap(path), deck.colours[n - 1]);
+    EXPECT_LE(edge.worst, kEdgeTolerance) << deck.name << " slide " << n << ": " << edge.where;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Decks, DeckRenderingTest,
+                         ::testing::Values("wide3.pptx", "std4.pptx", "hidden5.pptx",
+                                           "custom2.pptx", "wide3.ppt", "std4.ppt"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& ch : name) {
+                             if (ch == '.') ch = '_';
+                           }
+                           return name;
+                         });
+
+TEST_F(RenderWorkerTest, HiddenSlideCountsAndRendersWithItsOwnColour) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("hidden5.pptx");
+  ASSERT_EQ(deck.hidden, std::vector<int>{3});
+  EXPECT_EQ(Worker().Open(deck.path).slideCount, 5);
+  const std::string path = out_ / "hidden.bmp";
+  Worker().Export(2, path);
+  const Bitmap bitmap = LoadBitmap(path);
+  EXPECT_LE(WorstSamplePoint(bitmap, deck.colours[2], 0.1), DeckCatalog::Default().Tolerance());
+  EXPECT_LE(WorstEdgePixel(bitmap, deck.colours[2]).worst, kEdgeTolerance);
+}
+
+TEST_F(RenderWorkerTest, ScaledExportsHaveTheAskedSizeAndCleanEdges) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("wide3.pptx");
+  Worker().Open(deck.path);
+  struct Case {
+    int width, height, wantWidth, wantHeight;
+  };
+  for (const Case& c : {Case{480, 0, 480, 270}, Case{0, 1080, 1920, 1080},
+                        Case{1920, 1080, 1920, 1080}, Case{333, 222, 333, 222}}) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    const std::string path = out_ / "scaled.bmp";
+    EXPECT_EQ(Worker().Export(1, path, c.width, c.height),
+              std::make_pair(c.wantWidth, c.wantHeight));
+    const Bitmap bitmap = LoadBitmap(path);
+    EXPECT_EQ(bitmap.width, c.wantWidth);
+    EXPECT_EQ(bitmap.height, c.wantHeight);
+    EXPECT_LE(WorstEdgePixel(bitmap, deck.colours[1]).worst, kEdgeTolerance)
+        << WorstEdgePixel(bitmap, deck.colours[1]).where;
+  }
+  ExpectError([&] { Worker().Export(0, out_ / "huge.bmp", 100000, 100000); },
+              {deck.path, "slide 1", "too large"});
+  EXPECT_TRUE(Worker().Usable());
+}
+
+TEST_F(RenderWorkerTest, FileNamesWithSpacesHashesPercentAndAccentsOpen) {
+  const std::string odd = scratch_ / "dé ck #1 %20 ?.pptx";
+  fs::copy_file(DeckCatalog::Default().Deck("std4.pptx").path, odd);
+  EXPECT_EQ(Worker().Open(odd).slideCount, 4);
+  const std::string bitmap = out_ / "ré sult #2.bmp";
+  Worker().Export(3, bitmap);
+  EXPECT_EQ(LoadBitmap(bitmap).width, 960);
+}
+
+// --- Refusals: the worker says no, names the file and stays usable ----------
+
+TEST_F(RenderWorkerTest, SlideIndexOutsideTheDeckIsRefusedAndTheWorkerGoesOn) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("wide3.pptx");
+  Worker().Open(deck.path);
+  ExpectError([&] { Worker().Export(-1, out_ / "a.bmp"); }, {deck.path, "there is no slide 0"});
+  ExpectError([&] { Worker().Export(3, out_ / "b.bmp"); }, {deck.path, "there is no slide 4"});
+  EXPECT_FALSE(fs::exists(out_ / "a.bmp"));
+  EXPECT_FALSE(fs::exists(out_ / "b.bmp"));
+  EXPECT_TRUE(Worker().Usable());
+  EXPECT_EQ(Worker().Export(2, out_ / "c.bmp").first, 960);
+}
+
+TEST_F(RenderWorkerTest, PasswordProtectedDecksFailAtOnceWithoutAsking) {
+  // With a short limit, waiting for a password would end in a time-out
+  // (and a killed worker) instead of this refusal.
+  settings_.openTimeout = std::chrono::seconds(30);
+  int checked = 0;
+  for (const char* name : {"password.pptx", "password.odp"}) {
+    if (!DeckCatalog::Default().Has(name)) continue;
+    const std::string path = DeckCatalog::Default().PathOf(name);
+    ExpectError([&] { Worker().Open(path); }, {path, "is password-protected"});
+    EXPECT_TRUE(Worker().Usable());
+    ++checked;
+  }
+  if (checked == 0) GTEST_SKIP() << "no password-protected deck was generated";
+  EXPECT_EQ(Worker().Open(DeckCatalog::Default().PathOf("wide3.pptx")).slideCount, 3);
+}
+
+TEST_F(RenderWorkerTest, FilesThatAreNotPresentationsAreRefused) {
+  const DeckCatalog& catalog = DeckCatalog::Default();
+  ExpectError([&] { Worker().Open(catalog.PathOf("notes.pptx")); },
+              {catalog.PathOf("notes.pptx"), "could not be opened"});
+  ExpectError([&] { Worker().Open(catalog.PathOf("truncated.pptx")); },
+              {catalog.PathOf("truncated.pptx"), "could not be opened"});
+  // Without Calc installed LibreOffice cannot read a spreadsheet at all;
+  // with it, the document type check refuses it. Either way: refused.
+  ExpectError([&] { Worker().Open(catalog.PathOf("sheet.xlsx")); }, {catalog.PathOf("sheet.xlsx")});
+  // A drawing opens (Draw comes with Impress), and is still no presentation.
+  const std::string drawing = scratch_ / "sketch.fodg";
+  std::ofstream(drawing) << kFlatDrawing;
+  ExpectError([&] { Worker().Open(drawing); },
+              {drawing, "not a presentation (the file opens as a drawing)"});
+  ExpectError([&] { Worker().Open(catalog.PathOf("empty.pptx")); },
+              {catalog.PathOf("empty.pptx"), "the file is empty"});
+  ExpectError([&] { Worker().Open(scratch_ / "missing.pptx"); },
+              {scratch_ / "missing.pptx", "does not exist"});
+  ExpectError([&] { Worker().Open(scratch_.Path()); }, {scratch_.Path(), "folder"});
+  // A text document (LibreOffice opens it in Writer) is not a presentation.
+  const std::string text = scratch_ / "letter.txt";
+  std::ofstream(text) << "Dear reader,\n\nthis is a letter, not a slide show.\n";
+  ExpectError([&] { Worker().Open(text); }, {text});
+  EXPECT_TRUE(Worker().Usable());
+  EXPECT_FALSE(Worker().HasDocument());
+  ExpectError([&] { Worker().Export(0, out_ / "none.bmp"); }, {"not open"});
+  EXPECT_EQ(Worker().Open(catalog.PathOf("std4.pptx")).slideCount, 4);
+}
+
+TEST_F(RenderWorkerTest, ExportIntoAMissingFolderNamesTheSlideAndLeavesNoTemporary) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("wide3.pptx");
+  Worker().Open(deck.path);
+  const std::string bitmap = out_ / "no such folder/slide.bmp";
+  ExpectError([&] { Worker().Export(0, bitmap); }, {deck.path, "slide 1", "could not be exported"});
+  EXPECT_TRUE(Worker().Usable());
+}
+
+// --- Failures: crash, hang, garbage; nothing left behind --------------------
+
+TEST_F(RenderWorkerTest, WorkerKilledInTheMiddleFailsThatCallAndAFreshWorkerConvertsTheNextFile) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  Worker().Open(deck.path);
+  Worker().Export(0, out_ / "1.bmp");
+  const pid_t pid = Worker().Pid();
+  const std::string folder = Worker().FolderPath();
+  ASSERT_EQ(::kill(pid, SIGKILL), 0);
+  ExpectError([&] { Worker().Export(1, out_ / "2.bmp"); },
+              {deck.path, "the renderer stopped unexpectedly (signal 9)"});
+  EXPECT_FALSE(Worker().Usable());
+  EXPECT_TRUE(ProcessGone(pid)) << "the killed worker was not reaped";
+  EXPECT_FALSE(fs::exists(folder)) << "the killed worker's folder is still there";
+  ExpectError([&] { Worker().Export(1, out_ / "2.bmp"); }, {"not running"});
+
+  worker_.reset();  // the caller starts a fresh worker
+  const DeckFacts& next = DeckCatalog::Default().Deck("wide3.pptx");
+  EXPECT_EQ(Worker().Open(next.path).slideCount, 3);
+  Worker().Export(2, out_ / "next.bmp");
+  EXPECT_LE(WorstSamplePoint(LoadBitmap(out_ / "next.bmp"), next.colours[2], 0.1),
+            DeckCatalog::Default().Tolerance());
+}
+
+TEST_F(RenderWorkerTest, HungWorkerIsKilledAfterTheSlideTimeLimit) {
+  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  Worker().Open(deck.path);
+  Worker().SetSlideTimeout(std::chrono::milliseconds(1500));
+  const pid_t pid = Worker().Pid();
+  const std::string folder = Worker().FolderPath();
+  ASSERT_EQ(::kill(pid, SIGSTOP), 0);  // the worker stops answering, as if stuck
+  ExpectError([&] { Worker().Export(0, out_ / "1.bmp"); },
+              {deck.path, "the renderer did not answer within 1.5 s"});
+  EXPECT_TRUE(ProcessGone(pid));
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(RenderWorkerTest, WorkerThatNeverGreetsTimesOutAndIsReaped) {
+  settings_.workerPath = WriteScript("silent.sh", "exec sleep 600");
+  settings_.openTimeout = std::chrono::seconds(1);
+  try {
+    RenderWorker worker(settings_);
+    ADD_FAILURE() << "a silent worker was accepted";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "The renderer did not start within 1 s");
+  }
+}
+
+TEST_F(RenderWorkerTest, WorkerThatSpeaksGarbageIsRefused) {
+  settings_.workerPath =
+      WriteScript("garbage.sh", "printf 'garbage, not a frame' >&3\nexec sleep 600");
+  ExpectError([&] { RenderWorker worker(settings_); }, {"does not understand"});
+}
+
+TEST_F(RenderWorkerTest, WorkerOfAnotherProtocolVersionIsRefused) {
+  settings_.workerPath = WriteScript("old.sh", HelloPrintf(7) + "\nexec sleep 600");
+  ExpectError([&] { RenderWorker worker(settings_); }, {"protocol version 7", "reinstall"});
+}
+
+TEST_F(RenderWorkerTest, WorkerThatGreetsThenHangsTimesOutOnOpen) {
+  settings_.workerPath = WriteScript("hang.sh", HelloPrintf() + "\nexec sleep 600");
+  settings_.openTimeout = std::chrono::seconds(1);
+  RenderWorker worker(settings_);
+  const pid_t pid = worker.Pid();
+  const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
+  ExpectError([&] { worker.Open(deck); }, {deck, "did not answer within 1 s"});
+  EXPECT_TRUE(ProcessGone(pid));
+}
+
+TEST_F(RenderWorkerTest, WorkerThatRepliesNonsenseIsKilled) {
+  // A greeting; then, once asked something, a one-byte frame of an unknown
+  // type as the reply.
+  settings_.workerPath =
+      WriteScript("nonsense.sh", HelloPrintf() +
+                                     "\nhead -c 5 <&3 >/dev/null"
+                                     "\nprintf '\\001\\000\\000\\000\\077' >&3\nexec sleep 600");
+  RenderWorker worker(settings_);
+  const pid_t pid = worker.Pid();
+  const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
+  ExpectError([&] { worker.Open(deck); }, {deck, "does not understand"});
+  EXPECT_TRUE(ProcessGone(pid));
+}
+
+TEST_F(RenderWorkerTest, WorkerThatCrashesWhileStartingIsReportedWithItsSignal) {
+  settings_.workerPath = WriteScript("crash.sh", "kill -SEGV $$");
+  ExpectError([&] { RenderWorker worker(settings_); }, {"stopped while starting (signal 11)"});
+}
+
+TEST_F(RenderWorkerTest, MissingWorkerExecutableIsNamed) {
+  settings_.workerPath = scratch_ / "quillmere-render-worker";
+  ExpectError([&] { RenderWorker worker(settings_); },
+              {"The renderer is missing", settings_.workerPath});
+}
+
+TEST_F(RenderWorkerTest, MissingLibreOfficeNamesTheDebianPackage) {
+  ::setenv("QUILLMERE_LIBREOFFICE_PROGRAM", (scratch_ / "no-office").c_str(), 1);
+  try {
+    RenderWorker worker(settings_);
+    ADD_FAILURE() << "a worker started without LibreOffice";
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.what()).find("libreoffice-impress-nogui"), std::string::npos)
+        << error.what();
+  }
+  ::unsetenv("QUILLMERE_LIBREOFFICE_PROGRAM");
+}
+
+TEST_F(RenderWorkerTest, QuitEndsTheWorkerAndRemovesItsFolder) {
+  Worker().Open(DeckCatalog::Default().PathOf("wide3.pptx"));
+  const pid_t pid = Worker().Pid();
+  const std::string folder = Worker().FolderPath();
+  ASSERT_TRUE(fs::exists(folder + "/profile"));
+  Worker().Quit();
+  EXPECT_TRUE(ProcessGone(pid));
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_FALSE(Worker().Usable());
+}
+
+TEST_F(RenderWorkerTest, WorkerThatSpeaksUnaskedIsDroppedBeforeTheNextRequest) {
+  settings_.workerPath =
+      WriteScript("chatty.sh", HelloPrintf() + "\n" + HelloPrintf() + "\nexec sleep 600");
+  RenderWorker worker(settings_);
+  const pid_t pid = worker.Pid();
+  // Whether the second greeting is seen before the request is sent or read
+  // as its reply, the worker is refused.
+  const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
+  ExpectError([&] { worker.Open(deck); }, {deck, "does not understand"});
+  EXPECT_TRUE(ProcessGone(pid));
+}
+
+TEST_F(RenderWorkerTest, WorkerEndsAndCleansUpWhenAskedToStop) {
+  Worker();
+  const pid_t pid = Worker().Pid();
+  const std::string folder = Worker().FolderPath();
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  for (int i = 0; i < 200 && fs::exists(folder); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(fs::exists(folder)) << "the worker left its folder on SIGTERM";
+  ASSERT_TRUE(WaitUntilDead(pid));
+  EXPECT_FALSE(Worker().Usable());  // reaps it
+  EXPECT_TRUE(ProcessGone(pid));
+}
+
+}  // namespace
+}  // namespace qm::test
