@@ -108,10 +108,15 @@ bool WriteBmpFile(const Bitmap& bitmap, const std::string& path, std::string* er
 }
 
 bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return Refuse(path, std::string("cannot open the file (") + std::strerror(errno) + ")", error);
-  std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Refuse(path, "the file cannot be read to its end", error);
+  // One read of the whole file: slide bitmaps are megabytes, read per slide.
+  const std::streamoff size = in.tellg();
+  if (size < 0) return Refuse(path, "the file's size cannot be read", error);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(data.data()), size))
+    return Refuse(path, "the file cannot be read to its end", error);
 
   if (data.size() < kFileHeaderSize + kInfoHeaderSize)
     return Refuse(path, "the file is too short to hold a bitmap header", error);

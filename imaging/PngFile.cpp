@@ -31,7 +31,8 @@ bool WritePngFile(const Bitmap& bitmap, const std::string& path, std::string* er
     return false;
   }
   PngStreamWriter writer;
-  bool ok = writer.Open(path, bitmap.width, bitmap.height, settings);
+  bool ok = writer.Open(path, bitmap.width, bitmap.height,
+                        settings.ForPicture(bitmap.pixels.data(), bitmap.width, bitmap.height));
   for (int y = 0; ok && y < bitmap.height; ++y) ok = writer.WriteRow(bitmap.Row(y));
   ok = ok && writer.Finish();
   if (!ok) {
