@@ -76,11 +76,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     }
     // "--name=value" and "-xVALUE" carry their value inline.
     std::optional<std::string> inlineValue;
-    if (arg.rfind("--", 0) == 0) {
-      const auto eq = arg.find('=');
-      if (eq != std::string::npos) inlineValue = arg.substr(eq + 1), arg.erase(eq);
-    } else if (arg.size() > 2) {
-      inlineValue = arg.substr(2), arg.erase(2);
+    const auto split = arg.rfind("--", 0) == 0 ? arg.find('=') : (arg.size() > 2 ? 2 : std::string::npos);
+    if (split != std::string::npos) {
+      inlineValue = arg.substr(split + (arg[split] == '=' ? 1 : 0));
+      arg.erase(split);
     }
     const auto value = [&](const char* what) -> std::optional<std::string> {
       if (inlineValue) return inlineValue;

@@ -29,9 +29,6 @@ class BatchRun {
   short StitchDirection() const { return exporters_.StitchDirection(); }
 
  private:
-  void Convert(const std::string& path, const std::string& mode, const std::string& x,
-               const std::string& outputFolder);
-
   ApplicationFactory& factory_;
   Ui& ui_;
   RunOptions& options_;

@@ -43,17 +43,6 @@ class ScopedEnv {
   bool hadOld_ = false;
 };
 
-TEST(RenderWorkerSettings, DefaultsWithoutEnvironment) {
-  ScopedEnv a("QUILLMERE_OPEN_TIMEOUT", nullptr), b("QUILLMERE_SLIDE_TIMEOUT", nullptr),
-      c("QUILLMERE_RENDER_WORKER", nullptr);
-  const RenderWorkerSettings settings = RenderWorkerSettings::FromEnvironment();
-  EXPECT_EQ(settings.openTimeout, milliseconds(120000));
-  EXPECT_EQ(settings.slideTimeout, milliseconds(60000));
-  EXPECT_EQ(settings.recycleAfterDocuments, 50);
-  EXPECT_EQ(settings.recycleAboveBytes, 1536ull << 20);
-  EXPECT_EQ(settings.workerPath, DefaultRenderWorkerPath());
-}
-
 TEST(RenderWorkerSettings, WorkerIsLookedForBesideTheRunningProgram) {
   char self[4096];
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
