@@ -1,6 +1,7 @@
 #include "JobRunner.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -29,6 +30,11 @@ struct Job {
 [[noreturn]] void RunJob(const std::vector<std::string>& share, const CommandLine& options,
                          const FactoryMaker& makeFactory, int eventFd) {
   int status = 2;
+  // Every slide passes through several picture-sized buffers; keeping freed
+  // ones in the heap instead of returning them to the system saves the page
+  // faults of mapping them afresh for each slide.
+  ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
   try {
     auto factory = makeFactory();
     JobUi ui(eventFd, options.slideText, options.direction);

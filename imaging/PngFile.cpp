@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "AtomicFile.h"
+#include "PngEncoder.h"
 #include "PngStreamWriter.h"
 
 namespace qm {
@@ -30,9 +32,25 @@ bool WritePngFile(const Bitmap& bitmap, const std::string& path, std::string* er
     if (error) *error = "Cannot write \"" + path + "\": the picture holds no pixels.";
     return false;
   }
+  const PngSettings chosen = settings.ForPicture(bitmap.pixels.data(), bitmap.width, bitmap.height);
+  if (chosen.UsesOneCheapFilter()) {
+    // The fast path: the whole picture compressed in one call.
+    std::vector<std::uint8_t> png;
+    std::string why;
+    if (!EncodePng(bitmap, chosen, &png, &why)) {
+      if (error) *error = "Cannot write \"" + path + "\": " + why + ".";
+      return false;
+    }
+    AtomicFile file;
+    const bool ok = file.Open(path) && file.Write(png.data(), png.size()) && file.Commit();
+    if (!ok) {
+      if (error) *error = file.Message();
+      if (systemError) *systemError = file.SystemError();
+    }
+    return ok;
+  }
   PngStreamWriter writer;
-  bool ok = writer.Open(path, bitmap.width, bitmap.height,
-                        settings.ForPicture(bitmap.pixels.data(), bitmap.width, bitmap.height));
+  bool ok = writer.Open(path, bitmap.width, bitmap.height, chosen);
   for (int y = 0; ok && y < bitmap.height; ++y) ok = writer.WriteRow(bitmap.Row(y));
   ok = ok && writer.Finish();
   if (!ok) {
@@ -71,6 +89,9 @@ bool ReadPngFile(const std::string& path, Bitmap* bitmap, std::string* error) {
     if (why.empty() && result.pixels.size() != bytes) why = "its size is inconsistent";
     if (why.empty()) {
       code = spng_decode_image(ctx, result.pixels.data(), bytes, SPNG_FMT_RGB8, 0);
+      // Read on to the end, so damage after the last row (the image data's
+      // checksums) is caught too.
+      if (!code) code = spng_decode_chunks(ctx);
       if (code) why = spng_strerror(code);
     }
   }

@@ -30,24 +30,30 @@ struct PngSettings {
   /// unfiltered at `flatLevel`, which deflate compresses best on them; others
   /// (photos, gradients) keep `filters`.
   bool adaptToPicture = false;
-  int flatLevel = 2;
+  int flatLevel = 1;
 
   /// The program's choice, made for speed on rendered slides at a reasonable
-  /// size; every PNG the program writes uses it. Measured with
-  /// bench/imaging_bench.cpp --sweep: on text-and-shape slides no filter at
-  /// level 2 is both the fastest and the smallest of the fast settings (about
-  /// 6.5 ms and 58 KB per 960 x 540 slide, against 8 ms and 71 KB for UP at
-  /// level 1, and 39 ms and 61 KB for zlib's level 6 with adaptive filtering);
-  /// on photo-like slides UP at level 1 is far smaller than no filter (254 KB
-  /// against 331 KB) at about a sixth of zlib's default time. Choosing the
+  /// size; every PNG the program writes uses it. Whole pictures with one
+  /// cheap filter are compressed by libdeflate, whose levels are faster than
+  /// zlib's for the same size. Measured with bench/imaging_bench.cpp on 960 x
+  /// 540 text-and-shape slides: unfiltered at level 1, about 3 ms and 53 KB
+  /// per slide (zlib: 6.5 ms and 58 KB at level 2; zlib's level 6 with
+  /// adaptive filtering: 39 ms and 61 KB); on photo-like slides UP is far
+  /// smaller than no filter (225 KB against 320 KB at level 2). Choosing the
   /// filter per row ("adaptive") costs 2 to 3 times the time for about 1%.
   static PngSettings Defaults() {
     PngSettings s;
-    s.compressionLevel = 1;
+    s.compressionLevel = 2;
     s.filters = kFilterUp;
     s.strategy = kStrategyDefault;
     s.adaptToPicture = true;
     return s;
+  }
+
+  /// True when the settings name one filter of NONE or UP with zlib's default
+  /// strategy: what the one-pass encoder (PngEncoder.h) writes.
+  bool UsesOneCheapFilter() const {
+    return (filters == kFilterNone || filters == kFilterUp) && strategy == kStrategyDefault;
   }
 
   /// These settings made for `rgb` (`width` x `height` pixels), as

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev nlohmann-json3-dev
   libreoffice-impress-nogui libreofficekit-dev
   qt6-base-dev
-  libspng-dev zlib1g-dev libjpeg62-turbo-dev
+  libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
   poppler-utils
 )
