@@ -7,6 +7,10 @@
 
 namespace qm {
 
+/// Pictures are written at 96 dots per inch: the resolution field of BMP and
+/// PNG files in pixels per metre.
+inline constexpr std::uint32_t kPixelsPerMetreAt96Dpi = 3780;
+
 /// Opaque 24-bit colour pixels, rows top to bottom, each pixel R, G, B, with no
 /// row padding. A bitmap with width or height 0 is empty and holds no pixels.
 struct Bitmap {

@@ -10,7 +10,6 @@ namespace qm {
 
 namespace {
 
-constexpr std::uint32_t kPixelsPerMetre = 3780;  // 96 dpi
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
@@ -81,8 +80,8 @@ bool EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<st
     ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, adaptive, no interlace
     PutChunk(*png, "IHDR", ihdr.data(), ihdr.size());
     std::vector<std::uint8_t> phys;
-    Put32(phys, kPixelsPerMetre);
-    Put32(phys, kPixelsPerMetre);
+    Put32(phys, kPixelsPerMetreAt96Dpi);
+    Put32(phys, kPixelsPerMetreAt96Dpi);
     phys.push_back(1);  // metres
     PutChunk(*png, "pHYs", phys.data(), phys.size());
     PutChunk(*png, "IDAT", idat.data(), packed);

@@ -2,6 +2,8 @@
 
 #include <spng.h>
 
+#include "Bitmap.h"
+
 #include <cstdint>
 #include <limits>
 
@@ -15,7 +17,6 @@ static_assert(PngSettings::kFilterPaeth == SPNG_FILTER_CHOICE_PAETH);
 
 namespace {
 
-constexpr std::uint32_t kPixelsPerMetreAt96Dpi = 3780;
 constexpr std::int64_t kLargestPngSide = std::numeric_limits<std::int32_t>::max();
 
 }  // namespace
