@@ -1,4 +1,4 @@
-#include "ApplicationTitle.h"
+#include "base/ApplicationTitle.h"
 
 namespace qm {
 

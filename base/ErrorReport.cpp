@@ -1,4 +1,4 @@
-#include "ErrorReport.h"
+#include "base/ErrorReport.h"
 
 namespace qm {
 

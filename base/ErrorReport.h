@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Ui.h"
+#include "base/Ui.h"
 
 namespace qm {
 

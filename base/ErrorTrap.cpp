@@ -1,4 +1,4 @@
-#include "ErrorTrap.h"
+#include "base/ErrorTrap.h"
 
 namespace qm {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <utility>
 
-#include "ErrorReport.h"
-#include "Ui.h"
+#include "base/ErrorReport.h"
+#include "base/Ui.h"
 
 namespace qm {
 

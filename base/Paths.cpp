@@ -1,9 +1,9 @@
-#include "Paths.h"
+#include "base/Paths.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Ui.h"
+#include "base/Ui.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
-#include "Ui.h"
+#include "base/Ui.h"
 
-#include "ApplicationTitle.h"
+#include "base/ApplicationTitle.h"
 
 namespace qm {
 

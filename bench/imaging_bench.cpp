@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "BmpFile.h"
-#include "JpegFile.h"
-#include "JpegRowReader.h"
-#include "PngFile.h"
-#include "PngStreamWriter.h"
+#include "imaging/codecs/BmpFile.h"
+#include "imaging/codecs/JpegFile.h"
+#include "imaging/codecs/JpegRowReader.h"
+#include "imaging/codecs/PngFile.h"
+#include "imaging/codecs/PngStreamWriter.h"
 
 namespace fs = std::filesystem;
 

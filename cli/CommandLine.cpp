@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <unistd.h>
 
@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "BatchRun.h"
-#include "Paths.h"
-#include "SaveModes.h"
+#include "engine/batch/BatchRun.h"
+#include "base/Paths.h"
+#include "engine/export/SaveModes.h"
 
 namespace qm {
 

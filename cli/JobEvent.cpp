@@ -1,4 +1,4 @@
-#include "JobEvent.h"
+#include "cli/JobEvent.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "JobPlan.h"
+#include "cli/JobPlan.h"
 
 #include <stdlib.h>
 
@@ -6,7 +6,7 @@
 #include <climits>
 #include <map>
 
-#include "Paths.h"
+#include "base/Paths.h"
 
 namespace qm {
 

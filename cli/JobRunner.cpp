@@ -1,4 +1,4 @@
-#include "JobRunner.h"
+#include "cli/JobRunner.h"
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -10,10 +10,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "BatchRun.h"
-#include "JobUi.h"
-#include "ListRunOptions.h"
-#include "SaveAsAny.h"
+#include "engine/batch/BatchRun.h"
+#include "cli/JobUi.h"
+#include "cli/ListRunOptions.h"
+#include "imaging/writers/SaveAsAny.h"
 
 namespace qm {
 

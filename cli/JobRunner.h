@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ApplicationFactory.h"
-#include "CommandLine.h"
-#include "ProgressDisplay.h"
+#include "engine/adapter/ApplicationFactory.h"
+#include "cli/CommandLine.h"
+#include "cli/ProgressDisplay.h"
 
 namespace qm {
 

@@ -1,10 +1,10 @@
-#include "JobUi.h"
+#include "cli/JobUi.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "JobEvent.h"
+#include "cli/JobEvent.h"
 
 namespace qm {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Ui.h"
+#include "base/Ui.h"
 
 namespace qm {
 

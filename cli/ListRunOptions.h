@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Error.h"
-#include "RunOptions.h"
+#include "base/Error.h"
+#include "engine/batch/RunOptions.h"
 
 namespace qm {
 

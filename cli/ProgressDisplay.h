@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "JobEvent.h"
+#include "cli/JobEvent.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
-#include "TerminalUi.h"
+#include "cli/TerminalUi.h"
 
 #include <unistd.h>
 
 #include <iostream>
 #include <string>
 
-#include "ProgressDisplay.h"
+#include "cli/ProgressDisplay.h"
 
 namespace qm {
 

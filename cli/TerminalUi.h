@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "Ui.h"
+#include "base/Ui.h"
 
 namespace qm {
 

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "FileList.h"
-#include "FolderImport.h"
-#include "JobPlan.h"
-#include "JobRunner.h"
-#include "LibreOfficeApplicationFactory.h"
-#include "Paths.h"
-#include "PresentationChecks.h"
-#include "ProgressDisplay.h"
-#include "TerminalUi.h"
+#include "cli/CommandLine.h"
+#include "filelist/FileList.h"
+#include "filelist/FolderImport.h"
+#include "cli/JobPlan.h"
+#include "cli/JobRunner.h"
+#include "engine/adapter/LibreOfficeApplicationFactory.h"
+#include "base/Paths.h"
+#include "engine/adapter/PresentationChecks.h"
+#include "cli/ProgressDisplay.h"
+#include "cli/TerminalUi.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "FileAttributes.h"
+#include "filelist/FileAttributes.h"
 
 namespace qm {
 

@@ -1,10 +1,10 @@
-#include "FileList.h"
+#include "filelist/FileList.h"
 
 #include <algorithm>
 
-#include "Error.h"
-#include "ErrorTrap.h"
-#include "Ui.h"
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
+#include "base/Ui.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
-#include "FilePattern.h"
+#include "filelist/FilePattern.h"
 
 #include <locale.h>
 #include <wctype.h>
 
 #include <algorithm>
 
-#include "NameSafety.h"
+#include "filelist/NameSafety.h"
 
 namespace qm {
 

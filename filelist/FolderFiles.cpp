@@ -1,11 +1,11 @@
-#include "FolderFiles.h"
+#include "filelist/FolderFiles.h"
 
 #include <sys/stat.h>
 
-#include "FileAttributes.h"
-#include "FilePattern.h"
-#include "FolderReader.h"
-#include "NameSafety.h"
+#include "filelist/FileAttributes.h"
+#include "filelist/FilePattern.h"
+#include "filelist/FolderReader.h"
+#include "filelist/NameSafety.h"
 
 namespace qm {
 

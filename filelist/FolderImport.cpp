@@ -1,12 +1,12 @@
-#include "FolderImport.h"
+#include "filelist/FolderImport.h"
 
-#include "ErrorTrap.h"
-#include "FileAttributes.h"
-#include "FileList.h"
-#include "FolderFiles.h"
-#include "FolderScan.h"
-#include "Paths.h"
-#include "Ui.h"
+#include "base/ErrorTrap.h"
+#include "filelist/FileAttributes.h"
+#include "filelist/FileList.h"
+#include "filelist/FolderFiles.h"
+#include "filelist/FolderScan.h"
+#include "base/Paths.h"
+#include "base/Ui.h"
 
 namespace qm {
 

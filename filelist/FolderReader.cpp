@@ -1,4 +1,4 @@
-#include "FolderReader.h"
+#include "filelist/FolderReader.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,16 +1,16 @@
-#include "FolderScan.h"
+#include "filelist/FolderScan.h"
 
 #include <errno.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 
-#include "ErrorTrap.h"
-#include "FolderReader.h"
-#include "NameSafety.h"
-#include "Paths.h"
-#include "Ui.h"
-#include "VisitedFolders.h"
+#include "base/ErrorTrap.h"
+#include "filelist/FolderReader.h"
+#include "filelist/NameSafety.h"
+#include "base/Paths.h"
+#include "base/Ui.h"
+#include "filelist/VisitedFolders.h"
 
 namespace qm {
 

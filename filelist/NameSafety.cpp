@@ -1,4 +1,4 @@
-#include "NameSafety.h"
+#include "filelist/NameSafety.h"
 
 namespace qm {
 

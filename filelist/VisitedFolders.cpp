@@ -1,4 +1,4 @@
-#include "VisitedFolders.h"
+#include "filelist/VisitedFolders.h"
 
 #include <stdlib.h>
 

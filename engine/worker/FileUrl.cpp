@@ -1,4 +1,4 @@
-#include "FileUrl.h"
+#include "engine/worker/FileUrl.h"
 
 namespace qm {
 

@@ -1,5 +1,5 @@
 #define LOK_USE_UNSTABLE_API
-#include "LokRenderer.h"
+#include "engine/worker/LokRenderer.h"
 
 #include <LibreOfficeKit/LibreOfficeKit.h>
 #include <LibreOfficeKit/LibreOfficeKitEnums.h>
@@ -12,9 +12,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "BmpFile.h"
-#include "FileUrl.h"
-#include "PixelConversion.h"
+#include "imaging/codecs/BmpFile.h"
+#include "engine/worker/FileUrl.h"
+#include "engine/worker/PixelConversion.h"
 
 namespace qm {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
-#include "RenderFailure.h"
+#include "imaging/Bitmap.h"
+#include "engine/protocol/RenderFailure.h"
 
 struct _LibreOfficeKit;
 struct _LibreOfficeKitDocument;

@@ -1,4 +1,4 @@
-#include "OfficeProfile.h"
+#include "engine/worker/OfficeProfile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "FileUrl.h"
+#include "engine/worker/FileUrl.h"
 
 namespace qm {
 

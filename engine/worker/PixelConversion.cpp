@@ -1,4 +1,4 @@
-#include "PixelConversion.h"
+#include "engine/worker/PixelConversion.h"
 
 #include <cstddef>
 

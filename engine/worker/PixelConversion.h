@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 namespace qm {
 

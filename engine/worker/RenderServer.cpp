@@ -1,4 +1,4 @@
-#include "RenderServer.h"
+#include "engine/worker/RenderServer.h"
 
 #include <cstdint>
 #include <string>

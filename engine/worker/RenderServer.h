@@ -1,8 +1,8 @@
 #pragma once
 // The worker's side of the protocol: requests in, replies out.
 
-#include "FrameChannel.h"
-#include "LokRenderer.h"
+#include "engine/protocol/FrameChannel.h"
+#include "engine/worker/LokRenderer.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "SignalSafeRemoval.h"
+#include "engine/worker/SignalSafeRemoval.h"
 
 #include <dirent.h>
 #include <fcntl.h>

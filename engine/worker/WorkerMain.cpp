@@ -31,11 +31,11 @@
 #include <cstring>
 #include <string>
 
-#include "FrameChannel.h"
-#include "LokRenderer.h"
-#include "OfficeProfile.h"
-#include "RenderServer.h"
-#include "SignalSafeRemoval.h"
+#include "engine/protocol/FrameChannel.h"
+#include "engine/worker/LokRenderer.h"
+#include "engine/worker/OfficeProfile.h"
+#include "engine/worker/RenderServer.h"
+#include "engine/worker/SignalSafeRemoval.h"
 
 namespace {
 

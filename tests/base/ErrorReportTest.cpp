@@ -2,11 +2,11 @@
 
 #include <stdexcept>
 
-#include "ApplicationTitle.h"
-#include "Error.h"
-#include "ErrorReport.h"
-#include "ErrorTrap.h"
-#include "ScriptedUi.h"
+#include "base/ApplicationTitle.h"
+#include "base/Error.h"
+#include "base/ErrorReport.h"
+#include "base/ErrorTrap.h"
+#include "tests/support/ScriptedUi.h"
 
 using namespace qm;
 using qm::test::ScriptedUi;

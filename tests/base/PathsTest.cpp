@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "base/Paths.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ScriptedUi.h"
+#include "tests/support/ScriptedUi.h"
 
 namespace fs = std::filesystem;
 using namespace qm;

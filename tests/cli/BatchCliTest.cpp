@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "DeckCatalog.h"
-#include "PngTestReader.h"
-#include "TempFolder.h"
+#include "tests/support/DeckCatalog.h"
+#include "tests/support/PngTestReader.h"
+#include "tests/support/TempFolder.h"
 
 using namespace qm::test;
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
-#include "JobEvent.h"
-#include "JobPlan.h"
-#include "SaveModes.h"
-#include "TempFolder.h"
+#include "cli/CommandLine.h"
+#include "cli/JobEvent.h"
+#include "cli/JobPlan.h"
+#include "engine/export/SaveModes.h"
+#include "tests/support/TempFolder.h"
 
 using namespace qm;
 

@@ -1,16 +1,16 @@
 // The start command through the UI double and the in-memory application.
 
-#include "BatchRun.h"
+#include "engine/batch/BatchRun.h"
 
 #include <gtest/gtest.h>
 
-#include "Error.h"
-#include "FakeApplicationFactory.h"
-#include "PngTestReader.h"
-#include "SaveAsAny.h"
-#include "SaveModes.h"
-#include "ScriptedUi.h"
-#include "TempFolder.h"
+#include "base/Error.h"
+#include "tests/support/FakeApplicationFactory.h"
+#include "tests/support/PngTestReader.h"
+#include "imaging/writers/SaveAsAny.h"
+#include "engine/export/SaveModes.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempFolder.h"
 
 using namespace qm;
 using qm::test::FakeApplicationFactory;

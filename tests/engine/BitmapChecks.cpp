@@ -1,11 +1,11 @@
-#include "BitmapChecks.h"
+#include "tests/engine/BitmapChecks.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "BmpFile.h"
+#include "imaging/codecs/BmpFile.h"
 
 namespace qm::test {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "Bitmap.h"
-#include "DeckCatalog.h"
+#include "imaging/Bitmap.h"
+#include "tests/support/DeckCatalog.h"
 
 namespace qm::test {
 

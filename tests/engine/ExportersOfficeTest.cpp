@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "DeckCatalog.h"
-#include "LibreOfficeApplicationFactory.h"
-#include "PngTestReader.h"
-#include "Powerpoint1.h"
-#include "SaveAsAny.h"
-#include "ScriptedUi.h"
-#include "TempFolder.h"
+#include "tests/support/DeckCatalog.h"
+#include "engine/adapter/LibreOfficeApplicationFactory.h"
+#include "tests/support/PngTestReader.h"
+#include "engine/export/Powerpoint1.h"
+#include "imaging/writers/SaveAsAny.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempFolder.h"
 
 using namespace qm;
 using namespace qm::test;

@@ -5,13 +5,13 @@
 
 #include <fstream>
 
-#include "BmpFile.h"
-#include "FakeApplicationFactory.h"
-#include "Powerpoint1.h"
-#include "PngTestReader.h"
-#include "SaveAsAny.h"
-#include "ScriptedUi.h"
-#include "TempFolder.h"
+#include "imaging/codecs/BmpFile.h"
+#include "tests/support/FakeApplicationFactory.h"
+#include "engine/export/Powerpoint1.h"
+#include "tests/support/PngTestReader.h"
+#include "imaging/writers/SaveAsAny.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempFolder.h"
 
 using namespace qm;
 using qm::test::FakeApplicationFactory;

@@ -10,14 +10,14 @@
 #include <memory>
 #include <string>
 
-#include "BitmapChecks.h"
-#include "DeckCatalog.h"
-#include "Error.h"
-#include "LibreOfficeApplicationFactory.h"
-#include "PresentationChecks.h"
-#include "RenderTestBase.h"
-#include "RenderWorkerPool.h"
-#include "ScriptedUi.h"
+#include "tests/engine/BitmapChecks.h"
+#include "tests/support/DeckCatalog.h"
+#include "base/Error.h"
+#include "engine/adapter/LibreOfficeApplicationFactory.h"
+#include "engine/adapter/PresentationChecks.h"
+#include "tests/engine/RenderTestBase.h"
+#include "engine/render/RenderWorkerPool.h"
+#include "tests/support/ScriptedUi.h"
 
 namespace qm::test {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ApplicationTitle.h"
-#include "Error.h"
-#include "PresentationChecks.h"
-#include "ScriptedUi.h"
+#include "base/ApplicationTitle.h"
+#include "base/Error.h"
+#include "engine/adapter/PresentationChecks.h"
+#include "tests/support/ScriptedUi.h"
 
 namespace qm::test {
 namespace {

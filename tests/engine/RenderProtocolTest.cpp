@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "FrameChannel.h"
-#include "WireMessage.h"
+#include "engine/protocol/FrameChannel.h"
+#include "engine/protocol/WireMessage.h"
 
 namespace qm::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "RenderTestBase.h"
+#include "tests/engine/RenderTestBase.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <fstream>
 #include <thread>
 
-#include "WorkerFolder.h"
+#include "engine/render/WorkerFolder.h"
 
 namespace qm::test {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "RenderWorkerSettings.h"
-#include "TempFolder.h"
+#include "engine/render/RenderWorkerSettings.h"
+#include "tests/support/TempFolder.h"
 
 namespace qm::test {
 

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <string>
 
-#include "RenderDocumentInfo.h"
-#include "RenderWorkerSettings.h"
-#include "TempFolder.h"
-#include "WorkerFolder.h"
+#include "engine/render/RenderDocumentInfo.h"
+#include "engine/render/RenderWorkerSettings.h"
+#include "tests/support/TempFolder.h"
+#include "engine/render/WorkerFolder.h"
 
 namespace qm::test {
 namespace {

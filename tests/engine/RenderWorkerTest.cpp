@@ -10,11 +10,11 @@
 #include <string>
 #include <thread>
 
-#include "BitmapChecks.h"
-#include "DeckCatalog.h"
-#include "Error.h"
-#include "RenderTestBase.h"
-#include "RenderWorker.h"
+#include "tests/engine/BitmapChecks.h"
+#include "tests/support/DeckCatalog.h"
+#include "base/Error.h"
+#include "tests/engine/RenderTestBase.h"
+#include "engine/render/RenderWorker.h"
 
 namespace qm::test {
 namespace {

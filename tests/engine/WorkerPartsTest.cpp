@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "FileUrl.h"
-#include "PixelConversion.h"
-#include "SignalSafeRemoval.h"
-#include "TempFolder.h"
+#include "engine/worker/FileUrl.h"
+#include "engine/worker/PixelConversion.h"
+#include "engine/worker/SignalSafeRemoval.h"
+#include "tests/support/TempFolder.h"
 
 namespace qm::test {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "Error.h"
-#include "FileList.h"
-#include "ScriptedUi.h"
+#include "base/Error.h"
+#include "filelist/FileList.h"
+#include "tests/support/ScriptedUi.h"
 
 namespace qm {
 namespace {

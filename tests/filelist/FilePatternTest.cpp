@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FilePattern.h"
+#include "filelist/FilePattern.h"
 
 namespace qm {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "FileAttributes.h"
-#include "FolderFiles.h"
-#include "TestTree.h"
+#include "filelist/FileAttributes.h"
+#include "filelist/FolderFiles.h"
+#include "tests/filelist/TestTree.h"
 
 namespace qm {
 namespace {

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "FileList.h"
-#include "FolderImport.h"
-#include "Paths.h"
-#include "ScriptedUi.h"
-#include "TestTree.h"
-#include "UnprivilegedRun.h"
+#include "filelist/FileList.h"
+#include "filelist/FolderImport.h"
+#include "base/Paths.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/filelist/TestTree.h"
+#include "tests/filelist/UnprivilegedRun.h"
 
 namespace qm {
 namespace {

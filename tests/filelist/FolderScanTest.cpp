@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FolderScan.h"
-#include "ScriptedUi.h"
-#include "TestTree.h"
-#include "UnprivilegedRun.h"
+#include "filelist/FolderScan.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/filelist/TestTree.h"
+#include "tests/filelist/UnprivilegedRun.h"
 
 namespace qm {
 namespace {

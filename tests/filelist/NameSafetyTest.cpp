@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "NameSafety.h"
+#include "filelist/NameSafety.h"
 
 namespace qm {
 namespace {

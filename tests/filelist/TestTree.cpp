@@ -1,4 +1,4 @@
-#include "TestTree.h"
+#include "tests/filelist/TestTree.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

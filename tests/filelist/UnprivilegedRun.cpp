@@ -1,4 +1,4 @@
-#include "UnprivilegedRun.h"
+#include "tests/filelist/UnprivilegedRun.h"
 
 #include <grp.h>
 #include <sys/wait.h>

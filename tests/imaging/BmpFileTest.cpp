@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "BmpFile.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "imaging/codecs/BmpFile.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "BmpFile.h"
-#include "Gdiplus.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "imaging/codecs/BmpFile.h"
+#include "imaging/gdiplus/Gdiplus.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "JpegFile.h"
-#include "JpegRowReader.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "imaging/codecs/JpegFile.h"
+#include "imaging/codecs/JpegRowReader.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <vector>
 
-#include "PngFile.h"
-#include "PngTestReader.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "imaging/codecs/PngFile.h"
+#include "tests/support/PngTestReader.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

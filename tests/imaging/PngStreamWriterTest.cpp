@@ -5,11 +5,11 @@
 
 #include <cerrno>
 
-#include "PngFile.h"
-#include "PngStreamWriter.h"
-#include "PngTestReader.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "imaging/codecs/PngFile.h"
+#include "imaging/codecs/PngStreamWriter.h"
+#include "tests/support/PngTestReader.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

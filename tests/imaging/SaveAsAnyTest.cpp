@@ -5,11 +5,11 @@
 
 #include <unistd.h>
 
-#include "PngTestReader.h"
-#include "SaveAsAny.h"
-#include "SaveAsJpg.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "tests/support/PngTestReader.h"
+#include "imaging/writers/SaveAsAny.h"
+#include "imaging/writers/SaveAsJpg.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "Error.h"
-#include "JpegFile.h"
-#include "SaveAsAny.h"
-#include "SaveAsJpg.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "base/Error.h"
+#include "imaging/codecs/JpegFile.h"
+#include "imaging/writers/SaveAsAny.h"
+#include "imaging/writers/SaveAsJpg.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

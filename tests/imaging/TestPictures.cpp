@@ -1,4 +1,4 @@
-#include "TestPictures.h"
+#include "tests/imaging/TestPictures.h"
 
 #include <cstdlib>
 #include <fstream>

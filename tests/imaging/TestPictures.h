@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 namespace qm::test {
 

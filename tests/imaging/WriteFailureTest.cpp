@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <csignal>
 
-#include "BmpFile.h"
-#include "Gdiplus.h"
-#include "JpegFile.h"
-#include "PngFile.h"
-#include "PngStreamWriter.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "imaging/codecs/BmpFile.h"
+#include "imaging/gdiplus/Gdiplus.h"
+#include "imaging/codecs/JpegFile.h"
+#include "imaging/codecs/PngFile.h"
+#include "imaging/codecs/PngStreamWriter.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "DeckCatalog.h"
+#include "tests/support/DeckCatalog.h"
 
 #include <fstream>
 #include <stdexcept>

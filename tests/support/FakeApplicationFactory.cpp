@@ -1,7 +1,7 @@
-#include "FakeApplicationFactory.h"
+#include "tests/support/FakeApplicationFactory.h"
 
-#include "BmpFile.h"
-#include "Error.h"
+#include "imaging/codecs/BmpFile.h"
+#include "base/Error.h"
 
 namespace qm::test {
 

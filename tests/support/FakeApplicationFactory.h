@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ApplicationFactory.h"
+#include "engine/adapter/ApplicationFactory.h"
 
 namespace qm::test {
 

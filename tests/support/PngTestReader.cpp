@@ -1,4 +1,4 @@
-#include "PngTestReader.h"
+#include "tests/support/PngTestReader.h"
 
 #include <png.h>
 

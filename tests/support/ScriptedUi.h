@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Ui.h"
+#include "base/Ui.h"
 
 namespace qm::test {
 

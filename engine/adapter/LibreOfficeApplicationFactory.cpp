@@ -1,0 +1,37 @@
+#include "engine/adapter/LibreOfficeApplicationFactory.h"
+
+#include <strings.h>
+
+#include <utility>
+
+#include "base/Error.h"
+#include "engine/adapter/LibreOfficeApplication.h"
+#include "engine/adapter/LibreOfficeSession.h"
+#include "engine/render/RenderWorkerPool.h"
+
+namespace qm {
+
+namespace {
+
+constexpr const char* kPowerPointClass = "PowerPoint.Application";
+
+}  // namespace
+
+LibreOfficeApplicationFactory::LibreOfficeApplicationFactory()
+    : pool_(std::make_shared<RenderWorkerPool>(RenderWorkerSettings::FromEnvironment())) {}
+
+LibreOfficeApplicationFactory::LibreOfficeApplicationFactory(std::shared_ptr<RenderWorkerPool> pool)
+    : pool_(std::move(pool)) {}
+
+std::shared_ptr<Application> LibreOfficeApplicationFactory::Create(const std::string& progId) {
+  if (::strcasecmp(progId.c_str(), kPowerPointClass) != 0) {
+    throw Error("No application of the class \"" + progId + "\" is installed");
+  }
+  return std::make_shared<LibreOfficeApplication>(std::make_shared<LibreOfficeSession>(pool_));
+}
+
+std::shared_ptr<Application> LibreOfficeApplicationFactory::Attach(const std::string&) {
+  throw Error("No presentation application is running");
+}
+
+}  // namespace qm

@@ -1,0 +1,41 @@
+#pragma once
+// Presentation application objects rendered by LibreOffice.
+
+#include <memory>
+#include <string>
+
+#include "engine/adapter/ApplicationFactory.h"
+
+namespace qm {
+
+class RenderWorkerPool;
+
+/// Creates application objects backed by render workers (LibreOfficeKit in a
+/// process of its own). Create() leases a worker from the pool, starting
+/// LibreOffice when no warm worker waits; the application's Quit() gives it
+/// back warm. Attach() always fails: the program's own workers are never an
+/// instance the user runs, and a LibreOffice the user has open never answers
+/// as "Microsoft PowerPoint", so nothing could count as running.
+class LibreOfficeApplicationFactory : public ApplicationFactory {
+ public:
+  /// A factory with a pool of its own, set up from the environment
+  /// (RenderWorkerSettings::FromEnvironment()).
+  LibreOfficeApplicationFactory();
+  /// A factory sharing `pool`.
+  explicit LibreOfficeApplicationFactory(std::shared_ptr<RenderWorkerPool> pool);
+
+  /// `progId` must be "PowerPoint.Application" (letter case aside). Throws
+  /// qm::Error for another class, or when no worker can be started (worker
+  /// executable or LibreOffice missing).
+  std::shared_ptr<Application> Create(const std::string& progId) override;
+
+  /// Always throws qm::Error ("No presentation application is running").
+  std::shared_ptr<Application> Attach(const std::string& progId) override;
+
+  RenderWorkerPool& Pool() { return *pool_; }
+
+ private:
+  std::shared_ptr<RenderWorkerPool> pool_;
+};
+
+}  // namespace qm

@@ -1,0 +1,63 @@
+#include "engine/adapter/LibreOfficeSession.h"
+
+#include <utility>
+
+#include "base/Error.h"
+#include "engine/render/RenderWorker.h"
+#include "engine/render/RenderWorkerPool.h"
+
+namespace qm {
+
+LibreOfficeSession::LibreOfficeSession(std::shared_ptr<RenderWorkerPool> pool)
+    : pool_(std::move(pool)), worker_(pool_->Acquire()) {}
+
+LibreOfficeSession::~LibreOfficeSession() { End(); }
+
+RenderWorker& LibreOfficeSession::Worker(const std::string& subject) {
+  if (ended_) throw Error(subject + ": the presentation application has quit");
+  if (worker_ && worker_->Usable()) return *worker_;
+  // The worker failed during an earlier call: start afresh, and reopen the
+  // presentation that was open so the next slides still export.
+  worker_.reset();
+  worker_ = pool_->Acquire();
+  if (openSerial_ != 0) {
+    try {
+      worker_->Open(openPath_);
+    } catch (...) {
+      openSerial_ = 0;
+      throw;
+    }
+  }
+  return *worker_;
+}
+
+std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentInfo* info) {
+  openSerial_ = 0;
+  RenderWorker& worker = Worker(path);
+  *info = worker.Open(path);
+  openPath_ = path;
+  openSerial_ = ++lastSerial_;
+  return openSerial_;
+}
+
+void LibreOfficeSession::Export(std::uint64_t serial, int number, const std::string& bitmapPath,
+                                int width, int height) {
+  if (!IsOpen(serial)) throw Error(bitmapPath + ": the presentation to export from is closed");
+  Worker(openPath_).Export(number - 1, bitmapPath, width, height);
+}
+
+void LibreOfficeSession::Close(std::uint64_t serial) {
+  if (!IsOpen(serial)) return;
+  openSerial_ = 0;
+  if (ended_ || !worker_ || !worker_->Usable()) return;  // nothing is open any more
+  worker_->Close();
+}
+
+void LibreOfficeSession::End() {
+  if (ended_) return;
+  ended_ = true;
+  openSerial_ = 0;
+  if (pool_) pool_->Release(std::move(worker_));  // closes what is open
+}
+
+}  // namespace qm

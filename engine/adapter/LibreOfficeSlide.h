@@ -1,0 +1,40 @@
+#pragma once
+// One slide of a presentation open in a LibreOffice session.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/adapter/Slide.h"
+
+namespace qm {
+
+class LibreOfficeSession;
+
+/// Exports one slide through the session's render worker, which writes the
+/// bitmap file itself.
+class LibreOfficeSlide : public Slide {
+ public:
+  LibreOfficeSlide(std::shared_ptr<LibreOfficeSession> session, std::uint64_t serial,
+                   std::string path, int number);
+
+  /// Only the filter "BMP" (letter case aside) is supported: a 24-bit Windows
+  /// bitmap. Scale 0 x 0 gives the default size, the slide at 96 dpi rounded
+  /// to whole pixels; other scales are the bitmap's size in pixels, and a 0
+  /// beside a positive value keeps the slide's aspect ratio. Throws qm::Error
+  /// naming the presentation and the slide for another filter, a negative
+  /// scale, a closed presentation or a failed export.
+  void Export(const std::string& fileName, const std::string& filterName, int scaleWidth,
+              int scaleHeight) override;
+
+  /// 1-based slide number.
+  int Number() const { return number_; }
+
+ private:
+  std::shared_ptr<LibreOfficeSession> session_;
+  std::uint64_t serial_;
+  std::string path_;
+  int number_;
+};
+
+}  // namespace qm

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine/adapter/Slides.h"
+
+namespace qm {
+
+/// An open presentation. Dropping the last reference releases it; it keeps
+/// alive whatever session it needs, so it may outlive its Application object.
+class Presentation {
+ public:
+  virtual ~Presentation() = default;
+
+  /// The presentation's slides. Throws qm::Error once the presentation is closed.
+  virtual Slides& GetSlides() = 0;
+
+  /// Closes without saving and without a question. Throws qm::Error on failure.
+  virtual void Close() = 0;
+};
+
+}  // namespace qm

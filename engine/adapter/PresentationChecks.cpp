@@ -1,0 +1,69 @@
+#include "engine/adapter/PresentationChecks.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "engine/render/RenderWorkerSettings.h"
+
+namespace qm {
+
+namespace {
+
+constexpr const char* kPowerPointClass = "PowerPoint.Application";
+
+/// Tells a person at a terminal what to install; the message box cannot.
+void ExplainMissingRenderer(const std::string& reason) {
+  if (!reason.empty()) std::fprintf(stderr, "quillmere: %s\n", reason.c_str());
+  const char* override = std::getenv("QUILLMERE_LIBREOFFICE_PROGRAM");
+  const std::string program =
+      override != nullptr && *override ? override : "/usr/lib/libreoffice/program";
+  if (::access((program + "/libmergedlo.so").c_str(), R_OK) != 0) {
+    std::fprintf(stderr,
+                 "quillmere: LibreOffice Impress is missing (%s/libmergedlo.so); install the "
+                 "Debian package libreoffice-impress-nogui.\n",
+                 program.c_str());
+  }
+  const std::string worker = RenderWorkerSettings::FromEnvironment().workerPath;
+  if (worker.empty() || ::access(worker.c_str(), X_OK) != 0) {
+    std::fprintf(stderr, "quillmere: the render worker %s is missing; reinstall Quillmere.\n",
+                 worker.empty() ? "quillmere-render-worker" : worker.c_str());
+  }
+}
+
+}  // namespace
+
+bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui) {
+  std::string reason;
+  try {
+    std::shared_ptr<Application> application = factory.Create(kPowerPointClass);
+    if (application) return true;  // released here, not asked to quit
+  } catch (const std::exception& error) {
+    reason = error.what();
+  } catch (...) {
+    reason = "the presentation application could not be created";
+  }
+  ShowPlainMessage(ui, kNotInstalledMessage);
+  ExplainMissingRenderer(reason);
+  return false;
+}
+
+bool IsPowerPointRunning(ApplicationFactory& factory) {
+  try {
+    std::shared_ptr<Application> application = factory.Attach(kPowerPointClass);
+    return application && application->Name() == "Microsoft PowerPoint";
+  } catch (...) {
+    return false;
+  }
+}
+
+bool WarnIfPowerPointOpen(ApplicationFactory& factory, Ui& ui) {
+  if (!IsPowerPointRunning(factory)) return false;
+  return ShowPlainMessage(ui, kPowerPointOpenQuestion, MessageButtons::YesNo) == MessageAnswer::No;
+}
+
+}  // namespace qm

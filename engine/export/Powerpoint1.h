@@ -1,0 +1,54 @@
+#pragma once
+// The exporters: one slide, every slide, or all slides stitched into one
+// image, for one presentation file at a time. Each reports its own failures
+// through the standard error report and always returns normally.
+
+#include <string>
+#include <vector>
+
+#include "engine/adapter/ApplicationFactory.h"
+#include "imaging/Bitmap.h"
+#include "base/Ui.h"
+
+namespace qm {
+
+class Powerpoint1 {
+ public:
+  /// Renders through `factory` and reports through `ui`; both outlive this object.
+  Powerpoint1(ApplicationFactory& factory, Ui& ui) : factory_(factory), ui_(ui) {}
+
+  /// Writes slide `n` of `sourcePath` as `<outputFolder><base>_Slide<n>.png`.
+  /// A slide number past the end writes nothing and says nothing.
+  void SaveXSlideAsImage(const std::string& sourcePath, short n, const std::string& outputFolder);
+
+  /// Writes every slide as `<outputFolder><base>_Slide<i>.png`, i from 1.
+  void SaveEachSlideAsImage(const std::string& sourcePath, const std::string& outputFolder);
+
+  /// Writes all slides joined into `<outputFolder><base>.png`, top to bottom
+  /// when StitchDirection() is 1, otherwise left to right. Each slide passes
+  /// through a temporary JPEG of quality 100.
+  void SaveAllSlidesAsOneImage(const std::string& sourcePath, const std::string& outputFolder);
+
+  /// Joins the pictures of `jpegList` in order into the PNG `outputPath` and
+  /// deletes each listed file. Pictures are top-aligned left to right, or
+  /// left-aligned top to bottom with a 3-pixel strip (50 twips) below; the
+  /// rest is background white. A picture that cannot be read is reported and
+  /// left out. Rows are streamed, so memory does not grow with the result.
+  void CombineImages(const std::string& outputPath, bool vertical,
+                     const std::vector<std::string>& jpegList);
+
+  /// 1 = top to bottom; any other value left to right.
+  short StitchDirection() const { return stitchDirection_; }
+  void SetStitchDirection(short direction) { stitchDirection_ = direction; }
+
+  /// The last slide picture loaded (the picture box every exporter loads into).
+  const Bitmap& Creator() const { return creator_; }
+
+ private:
+  ApplicationFactory& factory_;
+  Ui& ui_;
+  short stitchDirection_ = 1;
+  Bitmap creator_;
+};
+
+}  // namespace qm

@@ -1,0 +1,54 @@
+// All slides of one presentation joined into one picture.
+
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
+#include "base/Paths.h"
+#include "engine/export/Powerpoint1.h"
+#include "imaging/writers/SaveAsJpg.h"
+#include "engine/export/SlideSession.h"
+
+namespace qm {
+
+void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
+                                          const std::string& outputFolder) {
+  ErrorTrap trap(ui_, "Powerpoint1", "SaveAllSlidesAsOneImage");
+  std::string base;
+  trap.Step(100, [&] { base = OutputBaseName(sourcePath); });
+  const std::string outputPath = CollapseSeparators(outputFolder + base + ".png");
+
+  SlideSession session(factory_, trap);
+  session.Open(sourcePath);
+
+  // Every temporary JPEG written is in this list, so none is ever left behind.
+  std::vector<std::string> jpegList;
+  trap.Step(124, [&] {
+    const std::int32_t count = session.Count();
+    if (count < 1) throw Error(sourcePath + " has no slides");
+    jpegList.resize(static_cast<std::size_t>(count));
+  });
+
+  const auto exportSlide = [&](short i) {
+    const std::string jpegPath = TemporaryPathIn(outputFolder, ".jpg");
+    session.ExportSlide(i, outputFolder, 128, creator_, [&](const Bitmap& picture) {
+      SaveBitmapAsJpeg(&picture, jpegPath, 100);
+    });
+    if (i >= 1 && static_cast<std::size_t>(i) <= jpegList.size())
+      jpegList[i - 1] = jpegPath;
+    else
+      jpegList.push_back(jpegPath);
+  };
+  short count = 0;
+  if (trap.Step(126, [&] { count = static_cast<short>(session.Count()); })) {
+    for (short i = 1; i <= count; ++i) exportSlide(i);
+  } else {
+    exportSlide(0);  // a loop whose bound cannot be read runs its body once
+  }
+  session.Close(142);
+
+  if (stitchDirection_ == 1)
+    CombineImages(outputPath, true, jpegList);
+  else
+    CombineImages(outputPath, false, jpegList);
+}
+
+}  // namespace qm

@@ -1,0 +1,363 @@
+#include "engine/render/RenderWorker.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "base/Error.h"
+#include "engine/protocol/FrameChannel.h"
+#include "engine/protocol/RenderFailure.h"
+#include "engine/protocol/WireMessage.h"
+#include "engine/render/WorkerFolder.h"
+
+namespace qm {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+/// How long a worker may take to end after kQuit or after closing its end.
+constexpr milliseconds kExitGrace{3000};
+constexpr int kWorkerFd = 3;
+
+std::string DescribeWaitStatus(int status) {
+  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+  if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+  return "status " + std::to_string(status);
+}
+
+/// Waits up to `grace` for `pid` to end; true (and `*status`) once reaped.
+bool WaitWithGrace(pid_t pid, milliseconds grace, int* status) {
+  const auto deadline = std::chrono::steady_clock::now() + grace;
+  for (;;) {
+    const pid_t done = ::waitpid(pid, status, WNOHANG);
+    if (done == pid) return true;
+    if (done < 0 && errno != EINTR) return true;  // not our child any more
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+}
+
+/// The sentence for a refusal the worker sent about `subject`.
+std::string DescribeRefusal(RenderFailure failure, const std::string& detail,
+                            const std::string& subject, int slideNumber) {
+  const std::string slide = "slide " + std::to_string(slideNumber);
+  switch (failure) {
+    case RenderFailure::kNotFound:
+      return subject + ": the file does not exist";
+    case RenderFailure::kNotReadable:
+      return subject + ": the file cannot be read (" + detail + ")";
+    case RenderFailure::kFolder:
+      return subject + ": this is a folder, not a presentation";
+    case RenderFailure::kEmptyFile:
+      return subject + ": the file is empty";
+    case RenderFailure::kUnreadable:
+      return subject + ": the file could not be opened; it is damaged or not a presentation";
+    case RenderFailure::kPasswordProtected:
+      return subject + ": the presentation is password-protected";
+    case RenderFailure::kNotPresentation:
+      return subject + ": not a presentation (the file opens as " + detail + ")";
+    case RenderFailure::kNoDocument:
+      return subject + ": the presentation is not open";
+    case RenderFailure::kNoSuchSlide:
+      return subject + ": there is no " + slide;
+    case RenderFailure::kBadSize:
+      return subject + ": " + slide + " cannot be exported at that size (" + detail + ")";
+    case RenderFailure::kWriteFailed:
+      return subject + ": " + slide + " could not be exported. " + detail;
+    default:
+      return subject + ": the renderer refused the request (" + detail + ")";
+  }
+}
+
+}  // namespace
+
+RenderWorker::RenderWorker(const RenderWorkerSettings& settings)
+    : workerPath_(settings.workerPath),
+      openTimeout_(settings.openTimeout),
+      slideTimeout_(settings.slideTimeout) {
+  if (workerPath_.empty() || ::access(workerPath_.c_str(), X_OK) != 0) {
+    throw Error("The renderer is missing: " +
+                (workerPath_.empty() ? std::string("quillmere-render-worker") : workerPath_) +
+                " does not exist or cannot be run");
+  }
+  WorkerFolder::RemoveStale(settings.tempRoot);
+  folder_ = std::make_unique<WorkerFolder>(settings.tempRoot);
+  try {
+    Spawn(workerPath_);
+    AwaitHello();
+  } catch (...) {
+    Kill();
+    throw;
+  }
+}
+
+RenderWorker::~RenderWorker() { Quit(); }
+
+void RenderWorker::Spawn(const std::string& workerPath) {
+  int pair[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+    throw Error(std::string("The renderer could not be started: ") + std::strerror(errno));
+  }
+  const pid_t parent = ::getpid();
+  std::vector<std::string> args = {
+      workerPath,      "--fd",     std::to_string(kWorkerFd), "--folder",
+      folder_->Path(), "--parent", std::to_string(parent)};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    const int error = errno;
+    ::close(pair[0]);
+    ::close(pair[1]);
+    throw Error(std::string("The renderer could not be started: ") + std::strerror(error));
+  }
+  if (pid == 0) {
+    // Child: only async-signal-safe calls until exec.
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::setpgid(0, 0);  // a Ctrl+C at the terminal is the program's to handle
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(127);
+    if (pair[1] == kWorkerFd) {
+      ::fcntl(kWorkerFd, F_SETFD, 0);
+    } else if (::dup2(pair[1], kWorkerFd) < 0) {
+      ::_exit(127);
+    }
+    ::close_range(kWorkerFd + 1, ~0u, 0);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(pair[1]);
+  socket_ = pair[0];
+  pid_ = pid;
+  channel_ = std::make_unique<FrameChannel>(socket_, socket_);
+  folder_->RecordOwner(pid);
+}
+
+void RenderWorker::AwaitHello() {
+  WireMessage hello;
+  const auto status = channel_->Read(static_cast<int>(openTimeout_.count()), &hello);
+  if (status == FrameChannel::ReadStatus::kTimeout) {
+    Fail("The renderer did not start within " + DescribeTimeout(openTimeout_));
+  }
+  if (status == FrameChannel::ReadStatus::kEof || status == FrameChannel::ReadStatus::kError) {
+    const std::string how = ReapAfterEof();
+    if (how == "exit status 127") Fail("The renderer " + workerPath_ + " could not be run");
+    Fail("The renderer stopped while starting (" + how + ")");
+  }
+  if (status == FrameChannel::ReadStatus::kOk && hello.Type() == RenderMessageType::kFatal) {
+    const std::string sentence = hello.GetString();
+    Fail(hello.Ok() && !sentence.empty() ? sentence : "The renderer could not start");
+  }
+  if (status == FrameChannel::ReadStatus::kOk && hello.Type() == RenderMessageType::kHello) {
+    const std::uint32_t magic = hello.GetU32();
+    const std::uint32_t version = hello.GetU32();
+    hello.GetU32();  // the worker's pid, for logs
+    if (hello.Ok() && magic == kRenderProtocolMagic && version == kRenderProtocolVersion) return;
+    if (hello.Ok() && magic == kRenderProtocolMagic) {
+      Fail("The renderer " + workerPath_ + " speaks protocol version " + std::to_string(version) +
+           ", this program needs version " + std::to_string(kRenderProtocolVersion) +
+           "; reinstall Quillmere");
+    }
+  }
+  Fail("The renderer " + workerPath_ + " sent a greeting this program does not understand");
+}
+
+WireMessage RenderWorker::Exchange(const WireMessage& request, milliseconds timeout,
+                                   const std::string& subject) {
+  std::string why;
+  if (!CheckIdle(&why)) throw Error(subject + ": the renderer " + why);
+  if (!channel_->Write(request)) {
+    Fail(subject + ": the renderer stopped unexpectedly (" + ReapAfterEof() + ")");
+  }
+  WireMessage reply;
+  switch (channel_->Read(static_cast<int>(timeout.count()), &reply)) {
+    case FrameChannel::ReadStatus::kOk:
+      return reply;
+    case FrameChannel::ReadStatus::kTimeout:
+      Fail(subject + ": the renderer did not answer within " + DescribeTimeout(timeout));
+    case FrameChannel::ReadStatus::kGarbage:
+      break;
+    case FrameChannel::ReadStatus::kEof:
+    case FrameChannel::ReadStatus::kError:
+      Fail(subject + ": the renderer stopped unexpectedly (" + ReapAfterEof() + ")");
+  }
+  Fail(subject + ": the renderer sent a reply this program does not understand");
+}
+
+RenderDocumentInfo RenderWorker::Open(const std::string& path) {
+  std::error_code code;
+  std::string absolute = std::filesystem::absolute(path, code).string();
+  if (code || absolute.empty()) absolute = path;
+  documentPath_.clear();
+  document_ = RenderDocumentInfo();
+  ++documentsOpened_;
+  WireMessage request(RenderMessageType::kOpen);
+  request.PutString(absolute);
+  WireMessage reply = Exchange(request, openTimeout_, path);
+  if (reply.Type() == RenderMessageType::kOpened) {
+    RenderDocumentInfo info;
+    info.slideCount = static_cast<int>(reply.GetU32());
+    info.widthTwips = reply.GetI64();
+    info.heightTwips = reply.GetI64();
+    if (reply.Ok() && reply.AtEnd() && info.slideCount >= 0) {
+      documentPath_ = absolute;
+      document_ = info;
+      return info;
+    }
+  } else if (reply.Type() == RenderMessageType::kFailed) {
+    const auto failure = static_cast<RenderFailure>(reply.GetU32());
+    const std::string detail = reply.GetString();
+    if (reply.Ok()) throw Error(DescribeRefusal(failure, detail, path, 0));
+  }
+  Fail(path + ": the renderer sent a reply this program does not understand");
+}
+
+std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPath, int width,
+                                         int height) {
+  const std::string subject = documentPath_.empty() ? bitmapPath : documentPath_;
+  std::error_code code;
+  std::string absolute = std::filesystem::absolute(bitmapPath, code).string();
+  if (code || absolute.empty()) absolute = bitmapPath;
+  WireMessage request(RenderMessageType::kExport);
+  request.PutU32(static_cast<std::uint32_t>(index));
+  request.PutString(absolute);
+  request.PutU32(static_cast<std::uint32_t>(width));
+  request.PutU32(static_cast<std::uint32_t>(height));
+  WireMessage reply = Exchange(request, slideTimeout_, subject);
+  if (reply.Type() == RenderMessageType::kExported) {
+    const auto w = static_cast<int>(reply.GetU32());
+    const auto h = static_cast<int>(reply.GetU32());
+    if (reply.Ok() && reply.AtEnd()) return {w, h};
+  } else if (reply.Type() == RenderMessageType::kFailed) {
+    const auto failure = static_cast<RenderFailure>(reply.GetU32());
+    const std::string detail = reply.GetString();
+    if (reply.Ok()) throw Error(DescribeRefusal(failure, detail, subject, index + 1));
+  }
+  Fail(subject + ": the renderer sent a reply this program does not understand");
+}
+
+void RenderWorker::Close() {
+  if (documentPath_.empty()) return;
+  const std::string subject = documentPath_;
+  documentPath_.clear();
+  document_ = RenderDocumentInfo();
+  WireMessage reply = Exchange(WireMessage(RenderMessageType::kClose), slideTimeout_, subject);
+  if (reply.Type() != RenderMessageType::kClosed) {
+    Fail(subject + ": the renderer sent a reply this program does not understand");
+  }
+}
+
+void RenderWorker::Quit() {
+  if (pid_ > 0 && !failed_ && channel_ && channel_->Write(WireMessage(RenderMessageType::kQuit))) {
+    // kBye (or the connection closing) means the worker is on its way out;
+    // silence means it is stuck, and it is killed without further waiting.
+    WireMessage bye;
+    if (channel_->Read(static_cast<int>(kExitGrace.count()), &bye) !=
+        FrameChannel::ReadStatus::kTimeout) {
+      int status = 0;
+      if (WaitWithGrace(pid_, kExitGrace, &status)) pid_ = -1;
+    }
+  }
+  Kill();
+}
+
+void RenderWorker::Kill() {
+  Reap(true);
+  RemoveFolder();
+  documentPath_.clear();
+}
+
+void RenderWorker::Fail(const std::string& description) {
+  failed_ = true;
+  Kill();
+  throw Error(description);
+}
+
+std::string RenderWorker::ReapAfterEof() {
+  if (pid_ <= 0) return "it had already ended";
+  int status = 0;
+  if (WaitWithGrace(pid_, kExitGrace, &status)) {
+    pid_ = -1;
+    return DescribeWaitStatus(status);
+  }
+  Reap(true);
+  return "it closed the connection";
+}
+
+void RenderWorker::Reap(bool kill) {
+  if (pid_ > 0) {
+    if (kill) ::kill(pid_, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+  }
+  if (socket_ >= 0) {
+    ::close(socket_);
+    socket_ = -1;
+  }
+}
+
+void RenderWorker::RemoveFolder() {
+  if (folder_) folder_->Remove();
+}
+
+bool RenderWorker::Usable() { return CheckIdle(nullptr); }
+
+bool RenderWorker::CheckIdle(std::string* why) {
+  if (failed_ || pid_ <= 0) {
+    if (why != nullptr) *why = "is not running";
+    return false;
+  }
+  int status = 0;
+  if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+    pid_ = -1;
+    failed_ = true;
+    Kill();
+    if (why != nullptr) *why = "stopped unexpectedly (" + DescribeWaitStatus(status) + ")";
+    return false;
+  }
+  // Between requests the worker says nothing: a closed connection or
+  // unasked-for bytes mean it is dying or confused.
+  pollfd pfd{socket_, POLLIN, 0};
+  if (::poll(&pfd, 1, 0) > 0) {
+    char byte = 0;
+    const bool closed = ::recv(socket_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
+    std::string description = closed ? "stopped unexpectedly (" + ReapAfterEof() + ")"
+                                     : std::string("sent a reply this program does not understand");
+    failed_ = true;
+    Kill();
+    if (why != nullptr) *why = description;
+    return false;
+  }
+  return true;
+}
+
+std::string RenderWorker::FolderPath() const { return folder_ ? folder_->Path() : std::string(); }
+
+std::uint64_t RenderWorker::ResidentBytes() const {
+  if (pid_ <= 0) return 0;
+  std::ifstream statm("/proc/" + std::to_string(pid_) + "/statm");
+  std::uint64_t size = 0;
+  std::uint64_t resident = 0;
+  if (!(statm >> size >> resident)) return 0;
+  return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+}  // namespace qm

@@ -1,0 +1,118 @@
+#pragma once
+// The program's handle on one render worker process.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "engine/render/RenderDocumentInfo.h"
+#include "engine/render/RenderWorkerSettings.h"
+
+namespace qm {
+
+class FrameChannel;
+class WireMessage;
+class WorkerFolder;
+
+/// Starts quillmere-render-worker and talks to it: open one presentation,
+/// export its slides to bitmap files, close it. The worker writes the bitmap
+/// files itself; no pixels cross the connection.
+///
+/// Failure policy: a refusal by the worker (file not found, not a
+/// presentation, password-protected, no such slide...) throws qm::Error and
+/// leaves the worker usable. A crash, a reply later than the time limit or a
+/// reply that makes no sense kills the worker (SIGKILL), reaps it (no zombie),
+/// removes its private folder and throws qm::Error naming the file and what
+/// happened ("<file>: the renderer stopped unexpectedly (signal 9)", "<file>:
+/// the renderer did not answer within 60 s"); the object is then unusable and
+/// the caller starts a fresh one.
+///
+/// The worker gets SIGTERM when the thread that started it ends
+/// (PR_SET_PDEATHSIG), so it dies with the program even when the program is
+/// killed; start workers from the program's main thread.
+class RenderWorker {
+ public:
+  /// Starts a worker and waits (at most the open timeout) until LibreOffice
+  /// is ready. Throws qm::Error when the worker executable is missing, when
+  /// LibreOffice is missing or cannot start, or when the worker does not
+  /// greet in time.
+  explicit RenderWorker(const RenderWorkerSettings& settings);
+  /// Ends the worker as Quit() does.
+  ~RenderWorker();
+  RenderWorker(const RenderWorker&) = delete;
+  RenderWorker& operator=(const RenderWorker&) = delete;
+
+  /// Opens `path` (made absolute), closing any presentation open before.
+  /// Throws qm::Error for a missing, unreadable, damaged, password-protected
+  /// or non-presentation file (the worker stays usable), and as above.
+  RenderDocumentInfo Open(const std::string& path);
+
+  /// Writes slide `index` (0-based) of the open presentation as a 24-bit BMP
+  /// file at `bitmapPath`, `width` x `height` pixels (0 x 0: the slide size at
+  /// 96 dpi; one 0: keep the aspect ratio). Returns the size written.
+  /// Throws qm::Error as above.
+  std::pair<int, int> Export(int index, const std::string& bitmapPath, int width = 0,
+                             int height = 0);
+
+  /// Closes the open presentation (nothing happens when none is open).
+  void Close();
+
+  /// Asks the worker to end, waits briefly, kills it if it lingers, reaps it
+  /// and removes its folder. Never throws; idempotent.
+  void Quit();
+
+  /// Kills the worker at once (SIGKILL), reaps it and removes its folder.
+  void Kill();
+
+  /// True while the worker runs and has not failed. Reaps a worker that has
+  /// died since the last call.
+  bool Usable();
+
+  /// True while a presentation is open.
+  bool HasDocument() const { return !documentPath_.empty(); }
+  /// The open presentation's absolute path; "" when none is open.
+  const std::string& DocumentPath() const { return documentPath_; }
+  /// The open presentation's slide count and size.
+  const RenderDocumentInfo& Document() const { return document_; }
+
+  pid_t Pid() const { return pid_; }
+  /// The worker's private folder; "" once removed.
+  std::string FolderPath() const;
+  /// Presentations this worker has been asked to open, failures included.
+  int DocumentsOpened() const { return documentsOpened_; }
+  /// The worker's resident memory in bytes (from /proc); 0 when unknown.
+  std::uint64_t ResidentBytes() const;
+
+  void SetOpenTimeout(std::chrono::milliseconds timeout) { openTimeout_ = timeout; }
+  void SetSlideTimeout(std::chrono::milliseconds timeout) { slideTimeout_ = timeout; }
+
+ private:
+  /// Usable(), and when not, why not ("stopped unexpectedly (signal 9)"...).
+  bool CheckIdle(std::string* why);
+  void Spawn(const std::string& workerPath);
+  void AwaitHello();
+  WireMessage Exchange(const WireMessage& request, std::chrono::milliseconds timeout,
+                       const std::string& subject);
+  [[noreturn]] void Fail(const std::string& description);
+  std::string ReapAfterEof();
+  void Reap(bool kill);
+  void RemoveFolder();
+
+  std::unique_ptr<WorkerFolder> folder_;
+  std::unique_ptr<FrameChannel> channel_;
+  int socket_ = -1;
+  pid_t pid_ = -1;
+  bool failed_ = false;
+  std::string workerPath_;
+  std::chrono::milliseconds openTimeout_;
+  std::chrono::milliseconds slideTimeout_;
+  std::string documentPath_;
+  RenderDocumentInfo document_;
+  int documentsOpened_ = 0;
+};
+
+}  // namespace qm

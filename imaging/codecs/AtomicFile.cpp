@@ -1,0 +1,119 @@
+#include "imaging/codecs/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+/// The process umask, read without changing it (umask() would race with
+/// other threads creating files). Falls back to 022.
+mode_t ProcessUmask() {
+  static const mode_t mask = [] {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("Umask:", 0) == 0)
+        return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    }
+    return static_cast<mode_t>(022);
+  }();
+  return mask;
+}
+
+}  // namespace
+
+AtomicFile::~AtomicFile() { Abandon(); }
+
+bool AtomicFile::Open(const std::string& path) {
+  Abandon();
+  path_ = path;
+  message_.clear();
+  systemError_ = 0;
+  failed_ = false;
+  if (path.empty() || path.back() == '/')
+    return FailWithErrno("the path names no file", EINVAL);
+
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string pattern = folder + "." + name + ".XXXXXX";
+  int fd = mkstemp(pattern.data());
+  if (fd < 0 && errno == ENAMETOOLONG) {
+    // A long name plus the suffix may pass the file system's limit even when
+    // the destination does not; fall back to a short hidden name.
+    pattern = folder + ".qm-tmp.XXXXXX";
+    fd = mkstemp(pattern.data());
+  }
+  if (fd < 0) return FailWithErrno("cannot create a file in its folder", errno);
+  tempPath_ = pattern;
+  fchmod(fd, 0666 & ~ProcessUmask());
+  stream_ = fdopen(fd, "wb");
+  if (!stream_) {
+    const int error = errno;
+    close(fd);
+    return FailWithErrno("cannot open the new file for writing", error);
+  }
+  return true;
+}
+
+bool AtomicFile::Write(const void* data, std::size_t size) {
+  if (failed_ || !stream_) return false;
+  if (size == 0) return true;
+  errno = 0;
+  if (std::fwrite(data, 1, size, stream_) != size)
+    return FailWithErrno("cannot write the file", errno ? errno : EIO);
+  return true;
+}
+
+bool AtomicFile::Commit() {
+  if (failed_ || !stream_) return false;
+  errno = 0;
+  const bool flushed = std::fflush(stream_) == 0 && !std::ferror(stream_);
+  const int flushError = errno ? errno : EIO;
+  std::FILE* stream = stream_;
+  stream_ = nullptr;
+  const bool closed = std::fclose(stream) == 0;
+  const int closeError = errno ? errno : EIO;
+  if (!flushed) return FailWithErrno("cannot write the file", flushError);
+  if (!closed) return FailWithErrno("cannot finish writing the file", closeError);
+  if (std::rename(tempPath_.c_str(), path_.c_str()) != 0)
+    return FailWithErrno("cannot put the new file in place", errno);
+  tempPath_.clear();
+  return true;
+}
+
+void AtomicFile::Abandon() {
+  if (stream_) {
+    std::fclose(stream_);
+    stream_ = nullptr;
+  }
+  if (!tempPath_.empty()) {
+    unlink(tempPath_.c_str());
+    tempPath_.clear();
+  }
+}
+
+void AtomicFile::Fail(const std::string& what, int systemError) {
+  if (!failed_) {
+    message_ = "Cannot write \"" + path_ + "\": " + what + ".";
+    systemError_ = systemError;
+    failed_ = true;
+  }
+  Abandon();
+}
+
+bool AtomicFile::FailWithErrno(const std::string& what, int error) {
+  Fail(what + " (" + std::strerror(error) + ")", error);
+  return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,183 @@
+#include "imaging/codecs/BmpFile.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <vector>
+
+#include "imaging/codecs/AtomicFile.h"
+
+namespace qm {
+
+namespace {
+
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiBitfields = 3;
+
+void Put16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint16_t Get16(const std::uint8_t* at) {
+  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+}
+
+std::uint32_t Get32(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+/// Byte index (0 to 3, little-endian) of a channel whose bit mask covers
+/// exactly one whole byte of a 32-bit pixel; -1 for any other mask.
+int ByteOfMask(std::uint32_t mask) {
+  for (int i = 0; i < 4; ++i)
+    if (mask == (0xFFu << (8 * i))) return i;
+  return -1;
+}
+
+bool Refuse(const std::string& path, const std::string& why, std::string* error) {
+  if (error) *error = "Cannot read the bitmap \"" + path + "\": " + why + ".";
+  return false;
+}
+
+}  // namespace
+
+bool WriteBmpFile(const Bitmap& bitmap, const std::string& path, std::string* error) {
+  return WriteBmpFile(bitmap, path, error, nullptr);
+}
+
+bool WriteBmpFile(const Bitmap& bitmap, const std::string& path, std::string* error,
+                  int* systemError) {
+  if (systemError) *systemError = 0;
+  if (bitmap.Empty() || bitmap.pixels.size() != bitmap.RowBytes() * bitmap.height) {
+    if (error) *error = "Cannot write \"" + path + "\": the picture holds no pixels.";
+    return false;
+  }
+  const std::uint64_t stride = (bitmap.RowBytes() + 3) & ~std::uint64_t{3};
+  const std::uint64_t imageSize = stride * static_cast<std::uint64_t>(bitmap.height);
+  const std::uint64_t fileSize = kFileHeaderSize + kInfoHeaderSize + imageSize;
+  if (fileSize > std::numeric_limits<std::uint32_t>::max()) {
+    if (error) *error = "Cannot write \"" + path + "\": the picture is too large for a bitmap file.";
+    return false;
+  }
+
+  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
+  header[0] = 'B';
+  header[1] = 'M';
+  Put32(header + 2, static_cast<std::uint32_t>(fileSize));
+  Put32(header + 10, kFileHeaderSize + kInfoHeaderSize);
+  std::uint8_t* info = header + kFileHeaderSize;
+  Put32(info + 0, kInfoHeaderSize);
+  Put32(info + 4, static_cast<std::uint32_t>(bitmap.width));
+  Put32(info + 8, static_cast<std::uint32_t>(bitmap.height));  // positive: bottom-up
+  Put16(info + 12, 1);                                         // planes
+  Put16(info + 14, 24);                                        // bits per pixel
+  Put32(info + 16, kBiRgb);
+  Put32(info + 20, static_cast<std::uint32_t>(imageSize));
+  Put32(info + 24, kPixelsPerMetreAt96Dpi);
+  Put32(info + 28, kPixelsPerMetreAt96Dpi);
+
+  AtomicFile file;
+  bool ok = file.Open(path) && file.Write(header, sizeof header);
+  std::vector<std::uint8_t> row(stride, 0);
+  for (int y = bitmap.height - 1; ok && y >= 0; --y) {
+    const std::uint8_t* rgb = bitmap.Row(y);
+    for (int x = 0; x < bitmap.width; ++x) {
+      row[3 * x + 0] = rgb[3 * x + 2];
+      row[3 * x + 1] = rgb[3 * x + 1];
+      row[3 * x + 2] = rgb[3 * x + 0];
+    }
+    ok = file.Write(row.data(), row.size());
+  }
+  ok = ok && file.Commit();
+  if (!ok) {
+    if (error) *error = file.Message();
+    if (systemError) *systemError = file.SystemError();
+  }
+  return ok;
+}
+
+bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return Refuse(path, std::string("cannot open the file (") + std::strerror(errno) + ")", error);
+  // One read of the whole file: slide bitmaps are megabytes, read per slide.
+  const std::streamoff size = in.tellg();
+  if (size < 0) return Refuse(path, "the file's size cannot be read", error);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(data.data()), size))
+    return Refuse(path, "the file cannot be read to its end", error);
+
+  if (data.size() < kFileHeaderSize + kInfoHeaderSize)
+    return Refuse(path, "the file is too short to hold a bitmap header", error);
+  if (data[0] != 'B' || data[1] != 'M') return Refuse(path, "the file is not a Windows bitmap", error);
+  const std::uint32_t pixelOffset = Get32(&data[10]);
+  const std::uint8_t* info = &data[kFileHeaderSize];
+  const std::uint32_t infoSize = Get32(info);
+  if (infoSize < kInfoHeaderSize || kFileHeaderSize + std::uint64_t{infoSize} > data.size())
+    return Refuse(path, "its bitmap header is of an unsupported kind or cut short", error);
+
+  const std::int32_t width = static_cast<std::int32_t>(Get32(info + 4));
+  const std::int32_t rawHeight = static_cast<std::int32_t>(Get32(info + 8));
+  const std::uint16_t planes = Get16(info + 12);
+  const std::uint16_t bits = Get16(info + 14);
+  const std::uint32_t compression = Get32(info + 16);
+  if (width <= 0 || rawHeight == 0 || rawHeight == std::numeric_limits<std::int32_t>::min())
+    return Refuse(path, "its width or height is not a positive size", error);
+  if (planes != 1) return Refuse(path, "its header is inconsistent (plane count is not 1)", error);
+  if (bits != 24 && bits != 32)
+    return Refuse(path, "only 24-bit and 32-bit colour bitmaps are supported, this one has " +
+                            std::to_string(bits) + " bits per pixel", error);
+
+  // Byte positions of blue, green and red within a pixel.
+  int blue = 0, green = 1, red = 2;
+  if (compression == kBiBitfields && bits == 32) {
+    // The masks follow a 40-byte header, or lie inside a larger one.
+    const std::uint64_t maskAt = kFileHeaderSize + kInfoHeaderSize;
+    if (maskAt + 12 > data.size()) return Refuse(path, "its colour masks are cut short", error);
+    red = ByteOfMask(Get32(&data[maskAt]));
+    green = ByteOfMask(Get32(&data[maskAt + 4]));
+    blue = ByteOfMask(Get32(&data[maskAt + 8]));
+    if (red < 0 || green < 0 || blue < 0)
+      return Refuse(path, "its colour masks are not whole bytes", error);
+  } else if (compression != kBiRgb) {
+    return Refuse(path, "compressed bitmaps are not supported", error);
+  }
+
+  const bool topDown = rawHeight < 0;
+  const std::int32_t height = topDown ? -rawHeight : rawHeight;
+  const std::uint64_t bytesPerPixel = bits / 8;
+  const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bytesPerPixel + 3) & ~std::uint64_t{3};
+  const std::uint64_t needed = stride * static_cast<std::uint64_t>(height);
+  if (pixelOffset < kFileHeaderSize + kInfoHeaderSize || pixelOffset > data.size())
+    return Refuse(path, "its pixel data offset points outside the file", error);
+  if (needed > data.size() - pixelOffset)
+    return Refuse(path, "the file is truncated: " + std::to_string(needed) +
+                            " bytes of pixel data expected, " +
+                            std::to_string(data.size() - pixelOffset) + " found", error);
+
+  Bitmap result(width, height);
+  for (std::int32_t y = 0; y < height; ++y) {
+    const std::int32_t fileRow = topDown ? y : height - 1 - y;
+    const std::uint8_t* src = &data[pixelOffset + stride * static_cast<std::uint64_t>(fileRow)];
+    std::uint8_t* dst = result.Row(y);
+    for (std::int32_t x = 0; x < width; ++x, src += bytesPerPixel) {
+      dst[3 * x + 0] = src[red];
+      dst[3 * x + 1] = src[green];
+      dst[3 * x + 2] = src[blue];
+    }
+  }
+  *bitmap = std::move(result);
+  return true;
+}
+
+}  // namespace qm

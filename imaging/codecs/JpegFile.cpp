@@ -1,0 +1,120 @@
+#include "imaging/codecs/JpegFile.h"
+
+#include <new>
+#include <vector>
+
+#include "imaging/codecs/AtomicFile.h"
+#include "imaging/codecs/JpegErrorHandler.h"
+#include "imaging/codecs/JpegRowReader.h"
+
+namespace qm {
+
+namespace {
+
+constexpr UINT16 kDotsPerInch = 96;
+
+/// Encodes all rows to `file`. Holds only plain data: an error jumps back to
+/// the setjmp here and returns false.
+bool Encode(jpeg_compress_struct* info, JpegErrorHandler* errors, std::FILE* file,
+            const Bitmap* bitmap, int quality, JSAMPROW* rows, bool* created) {
+  info->err = errors->Install();
+  if (setjmp(errors->jump)) return false;
+  jpeg_create_compress(info);
+  *created = true;
+  jpeg_stdio_dest(info, file);
+  info->image_width = static_cast<JDIMENSION>(bitmap->width);
+  info->image_height = static_cast<JDIMENSION>(bitmap->height);
+  info->input_components = 3;
+  info->in_color_space = JCS_RGB;
+  jpeg_set_defaults(info);
+  jpeg_set_quality(info, quality, TRUE);
+  info->dct_method = JDCT_ISLOW;
+  info->density_unit = 1;  // dots per inch
+  info->X_density = kDotsPerInch;
+  info->Y_density = kDotsPerInch;
+  if (quality >= 100) {
+    for (int c = 0; c < info->num_components; ++c) {
+      info->comp_info[c].h_samp_factor = 1;
+      info->comp_info[c].v_samp_factor = 1;
+    }
+  }
+  jpeg_start_compress(info, TRUE);
+  while (info->next_scanline < info->image_height) {
+    const JDIMENSION left = info->image_height - info->next_scanline;
+    jpeg_write_scanlines(info, rows + info->next_scanline, left);
+  }
+  jpeg_finish_compress(info);
+  return true;
+}
+
+}  // namespace
+
+bool WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality,
+                   std::string* error, int* systemError) {
+  if (systemError) *systemError = 0;
+  const auto refuse = [&](const std::string& why) {
+    if (error) *error = "Cannot write the JPEG image \"" + path + "\": " + why + ".";
+    return false;
+  };
+  if (bitmap.Empty() || bitmap.pixels.size() != bitmap.RowBytes() * bitmap.height)
+    return refuse("the picture holds no pixels");
+  if (bitmap.width > kLargestJpegSide || bitmap.height > kLargestJpegSide)
+    return refuse("a JPEG image can be at most 65500 pixels wide and high, this one is " +
+                  std::to_string(bitmap.width) + " x " + std::to_string(bitmap.height));
+  if (quality < 0 || quality > 100)
+    return refuse("the quality must be from 0 to 100, not " + std::to_string(quality));
+
+  std::vector<JSAMPROW> rows(static_cast<std::size_t>(bitmap.height));
+  for (int y = 0; y < bitmap.height; ++y)
+    rows[y] = const_cast<JSAMPLE*>(bitmap.Row(y));  // libjpeg only reads them
+
+  AtomicFile file;
+  if (!file.Open(path)) {
+    if (error) *error = file.Message();
+    if (systemError) *systemError = file.SystemError();
+    return false;
+  }
+  jpeg_compress_struct info{};
+  JpegErrorHandler errors;
+  bool created = false;
+  const bool encoded = Encode(&info, &errors, file.Stream(), &bitmap, quality, rows.data(), &created);
+  if (created) jpeg_destroy_compress(&info);
+  if (!encoded) {
+    // A failed write shows as libjpeg's "Output file write error"; the
+    // errno of that moment says why.
+    file.Fail(errors.message, errors.systemError);
+  } else {
+    file.Commit();
+  }
+  if (!file.Message().empty()) {
+    if (error) *error = file.Message();
+    if (systemError) *systemError = file.SystemError();
+    return false;
+  }
+  return true;
+}
+
+bool ReadJpegFile(const std::string& path, Bitmap* bitmap, std::string* error) {
+  JpegRowReader reader;
+  if (!reader.Open(path)) {
+    if (error) *error = reader.Message();
+    return false;
+  }
+  Bitmap result;
+  try {
+    result = Bitmap(reader.Width(), reader.Height());
+  } catch (const std::bad_alloc&) {
+    if (error) *error = "Cannot read the JPEG image \"" + path + "\": not enough memory for its pixels.";
+    return false;
+  }
+  for (int y = 0; y < result.height; ++y) {
+    if (!reader.ReadRow(result.Row(y))) {
+      if (error) *error = reader.Message();
+      return false;
+    }
+  }
+  *bitmap = std::move(result);
+  return true;
+}
+
+}  // namespace qm

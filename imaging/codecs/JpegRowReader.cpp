@@ -1,0 +1,113 @@
+#include "imaging/codecs/JpegRowReader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "imaging/codecs/JpegErrorHandler.h"
+
+namespace qm {
+
+/// libjpeg's state for one open file; it lives at a fixed address because
+/// libjpeg keeps pointers into it.
+struct JpegRowReader::Decoder {
+  jpeg_decompress_struct info{};
+  JpegErrorHandler errors;
+  std::FILE* file = nullptr;
+  bool created = false;
+  bool started = false;
+};
+
+namespace {
+
+// The guarded steps below hold only plain data, so the jump back from an
+// error skips no destructor.
+
+bool StartDecoding(jpeg_decompress_struct* info, JpegErrorHandler* errors, std::FILE* file,
+                   bool* created) {
+  info->err = errors->Install();
+  if (setjmp(errors->jump)) return false;
+  jpeg_create_decompress(info);
+  *created = true;
+  jpeg_stdio_src(info, file);
+  jpeg_read_header(info, TRUE);
+  info->out_color_space = JCS_RGB;
+  info->dct_method = JDCT_ISLOW;
+  jpeg_calc_output_dimensions(info);
+  return true;
+}
+
+bool DecodeRow(jpeg_decompress_struct* info, JpegErrorHandler* errors, bool* started,
+               std::uint8_t* rgb) {
+  if (setjmp(errors->jump)) return false;
+  if (!*started) {
+    // Decoding buffers are made only now, so many readers may stand open
+    // at once while only a few are being read.
+    jpeg_start_decompress(info);
+    *started = true;
+  }
+  JSAMPROW row = rgb;
+  while (jpeg_read_scanlines(info, &row, 1) != 1) {
+    // A stdio source never suspends; no progress means the data ran out.
+    if (info->output_scanline >= info->output_height) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+JpegRowReader::JpegRowReader() = default;
+
+JpegRowReader::~JpegRowReader() { Close(); }
+
+bool JpegRowReader::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  message_.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return Fail(std::string("cannot open the file (") + std::strerror(errno) + ")");
+  decoder_ = std::make_unique<Decoder>();
+  decoder_->file = file;
+  if (!StartDecoding(&decoder_->info, &decoder_->errors, file, &decoder_->created))
+    return Fail(decoder_->errors.message);
+  if (decoder_->info.output_components != 3)
+    return Fail("its colours cannot be shown as RGB");
+  width_ = static_cast<int>(decoder_->info.output_width);
+  height_ = static_cast<int>(decoder_->info.output_height);
+  return true;
+}
+
+bool JpegRowReader::ReadRow(std::uint8_t* rgb) {
+  if (!decoder_) return Fail(message_.empty() ? "no JPEG file is open" : "");
+  if (rowsRead_ >= height_)
+    return Fail("all " + std::to_string(height_) + " rows have been read already");
+  if (!rgb) return Fail("no room was given for the row");
+  if (!DecodeRow(&decoder_->info, &decoder_->errors, &decoder_->started, rgb)) {
+    const std::string why = decoder_->errors.message[0] ? decoder_->errors.message
+                                                         : "the image data ends early";
+    return Fail(why);
+  }
+  ++rowsRead_;
+  return true;
+}
+
+void JpegRowReader::Close() {
+  if (decoder_) {
+    // jpeg_destroy only frees memory and cannot fail.
+    if (decoder_->created) jpeg_destroy_decompress(&decoder_->info);
+    if (decoder_->file) std::fclose(decoder_->file);
+    decoder_.reset();
+  }
+  width_ = 0;
+  height_ = 0;
+  rowsRead_ = 0;
+}
+
+bool JpegRowReader::Fail(const std::string& why) {
+  // Keep the first reason: later calls on a failed reader repeat it.
+  if (message_.empty()) message_ = "Cannot read the JPEG image \"" + path_ + "\": " + why + ".";
+  Close();
+  return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,23 @@
+#pragma once
+// Whole pictures to PNG bytes in one pass, through libdeflate: the fast path
+// for slide images, which are in memory whole anyway. (Pictures that arrive
+// row by row go through PngStreamWriter.)
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/Bitmap.h"
+#include "imaging/codecs/PngSettings.h"
+
+namespace qm {
+
+/// Encodes `bitmap` as a complete 24-bit colour PNG file (IHDR, pHYs at
+/// 96 dpi, one IDAT, IEND) with `settings` already made for the picture
+/// (PngSettings::ForPicture): the filter is NONE or UP, the level is
+/// libdeflate's. Returns false with `error` set when the picture is empty or
+/// too large, or memory runs out.
+bool EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<std::uint8_t>* png,
+               std::string* error);
+
+}  // namespace qm

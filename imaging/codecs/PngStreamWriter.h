@@ -1,0 +1,72 @@
+#pragma once
+// A PNG file written row by row, so an image of any height needs memory for
+// only a row or two.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "imaging/codecs/AtomicFile.h"
+#include "imaging/codecs/PngSettings.h"
+
+struct spng_ctx;
+
+namespace qm {
+
+/// Writes a 24-bit colour PNG (8 bits per channel, 96 dpi) whose rows arrive
+/// one at a time, top to bottom: Open(), exactly `height` calls of WriteRow(),
+/// then Finish(). The file is written under a temporary name in the same
+/// folder and appears under its own name, replacing an older file, only when
+/// Finish() succeeds; a writer destroyed or abandoned before that, or one
+/// that failed, leaves no file and no temporary behind.
+///
+/// Every call returns false on failure; Message() then names the file and
+/// says what went wrong, and SystemError() holds the errno of a failed
+/// system call (0 for other failures). After a failure only Abandon() and
+/// Open() do anything.
+class PngStreamWriter {
+ public:
+  PngStreamWriter();
+  ~PngStreamWriter();
+  PngStreamWriter(const PngStreamWriter&) = delete;
+  PngStreamWriter& operator=(const PngStreamWriter&) = delete;
+
+  /// Starts a PNG of `width` x `height` pixels (each 1 to 2^31 - 1) at
+  /// `path`, abandoning any file this writer had open.
+  bool Open(const std::string& path, int width, int height,
+            const PngSettings& settings = PngSettings::Defaults());
+
+  /// Appends the next row: `width` pixels of R, G, B bytes. Refused after
+  /// the last row.
+  bool WriteRow(const std::uint8_t* rgb);
+
+  /// After the last row, completes the file and puts it in place.
+  bool Finish();
+
+  /// Drops the file under way and its temporary; safe at any time.
+  void Abandon();
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int RowsWritten() const { return rowsWritten_; }
+  const std::string& Message() const { return message_; }
+  int SystemError() const { return systemError_; }
+
+ private:
+  static int WriteToFile(spng_ctx* ctx, void* user, void* data, std::size_t length);
+  bool Fail(const std::string& what, int systemError = 0);
+  bool FailFromLibrary(const std::string& what, int code);
+  void FreeEncoder();
+
+  AtomicFile file_;
+  spng_ctx* ctx_ = nullptr;
+  std::string path_;
+  int width_ = 0;
+  int height_ = 0;
+  int rowsWritten_ = 0;
+  bool failed_ = false;
+  std::string message_;
+  int systemError_ = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,25 @@
+#include "imaging/gdiplus/GpStatus.h"
+
+#include <cerrno>
+
+namespace qm {
+
+GpStatus StatusFromErrno(int error) {
+  switch (error) {
+    case 0:
+      return GpStatus::GenericError;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return GpStatus::AccessDenied;
+    case ENOMEM:
+      return GpStatus::OutOfMemory;
+    case ENAMETOOLONG:
+    case EINVAL:
+      return GpStatus::InvalidParameter;
+    default:
+      return GpStatus::Win32Error;
+  }
+}
+
+}  // namespace qm
