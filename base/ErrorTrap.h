@@ -4,12 +4,12 @@
 //
 //   ErrorTrap trap(ui, "Powerpoint1", "SaveXSlideAsImage");
 //   trap.Step(118, [&] { app = factory.Create("PowerPoint.Application"); });
-//   if (trap.Test(124, [&] { return pres->Slides().Count() >= n; })) {
+//   if (trap.HoldsOrFails(124, [&] { return pres->Slides().Count() >= n; })) {
 //     trap.Step(126, [&] { ... });
 //   }
 //
 // A step that throws is reported with its line number and the procedure goes
-// on with the next step. A test that throws counts as passed.
+// on with the next step. A test that throws counts as passed (HoldsOrFails).
 
 #include <exception>
 #include <string>
@@ -41,9 +41,10 @@ class ErrorTrap {
   }
 
   /// Evaluates the condition `test`. Returns its value; when evaluating it
-  /// threw, reports with `line` and returns true (a failed test counts as passed).
+  /// threw, reports with `line` and returns true: a test that fails counts as
+  /// passed, so the steps it guards still run.
   template <class F>
-  bool Test(int line, F&& test) {
+  bool HoldsOrFails(int line, F&& test) {
     try {
       return static_cast<bool>(std::forward<F>(test)());
     } catch (...) {

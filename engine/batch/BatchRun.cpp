@@ -61,31 +61,31 @@ void BatchRun::Start() {
     trap.Step(line, [&] { ShowPlainMessage(ui_, message); });
     runInProgress_ = false;  // 184
   };
-  if (trap.Test(104, [&] { return options_.FileCount() == 0; }))
+  if (trap.HoldsOrFails(104, [&] { return options_.FileCount() == 0; }))
     return refuse(182, "No files added.");
   // Without either output choice there is nowhere sound to write.
-  if (trap.Test(106, [&] {
+  if (trap.HoldsOrFails(106, [&] {
         return !options_.SaveBesideSource() &&
                (!options_.SaveToFolder() || !FolderExists(options_.OutputFolderText()));
       }))
     return refuse(180, "Folder does not exist. Please select another folder.");
-  if (trap.Test(108, [&] { return gdiStartFailed_; }))
+  if (trap.HoldsOrFails(108, [&] { return gdiStartFailed_; }))
     return refuse(178, "GDI+ Initialization Failed.");
-  if (trap.Test(110, [&] { return WarnIfPowerPointOpen(factory_, ui_); })) {
+  if (trap.HoldsOrFails(110, [&] { return WarnIfPowerPointOpen(factory_, ui_); })) {
     runInProgress_ = false;  // 184
     return;
   }
 
   trap.Step(112, [&] { exporters_.SetStitchDirection(1); });
   std::string x;
-  if (trap.Test(114, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
+  if (trap.HoldsOrFails(114, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
     for (;;) {
       trap.Step(116, [&] { x = ui_.InputBox("Enter X: ", "Input X", ""); });
-      if (trap.Test(118, [&] { return !IsNumeric(x); }))
+      if (trap.HoldsOrFails(118, [&] { return !IsNumeric(x); }))
         trap.Step(120, [&] { ShowPlainMessage(ui_, "Must be a numeric entry."); });
-      if (!trap.Test(122, [&] { return !IsNumeric(x); })) break;
+      if (!trap.HoldsOrFails(122, [&] { return !IsNumeric(x); })) break;
     }
-  } else if (trap.Test(124, [&] { return options_.ModeText() == kModeAllSlides; })) {
+  } else if (trap.HoldsOrFails(124, [&] { return options_.ModeText() == kModeAllSlides; })) {
     trap.Step(126, [&] { exporters_.SetStitchDirection(ui_.ChooseStitchDirection()); });
   }
 
@@ -105,9 +105,9 @@ void BatchRun::Start() {
     trap.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(path)); });
     trap.Step(136, [&] { ui_.Yield(); });
     trap.Step(138, [&] { ui_.SetPointer(Pointer::Busy); });
-    if (trap.Test(140, [&] { return options_.SaveToFolder(); })) {
+    if (trap.HoldsOrFails(140, [&] { return options_.SaveToFolder(); })) {
       trap.Step(142, [&] { outputFolder = options_.OutputFolderText() + "/"; });
-    } else if (trap.Test(144, [&] { return options_.SaveBesideSource(); })) {
+    } else if (trap.HoldsOrFails(144, [&] { return options_.SaveBesideSource(); })) {
       trap.Step(146, [&] { outputFolder = FolderPart(path) + "/"; });
     }
     std::string mode;

@@ -32,7 +32,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
 
   SlideSession session(factory_, trap);
   session.Open(sourcePath);
-  if (trap.Test(124, [&] { return session.Count() >= n; })) {
+  if (trap.HoldsOrFails(124, [&] { return session.Count() >= n; })) {
     session.ExportSlide(n, outputFolder, 126, creator_,
                         [&](const Bitmap& picture) { WritePng(picture, pngPath); });
   }

@@ -42,7 +42,7 @@ void SlideSession::ExportSlide(int n, const std::string& outputFolder, int expor
         .Item(static_cast<std::int16_t>(n))
         ->Export(bitmapPath, "BMP", 0, 0);
   });
-  if (trap_.Test(exportLine + 2, [&] { return FileExists(bitmapPath); })) {
+  if (trap_.HoldsOrFails(exportLine + 2, [&] { return FileExists(bitmapPath); })) {
     trap_.Step(exportLine + 4, [&] {
       std::string error;
       if (!ReadBmpFile(bitmapPath, &creator, &error)) throw Error(error);

@@ -62,11 +62,11 @@ TEST(ErrorTrap, FailedTestCountsAsPassed) {
   ScriptedUi ui;
   ErrorTrap trap(ui, "Powerpoint1", "SaveXSlideAsImage");
   bool guardedRan = false;
-  if (trap.Test(124, []() -> bool { throw Error("No presentation"); })) {
+  if (trap.HoldsOrFails(124, []() -> bool { throw Error("No presentation"); })) {
     trap.Step(126, [&] { guardedRan = true; });
   }
   EXPECT_TRUE(guardedRan);
-  EXPECT_FALSE(trap.Test(128, [] { return false; }));
+  EXPECT_FALSE(trap.HoldsOrFails(128, [] { return false; }));
   ASSERT_EQ(ui.Reports().size(), 1u);
   EXPECT_EQ(test::ReportedLine(ui.Reports()[0]), 124);
 }
