@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/batch/BatchRun.h"
+#include "engine/batch/JobRunner.h"
 #include "base/Paths.h"
 #include "engine/export/SaveModes.h"
 
@@ -24,13 +25,14 @@ std::string UsageText() {
          "  -e, --extension EXT   for folder arguments: take files matching \"*.\" + EXT in the\n"
          "                        folder and all its sub-folders (default \"ppt*\"); files named\n"
          "                        directly are taken as they are\n"
-         "  -j, --jobs N          convert up to N files at once (default: the number of cores)\n"
+         "  -j, --jobs N          convert up to N files at once (default: the number of cores,\n"
+         "                        fewer when the machine's memory holds fewer renderers)\n"
          "  -q, --quiet           no progress output\n"
          "  -h, --help            show this help\n"
          "      --version         show the version\n"
          "\n"
          "Exit status: 0 when every file converted without a report, 1 when any file got a\n"
-         "report, 2 for a usage error.\n";
+         "report, 2 for a usage error, 128 + N when signal N (Ctrl+C: 130) stopped the run.\n";
 }
 
 namespace {
@@ -55,8 +57,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
                                             std::string* error) {
   CommandLine cl;
   cl.modeText = kModeEachSlide;
-  const unsigned cores = std::thread::hardware_concurrency();
-  cl.jobs = cores > 0 ? static_cast<int>(cores) : 1;
+  cl.jobs = DefaultJobCount();
   bool slideGiven = false, outputGiven = false, onlyPaths = false;
 
   const auto fail = [&](const std::string& message) -> std::optional<CommandLine> {

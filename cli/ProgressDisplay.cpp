@@ -1,12 +1,13 @@
 #include "cli/ProgressDisplay.h"
 
+#include "base/Paths.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace qm {
 
 namespace {
-constexpr const char* kProcessing = "Processing: ";
 
 int TerminalWidth(std::FILE* out) {
   winsize size{};
@@ -31,28 +32,38 @@ std::string TerminalText(const std::string& text) {
 ProgressDisplay::ProgressDisplay(std::FILE* out, int total, bool quiet)
     : out_(out), total_(total), quiet_(quiet), terminal_(::isatty(::fileno(out)) == 1) {}
 
-void ProgressDisplay::Show(const JobEvent& event) {
-  switch (event.kind) {
-    case JobEvent::kFileStarted:
-      ++started_;
-      current_ = event.text.substr(std::string(kProcessing).size());
-      if (quiet_) return;
-      if (terminal_) {
-        DrawBar();
-      } else {
-        std::fprintf(out_, "[%d/%d] %s\n", started_, total_, current_.c_str());
-        std::fflush(out_);
-      }
-      return;
-    case JobEvent::kReport:
-      ++reports_;
-      Note(TerminalText(event.text) + "\n");
-      return;
-    case JobEvent::kMessage:
-      // Each job closes with "Done."; the run's own summary says it once.
-      if (event.text != "Done.") Note(TerminalText(event.text));
-      return;
+void ProgressDisplay::FileStarted(const FileTask& task) {
+  ++started_;
+  current_ = FileNamePart(task.path);
+  slide_.clear();
+  if (quiet_) return;
+  if (terminal_) {
+    DrawBar();
+  } else {
+    std::fprintf(out_, "[%d/%d] %s\n", started_, total_, current_.c_str());
+    std::fflush(out_);
   }
+}
+
+void ProgressDisplay::SlideStarted(const FileTask&, int slide, int count) {
+  slide_ = " (slide " + std::to_string(slide) + (count > 0 ? " of " + std::to_string(count) : "") + ")";
+  if (!quiet_ && terminal_) DrawBar();
+}
+
+void ProgressDisplay::Report(const FileTask& task, const std::string&) {
+  reported_.insert(task.position);
+}
+
+void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::string>&) {
+  if (reported_.count(task.position) == 0) ++converted_;
+}
+
+void ProgressDisplay::JobFailed(const FileTask* stopped, int slide,
+                                const std::vector<FileTask>& unconverted,
+                                const std::string& description) {
+  notConverted_ += (stopped != nullptr ? 1 : 0) + static_cast<int>(unconverted.size());
+  (void)slide;
+  (void)description;
 }
 
 void ProgressDisplay::Note(const std::string& text) {
@@ -79,7 +90,7 @@ void ProgressDisplay::DrawBar() {
   std::string line = "\r\033[K[" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') +
                      "] " + std::to_string(started_) + "/" + std::to_string(total_) + " ";
   const int room = TerminalWidth(out_) - static_cast<int>(line.size()) + 4;
-  std::string name = current_;
+  std::string name = current_ + slide_;
   if (room > 3 && static_cast<int>(name.size()) > room) name = "..." + name.substr(name.size() - room + 3);
   std::fputs((line + name).c_str(), out_);
   std::fflush(out_);

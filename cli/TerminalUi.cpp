@@ -3,23 +3,24 @@
 #include <unistd.h>
 
 #include <iostream>
-#include <string>
 
 #include "cli/ProgressDisplay.h"
 
 namespace qm {
 
 MessageAnswer TerminalUi::Message(const std::string& text, MessageButtons buttons,
-                                  MessageIcon, const std::string&) {
-  std::fprintf(out_, "%s\n", TerminalText(text).c_str());
+                                  MessageIcon icon, const std::string&) {
+  if (buttons == MessageButtons::Ok && icon == MessageIcon::None && text == "Done.")
+    return MessageAnswer::Ok;
+  display_.Note(TerminalText(text) + (icon == MessageIcon::Warning ? "\n" : ""));
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-  if (!::isatty(STDIN_FILENO) || !::isatty(::fileno(out_))) {
-    std::fprintf(out_, "Yes (not interactive)\n");
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+    display_.Note("Yes (not interactive)");
     return MessageAnswer::Yes;
   }
   for (;;) {
-    std::fprintf(out_, "[y/n] ");
-    std::fflush(out_);
+    std::fputs("[y/n] ", stderr);
+    std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return MessageAnswer::No;
     if (answer == "y" || answer == "Y" || answer == "yes") return MessageAnswer::Yes;

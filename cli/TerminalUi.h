@@ -1,25 +1,32 @@
 #pragma once
-// The front end of quillmere-batch's own process, used for what is asked once
-// before the jobs start (the running-application warning).
+// The front end of quillmere-batch: the run's questions are answered from
+// the command line, its messages and reports are written to the terminal.
 
 #include <cstdio>
+#include <string>
 
 #include "base/Ui.h"
 
 namespace qm {
 
+class ProgressDisplay;
+
 class TerminalUi : public Ui {
  public:
-  /// Messages go to `out` (not owned). A Yes/No question is asked on the
-  /// terminal when standard input and `out` are terminals, else answered Yes.
-  explicit TerminalUi(std::FILE* out) : out_(out) {}
+  /// Messages go through `display` (not owned), which clears its progress bar
+  /// first. The slide-number question is answered with `slideText`, the
+  /// direction choice with `direction`. A Yes/No question is asked on the
+  /// terminal when standard input and standard error are terminals, else
+  /// answered Yes. The run's closing "Done." is left to the summary.
+  TerminalUi(ProgressDisplay& display, std::string slideText, short direction)
+      : display_(display), slideText_(std::move(slideText)), direction_(direction) {}
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
   std::string InputBox(const std::string&, const std::string&, const std::string&) override {
-    return "";
+    return slideText_;
   }
-  short ChooseStitchDirection() override { return 1; }
+  short ChooseStitchDirection() override { return direction_; }
   void SetProgressValue(int) override {}
   void SetProgressText(const std::string&) override {}
   void SetPointer(Pointer pointer) override { pointer_ = pointer; }
@@ -27,7 +34,9 @@ class TerminalUi : public Ui {
   void Yield() override {}
 
  private:
-  std::FILE* out_;
+  ProgressDisplay& display_;
+  std::string slideText_;
+  short direction_;
   Pointer pointer_ = Pointer::Default;
 };
 

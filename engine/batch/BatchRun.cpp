@@ -5,9 +5,11 @@
 #include <cstdlib>
 
 #include "base/Error.h"
+#include "base/ErrorReport.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
 #include "engine/adapter/PresentationChecks.h"
+#include "engine/batch/JobRunner.h"
 #include "engine/export/SaveModes.h"
 
 namespace qm {
@@ -92,12 +94,19 @@ void BatchRun::Start() {
   int count = 0;
   trap.Step(128, [&] { count = options_.FileCount(); });
   std::string outputFolder;
+  std::vector<FileTask> tasks;
+  cancelRequested_ = cancelled_ = false;
   for (int i = 1; i <= count; ++i) {
     // Rows removed during a yield: a position that no longer exists ends the
     // run's loop, so no file is converted twice.
     if (i > options_.FileCount()) break;
     std::string path;
     if (!trap.Step(130, [&] { path = options_.FileAt(i); })) break;
+    if (runner_ != nullptr) {
+      // Jobs convert; progress follows what they report.
+      tasks.push_back(ResolveTask(trap, i, path, x, outputFolder));
+      continue;
+    }
     trap.Step(132, [&] {
       const double value = static_cast<double>(i) / options_.FileCount() * 100.0;
       ui_.SetProgressValue(static_cast<int>(RoundHalfToEven(value)));
@@ -105,33 +114,142 @@ void BatchRun::Start() {
     trap.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(path)); });
     trap.Step(136, [&] { ui_.Yield(); });
     trap.Step(138, [&] { ui_.SetPointer(Pointer::Busy); });
-    if (trap.HoldsOrFails(140, [&] { return options_.SaveToFolder(); })) {
-      trap.Step(142, [&] { outputFolder = options_.OutputFolderText() + "/"; });
-    } else if (trap.HoldsOrFails(144, [&] { return options_.SaveBesideSource(); })) {
-      trap.Step(146, [&] { outputFolder = FolderPart(path) + "/"; });
-    }
-    std::string mode;
-    trap.Step(148, [&] { mode = options_.ModeText(); });
-    if (mode == kModeEachSlide) {
-      trap.Step(150, [&] { exporters_.SaveEachSlideAsImage(path, outputFolder); });
-    } else if (mode == kModeAllSlides) {
-      trap.Step(154, [&] { exporters_.SaveAllSlidesAsOneImage(path, outputFolder); });
-    } else if (mode == kModeFirstSlide) {
-      trap.Step(158, [&] { exporters_.SaveXSlideAsImage(path, 1, outputFolder); });
-    } else if (mode == kModeSecondSlide) {
-      trap.Step(162, [&] { exporters_.SaveXSlideAsImage(path, 2, outputFolder); });
-    } else if (mode == kModeXSlide) {
-      trap.Step(166, [&] {
-        exporters_.SaveXSlideAsImage(path, SlideNumberFromText(x), outputFolder);
-      });
-    }
+    ResolveTask(trap, i, path, x, outputFolder).ExportWith(exporters_, trap);
   }
+  if (runner_ != nullptr) ConvertThroughJobs(trap, tasks);
 
   trap.Step(170, [&] { ui_.SetPointer(Pointer::Default); });
   trap.Step(172, [&] { ui_.SetProgressValue(0); });
   trap.Step(174, [&] { ui_.SetProgressText("Progress Bar"); });
   trap.Step(176, [&] { ShowPlainMessage(ui_, "Done."); });
   runInProgress_ = false;  // 184
+}
+
+FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string& path,
+                               const std::string& x, std::string& outputFolder) {
+  FileTask task;
+  task.position = position;
+  task.path = path;
+  if (trap.HoldsOrFails(140, [&] { return options_.SaveToFolder(); })) {
+    trap.Step(142, [&] { outputFolder = options_.OutputFolderText() + "/"; });
+  } else if (trap.HoldsOrFails(144, [&] { return options_.SaveBesideSource(); })) {
+    trap.Step(146, [&] { outputFolder = FolderPart(path) + "/"; });
+  }
+  task.outputFolder = outputFolder;
+  task.direction = exporters_.StitchDirection();
+  std::string mode;
+  trap.Step(148, [&] { mode = options_.ModeText(); });
+  if (mode == kModeEachSlide) {
+    task.kind = ExportKind::kEachSlide;
+    task.line = 150;
+  } else if (mode == kModeAllSlides) {
+    task.kind = ExportKind::kAllSlides;
+    task.line = 154;
+  } else if (mode == kModeFirstSlide) {
+    task.kind = ExportKind::kOneSlide;
+    task.slide = 1;
+    task.line = 158;
+  } else if (mode == kModeSecondSlide) {
+    task.kind = ExportKind::kOneSlide;
+    task.slide = 2;
+    task.line = 162;
+  } else if (mode == kModeXSlide) {
+    task.line = 166;
+    if (trap.Step(166, [&] { task.slide = SlideNumberFromText(x); }))
+      task.kind = ExportKind::kOneSlide;
+  }
+  return task;
+}
+
+namespace {
+
+/// Shows what jobs report through the run's front end, the way the run in
+/// this process would have shown it.
+class RunDisplay : public JobEvents {
+ public:
+  RunDisplay(Ui& ui, ErrorTrap& trap, RunOptions& options, JobEvents* observer,
+             const bool& cancelRequested)
+      : ui_(ui), trap_(trap), options_(options), observer_(observer),
+        cancelRequested_(cancelRequested) {}
+
+  void FileStarted(const FileTask& task) override {
+    ++started_;
+    trap_.Step(132, [&] {
+      const double value = static_cast<double>(started_) / options_.FileCount() * 100.0;
+      ui_.SetProgressValue(static_cast<int>(RoundHalfToEven(value)));
+    });
+    trap_.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(task.path)); });
+    trap_.Step(136, [&] { ui_.Yield(); });
+    if (observer_) observer_->FileStarted(task);
+  }
+  void SlideStarted(const FileTask& task, int slide, int count) override {
+    if (observer_) observer_->SlideStarted(task, slide, count);
+  }
+  void Report(const FileTask& task, const std::string& text) override {
+    ui_.Message(text, MessageButtons::Ok, MessageIcon::Warning, kErrorReportTitle);
+    if (observer_) observer_->Report(task, text);
+  }
+  void Message(const FileTask& task, const std::string& text) override {
+    ShowPlainMessage(ui_, text);
+    if (observer_) observer_->Message(task, text);
+  }
+  bool Question(const FileTask& task, const std::string& text) override {
+    const bool yes = ShowPlainMessage(ui_, text, MessageButtons::YesNo) == MessageAnswer::Yes;
+    if (observer_) observer_->Question(task, text);
+    return yes;
+  }
+  void FileDone(const FileTask& task, const std::vector<std::string>& written) override {
+    if (observer_) observer_->FileDone(task, written);
+  }
+  void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,
+                 const std::string& description) override {
+    std::string text = DescribeJobFailure(stopped, slide, unconverted, description);
+    trap_.Report(stopped != nullptr ? stopped->line : 128, text);
+    if (observer_) observer_->JobFailed(stopped, slide, unconverted, description);
+  }
+  bool Poll() override {
+    ui_.Yield();
+    if (observer_ && observer_->Poll()) return true;
+    return cancelRequested_;
+  }
+
+ private:
+  Ui& ui_;
+  ErrorTrap& trap_;
+  RunOptions& options_;
+  JobEvents* observer_;
+  const bool& cancelRequested_;
+  int started_ = 0;
+};
+
+}  // namespace
+
+std::string DescribeJobFailure(const FileTask* stopped, int slide,
+                               const std::vector<FileTask>& unconverted,
+                               const std::string& description) {
+  std::string text;
+  if (stopped != nullptr) {
+    text = stopped->path + ": " + description;
+    if (slide > 0) text += " at slide " + std::to_string(slide);
+    text += "; the file was not converted";
+  } else {
+    text = "Files were not converted: " + description;
+  }
+  if (!unconverted.empty()) {
+    text += ". Not converted either:";
+    for (const FileTask& task : unconverted) text += " " + task.path + ";";
+    text.pop_back();
+  }
+  return text + ".";
+}
+
+void BatchRun::ConvertThroughJobs(ErrorTrap& trap, const std::vector<FileTask>& tasks) {
+  trap.Step(138, [&] { ui_.SetPointer(Pointer::Busy); });
+  std::vector<FileTask> work;
+  for (const FileTask& task : tasks)
+    if (task.kind != ExportKind::kNone) work.push_back(task);
+  RunDisplay display(ui_, trap, options_, observer_, cancelRequested_);
+  cancelled_ = runner_->Run(work, display) == JobRunner::Outcome::kCancelled;
 }
 
 }  // namespace qm

@@ -2,7 +2,11 @@
 // The start command: checks the inputs, asks once for what the mode needs,
 // then hands every listed file, in order, to the exporter of the mode.
 
+#include <vector>
+
 #include "engine/adapter/ApplicationFactory.h"
+#include "engine/batch/FileTask.h"
+#include "engine/batch/JobEvents.h"
 #include "engine/export/Powerpoint1.h"
 #include "engine/batch/RunOptions.h"
 #include "base/Ui.h"
@@ -28,11 +32,36 @@ class BatchRun {
   /// The stitching direction of the current or last run.
   short StitchDirection() const { return exporters_.StitchDirection(); }
 
+  /// Converts the files through `runner`'s job processes instead of in this
+  /// process (null: in this process, with the factory). The runner outlives
+  /// the run. With jobs the run resolves every file's task when the loop
+  /// starts, then shows progress as the jobs report it.
+  void SetJobRunner(class JobRunner* runner) { runner_ = runner; }
+
+  /// Also tells `observer` (not owned; null for none) every event of a run
+  /// through jobs, after the run has shown it.
+  void SetObserver(JobEvents* observer) { observer_ = observer; }
+
+  /// Asks the run under way to stop at the next slide (from a yield).
+  void Cancel() { cancelRequested_ = true; }
+  /// True when the last run through jobs was cancelled.
+  bool Cancelled() const { return cancelled_; }
+
  private:
   ApplicationFactory& factory_;
   Ui& ui_;
   RunOptions& options_;
+  /// Steps 140 to 166 for the file at `position`: the task, or kind kNone
+  /// when the mode names no exporter or the slide number fails.
+  FileTask ResolveTask(class ErrorTrap& trap, int position, const std::string& path,
+                       const std::string& x, std::string& outputFolder);
+  void ConvertThroughJobs(class ErrorTrap& trap, const std::vector<FileTask>& tasks);
+
   Powerpoint1 exporters_;
+  class JobRunner* runner_ = nullptr;
+  JobEvents* observer_ = nullptr;
+  bool cancelRequested_ = false;
+  bool cancelled_ = false;
   bool runInProgress_ = false;
   bool gdiStartFailed_ = false;
 };
@@ -45,5 +74,11 @@ bool IsNumeric(const std::string& text);
 /// halves going to the even neighbour (2.5 gives 2, 3.5 gives 4). Throws
 /// qm::Error when it is not numeric or outside -32768..32767.
 short SlideNumberFromText(const std::string& text);
+
+/// The sentence for a job that ended before finishing its files: the file it
+/// stopped in and the slide, then the files it never started.
+std::string DescribeJobFailure(const FileTask* stopped, int slide,
+                               const std::vector<FileTask>& unconverted,
+                               const std::string& description);
 
 }  // namespace qm

@@ -107,6 +107,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
       }
     }
     ThrowIfFailed(png.Finish(), png);
+    written_.push_back(outputPath);
   });
 
   // Whatever was painted or not, no temporary picture stays behind.

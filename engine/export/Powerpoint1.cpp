@@ -1,5 +1,6 @@
 #include "engine/export/Powerpoint1.h"
 
+#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
@@ -33,8 +34,11 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
   SlideSession session(factory_, trap);
   session.Open(sourcePath);
   if (trap.HoldsOrFails(124, [&] { return session.Count() >= n; })) {
-    session.ExportSlide(n, outputFolder, 126, creator_,
-                        [&](const Bitmap& picture) { WritePng(picture, pngPath); });
+    NoteSlide(n, 1);
+    session.ExportSlide(n, outputFolder, 126, creator_, [&](const Bitmap& picture) {
+      WritePng(picture, pngPath);
+      written_.push_back(pngPath);
+    });
   }
   session.Close(136);
 }
@@ -47,12 +51,15 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
 
   SlideSession session(factory_, trap);
   session.Open(sourcePath);
+  short count = 0;
   const auto exportSlide = [&](short i) {
     const std::string pngPath = SlidePngPath(outputFolder, base, i);
-    session.ExportSlide(i, outputFolder, 128, creator_,
-                        [&](const Bitmap& picture) { WritePng(picture, pngPath); });
+    NoteSlide(i, count);
+    session.ExportSlide(i, outputFolder, 128, creator_, [&](const Bitmap& picture) {
+      WritePng(picture, pngPath);
+      written_.push_back(pngPath);
+    });
   };
-  short count = 0;
   if (trap.Step(124, [&] { count = static_cast<short>(session.Count()); })) {
     for (short i = 1; i <= count; ++i) exportSlide(i);
   } else {
@@ -61,6 +68,16 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
     exportSlide(0);
   }
   session.Close(140);
+}
+
+void Powerpoint1::NoteSlide(int slide, int count) {
+  if (slideStarted_ && !CancelRequested()) slideStarted_(slide, count);
+}
+
+std::vector<std::string> Powerpoint1::TakeWritten() {
+  std::vector<std::string> written;
+  written.swap(written_);
+  return written;
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 // image, for one presentation file at a time. Each reports its own failures
 // through the standard error report and always returns normally.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,11 +45,24 @@ class Powerpoint1 {
   /// The last slide picture loaded (the picture box every exporter loads into).
   const Bitmap& Creator() const { return creator_; }
 
+  /// Called before each slide is rendered with its number and the deck's
+  /// slide count (0 when unknown), so a front end can show progress.
+  void SetSlideObserver(std::function<void(int slide, int count)> observer) {
+    slideStarted_ = std::move(observer);
+  }
+
+  /// The images written since the last call, in the order they were written.
+  std::vector<std::string> TakeWritten();
+
  private:
   ApplicationFactory& factory_;
   Ui& ui_;
+  void NoteSlide(int slide, int count);
+
   short stitchDirection_ = 1;
   Bitmap creator_;
+  std::function<void(int, int)> slideStarted_;
+  std::vector<std::string> written_;
 };
 
 }  // namespace qm

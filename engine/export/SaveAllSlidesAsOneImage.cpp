@@ -27,8 +27,10 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     jpegList.resize(static_cast<std::size_t>(count));
   });
 
+  short count = 0;
   const auto exportSlide = [&](short i) {
     const std::string jpegPath = TemporaryPathIn(outputFolder, ".jpg");
+    NoteSlide(i, count);
     session.ExportSlide(i, outputFolder, 128, creator_, [&](const Bitmap& picture) {
       SaveBitmapAsJpeg(&picture, jpegPath, 100);
     });
@@ -37,7 +39,6 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     else
       jpegList.push_back(jpegPath);
   };
-  short count = 0;
   if (trap.Step(126, [&] { count = static_cast<short>(session.Count()); })) {
     for (short i = 1; i <= count; ++i) exportSlide(i);
   } else {

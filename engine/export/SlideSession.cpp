@@ -6,6 +6,7 @@
 #include <random>
 
 #include "imaging/codecs/BmpFile.h"
+#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 
@@ -35,6 +36,8 @@ std::int32_t SlideSession::Count() { return Required(presentation_).GetSlides().
 void SlideSession::ExportSlide(int n, const std::string& outputFolder, int exportLine,
                                Bitmap& creator,
                                const std::function<void(const Bitmap&)>& write) {
+  // A cancelled run renders nothing more; what was written stays.
+  if (CancelRequested()) return;
   const std::string bitmapPath = TemporaryPathIn(outputFolder, ".bmp");
   trap_.Step(exportLine, [&] {
     Required(presentation_)

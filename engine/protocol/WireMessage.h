@@ -22,12 +22,17 @@ class WireMessage {
  public:
   /// An empty message of `type`, ready for Put calls.
   explicit WireMessage(RenderMessageType type = RenderMessageType::kBye);
+  /// An empty message of a type of another protocol spoken in frames (the
+  /// batch jobs'), ready for Put calls.
+  explicit WireMessage(std::uint8_t type) : bytes_{type} {}
 
   /// A message read from `bytes` (type byte + fields). Returns false (and
   /// leaves `*message` unchanged) when `bytes` is empty.
   static bool FromBytes(std::vector<std::uint8_t> bytes, WireMessage* message);
 
   RenderMessageType Type() const { return static_cast<RenderMessageType>(bytes_[0]); }
+  /// The type byte, for protocols other than the render worker's.
+  std::uint8_t TypeByte() const { return bytes_[0]; }
 
   void PutU32(std::uint32_t value);
   void PutI64(std::int64_t value);

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/CommandLine.h"
-#include "cli/JobEvent.h"
-#include "cli/JobPlan.h"
 #include "engine/export/SaveModes.h"
 #include "tests/support/TempFolder.h"
 
@@ -70,46 +68,3 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
   }
 }
 
-TEST(JobPlan, FilesWritingTheSameOutputNameStayInOneShareInListOrder) {
-  const std::vector<std::string> files = {"/in/deck.ppt", "/in/a.pptx", "/in/b.pptx",
-                                          "/other/deck.pptx", "/in/c.pptx"};
-  const auto shares = PlanJobs(files, 2, false);
-  ASSERT_EQ(shares.size(), 2u);
-  for (const auto& share : shares) {
-    const auto first = std::find(share.begin(), share.end(), "/in/deck.ppt");
-    if (first == share.end()) continue;
-    const auto second = std::find(share.begin(), share.end(), "/other/deck.pptx");
-    ASSERT_NE(second, share.end()) << "deck.ppt and deck.pptx were split";
-    EXPECT_LT(first, second) << "the later file must still win";
-  }
-  std::size_t total = 0;
-  for (const auto& share : shares) total += share.size();
-  EXPECT_EQ(total, files.size());
-}
-
-TEST(JobPlan, BesideSourcesOnlyTheSameFolderCollides) {
-  const auto shares = PlanJobs({"/x/deck.ppt", "/y/deck.pptx"}, 2, true);
-  EXPECT_EQ(shares.size(), 2u);
-  EXPECT_EQ(PlanJobs({"/x/deck.ppt", "/x/deck.pptx"}, 2, true).size(), 1u);
-}
-
-TEST(JobPlan, NeverMoreSharesThanFilesAndBalanced) {
-  EXPECT_EQ(PlanJobs({"a.ppt"}, 8, false).size(), 1u);
-  const auto shares = PlanJobs({"a.ppt", "b.ppt", "c.ppt", "d.ppt"}, 2, false);
-  ASSERT_EQ(shares.size(), 2u);
-  EXPECT_EQ(shares[0].size(), 2u);
-  EXPECT_EQ(shares[1].size(), 2u);
-}
-
-TEST(JobEvent, LinesSurviveNewlinesAndBackslashes) {
-  const JobEvent report{JobEvent::kReport, "No such file\r\nin Tessaly \\ x\r\rmail"};
-  const std::string line = report.Encode();
-  EXPECT_EQ(line.find('\n'), line.size() - 1);
-  const auto back = JobEvent::Decode(line.substr(0, line.size() - 1));
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->kind, JobEvent::kReport);
-  EXPECT_EQ(back->text, report.text);
-  EXPECT_FALSE(JobEvent::Decode("Z text"));
-  EXPECT_FALSE(JobEvent::Decode("R bad\\q"));
-  EXPECT_FALSE(JobEvent::Decode("R"));
-}

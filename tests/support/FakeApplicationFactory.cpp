@@ -3,6 +3,10 @@
 #include "imaging/codecs/BmpFile.h"
 #include "base/Error.h"
 
+#include <csignal>
+#include <chrono>
+#include <thread>
+
 namespace qm::test {
 
 namespace {
@@ -17,6 +21,8 @@ class FakeSlideObject : public Slide {
   void Export(const std::string& fileName, const std::string& filterName, int scaleWidth,
               int scaleHeight) override {
     log_->push_back("export " + std::to_string(index_) + " " + fileName);
+    if (slide_.exportDelayMs > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(slide_.exportDelayMs));
     if (slide_.failExport) throw Error("Slide " + std::to_string(index_) + " could not be exported");
     if (filterName != "BMP" || scaleWidth != 0 || scaleHeight != 0)
       throw Error("Only BMP at the default size is supported");
@@ -97,6 +103,7 @@ class FakeApplicationObject : public Application, public Presentations {
     log_->push_back("open " + fileName);
     const auto it = factory_.decks.find(fileName);
     if (it == factory_.decks.end()) throw Error(fileName + ": the file cannot be opened");
+    if (it->second.killOnOpen) ::raise(SIGKILL);
     return std::make_shared<FakePresentationObject>(log_, it->second);
   }
 

@@ -21,6 +21,7 @@ struct FakeSlide {
   std::array<std::uint8_t, 3> rgb{200, 40, 40};
   bool failExport = false;  ///< Export throws
   bool exportWritesNothing = false;  ///< Export returns but writes no file
+  int exportDelayMs = 0;  ///< Export takes this long (a slow slide)
 };
 
 /// A deck the fake can open, found by its exact path.
@@ -28,6 +29,7 @@ struct FakeDeck {
   std::vector<FakeSlide> slides;
   bool failCount = false;  ///< Slides.Count throws
   bool failClose = false;  ///< Close throws
+  bool killOnOpen = false;  ///< opening it kills the process, as a crash would
 };
 
 /// The factory. Decks not in `decks` cannot be opened. Every call and every

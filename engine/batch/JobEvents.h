@@ -1,0 +1,41 @@
+#pragma once
+// What a front end hears of a run carried out by jobs.
+
+#include <string>
+#include <vector>
+
+#include "engine/batch/FileTask.h"
+
+namespace qm {
+
+/// The front end's side of JobRunner::Run. Every call is made on the thread
+/// that called Run, between waits; none may block for long but Question.
+class JobEvents {
+ public:
+  virtual ~JobEvents() = default;
+
+  /// A job began converting `task`.
+  virtual void FileStarted(const FileTask& task) = 0;
+  /// Slide `slide` of `count` (0 when unknown) of `task` is being rendered.
+  virtual void SlideStarted(const FileTask& task, int slide, int count) = 0;
+  /// A standard error report about `task`.
+  virtual void Report(const FileTask& task, const std::string& text) = 0;
+  /// A plain message about `task`.
+  virtual void Message(const FileTask& task, const std::string& text) = 0;
+  /// A Yes/No question about `task`; true answers Yes.
+  virtual bool Question(const FileTask& task, const std::string& text) = 0;
+  /// `task` is finished; `written` holds the images it wrote, in order.
+  virtual void FileDone(const FileTask& task, const std::vector<std::string>& written) = 0;
+  /// A job ended before finishing its files: `stopped` is the file it was
+  /// converting (null when none), at `slide` (0 when none had started);
+  /// `unconverted` the files of its batch it never started. `description`
+  /// says what happened, in words.
+  virtual void JobFailed(const FileTask* stopped, int slide,
+                         const std::vector<FileTask>& unconverted,
+                         const std::string& description) = 0;
+  /// Called at least every 100 ms while the run waits: the front end handles
+  /// its input here. Returning true cancels the run.
+  virtual bool Poll() = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,40 @@
+// quillmere-job: one conversion job of a Quillmere run.
+//
+//   quillmere-job --fd N --parent PID
+//
+// Started by the program (JobRunner), never by a person. It converts the
+// files it is handed on descriptor N, a connected socket, with one warm
+// render worker, and ends with its parent.
+
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/adapter/LibreOfficeApplicationFactory.h"
+#include "engine/batch/RunJob.h"
+
+int main(int argc, char** argv) {
+  int fd = -1;
+  long parent = 0;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i];
+    if (name == "--fd") fd = std::atoi(argv[i + 1]);
+    else if (name == "--parent") parent = std::atol(argv[i + 1]);
+  }
+  if (fd < 0 || parent <= 0) {
+    std::fprintf(stderr, "quillmere-job is started by Quillmere itself:\n"
+                         "  quillmere-job --fd N --parent PID\n");
+    return 2;
+  }
+  // End with the program, also when it is killed; it may already be gone.
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (::getppid() != static_cast<pid_t>(parent)) return 1;
+  const int status =
+      qm::RunJob(fd, [] { return std::make_unique<qm::LibreOfficeApplicationFactory>(); });
+  std::fflush(nullptr);
+  ::_exit(status);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The messages between a front end and its conversion jobs, in frames of the
+// same form as the render worker's (FrameChannel, WireMessage).
+//
+// A job is a process of its own (quillmere-job) with one warm render worker.
+// It speaks first and then only answers what it is given:
+//
+//   job   -> front: kReady                       (wants work)
+//   front -> job:   kTasks  count, FileTask...   (files that write the same names, in list order)
+//   job   -> front: kFileStarted position
+//                   kSlide position, slide, count      (before each slide is rendered)
+//                   kReport position, text             (a standard error report)
+//                   kMessage position, text            (a plain message)
+//                   kQuestion position, text  -> front: kAnswer yes(1)/no(0)
+//                   kFileDone position, count, path... (the images it wrote)
+//                   kReady                             (after the last task of a batch)
+//   front -> job:   kQuit                        (no more work, or the run is cancelled)
+//
+// A job ends after kQuit, when its connection closes, or on SIGINT, SIGTERM
+// or SIGHUP; a cancelled job stops at the next slide and lets the exporters
+// delete their temporary files first.
+
+#include <cstdint>
+
+namespace qm {
+
+enum class JobMessageType : std::uint8_t {
+  // job -> front end
+  kReady = 40,
+  kFileStarted = 41,
+  kSlide = 42,
+  kReport = 43,
+  kMessage = 44,
+  kQuestion = 45,
+  kFileDone = 46,
+  // front end -> job
+  kTasks = 60,
+  kAnswer = 61,
+  kQuit = 62,
+};
+
+}  // namespace qm

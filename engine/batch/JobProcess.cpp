@@ -1,0 +1,158 @@
+#include "engine/batch/JobProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "base/Error.h"
+#include "engine/batch/JobMessageType.h"
+
+extern char** environ;
+
+namespace qm {
+
+namespace {
+
+constexpr int kJobFd = 3;
+
+std::string DescribeEnd(int status) {
+  if (WIFSIGNALED(status))
+    return std::string("stopped unexpectedly (") + ::strsignal(WTERMSIG(status)) + ")";
+  if (WIFEXITED(status)) return "ended with exit status " + std::to_string(WEXITSTATUS(status));
+  return "ended with status " + std::to_string(status);
+}
+
+/// Closes a spawn's resources however it ends.
+struct SpawnSetup {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  SpawnSetup() {
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+  }
+  ~SpawnSetup() {
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+  }
+};
+
+}  // namespace
+
+JobProcess::JobProcess(const std::string& jobPath) {
+  if (jobPath.empty() || ::access(jobPath.c_str(), X_OK) != 0)
+    throw Error("The conversion job program is missing: " +
+                (jobPath.empty() ? std::string("quillmere-job") : jobPath) +
+                " does not exist or cannot be run");
+  int pair[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+    throw Error(std::string("A conversion job could not be started: ") + std::strerror(errno));
+  // The child's end is moved above the standard descriptors so that moving
+  // it to kJobFd is a real dup2, which clears close-on-exec.
+  const int childEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
+  ::close(pair[1]);
+
+  SpawnSetup setup;
+  posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&setup.actions, childEnd, kJobFd);
+  posix_spawn_file_actions_addclosefrom_np(&setup.actions, kJobFd + 1);
+  // The job starts with the default signal handling and nothing blocked,
+  // whatever the front end did with its own.
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&setup.attributes, &none);
+  posix_spawnattr_setsigdefault(&setup.attributes, &all);
+  posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  std::vector<std::string> args = {jobPath, "--fd", std::to_string(kJobFd), "--parent",
+                                   std::to_string(::getpid())};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const int error = childEnd < 0 ? errno
+                                 : ::posix_spawn(&pid_, jobPath.c_str(), &setup.actions,
+                                                 &setup.attributes, argv.data(), environ);
+  if (childEnd >= 0) ::close(childEnd);
+  if (error != 0) {
+    ::close(pair[0]);
+    pid_ = -1;
+    throw Error(std::string("A conversion job could not be started: ") + std::strerror(error));
+  }
+  socket_ = pair[0];
+  channel_ = std::make_unique<FrameChannel>(socket_, socket_);
+}
+
+JobProcess::~JobProcess() { Reap(0); }
+
+bool JobProcess::Hand(const std::vector<FileTask>& group) {
+  batch_ = group;
+  finished_.assign(group.size(), false);
+  current_ = 0;
+  slide_ = 0;
+  WireMessage message(static_cast<std::uint8_t>(JobMessageType::kTasks));
+  message.PutU32(static_cast<std::uint32_t>(group.size()));
+  for (const FileTask& task : group) task.PutTo(message);
+  return channel_->Write(message);
+}
+
+const FileTask* JobProcess::TaskAt(int position) const {
+  for (const FileTask& task : batch_)
+    if (task.position == position) return &task;
+  return nullptr;
+}
+
+void JobProcess::Finished(int position) {
+  for (std::size_t i = 0; i < batch_.size(); ++i)
+    if (batch_[i].position == position) finished_[i] = true;
+  if (current_ == position) current_ = 0;
+}
+
+std::vector<FileTask> JobProcess::NotStarted() const {
+  std::vector<FileTask> left;
+  for (std::size_t i = 0; i < batch_.size(); ++i)
+    if (!finished_[i] && batch_[i].position != current_) left.push_back(batch_[i]);
+  return left;
+}
+
+void JobProcess::Stop() {
+  if (stopping_ || pid_ <= 0) return;
+  stopping_ = true;
+  if (channel_) channel_->Write(WireMessage(static_cast<std::uint8_t>(JobMessageType::kQuit)));
+  ::kill(pid_, SIGTERM);
+}
+
+std::string JobProcess::Reap(int graceMs) {
+  if (socket_ >= 0) {
+    ::close(socket_);
+    socket_ = -1;
+  }
+  if (pid_ <= 0) return "";
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+  for (;;) {
+    const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+    if (done == pid_ || (done < 0 && errno != EINTR)) break;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::kill(pid_, SIGKILL);
+      while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+      }
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  pid_ = -1;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
+  if (stopping_) return "";
+  return DescribeEnd(status);
+}
+
+}  // namespace qm

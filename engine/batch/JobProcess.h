@@ -1,0 +1,67 @@
+#pragma once
+// The front end's handle on one conversion job process.
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/batch/FileTask.h"
+#include "engine/protocol/FrameChannel.h"
+
+namespace qm {
+
+/// Starts quillmere-job with posix_spawn (never a fork of the front end,
+/// whose threads a fork would not carry) over a socket pair, and keeps what
+/// the runner needs to know of it: the files it was handed and how far it got.
+class JobProcess {
+ public:
+  /// Starts `jobPath`. Throws qm::Error with a sentence when it cannot.
+  explicit JobProcess(const std::string& jobPath);
+  /// Kills the job if it still runs and reaps it.
+  ~JobProcess();
+  JobProcess(const JobProcess&) = delete;
+  JobProcess& operator=(const JobProcess&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  int Fd() const { return socket_; }
+  FrameChannel& Channel() { return *channel_; }
+
+  /// Sends `group` as the job's next batch and remembers it.
+  bool Hand(const std::vector<FileTask>& group);
+  /// The task at list `position` in the current batch; null when none.
+  const FileTask* TaskAt(int position) const;
+  /// Notes that the task at `position` started / finished.
+  void Started(int position) { current_ = position; slide_ = 0; }
+  void Slide(int slide) { slide_ = slide; }
+  void Finished(int position);
+  /// The task under way (started, not finished); null when none.
+  const FileTask* Current() const { return current_ ? TaskAt(current_) : nullptr; }
+  int CurrentSlide() const { return slide_; }
+  /// Tasks of the batch that were never started.
+  std::vector<FileTask> NotStarted() const;
+
+  /// Asks the job to stop: kQuit, then SIGTERM so a file under way stops at
+  /// its next slide. Idempotent.
+  void Stop();
+  bool Stopping() const { return stopping_; }
+
+  /// Closes the connection and reaps the job, waiting at most `graceMs`
+  /// before killing it. Returns a description of how it ended when that was
+  /// not a plain exit with status 0 or a stop asked for; "" otherwise.
+  std::string Reap(int graceMs);
+  bool Reaped() const { return pid_ <= 0; }
+
+ private:
+  pid_t pid_ = -1;
+  int socket_ = -1;
+  std::unique_ptr<FrameChannel> channel_;
+  std::vector<FileTask> batch_;
+  std::vector<bool> finished_;
+  int current_ = 0;
+  int slide_ = 0;
+  bool stopping_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,198 @@
+#include "engine/batch/JobRunner.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "base/Cancellation.h"
+#include "base/Error.h"
+#include "base/ProgramFolder.h"
+#include "engine/batch/JobMessageType.h"
+#include "engine/batch/JobProcess.h"
+#include "engine/batch/WorkQueue.h"
+
+namespace qm {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+/// The longest wait between two calls of JobEvents::Poll.
+constexpr int kSliceMs = 100;
+/// Time allowed for the rest of a frame once its first byte has arrived.
+constexpr int kFrameMs = 10'000;
+/// How long stopped jobs get to finish their slide and clean up.
+constexpr auto kStopGrace = std::chrono::seconds(10);
+/// Jobs that may die one after another without finishing a file before the
+/// run stops starting new ones.
+constexpr int kMaxDeathsWithoutProgress = 3;
+
+/// The run's state: the queue, the jobs, the events.
+class Dispatch {
+ public:
+  Dispatch(const std::string& jobPath, int jobs, const std::vector<FileTask>& tasks,
+           JobEvents& events)
+      : jobPath_(jobPath), queue_(tasks), events_(events) {
+    wanted_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)),
+                                    queue_.GroupsLeft());
+    for (std::size_t i = 0; i < wanted_; ++i) StartJob();
+  }
+
+  JobRunner::Outcome Run() {
+    while (!jobs_.empty()) {
+      std::vector<pollfd> fds;
+      for (auto& job : jobs_) fds.push_back({job->Fd(), POLLIN, 0});
+      const int ready = ::poll(fds.data(), fds.size(), kSliceMs);
+      if (!cancelled_ && (events_.Poll() || CancelRequested())) Cancel();
+      if (cancelled_ && Clock::now() > stopDeadline_) {
+        for (auto& job : jobs_) job->Reap(0);
+        jobs_.clear();
+        break;
+      }
+      if (ready <= 0) continue;
+      // Jobs that end are removed after the pass, so indexes stay valid.
+      std::vector<JobProcess*> ended;
+      for (std::size_t i = 0; i < fds.size(); ++i) {
+        if (fds[i].revents == 0) continue;
+        if (!Serve(*jobs_[i])) ended.push_back(jobs_[i].get());
+      }
+      for (JobProcess* job : ended) End(*job);
+    }
+    if (!cancelled_ && !queue_.Empty()) {
+      // No job could be started, or all died: nothing is left to convert with.
+      events_.JobFailed(nullptr, 0, queue_.Drain(), failure_.empty()
+                                                        ? "no conversion job is running"
+                                                        : failure_);
+    }
+    return cancelled_ ? JobRunner::Outcome::kCancelled : JobRunner::Outcome::kFinished;
+  }
+
+ private:
+  void StartJob() {
+    try {
+      jobs_.push_back(std::make_unique<JobProcess>(jobPath_));
+    } catch (const Error& error) {
+      failure_ = error.what();
+    }
+  }
+
+  void Cancel() {
+    cancelled_ = true;
+    stopDeadline_ = Clock::now() + kStopGrace;
+    queue_.Drain();
+    for (auto& job : jobs_) job->Stop();
+  }
+
+  /// Handles one message of `job`; false when the job has ended.
+  bool Serve(JobProcess& job) {
+    WireMessage message;
+    if (job.Channel().Read(kFrameMs, &message) != FrameChannel::ReadStatus::kOk) return false;
+    const auto type = static_cast<JobMessageType>(message.TypeByte());
+    if (type == JobMessageType::kReady) {
+      std::vector<FileTask> group = cancelled_ ? std::vector<FileTask>() : queue_.Next();
+      if (group.empty()) {
+        job.Stop();
+        return true;
+      }
+      return job.Hand(group);
+    }
+    const int position = static_cast<int>(message.GetU32());
+    const FileTask* task = job.TaskAt(position);
+    if (task == nullptr) return false;  // a job that talks nonsense is ended
+    switch (type) {
+      case JobMessageType::kFileStarted:
+        job.Started(position);
+        events_.FileStarted(*task);
+        break;
+      case JobMessageType::kSlide: {
+        const int slide = static_cast<int>(message.GetU32());
+        const int count = static_cast<int>(message.GetU32());
+        job.Slide(slide);
+        events_.SlideStarted(*task, slide, count);
+        break;
+      }
+      case JobMessageType::kReport:
+        events_.Report(*task, message.GetString());
+        break;
+      case JobMessageType::kMessage:
+        events_.Message(*task, message.GetString());
+        break;
+      case JobMessageType::kQuestion: {
+        const bool yes = !cancelled_ && events_.Question(*task, message.GetString());
+        WireMessage answer(static_cast<std::uint8_t>(JobMessageType::kAnswer));
+        answer.PutU32(yes ? 1 : 0);
+        job.Channel().Write(answer);
+        break;
+      }
+      case JobMessageType::kFileDone: {
+        std::vector<std::string> written(message.GetU32());
+        for (std::string& path : written) path = message.GetString();
+        const FileTask done = *task;
+        job.Finished(position);
+        deathsWithoutProgress_ = 0;
+        events_.FileDone(done, written);
+        break;
+      }
+      default:
+        return false;
+    }
+    return true;
+  }
+
+  /// Reaps an ended job, reports what it left unconverted, and starts a
+  /// replacement when work is waiting.
+  void End(JobProcess& job) {
+    const std::string how = job.Reap(cancelled_ ? 3000 : 1000);
+    const FileTask* stopped = job.Current();
+    std::vector<FileTask> left = job.NotStarted();
+    if (!cancelled_ && (stopped != nullptr || !left.empty())) {
+      events_.JobFailed(stopped, job.CurrentSlide(), left,
+                        "the conversion job " + (how.empty() ? std::string("ended") : how));
+    }
+    jobs_.erase(std::find_if(jobs_.begin(), jobs_.end(),
+                             [&](const auto& owned) { return owned.get() == &job; }));
+    // A job that keeps dying before it finishes anything is not restarted for ever.
+    deathsWithoutProgress_ = how.empty() ? 0 : deathsWithoutProgress_ + 1;
+    if (!cancelled_ && !queue_.Empty() && jobs_.size() < wanted_ &&
+        deathsWithoutProgress_ < kMaxDeathsWithoutProgress) {
+      StartJob();
+    } else if (!how.empty()) {
+      failure_ = "the conversion job " + how;
+    }
+  }
+
+  const std::string& jobPath_;
+  WorkQueue queue_;
+  JobEvents& events_;
+  std::vector<std::unique_ptr<JobProcess>> jobs_;
+  bool cancelled_ = false;
+  Clock::time_point stopDeadline_;
+  std::string failure_;
+  std::size_t wanted_ = 0;
+  int deathsWithoutProgress_ = 0;
+};
+
+}  // namespace
+
+JobRunner::Outcome JobRunner::Run(const std::vector<FileTask>& tasks, JobEvents& events) {
+  if (tasks.empty()) return Outcome::kFinished;
+  Dispatch dispatch(jobPath_, jobs_, tasks, events);
+  return dispatch.Run();
+}
+
+std::string DefaultJobPath() {
+  const char* path = std::getenv("QUILLMERE_JOB");
+  if (path != nullptr && *path != '\0') return path;
+  const std::string folder = ProgramFolder();
+  return folder.empty() ? std::string() : folder + "quillmere-job";
+}
+
+int DefaultJobCount() {
+  const long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return static_cast<int>(std::max(1L, cores));
+}
+
+}  // namespace qm

@@ -1,0 +1,46 @@
+#pragma once
+// Converts a run's files in parallel job processes, handing out work from a
+// queue, and tells a front end what happens.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/batch/FileTask.h"
+#include "engine/batch/JobEvents.h"
+
+namespace qm {
+
+/// Runs tasks in up to `jobs` processes of `jobPath` (quillmere-job). Each
+/// job takes the next group of files from a WorkQueue when it is free, so a
+/// big deck never holds up files behind it while another job sits idle.
+///
+/// Waits are sliced (100 ms) and call JobEvents::Poll between slices; a
+/// cancel (Poll returning true, or CancelRequested() in this process) asks
+/// every job to stop at its next slide and waits for them to clean up. A job
+/// that does not end within a few seconds after that is killed. When Run
+/// returns, no job process is left.
+class JobRunner {
+ public:
+  JobRunner(std::string jobPath, int jobs) : jobPath_(std::move(jobPath)), jobs_(jobs) {}
+
+  enum class Outcome { kFinished, kCancelled };
+
+  /// Converts `tasks` (in list order) and returns when every one is done or
+  /// reported, or when the run was cancelled.
+  Outcome Run(const std::vector<FileTask>& tasks, JobEvents& events);
+
+ private:
+  std::string jobPath_;
+  int jobs_;
+};
+
+/// quillmere-job in the folder of the running program, or the path in
+/// QUILLMERE_JOB when that is set (tests point it elsewhere).
+std::string DefaultJobPath();
+
+/// The number of jobs to run when the person did not say: the number of
+/// cores, but no more than the render workers' memory allows.
+int DefaultJobCount();
+
+}  // namespace qm

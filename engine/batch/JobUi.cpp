@@ -1,0 +1,46 @@
+#include "engine/batch/JobUi.h"
+
+#include "base/Cancellation.h"
+#include "engine/batch/JobMessageType.h"
+
+namespace qm {
+
+namespace {
+/// How long the front end may take to answer a question before No is assumed.
+constexpr int kAnswerTimeoutMs = 24 * 3600 * 1000;
+}  // namespace
+
+MessageAnswer JobUi::Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                             const std::string&) {
+  if (buttons == MessageButtons::YesNo) {
+    if (CancelRequested() || !Send(static_cast<std::uint8_t>(JobMessageType::kQuestion), text))
+      return MessageAnswer::No;
+    WireMessage answer;
+    if (channel_.Read(kAnswerTimeoutMs, &answer) != FrameChannel::ReadStatus::kOk ||
+        answer.TypeByte() != static_cast<std::uint8_t>(JobMessageType::kAnswer))
+      return MessageAnswer::No;
+    return answer.GetU32() == 1 ? MessageAnswer::Yes : MessageAnswer::No;
+  }
+  if (!CancelRequested()) {
+    const auto type = icon == MessageIcon::Warning ? JobMessageType::kReport : JobMessageType::kMessage;
+    Send(static_cast<std::uint8_t>(type), text);
+  }
+  return MessageAnswer::Ok;
+}
+
+bool JobUi::Send(std::uint8_t type, const std::string& text) {
+  WireMessage message(type);
+  message.PutU32(static_cast<std::uint32_t>(position_));
+  message.PutString(text);
+  return channel_.Write(message);
+}
+
+void JobUi::SendSlide(int slide, int count) {
+  WireMessage message(static_cast<std::uint8_t>(JobMessageType::kSlide));
+  message.PutU32(static_cast<std::uint32_t>(position_));
+  message.PutU32(static_cast<std::uint32_t>(slide));
+  message.PutU32(static_cast<std::uint32_t>(count));
+  channel_.Write(message);
+}
+
+}  // namespace qm

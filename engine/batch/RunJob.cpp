@@ -1,0 +1,113 @@
+#include "engine/batch/RunJob.h"
+
+#include <malloc.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+
+#include <csignal>
+
+#include "base/Cancellation.h"
+#include "base/ErrorTrap.h"
+#include "engine/batch/FileTask.h"
+#include "engine/batch/JobMessageType.h"
+#include "engine/batch/JobUi.h"
+#include "engine/export/Powerpoint1.h"
+#include "imaging/writers/SaveAsAny.h"
+
+namespace qm {
+
+namespace {
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) {
+  if (gStopSignal == 0) gStopSignal = signal;
+  RequestCancel();
+}
+
+void InstallStopHandlers() {
+  struct sigaction action {};
+  action.sa_handler = &OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+/// How often a waiting job looks at the cancel request.
+constexpr int kSliceMs = 100;
+/// Time allowed for the rest of a frame once its first byte has arrived.
+constexpr int kFrameMs = 10'000;
+
+/// Waits for the front end's next message; false when it is gone or the job
+/// was cancelled.
+bool Receive(FrameChannel& channel, int fd, WireMessage* message) {
+  for (;;) {
+    if (CancelRequested()) return false;
+    pollfd pfd{fd, POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, kSliceMs);
+    if (ready <= 0) continue;  // timeout or a signal: look again
+    return channel.Read(kFrameMs, message) == FrameChannel::ReadStatus::kOk;
+  }
+}
+
+void SendType(FrameChannel& channel, JobMessageType type) {
+  channel.Write(WireMessage(static_cast<std::uint8_t>(type)));
+}
+
+}  // namespace
+
+int RunJob(int fd, const FactoryMaker& makeFactory) {
+  InstallStopHandlers();
+  // Slides pass through several picture-sized buffers; keeping freed ones in
+  // the heap saves mapping them afresh for each slide.
+  ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
+
+  FrameChannel channel(fd, fd);
+  JobUi ui(channel);
+  std::unique_ptr<ApplicationFactory> factory;
+  try {
+    factory = makeFactory();
+  } catch (...) {
+    return 2;
+  }
+  Powerpoint1 exporters(*factory, ui);
+  exporters.SetSlideObserver([&](int slide, int count) { ui.SendSlide(slide, count); });
+  // A job is a program of its own: it starts the imaging layer as start-up does.
+  const bool imagingStarted = StartGdiPlus();
+
+  for (;;) {
+    SendType(channel, JobMessageType::kReady);
+    WireMessage message;
+    if (!Receive(channel, fd, &message)) break;
+    if (message.TypeByte() != static_cast<std::uint8_t>(JobMessageType::kTasks)) break;
+    const std::uint32_t count = message.GetU32();
+    for (std::uint32_t i = 0; i < count && !CancelRequested(); ++i) {
+      FileTask task;
+      if (!FileTask::GetFrom(message, &task)) break;
+      ui.SetPosition(task.position);
+      ui.Send(static_cast<std::uint8_t>(JobMessageType::kFileStarted), task.path);
+      if (!imagingStarted) {
+        ShowPlainMessage(ui, "GDI+ Initialization Failed.");
+      } else {
+        ErrorTrap trap(ui, "Form1", "PushButton2_Click");
+        task.ExportWith(exporters, trap);
+      }
+      WireMessage done(static_cast<std::uint8_t>(JobMessageType::kFileDone));
+      done.PutU32(static_cast<std::uint32_t>(task.position));
+      const std::vector<std::string> written = exporters.TakeWritten();
+      done.PutU32(static_cast<std::uint32_t>(written.size()));
+      for (const std::string& path : written) done.PutString(path);
+      channel.Write(done);
+    }
+  }
+
+  factory.reset();  // ends the render worker and removes its folder
+  if (imagingStarted) StopGdiPlus();
+  return gStopSignal != 0 ? 128 + gStopSignal : 0;
+}
+
+}  // namespace qm

@@ -1,0 +1,33 @@
+#include "engine/batch/StopSignals.h"
+
+#include "base/Cancellation.h"
+
+namespace qm {
+
+namespace {
+
+constexpr int kSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+volatile std::sig_atomic_t gCaught = 0;
+
+void OnStop(int signal) {
+  if (gCaught == 0) gCaught = signal;
+  RequestCancel();
+}
+
+}  // namespace
+
+StopSignals::StopSignals() {
+  struct sigaction action {};
+  action.sa_handler = &OnStop;
+  sigemptyset(&action.sa_mask);
+  // No SA_RESTART: a wait in progress returns at once and looks at the request.
+  for (int i = 0; i < 4; ++i) ::sigaction(kSignals[i], &action, &saved_[i]);
+}
+
+StopSignals::~StopSignals() {
+  for (int i = 0; i < 4; ++i) ::sigaction(kSignals[i], &saved_[i], nullptr);
+}
+
+int StopSignals::Caught() { return gCaught; }
+
+}  // namespace qm

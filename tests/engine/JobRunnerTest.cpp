@@ -1,0 +1,140 @@
+// The batch core with fake presentations: the queue, a job that dies, and a
+// cancel, driven through real job processes.
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/batch/JobRunner.h"
+#include "tests/support/TempFolder.h"
+
+namespace qm {
+namespace {
+
+/// Everything the runner told, in order; cancels once `cancelAfterSlides` slides started.
+struct Recorder : JobEvents {
+  std::vector<std::string> done;  ///< paths, in the order they finished
+  std::vector<std::vector<std::string>> written;
+  std::vector<std::string> reports;
+  std::vector<std::string> failures;  ///< "stopped|slide|unconverted..."
+  int slides = 0;
+  int cancelAfterSlides = -1;
+
+  void FileStarted(const FileTask&) override {}
+  void SlideStarted(const FileTask&, int, int) override { ++slides; }
+  void Report(const FileTask& task, const std::string& text) override {
+    reports.push_back(task.path + ": " + text);
+  }
+  void Message(const FileTask&, const std::string&) override {}
+  bool Question(const FileTask&, const std::string&) override { return true; }
+  void FileDone(const FileTask& task, const std::vector<std::string>& paths) override {
+    done.push_back(task.path);
+    written.push_back(paths);
+  }
+  void JobFailed(const FileTask* stopped, int, const std::vector<FileTask>& unconverted,
+                 const std::string&) override {
+    std::string text = stopped ? stopped->path : "-";
+    for (const FileTask& task : unconverted) text += "|" + task.path;
+    failures.push_back(text);
+  }
+  bool Poll() override { return cancelAfterSlides >= 0 && slides >= cancelAfterSlides; }
+};
+
+FileTask Each(int position, const std::string& path, const std::string& folder) {
+  FileTask task;
+  task.position = position;
+  task.path = path;
+  task.outputFolder = folder + "/";
+  task.kind = ExportKind::kEachSlide;
+  task.line = 150;
+  return task;
+}
+
+/// Processes whose parent is this test process.
+int ChildProcesses() {
+  int count = 0;
+  DIR* proc = ::opendir("/proc");
+  while (dirent* entry = ::readdir(proc)) {
+    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+    std::string pid, name, state;
+    long parent = 0;
+    if (stat >> pid >> name >> state >> parent && parent == ::getpid()) ++count;
+  }
+  ::closedir(proc);
+  return count;
+}
+
+/// Names in `folder` that start with a dot: the exporters' temporaries.
+std::vector<std::string> HiddenFiles(const std::string& folder) {
+  std::vector<std::string> hidden;
+  DIR* dir = ::opendir(folder.c_str());
+  while (dirent* entry = ::readdir(dir))
+    if (entry->d_name[0] == '.' && std::string(entry->d_name) != "." &&
+        std::string(entry->d_name) != "..")
+      hidden.push_back(entry->d_name);
+  ::closedir(dir);
+  return hidden;
+}
+
+TEST(JobRunner, ABigDeckDoesNotHoldUpTheFilesBehindIt) {
+  test::TempFolder out;
+  ::setenv("QM_FAKE_DECKS",
+           "/in/big.pptx=12@40;/in/a.pptx=1;/in/x/deck.pptx=2;/in/b.pptx=1;/in/y/deck.ppt=3", 1);
+  JobRunner runner(QM_FAKE_JOB, 2);
+  Recorder events;
+  const auto outcome = runner.Run({Each(1, "/in/big.pptx", out.Path()), Each(2, "/in/a.pptx", out.Path()),
+                                   Each(3, "/in/x/deck.pptx", out.Path()), Each(4, "/in/b.pptx", out.Path()),
+                                   Each(5, "/in/y/deck.ppt", out.Path())},
+                                  events);
+  EXPECT_EQ(outcome, JobRunner::Outcome::kFinished);
+  ASSERT_EQ(events.done.size(), 5u);
+  // The other job took every small file while the big deck was converted.
+  EXPECT_EQ(events.done.back(), "/in/big.pptx");
+  // Files that write the same names ran in list order, so the later one wins.
+  const auto x = std::find(events.done.begin(), events.done.end(), "/in/x/deck.pptx");
+  const auto y = std::find(events.done.begin(), events.done.end(), "/in/y/deck.ppt");
+  EXPECT_LT(x, y);
+  EXPECT_EQ(events.written[static_cast<std::size_t>(y - events.done.begin())].size(), 3u);
+  EXPECT_TRUE(events.reports.empty()) << events.reports.front();
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, AJobKilledInADeckNamesItAndTheFilesItNeverStarted) {
+  test::TempFolder out;
+  ::setenv("QM_FAKE_DECKS", "/in/a/deck.ppt=kill;/in/b/deck.pptx=1;/in/c.pptx=2;/in/d.pptx=1", 1);
+  JobRunner runner(QM_FAKE_JOB, 1);
+  Recorder events;
+  runner.Run({Each(1, "/in/a/deck.ppt", out.Path()), Each(2, "/in/b/deck.pptx", out.Path()),
+              Each(3, "/in/c.pptx", out.Path()), Each(4, "/in/d.pptx", out.Path())},
+             events);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0], "/in/a/deck.ppt|/in/b/deck.pptx");
+  // A fresh job converted the rest.
+  EXPECT_EQ(events.done, (std::vector<std::string>{"/in/c.pptx", "/in/d.pptx"}));
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, CancelStopsEveryJobAtTheNextSlideAndLeavesNoTemporaryFile) {
+  test::TempFolder out;
+  ::setenv("QM_FAKE_DECKS", "/in/a.pptx=40@30;/in/b.pptx=40@30;/in/c.pptx=40@30", 1);
+  JobRunner runner(QM_FAKE_JOB, 2);
+  Recorder events;
+  events.cancelAfterSlides = 3;
+  const auto outcome = runner.Run({Each(1, "/in/a.pptx", out.Path()), Each(2, "/in/b.pptx", out.Path()),
+                                   Each(3, "/in/c.pptx", out.Path())},
+                                  events);
+  EXPECT_EQ(outcome, JobRunner::Outcome::kCancelled);
+  EXPECT_LT(events.slides, 20) << "jobs went on converting after the cancel";
+  EXPECT_TRUE(events.failures.empty());
+  EXPECT_TRUE(events.reports.empty()) << events.reports.front();
+  EXPECT_TRUE(HiddenFiles(out.Path()).empty()) << HiddenFiles(out.Path()).front();
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+}  // namespace
+}  // namespace qm
