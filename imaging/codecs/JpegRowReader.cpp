@@ -37,15 +37,27 @@ bool StartDecoding(jpeg_decompress_struct* info, JpegErrorHandler* errors, std::
   return true;
 }
 
-bool DecodeRow(jpeg_decompress_struct* info, JpegErrorHandler* errors, bool* started,
-               std::uint8_t* rgb) {
-  if (setjmp(errors->jump)) return false;
+void StartOnce(jpeg_decompress_struct* info, bool* started) {
+  // Decoding buffers are made only now, so many readers may stand open
+  // at once while only a few are being read. Called under a setjmp.
   if (!*started) {
-    // Decoding buffers are made only now, so many readers may stand open
-    // at once while only a few are being read.
     jpeg_start_decompress(info);
     *started = true;
   }
+}
+
+bool SkipScanlines(jpeg_decompress_struct* info, JpegErrorHandler* errors, bool* started,
+                   int count) {
+  if (setjmp(errors->jump)) return false;
+  StartOnce(info, started);
+  return jpeg_skip_scanlines(info, static_cast<JDIMENSION>(count)) ==
+         static_cast<JDIMENSION>(count);
+}
+
+bool DecodeRow(jpeg_decompress_struct* info, JpegErrorHandler* errors, bool* started,
+               std::uint8_t* rgb) {
+  if (setjmp(errors->jump)) return false;
+  StartOnce(info, started);
   JSAMPROW row = rgb;
   while (jpeg_read_scanlines(info, &row, 1) != 1) {
     // A stdio source never suspends; no progress means the data ran out.
@@ -88,6 +100,21 @@ bool JpegRowReader::ReadRow(std::uint8_t* rgb) {
     return Fail(why);
   }
   ++rowsRead_;
+  return true;
+}
+
+bool JpegRowReader::SkipRows(int count) {
+  if (!decoder_) return Fail(message_.empty() ? "no JPEG file is open" : "");
+  if (count < 0 || count > height_ - rowsRead_)
+    return Fail("cannot pass over " + std::to_string(count) + " rows when " +
+                std::to_string(height_ - rowsRead_) + " are left");
+  if (count == 0) return true;
+  if (!SkipScanlines(&decoder_->info, &decoder_->errors, &decoder_->started, count)) {
+    const std::string why = decoder_->errors.message[0] ? decoder_->errors.message
+                                                         : "the image data ends early";
+    return Fail(why);
+  }
+  rowsRead_ += count;
   return true;
 }
 

@@ -30,6 +30,11 @@ class JpegRowReader {
   /// after the last row.
   bool ReadRow(std::uint8_t* rgb);
 
+  /// Passes over the next `count` rows without producing them (whole strips
+  /// are only entropy-decoded, which is far cheaper than decoding). Refused
+  /// when fewer than `count` rows are left.
+  bool SkipRows(int count);
+
   /// Closes the file; safe at any time.
   void Close();
 
