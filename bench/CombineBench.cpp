@@ -44,9 +44,9 @@ std::vector<std::string> WritePictures(const fs::path& folder, int count, int w,
   std::vector<std::string> list;
   for (int i = 0; i < count; ++i) {
     list.push_back((folder / ("slide" + std::to_string(i) + ".jpg")).string());
-    std::string error;
-    if (!qm::WriteJpegFile(SlideLike(w, h, i + 1), list.back(), 100, &error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
+    const qm::Status written = qm::WriteJpegFile(SlideLike(w, h, i + 1), list.back(), 100);
+    if (!written.Ok()) {
+      std::fprintf(stderr, "%s\n", written.Message().c_str());
       std::exit(1);
     }
   }

@@ -30,12 +30,7 @@ constexpr std::uint8_t kBackground = 255;
 /// 50 twips at 15 twips per pixel, added below a top-to-bottom join.
 constexpr int kBottomStripRows = 50 / 15;
 
-/// Turns a codec's false result into the raised error carrying its message.
-template <class Codec>
-void ThrowIfFailed(bool ok, const Codec& codec) {
-  if (!ok) throw Error(codec.Message());
-}
-
+/// Turns a codec's failure into the raised error carrying its message.
 void ThrowIfFailed(const Status& status) {
   if (!status.Ok()) throw Error(status.Message());
 }
@@ -59,7 +54,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
   std::vector<PlacedPicture> pictures;
   JpegRowReader reader;
   for (const std::string& path : jpegList) {
-    if (!trap.Step(116, [&] { ThrowIfFailed(reader.Open(path), reader); })) {
+    if (!trap.Step(116, [&] { ThrowIfFailed(reader.Open(path)); })) {
       // Left out: no picture is painted twice in its place.
       trap.Step(144, [&] { DeleteFileForce(ui_, path); });
       continue;
@@ -92,23 +87,23 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
       throw Error("Cannot write the image " + outputPath + ": " + std::to_string(width) + " x " +
                   std::to_string(height) + " pixels is larger than a PNG file can hold");
     PngStreamWriter png;
-    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)), png);
+    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)));
     // A cancel during the join abandons the file under way: nothing is written.
     const auto writeRow = [&](const std::uint8_t* row) {
       if (CancelRequested()) return false;
-      ThrowIfFailed(png.WriteRow(row), png);
+      ThrowIfFailed(png.WriteRow(row));
       return true;
     };
 
     if (vertical) {
       std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, kBackground);
       for (PlacedPicture& picture : pictures) {
-        ThrowIfFailed(reader.Open(picture.path), reader);
+        ThrowIfFailed(reader.Open(picture.path));
         if (reader.Width() != picture.width || reader.Height() != picture.height)
           throw Error("Cannot read the JPEG image \"" + picture.path +
                       "\": its size changed while the joined image was being made.");
         for (int y = 0; y < picture.height; ++y) {
-          ThrowIfFailed(reader.ReadRow(row.data()), reader);
+          ThrowIfFailed(reader.ReadRow(row.data()));
           std::fill(row.begin() + std::size_t(picture.width) * 3, row.end(), kBackground);
           if (!writeRow(row.data())) return png.Abandon();
         }
@@ -126,7 +121,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
         if (!writeRow(row)) return png.Abandon();
       }
     }
-    ThrowIfFailed(png.Finish(), png);
+    ThrowIfFailed(png.Finish());
   });
 
   // Whatever was painted or not, no temporary picture stays behind.

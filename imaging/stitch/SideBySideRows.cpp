@@ -47,16 +47,17 @@ Status SideBySideRows::FillBand() {
   JpegRowReader reader;
   for (const PlacedPicture& picture : pictures_) {
     if (bandTop_ >= picture.height) continue;  // the band lies below it
-    if (!reader.Open(picture.path) || !reader.SkipRows(bandTop_))
-      return Status::Failure(reader.Message());
+    Status status = reader.Open(picture.path);
+    if (!status.Ok()) return status;
     if (reader.Width() != picture.width || reader.Height() != picture.height)
       return Status::Failure("Cannot read the JPEG image \"" + picture.path +
                              "\": its size changed while the joined image was being made.");
+    status = reader.SkipRows(bandTop_);
+    if (!status.Ok()) return status;
     const int rows = std::min(bandFill_, picture.height - bandTop_);
-    for (int y = 0; y < rows; ++y) {
-      if (!reader.ReadRow(band_.data() + rowBytes * y + std::size_t(picture.x) * 3))
-        return Status::Failure(reader.Message());
-    }
+    for (int y = 0; status.Ok() && y < rows; ++y)
+      status = reader.ReadRow(band_.data() + rowBytes * y + std::size_t(picture.x) * 3);
+    if (!status.Ok()) return status;
     reader.Close();
   }
   return {};

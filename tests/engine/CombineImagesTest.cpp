@@ -18,6 +18,7 @@
 #include "tests/support/PngTestReader.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/StatusAssertions.h"
 
 using namespace qm;
 using qm::test::FakeApplicationFactory;
@@ -76,8 +77,7 @@ class CombineImages : public ::testing::Test {
       const auto colour = ColourOf(i);
       for (std::size_t p = 0; p < picture.pixels.size(); ++p) picture.pixels[p] = colour[p % 3];
       list.push_back(folder_ / ("slide" + std::to_string(i) + ".jpg"));
-      std::string error;
-      EXPECT_TRUE(WriteJpegFile(picture, list.back(), 100, &error)) << error;
+      EXPECT_TRUE(test::Succeeded(WriteJpegFile(picture, list.back(), 100)));
     }
     return list;
   }

@@ -10,6 +10,7 @@
 #include "imaging/stitch/SideBySideRows.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/StatusAssertions.h"
 
 using namespace qm;
 
@@ -47,8 +48,7 @@ class SideBySide : public ::testing::Test {
     for (int i = 0; i < 4; ++i) {
       const Bitmap picture = test::SlideLikePicture(sizes[i][0], sizes[i][1], i + 1);
       const std::string path = folder_ / ("p" + std::to_string(i) + ".jpg");
-      std::string error;
-      ASSERT_TRUE(WriteJpegFile(picture, path, i % 2 ? 100 : 75, &error)) << error;
+      ASSERT_TRUE(test::Succeeded(WriteJpegFile(picture, path, i % 2 ? 100 : 75)));
       pictures_.push_back({path, x, 0, picture.width, picture.height});
       x += picture.width;
       height_ = std::max(height_, picture.height);
@@ -72,8 +72,7 @@ TEST_F(SideBySide, BandsShorterThanThePicturesGiveTheRowsOfOneWholeBand) {
   // The whole band matches each picture decoded on its own, background below.
   for (const PlacedPicture& p : pictures_) {
     Bitmap alone;
-    std::string error;
-    ASSERT_TRUE(ReadJpegFile(p.path, &alone, &error)) << error;
+    ASSERT_TRUE(test::Succeeded(ReadJpegFile(p.path, &alone)));
     for (int y = 0; y < height_; ++y)
       for (int x = 0; x < p.width; ++x)
         for (int c = 0; c < 3; ++c) {
