@@ -74,11 +74,10 @@ std::vector<Slide> LoadSlides(const std::string& folder) {
   std::vector<Slide> slides;
   for (const fs::path& path : paths) {
     Slide slide{path.filename().string(), {}};
-    std::string error;
-    const bool ok = path.extension() == ".png" ? qm::ReadPngFile(path, &slide.picture, &error)
-                                               : qm::ReadBmpFile(path, &slide.picture, &error);
-    if (!ok) {
-      std::fprintf(stderr, "skipped: %s\n", error.c_str());
+    const qm::Status read = path.extension() == ".png" ? qm::ReadPngFile(path, &slide.picture)
+                                                       : qm::ReadBmpFile(path, &slide.picture);
+    if (!read.Ok()) {
+      std::fprintf(stderr, "skipped: %s\n", read.Message().c_str());
       continue;
     }
     slides.push_back(std::move(slide));
@@ -105,9 +104,9 @@ void Measure(const std::string& label, const std::vector<Slide>& slides, int rou
     double fastest = 1e9;
     for (int round = 0; round < rounds; ++round) {
       const auto start = std::chrono::steady_clock::now();
-      std::string error;
-      if (!encode(slides[i].picture, path, &error)) {
-        std::fprintf(stderr, "%s: %s\n", label.c_str(), error.c_str());
+      const qm::Status encoded = encode(slides[i].picture, path);
+      if (!encoded.Ok()) {
+        std::fprintf(stderr, "%s: %s\n", label.c_str(), encoded.Message().c_str());
         std::exit(1);
       }
       fastest = std::min(
@@ -124,8 +123,8 @@ void Measure(const std::string& label, const std::vector<Slide>& slides, int rou
 void MeasurePng(const std::string& label, const qm::PngSettings& settings,
                 const std::vector<Slide>& slides, int rounds, const std::string& out) {
   Measure(label, slides, rounds, out, ".png",
-          [&](const qm::Bitmap& b, const std::string& path, std::string* error) {
-            return qm::WritePngFile(b, path, error, nullptr, settings);
+          [&](const qm::Bitmap& b, const std::string& path) {
+            return qm::WritePngFile(b, path, settings);
           });
 }
 
@@ -165,9 +164,9 @@ void MeasureStitch(const std::vector<Slide>& slides, int count, const std::strin
   std::vector<std::string> jpegs;
   for (std::size_t i = 0; i < slides.size(); ++i) {
     jpegs.push_back(out + "/stitch" + std::to_string(i) + ".jpg");
-    std::string error;
-    if (!qm::WriteJpegFile(slides[i].picture, jpegs.back(), 100, &error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
+    const qm::Status written = qm::WriteJpegFile(slides[i].picture, jpegs.back(), 100);
+    if (!written.Ok()) {
+      std::fprintf(stderr, "%s\n", written.Message().c_str());
       std::exit(1);
     }
   }
@@ -178,8 +177,9 @@ void MeasureStitch(const std::vector<Slide>& slides, int count, const std::strin
   int height = 0;
   for (int i = 0; i < count; ++i) {
     readers.push_back(std::make_unique<qm::JpegRowReader>());
-    if (!readers.back()->Open(jpegs[i % jpegs.size()])) {
-      std::fprintf(stderr, "%s\n", readers.back()->Message().c_str());
+    const qm::Status opened = readers.back()->Open(jpegs[i % jpegs.size()]);
+    if (!opened.Ok()) {
+      std::fprintf(stderr, "%s\n", opened.Message().c_str());
       std::exit(1);
     }
     width += readers.back()->Width();
@@ -187,20 +187,20 @@ void MeasureStitch(const std::vector<Slide>& slides, int count, const std::strin
   }
   qm::PngStreamWriter png;
   std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, 255);
-  bool ok = png.Open(out + "/stitched.png", static_cast<int>(width), height);
-  for (int y = 0; ok && y < height; ++y) {
+  qm::Status status = png.Open(out + "/stitched.png", static_cast<int>(width), height);
+  for (int y = 0; status.Ok() && y < height; ++y) {
     std::size_t x = 0;
     for (auto& reader : readers) {
-      if (y < reader->Height()) ok = ok && reader->ReadRow(row.data() + x * 3);
+      if (status.Ok() && y < reader->Height()) status = reader->ReadRow(row.data() + x * 3);
       x += reader->Width();
     }
-    ok = ok && png.WriteRow(row.data());
+    if (status.Ok()) status = png.WriteRow(row.data());
   }
-  ok = ok && png.Finish();
+  if (status.Ok()) status = png.Finish();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!ok) {
-    std::fprintf(stderr, "stitching failed: %s\n", png.Message().c_str());
+  if (!status.Ok()) {
+    std::fprintf(stderr, "stitching failed: %s\n", status.Message().c_str());
     std::exit(1);
   }
   std::printf("stitch %d slides left to right: %ld x %d pixels, %.2f s, %ju bytes, "
@@ -242,8 +242,8 @@ int main(int argc, char** argv) {
   MeasurePng("PNG zlib default (" + Describe(qm::PngSettings::ZlibDefault()) + ")",
              qm::PngSettings::ZlibDefault(), slides, options.rounds, options.out);
   Measure("JPEG quality 100 (4:4:4)", slides, options.rounds, options.out, ".jpg",
-          [](const qm::Bitmap& b, const std::string& path, std::string* error) {
-            return qm::WriteJpegFile(b, path, 100, error);
+          [](const qm::Bitmap& b, const std::string& path) {
+            return qm::WriteJpegFile(b, path, 100);
           });
 
   if (options.sweep) {

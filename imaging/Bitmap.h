@@ -23,6 +23,9 @@ struct Bitmap {
   Bitmap(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h * 3) {}
 
   bool Empty() const { return width <= 0 || height <= 0; }
+  /// True when the bitmap holds pixels and exactly as many bytes as its size
+  /// says (width * height * 3); what every writer checks before reading rows.
+  bool IsConsistent() const { return !Empty() && pixels.size() == RowBytes() * height; }
   std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 3; }
   std::uint8_t* Row(int y) { return pixels.data() + RowBytes() * y; }
   const std::uint8_t* Row(int y) const { return pixels.data() + RowBytes() * y; }

@@ -1,15 +1,25 @@
 // Joining slide pictures into one PNG, streamed row by row.
+//
+// However many pictures there are, at most one of them is open at a time:
+// the layout reads each header and closes the file again; a top-to-bottom
+// join then reads the pictures one after the other, and a left-to-right join
+// reads them band by band (SideBySideRows). Memory is one canvas row for a
+// top-to-bottom join, and the band (64 MiB, or one canvas row when a row is
+// larger) for a left-to-right one, plus one JPEG decoder.
 
 #include <cstdint>
 #include <limits>
-#include <memory>
 
+#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
-#include "imaging/codecs/JpegRowReader.h"
 #include "base/Paths.h"
-#include "imaging/codecs/PngStreamWriter.h"
+#include "base/Status.h"
 #include "engine/export/Powerpoint1.h"
+#include "imaging/codecs/JpegRowReader.h"
+#include "imaging/codecs/PngStreamWriter.h"
+#include "imaging/stitch/PlacedPicture.h"
+#include "imaging/stitch/SideBySideRows.h"
 
 namespace qm {
 
@@ -20,17 +30,9 @@ constexpr std::uint8_t kBackground = 255;
 /// 50 twips at 15 twips per pixel, added below a top-to-bottom join.
 constexpr int kBottomStripRows = 50 / 15;
 
-struct Picture {
-  std::string path;
-  std::unique_ptr<JpegRowReader> reader;
-  int x = 0;  ///< left edge on the canvas
-  int y = 0;  ///< top edge on the canvas
-};
-
-/// Turns a codec's false result into the raised error carrying its message.
-template <class Codec>
-void ThrowIfFailed(bool ok, const Codec& codec) {
-  if (!ok) throw Error(codec.Message());
+/// Turns a codec's failure into the raised error carrying its message.
+void ThrowIfFailed(const Status& status) {
+  if (!status.Ok()) throw Error(status.Message());
 }
 
 }  // namespace
@@ -38,22 +40,31 @@ void ThrowIfFailed(bool ok, const Codec& codec) {
 void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
                                 const std::vector<std::string>& jpegList) {
   ErrorTrap trap(ui_, "Powerpoint1", "CombineImages");
+
+  // A cancelled join writes nothing; it only deletes the temporary pictures.
+  if (CancelRequested()) {
+    for (const std::string& path : jpegList)
+      if (FileExists(path)) trap.Step(144, [&] { DeleteFileForce(ui_, path); });
+    return;
+  }
+
   std::int64_t widest = 0, tallest = 0, sumWidths = 0, sumHeights = 0;
 
-  // Lay the pictures out: only their headers are read here.
-  std::vector<Picture> pictures;
+  // Lay the pictures out: only their headers are read here, each file closed again.
+  std::vector<PlacedPicture> pictures;
+  JpegRowReader reader;
   for (const std::string& path : jpegList) {
-    auto reader = std::make_unique<JpegRowReader>();
-    if (!trap.Step(116, [&] { ThrowIfFailed(reader->Open(path), *reader); })) {
+    if (!trap.Step(116, [&] { ThrowIfFailed(reader.Open(path)); })) {
       // Left out: no picture is painted twice in its place.
       trap.Step(144, [&] { DeleteFileForce(ui_, path); });
       continue;
     }
-    const int w = reader->Width();
-    const int h = reader->Height();
+    const int w = reader.Width();
+    const int h = reader.Height();
+    reader.Close();
     widest = std::max<std::int64_t>(widest, w);
     tallest = std::max<std::int64_t>(tallest, h);
-    Picture picture{path, std::move(reader), 0, 0};
+    PlacedPicture picture{path, 0, 0, w, h};
     if (!vertical) {
       picture.x = static_cast<int>(std::min<std::int64_t>(sumWidths, INT32_MAX));
       sumWidths += w;
@@ -76,43 +87,47 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
       throw Error("Cannot write the image " + outputPath + ": " + std::to_string(width) + " x " +
                   std::to_string(height) + " pixels is larger than a PNG file can hold");
     PngStreamWriter png;
-    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)), png);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, kBackground);
-    const auto writeRow = [&] { ThrowIfFailed(png.WriteRow(row.data()), png); };
+    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)));
+    // A cancel during the join abandons the file under way: nothing is written.
+    const auto writeRow = [&](const std::uint8_t* row) {
+      if (CancelRequested()) return false;
+      ThrowIfFailed(png.WriteRow(row));
+      return true;
+    };
 
     if (vertical) {
-      for (Picture& picture : pictures) {
-        const int w = picture.reader->Width();
-        for (int y = 0; y < picture.reader->Height(); ++y) {
-          ThrowIfFailed(picture.reader->ReadRow(row.data()), *picture.reader);
-          std::fill(row.begin() + std::size_t(w) * 3, row.end(), kBackground);
-          writeRow();
+      std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, kBackground);
+      for (PlacedPicture& picture : pictures) {
+        ThrowIfFailed(reader.Open(picture.path));
+        if (reader.Width() != picture.width || reader.Height() != picture.height)
+          throw Error("Cannot read the JPEG image \"" + picture.path +
+                      "\": its size changed while the joined image was being made.");
+        for (int y = 0; y < picture.height; ++y) {
+          ThrowIfFailed(reader.ReadRow(row.data()));
+          std::fill(row.begin() + std::size_t(picture.width) * 3, row.end(), kBackground);
+          if (!writeRow(row.data())) return png.Abandon();
         }
-        picture.reader.reset();
+        reader.Close();
         DeleteFileForce(ui_, picture.path);
       }
       std::fill(row.begin(), row.end(), kBackground);
-      for (int y = 0; y < kBottomStripRows; ++y) writeRow();
+      for (int y = 0; y < kBottomStripRows; ++y)
+        if (!writeRow(row.data())) return png.Abandon();
     } else {
+      SideBySideRows rows(pictures, static_cast<int>(width), static_cast<int>(height), kBackground);
       for (std::int64_t y = 0; y < height; ++y) {
-        for (Picture& picture : pictures) {
-          std::uint8_t* slice = row.data() + std::size_t(picture.x) * 3;
-          if (y < picture.reader->Height()) {
-            ThrowIfFailed(picture.reader->ReadRow(slice), *picture.reader);
-          } else {
-            std::fill(slice, slice + std::size_t(picture.reader->Width()) * 3, kBackground);
-          }
-        }
-        writeRow();
+        const std::uint8_t* row = nullptr;
+        ThrowIfFailed(rows.NextRow(&row));
+        if (!writeRow(row)) return png.Abandon();
       }
     }
-    ThrowIfFailed(png.Finish(), png);
+    ThrowIfFailed(png.Finish());
     written_.push_back(outputPath);
   });
 
   // Whatever was painted or not, no temporary picture stays behind.
-  for (Picture& picture : pictures) {
-    picture.reader.reset();
+  reader.Close();
+  for (const PlacedPicture& picture : pictures) {
     if (FileExists(picture.path)) trap.Step(144, [&] { DeleteFileForce(ui_, picture.path); });
   }
 }

@@ -34,7 +34,9 @@ class Powerpoint1 {
   /// deletes each listed file. Pictures are top-aligned left to right, or
   /// left-aligned top to bottom with a 3-pixel strip (50 twips) below; the
   /// rest is background white. A picture that cannot be read is reported and
-  /// left out. Rows are streamed, so memory does not grow with the result.
+  /// left out. Rows are streamed, so memory does not grow with the result,
+  /// and at most one picture file is open at a time, however many there are.
+  /// When CancelRequested(), no image is written; the pictures are deleted.
   void CombineImages(const std::string& outputPath, bool vertical,
                      const std::vector<std::string>& jpegList);
 

@@ -47,8 +47,8 @@ void SlideSession::ExportSlide(int n, const std::string& outputFolder, int expor
   });
   if (trap_.HoldsOrFails(exportLine + 2, [&] { return FileExists(bitmapPath); })) {
     trap_.Step(exportLine + 4, [&] {
-      std::string error;
-      if (!ReadBmpFile(bitmapPath, &creator, &error)) throw Error(error);
+      const Status read = ReadBmpFile(bitmapPath, &creator);
+      if (!read.Ok()) throw Error(read.Message());
     });
     trap_.Step(exportLine + 6, [&] { write(creator); });
   }

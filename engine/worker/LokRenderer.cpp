@@ -193,7 +193,9 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
                                static_cast<int>(twipsWide - 2 * insetX),
                                static_cast<int>(twipsHigh - 2 * insetY));
   CompositePremultipliedOverWhite(canvas_.data(), pixelsWide, pixelsHigh, bgra_, &bitmap_);
-  const bool written = WriteBmpFile(bitmap_, path, detail);
+  const Status status = WriteBmpFile(bitmap_, path);
+  const bool written = status.Ok();
+  if (!written && detail) *detail = status.Message();
   if (bytes > kKeptBufferBytes) {  // an unusually large export: give the memory back
     std::vector<std::uint8_t>().swap(canvas_);
     bitmap_ = Bitmap();

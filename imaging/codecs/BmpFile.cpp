@@ -44,31 +44,20 @@ int ByteOfMask(std::uint32_t mask) {
   return -1;
 }
 
-bool Refuse(const std::string& path, const std::string& why, std::string* error) {
-  if (error) *error = "Cannot read the bitmap \"" + path + "\": " + why + ".";
-  return false;
+Status Refuse(const std::string& path, const std::string& why, int systemError = 0) {
+  return Status::Failure("Cannot read the bitmap \"" + path + "\": " + why + ".", systemError);
 }
 
 }  // namespace
 
-bool WriteBmpFile(const Bitmap& bitmap, const std::string& path, std::string* error) {
-  return WriteBmpFile(bitmap, path, error, nullptr);
-}
-
-bool WriteBmpFile(const Bitmap& bitmap, const std::string& path, std::string* error,
-                  int* systemError) {
-  if (systemError) *systemError = 0;
-  if (bitmap.Empty() || bitmap.pixels.size() != bitmap.RowBytes() * bitmap.height) {
-    if (error) *error = "Cannot write \"" + path + "\": the picture holds no pixels.";
-    return false;
-  }
+Status WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
+  if (!bitmap.IsConsistent())
+    return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
   const std::uint64_t stride = (bitmap.RowBytes() + 3) & ~std::uint64_t{3};
   const std::uint64_t imageSize = stride * static_cast<std::uint64_t>(bitmap.height);
   const std::uint64_t fileSize = kFileHeaderSize + kInfoHeaderSize + imageSize;
-  if (fileSize > std::numeric_limits<std::uint32_t>::max()) {
-    if (error) *error = "Cannot write \"" + path + "\": the picture is too large for a bitmap file.";
-    return false;
-  }
+  if (fileSize > std::numeric_limits<std::uint32_t>::max())
+    return Status::Failure("Cannot write \"" + path + "\": the picture is too large for a bitmap file.");
 
   std::uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
   header[0] = 'B';
@@ -99,32 +88,32 @@ bool WriteBmpFile(const Bitmap& bitmap, const std::string& path, std::string* er
     ok = file.Write(row.data(), row.size());
   }
   ok = ok && file.Commit();
-  if (!ok) {
-    if (error) *error = file.Message();
-    if (systemError) *systemError = file.SystemError();
-  }
-  return ok;
+  if (!ok) return Status::Failure(file.Message(), file.SystemError());
+  return {};
 }
 
-bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
+Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return Refuse(path, std::string("cannot open the file (") + std::strerror(errno) + ")", error);
+  if (!in) {
+    const int error = errno;
+    return Refuse(path, std::string("cannot open the file (") + std::strerror(error) + ")", error);
+  }
   // One read of the whole file: slide bitmaps are megabytes, read per slide.
   const std::streamoff size = in.tellg();
-  if (size < 0) return Refuse(path, "the file's size cannot be read", error);
+  if (size < 0) return Refuse(path, "the file's size cannot be read");
   std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
   in.seekg(0);
   if (!in.read(reinterpret_cast<char*>(data.data()), size))
-    return Refuse(path, "the file cannot be read to its end", error);
+    return Refuse(path, "the file cannot be read to its end");
 
   if (data.size() < kFileHeaderSize + kInfoHeaderSize)
-    return Refuse(path, "the file is too short to hold a bitmap header", error);
-  if (data[0] != 'B' || data[1] != 'M') return Refuse(path, "the file is not a Windows bitmap", error);
+    return Refuse(path, "the file is too short to hold a bitmap header");
+  if (data[0] != 'B' || data[1] != 'M') return Refuse(path, "the file is not a Windows bitmap");
   const std::uint32_t pixelOffset = Get32(&data[10]);
   const std::uint8_t* info = &data[kFileHeaderSize];
   const std::uint32_t infoSize = Get32(info);
   if (infoSize < kInfoHeaderSize || kFileHeaderSize + std::uint64_t{infoSize} > data.size())
-    return Refuse(path, "its bitmap header is of an unsupported kind or cut short", error);
+    return Refuse(path, "its bitmap header is of an unsupported kind or cut short");
 
   const std::int32_t width = static_cast<std::int32_t>(Get32(info + 4));
   const std::int32_t rawHeight = static_cast<std::int32_t>(Get32(info + 8));
@@ -132,25 +121,25 @@ bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
   const std::uint16_t bits = Get16(info + 14);
   const std::uint32_t compression = Get32(info + 16);
   if (width <= 0 || rawHeight == 0 || rawHeight == std::numeric_limits<std::int32_t>::min())
-    return Refuse(path, "its width or height is not a positive size", error);
-  if (planes != 1) return Refuse(path, "its header is inconsistent (plane count is not 1)", error);
+    return Refuse(path, "its width or height is not a positive size");
+  if (planes != 1) return Refuse(path, "its header is inconsistent (plane count is not 1)");
   if (bits != 24 && bits != 32)
     return Refuse(path, "only 24-bit and 32-bit colour bitmaps are supported, this one has " +
-                            std::to_string(bits) + " bits per pixel", error);
+                            std::to_string(bits) + " bits per pixel");
 
   // Byte positions of blue, green and red within a pixel.
   int blue = 0, green = 1, red = 2;
   if (compression == kBiBitfields && bits == 32) {
     // The masks follow a 40-byte header, or lie inside a larger one.
     const std::uint64_t maskAt = kFileHeaderSize + kInfoHeaderSize;
-    if (maskAt + 12 > data.size()) return Refuse(path, "its colour masks are cut short", error);
+    if (maskAt + 12 > data.size()) return Refuse(path, "its colour masks are cut short");
     red = ByteOfMask(Get32(&data[maskAt]));
     green = ByteOfMask(Get32(&data[maskAt + 4]));
     blue = ByteOfMask(Get32(&data[maskAt + 8]));
     if (red < 0 || green < 0 || blue < 0)
-      return Refuse(path, "its colour masks are not whole bytes", error);
+      return Refuse(path, "its colour masks are not whole bytes");
   } else if (compression != kBiRgb) {
-    return Refuse(path, "compressed bitmaps are not supported", error);
+    return Refuse(path, "compressed bitmaps are not supported");
   }
 
   const bool topDown = rawHeight < 0;
@@ -159,11 +148,11 @@ bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
   const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bytesPerPixel + 3) & ~std::uint64_t{3};
   const std::uint64_t needed = stride * static_cast<std::uint64_t>(height);
   if (pixelOffset < kFileHeaderSize + kInfoHeaderSize || pixelOffset > data.size())
-    return Refuse(path, "its pixel data offset points outside the file", error);
+    return Refuse(path, "its pixel data offset points outside the file");
   if (needed > data.size() - pixelOffset)
     return Refuse(path, "the file is truncated: " + std::to_string(needed) +
                             " bytes of pixel data expected, " +
-                            std::to_string(data.size() - pixelOffset) + " found", error);
+                            std::to_string(data.size() - pixelOffset) + " found");
 
   Bitmap result(width, height);
   for (std::int32_t y = 0; y < height; ++y) {
@@ -177,7 +166,7 @@ bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
     }
   }
   *bitmap = std::move(result);
-  return true;
+  return {};
 }
 
 }  // namespace qm

@@ -49,15 +49,11 @@ bool Encode(jpeg_compress_struct* info, JpegErrorHandler* errors, std::FILE* fil
 
 }  // namespace
 
-bool WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality,
-                   std::string* error, int* systemError) {
-  if (systemError) *systemError = 0;
+Status WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality) {
   const auto refuse = [&](const std::string& why) {
-    if (error) *error = "Cannot write the JPEG image \"" + path + "\": " + why + ".";
-    return false;
+    return Status::Failure("Cannot write the JPEG image \"" + path + "\": " + why + ".");
   };
-  if (bitmap.Empty() || bitmap.pixels.size() != bitmap.RowBytes() * bitmap.height)
-    return refuse("the picture holds no pixels");
+  if (!bitmap.IsConsistent()) return refuse("the picture holds no pixels");
   if (bitmap.width > kLargestJpegSide || bitmap.height > kLargestJpegSide)
     return refuse("a JPEG image can be at most 65500 pixels wide and high, this one is " +
                   std::to_string(bitmap.width) + " x " + std::to_string(bitmap.height));
@@ -69,11 +65,7 @@ bool WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality,
     rows[y] = const_cast<JSAMPLE*>(bitmap.Row(y));  // libjpeg only reads them
 
   AtomicFile file;
-  if (!file.Open(path)) {
-    if (error) *error = file.Message();
-    if (systemError) *systemError = file.SystemError();
-    return false;
-  }
+  if (!file.Open(path)) return Status::Failure(file.Message(), file.SystemError());
   jpeg_compress_struct info{};
   JpegErrorHandler errors;
   bool created = false;
@@ -86,35 +78,25 @@ bool WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality,
   } else {
     file.Commit();
   }
-  if (!file.Message().empty()) {
-    if (error) *error = file.Message();
-    if (systemError) *systemError = file.SystemError();
-    return false;
-  }
-  return true;
+  if (!file.Message().empty()) return Status::Failure(file.Message(), file.SystemError());
+  return {};
 }
 
-bool ReadJpegFile(const std::string& path, Bitmap* bitmap, std::string* error) {
+Status ReadJpegFile(const std::string& path, Bitmap* bitmap) {
   JpegRowReader reader;
-  if (!reader.Open(path)) {
-    if (error) *error = reader.Message();
-    return false;
-  }
+  Status status = reader.Open(path);
+  if (!status.Ok()) return status;
   Bitmap result;
   try {
     result = Bitmap(reader.Width(), reader.Height());
   } catch (const std::bad_alloc&) {
-    if (error) *error = "Cannot read the JPEG image \"" + path + "\": not enough memory for its pixels.";
-    return false;
+    return Status::Failure("Cannot read the JPEG image \"" + path +
+                           "\": not enough memory for its pixels.");
   }
-  for (int y = 0; y < result.height; ++y) {
-    if (!reader.ReadRow(result.Row(y))) {
-      if (error) *error = reader.Message();
-      return false;
-    }
-  }
+  for (int y = 0; status.Ok() && y < result.height; ++y) status = reader.ReadRow(result.Row(y));
+  if (!status.Ok()) return status;
   *bitmap = std::move(result);
-  return true;
+  return {};
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/Status.h"
 #include "imaging/Bitmap.h"
 
 namespace qm {
@@ -14,15 +15,13 @@ constexpr int kLargestJpegSide = 65500;
 /// `quality` from 0 to 100 on libjpeg's scale. Quality 100 is the highest
 /// setting: every quantisation step 1 and no colour subsampling (4:4:4);
 /// lower qualities subsample colour 4:2:0, as most encoders do. The file
-/// appears complete or not at all, replacing an older one. Returns false on
-/// failure, with `error` naming the file and `systemError` (may be null) the
-/// errno of a failed system call or 0.
-bool WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality,
-                   std::string* error, int* systemError = nullptr);
+/// appears complete or not at all, replacing an older one. A failure names
+/// the file and carries the errno of a failed system call.
+Status WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality);
 
 /// Reads a JPEG file into `bitmap` as 24-bit colour through JpegRowReader.
-/// A damaged or truncated file returns false with `error` set; `bitmap` is
-/// then unchanged.
-bool ReadJpegFile(const std::string& path, Bitmap* bitmap, std::string* error);
+/// A damaged or truncated file is a failure naming it; `bitmap` is then
+/// unchanged.
+Status ReadJpegFile(const std::string& path, Bitmap* bitmap);
 
 }  // namespace qm

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "base/Status.h"
+
 namespace qm {
 
 /// Decodes a JPEG file (baseline or progressive; colour or grey) as 24-bit
@@ -12,10 +14,11 @@ namespace qm {
 /// in memory at a time (a progressive file needs its whole coefficients).
 /// Open() reads only the header; decoding buffers are made at the first
 /// ReadRow(), so hundreds of readers may stand open while one is read.
-/// A missing, corrupt or truncated file makes the failing call return false
-/// with Message() naming the file and saying what is wrong; it never ends or
-/// crashes the program. After a failure the reader stays failed until the
-/// next Open(). Destroying the reader closes the file.
+/// A missing, corrupt or truncated file makes the failing call return a
+/// failure naming the file and saying what is wrong; it never ends or
+/// crashes the program. After a failure the reader stays failed, repeating
+/// the first failure, until the next Open(). Destroying the reader closes
+/// the file.
 class JpegRowReader {
  public:
   JpegRowReader();
@@ -24,11 +27,16 @@ class JpegRowReader {
   JpegRowReader& operator=(const JpegRowReader&) = delete;
 
   /// Opens `path` and reads its header, closing any file open before.
-  bool Open(const std::string& path);
+  Status Open(const std::string& path);
 
   /// Decodes the next row into `rgb` (room for Width() * 3 bytes). Refused
   /// after the last row.
-  bool ReadRow(std::uint8_t* rgb);
+  Status ReadRow(std::uint8_t* rgb);
+
+  /// Passes over the next `count` rows without producing them (whole strips
+  /// are only entropy-decoded, which is far cheaper than decoding). Refused
+  /// when fewer than `count` rows are left.
+  Status SkipRows(int count);
 
   /// Closes the file; safe at any time.
   void Close();
@@ -36,18 +44,17 @@ class JpegRowReader {
   int Width() const { return width_; }
   int Height() const { return height_; }
   int RowsRead() const { return rowsRead_; }
-  const std::string& Message() const { return message_; }
 
  private:
   struct Decoder;
-  bool Fail(const std::string& why);
+  Status Fail(const std::string& why, int systemError = 0);
 
   std::unique_ptr<Decoder> decoder_;
   std::string path_;
   int width_ = 0;
   int height_ = 0;
   int rowsRead_ = 0;
-  std::string message_;
+  Status failure_;
 };
 
 }  // namespace qm

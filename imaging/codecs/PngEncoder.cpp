@@ -10,7 +10,6 @@ namespace qm {
 
 namespace {
 
-
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
@@ -47,28 +46,19 @@ std::vector<std::uint8_t> FilteredRows(const Bitmap& bitmap, bool up) {
 
 }  // namespace
 
-bool EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<std::uint8_t>* png,
-               std::string* error) {
-  if (bitmap.Empty() || bitmap.pixels.size() != bitmap.RowBytes() * bitmap.height) {
-    *error = "the picture holds no pixels";
-    return false;
-  }
+Status EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<std::uint8_t>* png) {
+  if (!bitmap.IsConsistent()) return Status::Failure("the picture holds no pixels");
   try {
     const std::vector<std::uint8_t> raw = FilteredRows(bitmap, settings.filters != PngSettings::kFilterNone);
     const int level = std::min(std::max(settings.compressionLevel, 1), 12);
     std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
         libdeflate_alloc_compressor(level), &libdeflate_free_compressor);
-    if (!compressor) {
-      *error = "there is not enough memory to compress it";
-      return false;
-    }
+    if (!compressor) return Status::Failure("there is not enough memory to compress it");
     std::vector<std::uint8_t> idat(libdeflate_zlib_compress_bound(compressor.get(), raw.size()));
     const std::size_t packed =
         libdeflate_zlib_compress(compressor.get(), raw.data(), raw.size(), idat.data(), idat.size());
-    if (packed == 0 || packed > std::numeric_limits<std::int32_t>::max()) {
-      *error = "the compressed picture is larger than a PNG chunk can hold";
-      return false;
-    }
+    if (packed == 0 || packed > std::numeric_limits<std::int32_t>::max())
+      return Status::Failure("the compressed picture is larger than a PNG chunk can hold");
 
     png->clear();
     png->reserve(packed + 64);
@@ -86,10 +76,9 @@ bool EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<st
     PutChunk(*png, "pHYs", phys.data(), phys.size());
     PutChunk(*png, "IDAT", idat.data(), packed);
     PutChunk(*png, "IEND", nullptr, 0);
-    return true;
+    return {};
   } catch (const std::bad_alloc&) {
-    *error = "there is not enough memory to encode it";
-    return false;
+    return Status::Failure("there is not enough memory to encode it");
   }
 }
 

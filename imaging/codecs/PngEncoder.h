@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Status.h"
 #include "imaging/Bitmap.h"
 #include "imaging/codecs/PngSettings.h"
 
@@ -15,9 +16,9 @@ namespace qm {
 /// Encodes `bitmap` as a complete 24-bit colour PNG file (IHDR, pHYs at
 /// 96 dpi, one IDAT, IEND) with `settings` already made for the picture
 /// (PngSettings::ForPicture): the filter is NONE or UP, the level is
-/// libdeflate's. Returns false with `error` set when the picture is empty or
-/// too large, or memory runs out.
-bool EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<std::uint8_t>* png,
-               std::string* error);
+/// libdeflate's. Fails when the picture is empty or too large, or memory
+/// runs out; as no file is involved, the failure's message is only the
+/// reason ("the picture holds no pixels"), for the caller's own sentence.
+Status EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<std::uint8_t>* png);
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "imaging/codecs/AtomicFile.h"
@@ -18,88 +19,71 @@ namespace {
 /// Largest decoded image ReadPngFile agrees to hold (4 GiB of pixels).
 constexpr std::size_t kLargestDecodedBytes = std::size_t{1} << 32;
 
-bool Refuse(const std::string& path, const std::string& why, std::string* error) {
-  if (error) *error = "Cannot read the PNG image \"" + path + "\": " + why + ".";
-  return false;
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+struct DecoderFree {
+  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+};
+
+Status Refuse(const std::string& path, const std::string& why, int systemError = 0) {
+  return Status::Failure("Cannot read the PNG image \"" + path + "\": " + why + ".", systemError);
 }
 
 }  // namespace
 
-bool WritePngFile(const Bitmap& bitmap, const std::string& path, std::string* error,
-                  int* systemError, const PngSettings& settings) {
-  if (systemError) *systemError = 0;
-  if (bitmap.Empty() || bitmap.pixels.size() != bitmap.RowBytes() * bitmap.height) {
-    if (error) *error = "Cannot write \"" + path + "\": the picture holds no pixels.";
-    return false;
-  }
+Status WritePngFile(const Bitmap& bitmap, const std::string& path, const PngSettings& settings) {
+  if (!bitmap.IsConsistent())
+    return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
   const PngSettings chosen = settings.ForPicture(bitmap.pixels.data(), bitmap.width, bitmap.height);
   if (chosen.UsesOneCheapFilter()) {
     // The fast path: the whole picture compressed in one call.
     std::vector<std::uint8_t> png;
-    std::string why;
-    if (!EncodePng(bitmap, chosen, &png, &why)) {
-      if (error) *error = "Cannot write \"" + path + "\": " + why + ".";
-      return false;
-    }
+    const Status encoded = EncodePng(bitmap, chosen, &png);
+    if (!encoded.Ok())
+      return Status::Failure("Cannot write \"" + path + "\": " + encoded.Message() + ".");
     AtomicFile file;
-    const bool ok = file.Open(path) && file.Write(png.data(), png.size()) && file.Commit();
-    if (!ok) {
-      if (error) *error = file.Message();
-      if (systemError) *systemError = file.SystemError();
-    }
-    return ok;
+    if (!(file.Open(path) && file.Write(png.data(), png.size()) && file.Commit()))
+      return Status::Failure(file.Message(), file.SystemError());
+    return {};
   }
   PngStreamWriter writer;
-  bool ok = writer.Open(path, bitmap.width, bitmap.height, chosen);
-  for (int y = 0; ok && y < bitmap.height; ++y) ok = writer.WriteRow(bitmap.Row(y));
-  ok = ok && writer.Finish();
-  if (!ok) {
-    if (error) *error = writer.Message();
-    if (systemError) *systemError = writer.SystemError();
-  }
-  return ok;
+  Status status = writer.Open(path, bitmap.width, bitmap.height, chosen);
+  for (int y = 0; status.Ok() && y < bitmap.height; ++y) status = writer.WriteRow(bitmap.Row(y));
+  if (status.Ok()) status = writer.Finish();
+  return status;
 }
 
-bool ReadPngFile(const std::string& path, Bitmap* bitmap, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return Refuse(path, std::string("cannot open the file (") + std::strerror(errno) + ")", error);
-  spng_ctx* ctx = spng_ctx_new(0);
-  if (!ctx) {
-    std::fclose(file);
-    return Refuse(path, "out of memory while starting the PNG decoder", error);
+Status ReadPngFile(const std::string& path, Bitmap* bitmap) {
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    const int error = errno;
+    return Refuse(path, std::string("cannot open the file (") + std::strerror(error) + ")", error);
   }
+  const std::unique_ptr<spng_ctx, DecoderFree> ctx(spng_ctx_new(0));
+  if (!ctx) return Refuse(path, "out of memory while starting the PNG decoder");
 
-  std::string why;
   Bitmap result;
   spng_ihdr ihdr{};
   std::size_t bytes = 0;
-  int code = spng_set_png_file(ctx, file);
-  if (!code) code = spng_get_ihdr(ctx, &ihdr);
-  if (!code) code = spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &bytes);
-  if (code) {
-    why = spng_strerror(code);
-  } else if (bytes > kLargestDecodedBytes) {
-    why = "the image is too large to read at once";
-  } else {
-    try {
-      result = Bitmap(static_cast<int>(ihdr.width), static_cast<int>(ihdr.height));
-    } catch (const std::bad_alloc&) {
-      why = "not enough memory for its pixels";
-    }
-    if (why.empty() && result.pixels.size() != bytes) why = "its size is inconsistent";
-    if (why.empty()) {
-      code = spng_decode_image(ctx, result.pixels.data(), bytes, SPNG_FMT_RGB8, 0);
-      // Read on to the end, so damage after the last row (the image data's
-      // checksums) is caught too.
-      if (!code) code = spng_decode_chunks(ctx);
-      if (code) why = spng_strerror(code);
-    }
+  int code = spng_set_png_file(ctx.get(), file.get());
+  if (!code) code = spng_get_ihdr(ctx.get(), &ihdr);
+  if (!code) code = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGB8, &bytes);
+  if (code) return Refuse(path, spng_strerror(code));
+  if (bytes > kLargestDecodedBytes) return Refuse(path, "the image is too large to read at once");
+  try {
+    result = Bitmap(static_cast<int>(ihdr.width), static_cast<int>(ihdr.height));
+  } catch (const std::bad_alloc&) {
+    return Refuse(path, "not enough memory for its pixels");
   }
-  spng_ctx_free(ctx);
-  std::fclose(file);
-  if (!why.empty()) return Refuse(path, why, error);
+  if (result.pixels.size() != bytes) return Refuse(path, "its size is inconsistent");
+  code = spng_decode_image(ctx.get(), result.pixels.data(), bytes, SPNG_FMT_RGB8, 0);
+  // Read on to the end, so damage after the last row (the image data's
+  // checksums) is caught too.
+  if (!code) code = spng_decode_chunks(ctx.get());
+  if (code) return Refuse(path, spng_strerror(code));
   *bitmap = std::move(result);
-  return true;
+  return {};
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/Status.h"
 #include "imaging/Bitmap.h"
 #include "imaging/codecs/PngSettings.h"
 
@@ -10,16 +11,14 @@ namespace qm {
 
 /// Writes `bitmap` as a 24-bit colour PNG at `path` through PngStreamWriter
 /// (so with the same settings and the same all-or-nothing replacement).
-/// Returns false on failure, with `error` set to a sentence naming the file
-/// and `systemError` (may be null) to the errno of a failed system call or 0.
-bool WritePngFile(const Bitmap& bitmap, const std::string& path, std::string* error,
-                  int* systemError = nullptr,
-                  const PngSettings& settings = PngSettings::Defaults());
+/// A failure names the file and carries the errno of a failed system call.
+Status WritePngFile(const Bitmap& bitmap, const std::string& path,
+                    const PngSettings& settings = PngSettings::Defaults());
 
 /// Reads any standard PNG (every colour type and bit depth; alpha is
 /// dropped, 16-bit channels are cut to 8) into `bitmap` as 24-bit colour.
 /// A damaged, truncated or unreadable file, or one too large to hold in
-/// memory, returns false with `error` set; `bitmap` is then unchanged.
-bool ReadPngFile(const std::string& path, Bitmap* bitmap, std::string* error);
+/// memory, is a failure naming the file; `bitmap` is then unchanged.
+Status ReadPngFile(const std::string& path, Bitmap* bitmap);
 
 }  // namespace qm

@@ -30,22 +30,22 @@ int PngStreamWriter::WriteToFile(spng_ctx*, void* user, void* data, std::size_t 
   return self->file_.Write(data, length) ? 0 : SPNG_IO_ERROR;
 }
 
-bool PngStreamWriter::Open(const std::string& path, int width, int height,
-                           const PngSettings& settings) {
+void PngStreamWriter::EncoderFree::operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+
+Status PngStreamWriter::Open(const std::string& path, int width, int height,
+                             const PngSettings& settings) {
   Abandon();
   path_ = path;
   width_ = width;
   height_ = height;
   rowsWritten_ = 0;
-  failed_ = false;
-  message_.clear();
-  systemError_ = 0;
+  failure_ = Status();
   if (width <= 0 || height <= 0 || width > kLargestPngSide || height > kLargestPngSide)
     return Fail("a PNG image must be between 1 and 2147483647 pixels wide and high, not " +
                 std::to_string(width) + " x " + std::to_string(height));
   if (!file_.Open(path)) return Fail(file_.Message(), file_.SystemError());
 
-  ctx_ = spng_ctx_new(SPNG_CTX_ENCODER);
+  ctx_.reset(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!ctx_) return Fail("out of memory while starting the PNG encoder");
   spng_ihdr ihdr{};
   ihdr.width = static_cast<std::uint32_t>(width);
@@ -53,71 +53,63 @@ bool PngStreamWriter::Open(const std::string& path, int width, int height,
   ihdr.bit_depth = 8;
   ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
   spng_phys phys{kPixelsPerMetreAt96Dpi, kPixelsPerMetreAt96Dpi, 1};
-  int code = spng_set_png_stream(ctx_, &PngStreamWriter::WriteToFile, this);
-  if (!code) code = spng_set_option(ctx_, SPNG_IMG_COMPRESSION_LEVEL, settings.compressionLevel);
-  if (!code) code = spng_set_option(ctx_, SPNG_IMG_COMPRESSION_STRATEGY, settings.strategy);
-  if (!code) code = spng_set_option(ctx_, SPNG_IMG_MEM_LEVEL, settings.memoryLevel);
-  if (!code) code = spng_set_option(ctx_, SPNG_FILTER_CHOICE, settings.filters);
-  if (!code) code = spng_set_ihdr(ctx_, &ihdr);
-  if (!code) code = spng_set_phys(ctx_, &phys);
+  int code = spng_set_png_stream(ctx_.get(), &PngStreamWriter::WriteToFile, this);
+  if (!code) code = spng_set_option(ctx_.get(), SPNG_IMG_COMPRESSION_LEVEL, settings.compressionLevel);
+  if (!code) code = spng_set_option(ctx_.get(), SPNG_IMG_COMPRESSION_STRATEGY, settings.strategy);
+  if (!code) code = spng_set_option(ctx_.get(), SPNG_IMG_MEM_LEVEL, settings.memoryLevel);
+  if (!code) code = spng_set_option(ctx_.get(), SPNG_FILTER_CHOICE, settings.filters);
+  if (!code) code = spng_set_ihdr(ctx_.get(), &ihdr);
+  if (!code) code = spng_set_phys(ctx_.get(), &phys);
   if (!code)
-    code = spng_encode_image(ctx_, nullptr, 0, SPNG_FMT_PNG,
+    code = spng_encode_image(ctx_.get(), nullptr, 0, SPNG_FMT_PNG,
                              SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
   if (code) return FailFromLibrary("the PNG encoder cannot start", code);
-  return true;
+  return {};
 }
 
-bool PngStreamWriter::WriteRow(const std::uint8_t* rgb) {
-  if (failed_ || !ctx_) return Fail("no PNG file is open for writing");
+Status PngStreamWriter::WriteRow(const std::uint8_t* rgb) {
+  if (!failure_.Ok() || !ctx_) return Fail("no PNG file is open for writing");
   if (rowsWritten_ >= height_)
     return Fail("more rows were given than the " + std::to_string(height_) + " the image has");
   if (!rgb) return Fail("a row without pixels was given");
   const std::size_t bytes = static_cast<std::size_t>(width_) * 3;
   // libspng takes a non-const row but only reads it.
-  const int code = spng_encode_row(ctx_, const_cast<std::uint8_t*>(rgb), bytes);
+  const int code = spng_encode_row(ctx_.get(), const_cast<std::uint8_t*>(rgb), bytes);
   ++rowsWritten_;
   const bool last = rowsWritten_ == height_;
-  if (code == SPNG_EOI && last) return true;
+  if (code == SPNG_EOI && last) return {};
   if (code != 0 || last) return FailFromLibrary("the PNG encoder failed", code);
-  return true;
+  return {};
 }
 
-bool PngStreamWriter::Finish() {
-  if (failed_ || !ctx_) return Fail("no PNG file is open for writing");
+Status PngStreamWriter::Finish() {
+  if (!failure_.Ok() || !ctx_) return Fail("no PNG file is open for writing");
   if (rowsWritten_ != height_)
     return Fail("only " + std::to_string(rowsWritten_) + " of " + std::to_string(height_) +
                 " rows were written");
-  FreeEncoder();
+  ctx_.reset();
   if (!file_.Commit()) return Fail(file_.Message(), file_.SystemError());
-  return true;
+  return {};
 }
 
 void PngStreamWriter::Abandon() {
-  FreeEncoder();
+  ctx_.reset();
   file_.Abandon();
 }
 
-void PngStreamWriter::FreeEncoder() {
-  if (ctx_) {
-    spng_ctx_free(ctx_);
-    ctx_ = nullptr;
-  }
-}
-
-bool PngStreamWriter::Fail(const std::string& what, int systemError) {
-  if (!failed_) {
-    failed_ = true;
-    systemError_ = systemError;
+Status PngStreamWriter::Fail(const std::string& what, int systemError) {
+  if (failure_.Ok()) {
     // The file's own messages already name it.
-    message_ = what.rfind("Cannot write", 0) == 0
-                   ? what
-                   : "Cannot write the PNG image \"" + path_ + "\": " + what + ".";
+    failure_ = Status::Failure(what.rfind("Cannot write", 0) == 0
+                                   ? what
+                                   : "Cannot write the PNG image \"" + path_ + "\": " + what + ".",
+                               systemError);
   }
   Abandon();
-  return false;
+  return failure_;
 }
 
-bool PngStreamWriter::FailFromLibrary(const std::string& what, int code) {
+Status PngStreamWriter::FailFromLibrary(const std::string& what, int code) {
   // A failed write of the output reports the file system's reason.
   if (code == SPNG_IO_ERROR && !file_.Message().empty())
     return Fail(file_.Message(), file_.SystemError());

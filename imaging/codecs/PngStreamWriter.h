@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Status.h"
 #include "imaging/codecs/AtomicFile.h"
 #include "imaging/codecs/PngSettings.h"
 
@@ -20,10 +21,9 @@ namespace qm {
 /// Finish() succeeds; a writer destroyed or abandoned before that, or one
 /// that failed, leaves no file and no temporary behind.
 ///
-/// Every call returns false on failure; Message() then names the file and
-/// says what went wrong, and SystemError() holds the errno of a failed
-/// system call (0 for other failures). After a failure only Abandon() and
-/// Open() do anything.
+/// A failing call's Status names the file, says what went wrong and carries
+/// the errno of a failed system call. After a failure every call but
+/// Abandon() and Open() fails again with the first failure.
 class PngStreamWriter {
  public:
   PngStreamWriter();
@@ -33,15 +33,15 @@ class PngStreamWriter {
 
   /// Starts a PNG of `width` x `height` pixels (each 1 to 2^31 - 1) at
   /// `path`, abandoning any file this writer had open.
-  bool Open(const std::string& path, int width, int height,
-            const PngSettings& settings = PngSettings::Defaults());
+  Status Open(const std::string& path, int width, int height,
+              const PngSettings& settings = PngSettings::Defaults());
 
   /// Appends the next row: `width` pixels of R, G, B bytes. Refused after
   /// the last row.
-  bool WriteRow(const std::uint8_t* rgb);
+  Status WriteRow(const std::uint8_t* rgb);
 
   /// After the last row, completes the file and puts it in place.
-  bool Finish();
+  Status Finish();
 
   /// Drops the file under way and its temporary; safe at any time.
   void Abandon();
@@ -49,24 +49,22 @@ class PngStreamWriter {
   int Width() const { return width_; }
   int Height() const { return height_; }
   int RowsWritten() const { return rowsWritten_; }
-  const std::string& Message() const { return message_; }
-  int SystemError() const { return systemError_; }
 
  private:
+  struct EncoderFree {
+    void operator()(spng_ctx* ctx) const;
+  };
   static int WriteToFile(spng_ctx* ctx, void* user, void* data, std::size_t length);
-  bool Fail(const std::string& what, int systemError = 0);
-  bool FailFromLibrary(const std::string& what, int code);
-  void FreeEncoder();
+  Status Fail(const std::string& what, int systemError = 0);
+  Status FailFromLibrary(const std::string& what, int code);
 
   AtomicFile file_;
-  spng_ctx* ctx_ = nullptr;
+  std::unique_ptr<spng_ctx, EncoderFree> ctx_;
   std::string path_;
   int width_ = 0;
   int height_ = 0;
   int rowsWritten_ = 0;
-  bool failed_ = false;
-  std::string message_;
-  int systemError_ = 0;
+  Status failure_;
 };
 
 }  // namespace qm

@@ -41,7 +41,7 @@ GpStatus GdipCreateBitmapFromHBITMAP(const Bitmap* hbm, void* hpal, GpBitmap** i
   if (!image) return GpStatus::InvalidParameter;
   *image = nullptr;
   if (!GdiplusIsStarted()) return GpStatus::GdiplusNotInitialized;
-  if (!hbm || hpal || hbm->Empty() || hbm->pixels.size() != hbm->RowBytes() * hbm->height)
+  if (!hbm || hpal || !hbm->IsConsistent())
     return GpStatus::InvalidParameter;
   try {
     *image = new GpImage(*hbm);
@@ -63,24 +63,22 @@ GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID*
 
   const std::string path = Utf16ToPath(filename);
   const Bitmap& pixels = image->Pixels();
-  std::string error;
-  int systemError = 0;
-  bool written = false;
+  Status written;
   if (*clsidEncoder == kPngEncoderClsid) {
-    written = WritePngFile(pixels, path, &error, &systemError);
+    written = WritePngFile(pixels, path);
   } else if (*clsidEncoder == kJpegEncoderClsid) {
     ULONG quality = 0;
     const GpStatus status = JpegQualityFrom(encoderParams, &quality);
     if (status != GpStatus::Ok) return status;
     if (pixels.width > kLargestJpegSide || pixels.height > kLargestJpegSide)
       return GpStatus::ValueOverflow;
-    written = WriteJpegFile(pixels, path, static_cast<int>(quality), &error, &systemError);
+    written = WriteJpegFile(pixels, path, static_cast<int>(quality));
   } else if (*clsidEncoder == kBmpEncoderClsid) {
-    written = WriteBmpFile(pixels, path, &error, &systemError);
+    written = WriteBmpFile(pixels, path);
   } else {
     return GpStatus::UnknownImageFormat;
   }
-  return written ? GpStatus::Ok : StatusFromErrno(systemError);
+  return GpStatusFrom(written);
 }
 
 }  // namespace qm

@@ -22,4 +22,8 @@ GpStatus StatusFromErrno(int error) {
   }
 }
 
+GpStatus GpStatusFrom(const Status& result) {
+  return result.Ok() ? GpStatus::Ok : StatusFromErrno(result.SystemError());
+}
+
 }  // namespace qm

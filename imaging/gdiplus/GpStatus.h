@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Status.h"
+
 namespace qm {
 
 /// Result of the GDI+-style calls, with GDI+'s names and numbers; Ok (0) is
@@ -47,5 +49,9 @@ inline std::int32_t StatusNumber(GpStatus status) { return static_cast<std::int3
 ///   creation. FileNotFound is kept for files that are read, not written.
 /// 0 gives GenericError (a failure that was not a system call).
 GpStatus StatusFromErrno(int error);
+
+/// The status of a codec's result: Ok when it succeeded, otherwise
+/// StatusFromErrno of its system error (so GenericError when none).
+GpStatus GpStatusFrom(const Status& result);
 
 }  // namespace qm

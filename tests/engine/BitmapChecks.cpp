@@ -11,9 +11,9 @@ namespace qm::test {
 
 Bitmap LoadBitmap(const std::string& path) {
   Bitmap bitmap;
-  std::string error;
-  if (!ReadBmpFile(path, &bitmap, &error)) {
-    ADD_FAILURE() << "cannot read the bitmap " << path << ": " << error;
+  const Status read = ReadBmpFile(path, &bitmap);
+  if (!read.Ok()) {
+    ADD_FAILURE() << "cannot read the bitmap " << path << ": " << read.Message();
     return Bitmap();
   }
   return bitmap;

@@ -9,6 +9,7 @@
 #include "imaging/codecs/BmpFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/StatusAssertions.h"
 
 namespace qm {
 namespace {
@@ -79,11 +80,10 @@ void ExpectCorners(const Bitmap& b) {
 TEST(BmpFile, OddWidthSurvivesRowPaddingOnRoundTrip) {
   TempFolder folder;
   const Bitmap original = test::SlideLikePicture(37, 23);  // 111-byte rows, padded to 112
-  std::string error;
-  ASSERT_TRUE(WriteBmpFile(original, folder / "a.bmp", &error)) << error;
+  ASSERT_TRUE(test::Succeeded(WriteBmpFile(original, folder / "a.bmp")));
   EXPECT_EQ(FileBytes(folder / "a.bmp").size(), 54u + 112u * 23u);
   Bitmap back;
-  ASSERT_TRUE(ReadBmpFile(folder / "a.bmp", &back, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadBmpFile(folder / "a.bmp", &back)));
   EXPECT_EQ(test::LargestDifference(original, back), 0);
 }
 
@@ -91,8 +91,7 @@ TEST(BmpFile, WrittenFileIsBottomUp24BitAt96Dpi) {
   TempFolder folder;
   Bitmap b(1, 2);
   b.Row(0)[0] = 200;  // top pixel red
-  std::string error;
-  ASSERT_TRUE(WriteBmpFile(b, folder / "a.bmp", &error)) << error;
+  ASSERT_TRUE(test::Succeeded(WriteBmpFile(b, folder / "a.bmp")));
   const auto bytes = FileBytes(folder / "a.bmp");
   ASSERT_EQ(bytes.size(), 54u + 8u);
   EXPECT_EQ(bytes[28], 24);
@@ -106,8 +105,7 @@ TEST(BmpFile, TopDownAndBottomUpFilesGiveTheSamePicture) {
   for (bool topDown : {false, true}) {
     WriteBytes(folder / "a.bmp", HandMadeBmp(24, topDown));
     Bitmap b;
-    std::string error;
-    ASSERT_TRUE(ReadBmpFile(folder / "a.bmp", &b, &error)) << error;
+    ASSERT_TRUE(test::Succeeded(ReadBmpFile(folder / "a.bmp", &b)));
     ExpectCorners(b);
   }
 }
@@ -117,8 +115,7 @@ TEST(BmpFile, ThirtyTwoBitFileDropsAlpha) {
   for (bool topDown : {false, true}) {
     WriteBytes(folder / "a.bmp", HandMadeBmp(32, topDown));
     Bitmap b;
-    std::string error;
-    ASSERT_TRUE(ReadBmpFile(folder / "a.bmp", &b, &error)) << error;
+    ASSERT_TRUE(test::Succeeded(ReadBmpFile(folder / "a.bmp", &b)));
     ExpectCorners(b);
   }
 }
@@ -128,8 +125,7 @@ TEST(BmpFile, ThirtyTwoBitWithColourMasksReadsChannelsFromTheMasks) {
   for (std::uint32_t infoSize : {40u, 108u}) {
     WriteBytes(folder / "a.bmp", HandMadeBmp(32, false, 3, infoSize));
     Bitmap b;
-    std::string error;
-    ASSERT_TRUE(ReadBmpFile(folder / "a.bmp", &b, &error)) << error;
+    ASSERT_TRUE(test::Succeeded(ReadBmpFile(folder / "a.bmp", &b)));
     ExpectCorners(b);
   }
 }
@@ -141,7 +137,7 @@ TEST(BmpFile, TruncatedFileIsRefusedWithItsName) {
     WriteBytes(folder / "cut.bmp", std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + keep));
     Bitmap b;
     std::string error;
-    EXPECT_FALSE(ReadBmpFile(folder / "cut.bmp", &b, &error)) << keep;
+    EXPECT_TRUE(test::FailedWith(ReadBmpFile(folder / "cut.bmp", &b), &error)) << keep;
     EXPECT_NE(error.find(folder / "cut.bmp"), std::string::npos) << error;
     EXPECT_TRUE(b.Empty());
   }
@@ -172,7 +168,7 @@ TEST(BmpFile, InconsistentHeadersAreRefusedNotTrusted) {
     WriteBytes(folder / "bad.bmp", bytes);
     Bitmap b;
     std::string error;
-    EXPECT_FALSE(ReadBmpFile(folder / "bad.bmp", &b, &error)) << c.what;
+    EXPECT_TRUE(test::FailedWith(ReadBmpFile(folder / "bad.bmp", &b), &error)) << c.what;
     EXPECT_FALSE(error.empty()) << c.what;
   }
   WriteBytes(folder / "png.bmp", {0x89, 'P', 'N', 'G', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -180,7 +176,7 @@ TEST(BmpFile, InconsistentHeadersAreRefusedNotTrusted) {
                                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   Bitmap b;
   std::string error;
-  EXPECT_FALSE(ReadBmpFile(folder / "png.bmp", &b, &error));
+  EXPECT_TRUE(test::FailedWith(ReadBmpFile(folder / "png.bmp", &b), &error));
   EXPECT_NE(error.find("not a Windows bitmap"), std::string::npos) << error;
 }
 
@@ -188,7 +184,7 @@ TEST(BmpFile, MissingFolderFailsWithoutLeavingAnything) {
   TempFolder folder;
   std::string error;
   int systemError = 0;
-  EXPECT_FALSE(WriteBmpFile(Bitmap(4, 4), folder / "nowhere/a.bmp", &error, &systemError));
+  EXPECT_TRUE(test::FailedWith(WriteBmpFile(Bitmap(4, 4), folder / "nowhere/a.bmp"), &error, &systemError));
   EXPECT_EQ(systemError, ENOENT);
   EXPECT_NE(error.find(folder / "nowhere/a.bmp"), std::string::npos) << error;
   EXPECT_TRUE(folder.Names().empty());
@@ -197,7 +193,7 @@ TEST(BmpFile, MissingFolderFailsWithoutLeavingAnything) {
 TEST(BmpFile, EmptyPictureIsRefusedAndCreatesNoFile) {
   TempFolder folder;
   std::string error;
-  EXPECT_FALSE(WriteBmpFile(Bitmap(), folder / "a.bmp", &error));
+  EXPECT_TRUE(test::FailedWith(WriteBmpFile(Bitmap(), folder / "a.bmp"), &error));
   EXPECT_FALSE(error.empty());
   EXPECT_TRUE(folder.Names().empty());
 }
@@ -205,8 +201,7 @@ TEST(BmpFile, EmptyPictureIsRefusedAndCreatesNoFile) {
 TEST(BmpFile, ExistingFileIsReplacedAndNoTemporaryRemains) {
   TempFolder folder;
   WriteBytes(folder / "a.bmp", {'o', 'l', 'd'});
-  std::string error;
-  ASSERT_TRUE(WriteBmpFile(Bitmap(3, 1), folder / "a.bmp", &error)) << error;
+  ASSERT_TRUE(test::Succeeded(WriteBmpFile(Bitmap(3, 1), folder / "a.bmp")));
   EXPECT_EQ(FileBytes(folder / "a.bmp").size(), 54u + 12u);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.bmp"});
 }

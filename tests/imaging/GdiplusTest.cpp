@@ -11,6 +11,7 @@
 #include "imaging/gdiplus/Gdiplus.h"
 #include "tests/support/TempFolder.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/StatusAssertions.h"
 
 namespace qm {
 namespace {
@@ -125,8 +126,7 @@ TEST(GdipCreateBitmapFromHBITMAP, ImageKeepsItsOwnCopyOfThePixels) {
   ASSERT_EQ(GdipSaveImageToFile(image, path.c_str(), &kBmpEncoderClsid, nullptr), GpStatus::Ok);
   GdipDisposeImage(image);
   Bitmap back;
-  std::string error;
-  ASSERT_TRUE(ReadBmpFile(folder / "a.bmp", &back, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadBmpFile(folder / "a.bmp", &back)));
   EXPECT_EQ(test::LargestDifference(original, back), 0);
 }
 

@@ -13,6 +13,7 @@
 #include "imaging/codecs/JpegRowReader.h"
 #include "tests/support/TempFolder.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/StatusAssertions.h"
 
 namespace qm {
 namespace {
@@ -39,8 +40,7 @@ std::pair<int, int> LumaSampling(const std::string& path) {
 
 std::string WriteJpeg(const TempFolder& folder, const Bitmap& picture, int quality,
                       const std::string& name = "a.jpg") {
-  std::string error;
-  EXPECT_TRUE(WriteJpegFile(picture, folder / name, quality, &error)) << error;
+  EXPECT_TRUE(test::Succeeded(WriteJpegFile(picture, folder / name, quality)));
   return folder / name;
 }
 
@@ -50,8 +50,7 @@ TEST(JpegFile, QualityHundredIsNearLosslessWithoutColourSubsampling) {
   const std::string path = WriteJpeg(folder, picture, 100);
   EXPECT_EQ(LumaSampling(path), (std::pair<int, int>{1, 1}));
   Bitmap back;
-  std::string error;
-  ASSERT_TRUE(ReadJpegFile(path, &back, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadJpegFile(path, &back)));
   ASSERT_EQ(back.width, 240);
   ASSERT_EQ(back.height, 135);
   EXPECT_LE(test::LargestDifference(picture, back), 8);
@@ -74,19 +73,19 @@ TEST(JpegFile, RowReaderGivesTheSameRowsAsTheWholeFileReader) {
   TempFolder folder;
   const std::string path = WriteJpeg(folder, test::SlideLikePicture(33, 17), 90);
   Bitmap whole;
-  std::string error;
-  ASSERT_TRUE(ReadJpegFile(path, &whole, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadJpegFile(path, &whole)));
   JpegRowReader reader;
-  ASSERT_TRUE(reader.Open(path)) << reader.Message();
+  ASSERT_TRUE(test::Succeeded(reader.Open(path)));
   ASSERT_EQ(reader.Width(), 33);
   ASSERT_EQ(reader.Height(), 17);
   std::vector<std::uint8_t> row(33 * 3);
   for (int y = 0; y < 17; ++y) {
-    ASSERT_TRUE(reader.ReadRow(row.data())) << reader.Message();
+    ASSERT_TRUE(test::Succeeded(reader.ReadRow(row.data())));
     EXPECT_TRUE(std::equal(row.begin(), row.end(), whole.Row(y))) << "row " << y;
   }
-  EXPECT_FALSE(reader.ReadRow(row.data()));
-  EXPECT_NE(reader.Message().find("all 17 rows"), std::string::npos) << reader.Message();
+  const Status extra = reader.ReadRow(row.data());
+  EXPECT_FALSE(extra.Ok());
+  EXPECT_NE(extra.Message().find("all 17 rows"), std::string::npos) << extra.Message();
 }
 
 TEST(JpegRowReader, TruncatedFileGivesAMessageNamingItNotACrash) {
@@ -95,15 +94,17 @@ TEST(JpegRowReader, TruncatedFileGivesAMessageNamingItNotACrash) {
   const auto bytes = test::FileBytes(path);
   test::WriteBytes(folder / "cut.jpg", {bytes.begin(), bytes.begin() + bytes.size() / 2});
   JpegRowReader reader;
-  ASSERT_TRUE(reader.Open(folder / "cut.jpg")) << reader.Message();  // the header is whole
+  ASSERT_TRUE(test::Succeeded(reader.Open(folder / "cut.jpg")));  // the header is whole
   std::vector<std::uint8_t> row(200 * 3);
   int rows = 0;
-  while (rows < 120 && reader.ReadRow(row.data())) ++rows;
+  Status status;
+  while (rows < 120 && (status = reader.ReadRow(row.data())).Ok()) ++rows;
   EXPECT_LT(rows, 120);
-  EXPECT_NE(reader.Message().find(folder / "cut.jpg"), std::string::npos) << reader.Message();
-  EXPECT_NE(reader.Message().find("Premature end"), std::string::npos) << reader.Message();
-  EXPECT_FALSE(reader.ReadRow(row.data()));  // stays failed, same message
-  EXPECT_NE(reader.Message().find("Premature end"), std::string::npos);
+  EXPECT_NE(status.Message().find(folder / "cut.jpg"), std::string::npos) << status.Message();
+  EXPECT_NE(status.Message().find("Premature end"), std::string::npos) << status.Message();
+  const Status again = reader.ReadRow(row.data());  // stays failed, same message
+  EXPECT_FALSE(again.Ok());
+  EXPECT_NE(again.Message().find("Premature end"), std::string::npos);
 }
 
 TEST(JpegRowReader, CorruptOrForeignFilesAreRefusedAtOpen) {
@@ -119,13 +120,15 @@ TEST(JpegRowReader, CorruptOrForeignFilesAreRefusedAtOpen) {
   for (const auto& content : bad) {
     test::WriteBytes(folder / "bad.jpg", content);
     JpegRowReader reader;
-    EXPECT_FALSE(reader.Open(folder / "bad.jpg")) << content.size();
-    EXPECT_NE(reader.Message().find(folder / "bad.jpg"), std::string::npos) << reader.Message();
+    const Status opened = reader.Open(folder / "bad.jpg");
+    EXPECT_FALSE(opened.Ok()) << content.size();
+    EXPECT_NE(opened.Message().find(folder / "bad.jpg"), std::string::npos) << opened.Message();
     EXPECT_EQ(reader.Width(), 0);
   }
   JpegRowReader reader;
-  EXPECT_FALSE(reader.Open(folder / "missing.jpg"));
-  EXPECT_NE(reader.Message().find("No such file"), std::string::npos) << reader.Message();
+  const Status missing = reader.Open(folder / "missing.jpg");
+  EXPECT_FALSE(missing.Ok());
+  EXPECT_NE(missing.Message().find("No such file"), std::string::npos) << missing.Message();
 }
 
 TEST(JpegRowReader, DamagedImageDataIsRefusedNotPaintedGrey) {
@@ -138,7 +141,7 @@ TEST(JpegRowReader, DamagedImageDataIsRefusedNotPaintedGrey) {
   test::WriteBytes(folder / "bad.jpg", bytes);
   Bitmap b;
   std::string error;
-  EXPECT_FALSE(ReadJpegFile(folder / "bad.jpg", &b, &error));
+  EXPECT_TRUE(test::FailedWith(ReadJpegFile(folder / "bad.jpg", &b), &error));
   EXPECT_NE(error.find(folder / "bad.jpg"), std::string::npos) << error;
   EXPECT_TRUE(b.Empty());
 }
@@ -150,23 +153,23 @@ TEST(JpegRowReader, TwoHundredReadersStandOpenAtOnce) {
   std::vector<std::unique_ptr<JpegRowReader>> readers;
   for (int i = 0; i < 200; ++i) {
     readers.push_back(std::make_unique<JpegRowReader>());
-    ASSERT_TRUE(readers.back()->Open(path)) << readers.back()->Message();
+    ASSERT_TRUE(test::Succeeded(readers.back()->Open(path)));
   }
   std::vector<std::uint8_t> row(96 * 3);
   for (int y = 0; y < 54; ++y)
-    for (auto& reader : readers) ASSERT_TRUE(reader->ReadRow(row.data())) << reader->Message();
+    for (auto& reader : readers) ASSERT_TRUE(test::Succeeded(reader->ReadRow(row.data())));
 }
 
 TEST(JpegFile, WriterRefusesWhatJpegCannotHoldAndLeavesNoFile) {
   TempFolder folder;
   std::string error;
   int systemError = -1;
-  EXPECT_FALSE(WriteJpegFile(Bitmap(), folder / "a.jpg", 100, &error, &systemError));
+  EXPECT_TRUE(test::FailedWith(WriteJpegFile(Bitmap(), folder / "a.jpg", 100), &error, &systemError));
   EXPECT_EQ(systemError, 0);
-  EXPECT_FALSE(WriteJpegFile(Bitmap(kLargestJpegSide + 1, 1), folder / "a.jpg", 100, &error));
+  EXPECT_TRUE(test::FailedWith(WriteJpegFile(Bitmap(kLargestJpegSide + 1, 1), folder / "a.jpg", 100), &error));
   EXPECT_NE(error.find("65500"), std::string::npos) << error;
-  EXPECT_FALSE(WriteJpegFile(Bitmap(2, 2), folder / "a.jpg", 101, &error));
-  EXPECT_FALSE(WriteJpegFile(Bitmap(2, 2), folder / "none/a.jpg", 100, &error, &systemError));
+  EXPECT_TRUE(test::FailedWith(WriteJpegFile(Bitmap(2, 2), folder / "a.jpg", 101), &error));
+  EXPECT_TRUE(test::FailedWith(WriteJpegFile(Bitmap(2, 2), folder / "none/a.jpg", 100), &error, &systemError));
   EXPECT_EQ(systemError, ENOENT);
   EXPECT_TRUE(folder.Names().empty());
 }

@@ -12,6 +12,7 @@
 #include "tests/support/PngTestReader.h"
 #include "tests/support/TempFolder.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/StatusAssertions.h"
 
 namespace qm {
 namespace {
@@ -39,8 +40,7 @@ TEST(PngFile, EverySettingRoundTripsExactlyThroughLibpng) {
     }
   }
   for (const PngSettings& s : all) {
-    std::string error;
-    ASSERT_TRUE(WritePngFile(picture, folder / "a.png", &error, nullptr, s)) << error;
+    ASSERT_TRUE(test::Succeeded(WritePngFile(picture, folder / "a.png", s)));
     EXPECT_EQ(DifferenceFromLibpng(picture, folder / "a.png"), 0)
         << "level " << s.compressionLevel << " filters " << s.filters << " strategy " << s.strategy;
   }
@@ -50,19 +50,17 @@ TEST(PngFile, TinyAndNarrowPicturesRoundTrip) {
   TempFolder folder;
   for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 300}, std::pair{300, 1}, std::pair{3, 2}}) {
     const Bitmap picture = test::SlideLikePicture(w, h, 7);
-    std::string error;
-    ASSERT_TRUE(WritePngFile(picture, folder / "t.png", &error)) << error;
+    ASSERT_TRUE(test::Succeeded(WritePngFile(picture, folder / "t.png")));
     EXPECT_EQ(DifferenceFromLibpng(picture, folder / "t.png"), 0) << w << "x" << h;
     Bitmap back;
-    ASSERT_TRUE(ReadPngFile(folder / "t.png", &back, &error)) << error;
+    ASSERT_TRUE(test::Succeeded(ReadPngFile(folder / "t.png", &back)));
     EXPECT_EQ(test::LargestDifference(picture, back), 0);
   }
 }
 
 TEST(PngFile, WrittenFileIs24BitColourAt96Dpi) {
   TempFolder folder;
-  std::string error;
-  ASSERT_TRUE(WritePngFile(Bitmap(5, 4), folder / "a.png", &error)) << error;
+  ASSERT_TRUE(test::Succeeded(WritePngFile(Bitmap(5, 4), folder / "a.png")));
   const auto bytes = test::FileBytes(folder / "a.png");
   ASSERT_GT(bytes.size(), 33u);
   EXPECT_EQ(bytes[24], 8);  // bit depth
@@ -85,8 +83,7 @@ TEST(PngFile, ReaderTakesOtherWritersColourTypesAndDropsAlpha) {
   image.format = PNG_FORMAT_RGBA;
   ASSERT_TRUE(png_image_write_to_file(&image, (folder / "rgba.png").c_str(), 0, rgba, 0, nullptr));
   Bitmap b;
-  std::string error;
-  ASSERT_TRUE(ReadPngFile(folder / "rgba.png", &b, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadPngFile(folder / "rgba.png", &b)));
   EXPECT_EQ(b.pixels, (std::vector<std::uint8_t>{10, 20, 30, 40, 50, 60}));
 
   const std::uint8_t grey[] = {0, 128, 255};
@@ -96,14 +93,14 @@ TEST(PngFile, ReaderTakesOtherWritersColourTypesAndDropsAlpha) {
   greyImage.height = 1;
   greyImage.format = PNG_FORMAT_GRAY;
   ASSERT_TRUE(png_image_write_to_file(&greyImage, (folder / "grey.png").c_str(), 0, grey, 0, nullptr));
-  ASSERT_TRUE(ReadPngFile(folder / "grey.png", &b, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadPngFile(folder / "grey.png", &b)));
   EXPECT_EQ(b.pixels, (std::vector<std::uint8_t>{0, 0, 0, 128, 128, 128, 255, 255, 255}));
 }
 
 TEST(PngFile, DamagedOrTruncatedFileIsRefusedWithItsName) {
   TempFolder folder;
   std::string error;
-  ASSERT_TRUE(WritePngFile(test::SlideLikePicture(64, 64), folder / "a.png", &error)) << error;
+  ASSERT_TRUE(test::Succeeded(WritePngFile(test::SlideLikePicture(64, 64), folder / "a.png")));
   const auto bytes = test::FileBytes(folder / "a.png");
 
   std::vector<std::uint8_t> flipped = bytes;
@@ -117,19 +114,19 @@ TEST(PngFile, DamagedOrTruncatedFileIsRefusedWithItsName) {
   for (const auto& content : damaged) {
     test::WriteBytes(folder / "bad.png", content);
     Bitmap b(1, 1);
-    EXPECT_FALSE(ReadPngFile(folder / "bad.png", &b, &error)) << content.size();
+    EXPECT_TRUE(test::FailedWith(ReadPngFile(folder / "bad.png", &b), &error)) << content.size();
     EXPECT_NE(error.find(folder / "bad.png"), std::string::npos) << error;
     EXPECT_EQ(b.width, 1);  // untouched
   }
   Bitmap b;
-  EXPECT_FALSE(ReadPngFile(folder / "missing.png", &b, &error));
+  EXPECT_TRUE(test::FailedWith(ReadPngFile(folder / "missing.png", &b), &error));
   EXPECT_NE(error.find("No such file"), std::string::npos) << error;
 }
 
 TEST(PngFile, EmptyPictureCreatesNoFile) {
   TempFolder folder;
   std::string error;
-  EXPECT_FALSE(WritePngFile(Bitmap(), folder / "a.png", &error));
+  EXPECT_TRUE(test::FailedWith(WritePngFile(Bitmap(), folder / "a.png"), &error));
   EXPECT_NE(error.find("a.png"), std::string::npos);
   EXPECT_TRUE(folder.Names().empty());
 }

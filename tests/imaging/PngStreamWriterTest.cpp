@@ -10,27 +10,27 @@
 #include "tests/support/PngTestReader.h"
 #include "tests/support/TempFolder.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/StatusAssertions.h"
 
 namespace qm {
 namespace {
 
 using test::TempFolder;
 
-bool WriteAllRows(PngStreamWriter* writer, const Bitmap& picture) {
-  for (int y = 0; y < picture.height; ++y)
-    if (!writer->WriteRow(picture.Row(y))) return false;
-  return true;
+Status WriteAllRows(PngStreamWriter* writer, const Bitmap& picture) {
+  Status status;
+  for (int y = 0; status.Ok() && y < picture.height; ++y) status = writer->WriteRow(picture.Row(y));
+  return status;
 }
 
 TEST(PngStreamWriter, StreamedFileDecodesToTheSamePixelsAsTheWholeImageWriter) {
   TempFolder folder;
   const Bitmap picture = test::SlideLikePicture(200, 150, 3);
   PngStreamWriter writer;
-  ASSERT_TRUE(writer.Open(folder / "stream.png", picture.width, picture.height)) << writer.Message();
-  ASSERT_TRUE(WriteAllRows(&writer, picture)) << writer.Message();
-  ASSERT_TRUE(writer.Finish()) << writer.Message();
-  std::string error;
-  ASSERT_TRUE(WritePngFile(picture, folder / "whole.png", &error)) << error;
+  ASSERT_TRUE(test::Succeeded(writer.Open(folder / "stream.png", picture.width, picture.height)));
+  ASSERT_TRUE(test::Succeeded(WriteAllRows(&writer, picture)));
+  ASSERT_TRUE(test::Succeeded(writer.Finish()));
+  ASSERT_TRUE(test::Succeeded(WritePngFile(picture, folder / "whole.png")));
 
   const test::RgbImage streamed = test::ReadPng(folder / "stream.png");
   const test::RgbImage whole = test::ReadPng(folder / "whole.png");
@@ -46,11 +46,11 @@ TEST(PngStreamWriter, OldFileStaysUntilFinishThenIsReplaced) {
   test::WriteBytes(folder / "out.png", {'o', 'l', 'd'});
   const Bitmap picture = test::SlideLikePicture(20, 10);
   PngStreamWriter writer;
-  ASSERT_TRUE(writer.Open(folder / "out.png", 20, 10));
-  ASSERT_TRUE(WriteAllRows(&writer, picture));
+  ASSERT_TRUE(writer.Open(folder / "out.png", 20, 10).Ok());
+  ASSERT_TRUE(test::Succeeded(WriteAllRows(&writer, picture)));
   EXPECT_EQ(test::FileBytes(folder / "out.png").size(), 3u);
   EXPECT_EQ(folder.Names().size(), 2u);  // the old file and a hidden temporary
-  ASSERT_TRUE(writer.Finish()) << writer.Message();
+  ASSERT_TRUE(test::Succeeded(writer.Finish()));
   EXPECT_EQ(test::ReadPng(folder / "out.png").rgb, picture.pixels);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.png"});
 }
@@ -60,11 +60,11 @@ TEST(PngStreamWriter, AbandonedWriterLeavesNoFileAndNoTemporary) {
   const Bitmap picture = test::SlideLikePicture(20, 10);
   {
     PngStreamWriter writer;
-    ASSERT_TRUE(writer.Open(folder / "a.png", 20, 10));
-    ASSERT_TRUE(writer.WriteRow(picture.Row(0)));
+    ASSERT_TRUE(writer.Open(folder / "a.png", 20, 10).Ok());
+    ASSERT_TRUE(writer.WriteRow(picture.Row(0)).Ok());
   }  // destroyed half-way
   PngStreamWriter writer;
-  ASSERT_TRUE(writer.Open(folder / "b.png", 20, 10));
+  ASSERT_TRUE(writer.Open(folder / "b.png", 20, 10).Ok());
   writer.Abandon();
   EXPECT_TRUE(folder.Names().empty());
 }
@@ -73,11 +73,12 @@ TEST(PngStreamWriter, TooFewRowsFailsAtFinishAndWritesNothing) {
   TempFolder folder;
   const Bitmap picture = test::SlideLikePicture(20, 10);
   PngStreamWriter writer;
-  ASSERT_TRUE(writer.Open(folder / "a.png", 20, 10));
-  for (int y = 0; y < 9; ++y) ASSERT_TRUE(writer.WriteRow(picture.Row(y)));
-  EXPECT_FALSE(writer.Finish());
-  EXPECT_NE(writer.Message().find("9 of 10 rows"), std::string::npos) << writer.Message();
-  EXPECT_NE(writer.Message().find(folder / "a.png"), std::string::npos);
+  ASSERT_TRUE(writer.Open(folder / "a.png", 20, 10).Ok());
+  for (int y = 0; y < 9; ++y) ASSERT_TRUE(writer.WriteRow(picture.Row(y)).Ok());
+  const Status finished = writer.Finish();
+  EXPECT_FALSE(finished.Ok());
+  EXPECT_NE(finished.Message().find("9 of 10 rows"), std::string::npos) << finished.Message();
+  EXPECT_NE(finished.Message().find(folder / "a.png"), std::string::npos);
   EXPECT_TRUE(folder.Names().empty());
 }
 
@@ -85,31 +86,33 @@ TEST(PngStreamWriter, RowBeyondTheLastIsRefusedAndWritesNothing) {
   TempFolder folder;
   const Bitmap picture = test::SlideLikePicture(20, 2);
   PngStreamWriter writer;
-  ASSERT_TRUE(writer.Open(folder / "a.png", 20, 2));
-  ASSERT_TRUE(WriteAllRows(&writer, picture));
-  EXPECT_FALSE(writer.WriteRow(picture.Row(0)));
-  EXPECT_FALSE(writer.Finish());  // a failed writer stays failed
+  ASSERT_TRUE(writer.Open(folder / "a.png", 20, 2).Ok());
+  ASSERT_TRUE(test::Succeeded(WriteAllRows(&writer, picture)));
+  EXPECT_FALSE(writer.WriteRow(picture.Row(0)).Ok());
+  EXPECT_FALSE(writer.Finish().Ok());  // a failed writer stays failed
   EXPECT_TRUE(folder.Names().empty());
 }
 
 TEST(PngStreamWriter, MissingFolderNamesTheFileAndTheReason) {
   TempFolder folder;
   PngStreamWriter writer;
-  EXPECT_FALSE(writer.Open(folder / "missing/a.png", 10, 10));
-  EXPECT_EQ(writer.SystemError(), ENOENT);
-  EXPECT_NE(writer.Message().find(folder / "missing/a.png"), std::string::npos) << writer.Message();
-  EXPECT_NE(writer.Message().find("No such file or directory"), std::string::npos);
+  const Status opened = writer.Open(folder / "missing/a.png", 10, 10);
+  EXPECT_FALSE(opened.Ok());
+  EXPECT_EQ(opened.SystemError(), ENOENT);
+  EXPECT_NE(opened.Message().find(folder / "missing/a.png"), std::string::npos) << opened.Message();
+  EXPECT_NE(opened.Message().find("No such file or directory"), std::string::npos);
   std::vector<std::uint8_t> row(30);
-  EXPECT_FALSE(writer.WriteRow(row.data()));
+  EXPECT_FALSE(writer.WriteRow(row.data()).Ok());
   EXPECT_TRUE(folder.Names().empty());
 }
 
 TEST(PngStreamWriter, ImpossibleSizesAreRefusedWithoutAFile) {
   TempFolder folder;
   PngStreamWriter writer;
-  EXPECT_FALSE(writer.Open(folder / "a.png", 0, 10));
-  EXPECT_NE(writer.Message().find("0 x 10"), std::string::npos) << writer.Message();
-  EXPECT_FALSE(writer.Open(folder / "a.png", 10, -1));
+  const Status opened = writer.Open(folder / "a.png", 0, 10);
+  EXPECT_FALSE(opened.Ok());
+  EXPECT_NE(opened.Message().find("0 x 10"), std::string::npos) << opened.Message();
+  EXPECT_FALSE(writer.Open(folder / "a.png", 10, -1).Ok());
   EXPECT_TRUE(folder.Names().empty());
 }
 
@@ -118,11 +121,13 @@ TEST(PngStreamWriter, WriterCanBeReusedForAnotherFile) {
   const Bitmap first = test::SlideLikePicture(8, 4, 1);
   const Bitmap second = test::SlideLikePicture(5, 9, 2);
   PngStreamWriter writer;
-  ASSERT_TRUE(writer.Open(folder / "missing/x.png", 8, 4) == false);
-  ASSERT_TRUE(writer.Open(folder / "1.png", 8, 4)) << writer.Message();
-  ASSERT_TRUE(WriteAllRows(&writer, first) && writer.Finish()) << writer.Message();
-  ASSERT_TRUE(writer.Open(folder / "2.png", 5, 9)) << writer.Message();
-  ASSERT_TRUE(WriteAllRows(&writer, second) && writer.Finish()) << writer.Message();
+  ASSERT_FALSE(writer.Open(folder / "missing/x.png", 8, 4).Ok());
+  ASSERT_TRUE(test::Succeeded(writer.Open(folder / "1.png", 8, 4)));
+  ASSERT_TRUE(test::Succeeded(WriteAllRows(&writer, first)));
+  ASSERT_TRUE(test::Succeeded(writer.Finish()));
+  ASSERT_TRUE(test::Succeeded(writer.Open(folder / "2.png", 5, 9)));
+  ASSERT_TRUE(test::Succeeded(WriteAllRows(&writer, second)));
+  ASSERT_TRUE(test::Succeeded(writer.Finish()));
   EXPECT_EQ(test::ReadPng(folder / "1.png").rgb, first.pixels);
   EXPECT_EQ(test::ReadPng(folder / "2.png").rgb, second.pixels);
 }

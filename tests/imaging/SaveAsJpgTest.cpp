@@ -9,6 +9,7 @@
 #include "imaging/writers/SaveAsJpg.h"
 #include "tests/support/TempFolder.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/StatusAssertions.h"
 
 namespace qm {
 namespace {
@@ -30,8 +31,7 @@ TEST(SaveBitmapAsJpeg, WorksWithoutTheProgramWideStartAndLeavesItStopped) {
   const Bitmap picture = test::SlideLikePicture(96, 54);
   SaveBitmapAsJpeg(&picture, folder / "deck_Slide1.jpg", 100);
   Bitmap back;
-  std::string error;
-  ASSERT_TRUE(ReadJpegFile(folder / "deck_Slide1.jpg", &back, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadJpegFile(folder / "deck_Slide1.jpg", &back)));
   EXPECT_EQ(back.width, 96);
   EXPECT_EQ(back.height, 54);
   EXPECT_LE(test::LargestDifference(picture, back), 8);
@@ -65,8 +65,7 @@ TEST(SaveBitmapAsJpeg, ExistingFileIsReplaced) {
   const Bitmap picture = test::SlideLikePicture(30, 20);
   SaveBitmapAsJpeg(&picture, folder / "a.jpg", 100);
   Bitmap back;
-  std::string error;
-  ASSERT_TRUE(ReadJpegFile(folder / "a.jpg", &back, &error)) << error;
+  ASSERT_TRUE(test::Succeeded(ReadJpegFile(folder / "a.jpg", &back)));
   EXPECT_EQ(back.width, 30);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.jpg"});
 }

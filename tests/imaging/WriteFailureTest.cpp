@@ -50,17 +50,17 @@ TEST(WriteFailure, PngStreamThatCannotBeWrittenLeavesNothingAndSaysWhy) {
   test::WriteBytes(folder / "out.png", {'o', 'l', 'd'});
   const Bitmap picture = test::SlideLikePicture(400, 300);
   PngStreamWriter writer;
-  bool ok = false;
+  Status status;
   {
     FileSizeLimit limit(kLimit);
-    ok = writer.Open(folder / "out.png", picture.width, picture.height);
-    for (int y = 0; ok && y < picture.height; ++y) ok = writer.WriteRow(picture.Row(y));
-    ok = ok && writer.Finish();
+    status = writer.Open(folder / "out.png", picture.width, picture.height);
+    for (int y = 0; status.Ok() && y < picture.height; ++y) status = writer.WriteRow(picture.Row(y));
+    if (status.Ok()) status = writer.Finish();
   }
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(writer.SystemError(), EFBIG);
-  EXPECT_NE(writer.Message().find(folder / "out.png"), std::string::npos) << writer.Message();
-  EXPECT_NE(writer.Message().find("too large"), std::string::npos) << writer.Message();
+  EXPECT_FALSE(status.Ok());
+  EXPECT_EQ(status.SystemError(), EFBIG);
+  EXPECT_NE(status.Message().find(folder / "out.png"), std::string::npos) << status.Message();
+  EXPECT_NE(status.Message().find("too large"), std::string::npos) << status.Message();
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.png"});
   EXPECT_EQ(test::FileBytes(folder / "out.png").size(), 3u);  // the old file is intact
 }
@@ -68,22 +68,20 @@ TEST(WriteFailure, PngStreamThatCannotBeWrittenLeavesNothingAndSaysWhy) {
 TEST(WriteFailure, JpegBmpAndWholePngWritersLeaveNothing) {
   TempFolder folder;
   const Bitmap picture = test::SlideLikePicture(400, 300);
-  std::string pngError, jpegError, bmpError;
-  int pngErrno = 0, jpegErrno = 0, bmpErrno = 0;
-  bool png = true, jpeg = true, bmp = true;
+  Status png, jpeg, bmp;
   {
     FileSizeLimit limit(kLimit);
-    png = WritePngFile(picture, folder / "a.png", &pngError, &pngErrno);
-    jpeg = WriteJpegFile(picture, folder / "a.jpg", 100, &jpegError, &jpegErrno);
-    bmp = WriteBmpFile(picture, folder / "a.bmp", &bmpError, &bmpErrno);
+    png = WritePngFile(picture, folder / "a.png");
+    jpeg = WriteJpegFile(picture, folder / "a.jpg", 100);
+    bmp = WriteBmpFile(picture, folder / "a.bmp");
   }
-  EXPECT_FALSE(png);
-  EXPECT_FALSE(jpeg);
-  EXPECT_FALSE(bmp);
-  EXPECT_EQ(pngErrno, EFBIG) << pngError;
-  EXPECT_EQ(jpegErrno, EFBIG) << jpegError;
-  EXPECT_EQ(bmpErrno, EFBIG) << bmpError;
-  EXPECT_NE(jpegError.find("a.jpg"), std::string::npos) << jpegError;
+  EXPECT_FALSE(png.Ok());
+  EXPECT_FALSE(jpeg.Ok());
+  EXPECT_FALSE(bmp.Ok());
+  EXPECT_EQ(png.SystemError(), EFBIG) << png.Message();
+  EXPECT_EQ(jpeg.SystemError(), EFBIG) << jpeg.Message();
+  EXPECT_EQ(bmp.SystemError(), EFBIG) << bmp.Message();
+  EXPECT_NE(jpeg.Message().find("a.jpg"), std::string::npos) << jpeg.Message();
   EXPECT_TRUE(folder.Names().empty());
 }
 

@@ -30,8 +30,8 @@ class FakeSlideObject : public Slide {
     Bitmap bitmap(slide_.width, slide_.height);
     for (std::size_t i = 0; i < bitmap.pixels.size(); i += 3)
       for (int c = 0; c < 3; ++c) bitmap.pixels[i + c] = slide_.rgb[c];
-    std::string error;
-    if (!WriteBmpFile(bitmap, fileName, &error)) throw Error(error);
+    const Status written = WriteBmpFile(bitmap, fileName);
+    if (!written.Ok()) throw Error(written.Message());
   }
 
  private:
