@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "base/Cancellation.h"
+#include "base/OpenFileLimit.h"
 #include "base/ErrorTrap.h"
 #include "engine/batch/FileTask.h"
 #include "engine/batch/JobMessageType.h"
@@ -61,6 +62,8 @@ void SendType(FrameChannel& channel, JobMessageType type) {
 
 int RunJob(int fd, const FactoryMaker& makeFactory) {
   InstallStopHandlers();
+  // A joined image of thousands of slides lists thousands of pictures.
+  RaiseOpenFileLimit();
   // Slides pass through several picture-sized buffers; keeping freed ones in
   // the heap saves mapping them afresh for each slide.
   ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
