@@ -2,6 +2,7 @@
 # Installs what Quillmere needs on Debian 12 (skipping what is there), then
 # configures and builds into build/. Safe to run again; quiet when nothing is missing.
 # On another system it says so, lists the packages and stops before apt.
+# QUILLMERE_WERROR=1 in the environment builds with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -48,5 +49,7 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
+werror=OFF
+[ "${QUILLMERE_WERROR:-0}" = 1 ] && werror=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_WERROR="$werror" >&2
 cmake --build build -j"$(nproc)" >&2

@@ -74,7 +74,8 @@ TEST_P(ExportersWithLibreOffice, EachSlideImageShowsItsOwnSlide) {
 
   // The single-slide export of the last slide matches its each-slide image.
   ScriptedUi singleUi;
-  Powerpoint1(factory, singleUi).SaveXSlideAsImage(deck.path, deck.slides, out_.Path() + "/");
+  Powerpoint1(factory, singleUi).SaveXSlideAsImage(deck.path, static_cast<short>(deck.slides),
+                                                 out_.Path() + "/");
   EXPECT_TRUE(singleUi.Reports().empty());
   EXPECT_EQ(out_.Names().size(), static_cast<std::size_t>(deck.slides));
 }
@@ -83,7 +84,7 @@ TEST_P(ExportersWithLibreOffice, JoinedImageShowsTheSlidesInOrderBothWays) {
   const DeckFacts& deck = catalog_.Deck(GetParam());
   auto& factory = SharedFactory();
   const std::string base = GetParam().substr(0, GetParam().rfind('.'));
-  for (short direction : {1, 2}) {
+  for (const short direction : {short{1}, short{2}}) {
     Powerpoint1 pp(factory, ui_);
     pp.SetStitchDirection(direction);
     pp.SaveAllSlidesAsOneImage(deck.path, out_.Path() + "/");
@@ -106,8 +107,8 @@ TEST_P(ExportersWithLibreOffice, JoinedImageShowsTheSlidesInOrderBothWays) {
 
 INSTANTIATE_TEST_SUITE_P(Decks, ExportersWithLibreOffice,
                          ::testing::Values("wide3.pptx", "std4.ppt", "hidden5.pptx", "custom2.pptx"),
-                         [](const auto& info) {
-                           std::string name = info.param;
+                         [](const auto& deckParam) {
+                           std::string name = deckParam.param;
                            for (char& c : name)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

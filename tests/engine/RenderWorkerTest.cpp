@@ -106,8 +106,8 @@ TEST_P(DeckRenderingTest, NoPageOutlineOrStrayPixelOnAnyOfTheFourEdges) {
 INSTANTIATE_TEST_SUITE_P(Decks, DeckRenderingTest,
                          ::testing::Values("wide3.pptx", "std4.pptx", "hidden5.pptx",
                                            "custom2.pptx", "wide3.ppt", "std4.ppt"),
-                         [](const auto& info) {
-                           std::string name = info.param;
+                         [](const auto& deckParam) {
+                           std::string name = deckParam.param;
                            for (char& ch : name) {
                              if (ch == '.') ch = '_';
                            }
