@@ -8,6 +8,7 @@
 #include "base/ErrorTrap.h"
 #include "imaging/codecs/JpegRowReader.h"
 #include "base/Paths.h"
+#include "base/Units.h"
 #include "imaging/codecs/PngStreamWriter.h"
 #include "engine/export/Powerpoint1.h"
 
@@ -18,7 +19,7 @@ namespace {
 /// The canvas background: the system window colour.
 constexpr std::uint8_t kBackground = 255;
 /// 50 twips at 15 twips per pixel, added below a top-to-bottom join.
-constexpr int kBottomStripRows = 50 / 15;
+constexpr int kBottomStripRows = 50 / kTwipsPerPixel;
 
 struct Picture {
   std::string path;

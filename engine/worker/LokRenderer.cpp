@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/Units.h"
 #include "imaging/codecs/BmpFile.h"
 #include "engine/worker/FileUrl.h"
 #include "engine/worker/PixelConversion.h"
@@ -20,7 +21,6 @@ namespace qm {
 
 namespace {
 
-constexpr long kTwipsPerPixel = 15;  // 1440 twips per inch at 96 pixels per inch
 constexpr int kMaxSide = 20000;
 constexpr std::int64_t kMaxPixels = 50'000'000;
 /// Buffers up to this size are kept for the next slide; larger ones are freed.
