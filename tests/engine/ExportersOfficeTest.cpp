@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "tests/support/DeckCatalog.h"
+#include "tests/support/LeakCheck.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "tests/support/PngTestReader.h"
 #include "engine/export/Powerpoint1.h"
@@ -37,7 +40,7 @@ Pixel ToPixel(const std::array<int, 3>& c) {
   return {std::uint8_t(c[0]), std::uint8_t(c[1]), std::uint8_t(c[2])};
 }
 
-/// One factory, so the whole suite shares one warm worker.
+/// One factory, so the whole suite (run in one process) shares one warm worker.
 LibreOfficeApplicationFactory& SharedFactory() {
   static LibreOfficeApplicationFactory factory;
   return factory;
@@ -45,12 +48,24 @@ LibreOfficeApplicationFactory& SharedFactory() {
 
 class ExportersWithLibreOffice : public ::testing::TestWithParam<std::string> {
  protected:
-  void SetUp() override { ASSERT_TRUE(StartGdiPlus()); }
-  void TearDown() override { StopGdiPlus(); }
+  void SetUp() override {
+    ASSERT_TRUE(StartGdiPlus());
+    // Warm the shared worker before the leak snapshot: it outlives the test.
+    // An application released without Quit leaves its worker warm.
+    SharedFactory().Create("PowerPoint.Application");
+    leaks_.emplace();
+    leaks_->WatchFolder(out_.Path());
+    leaks_->WatchFolder(QM_TEST_DECKS);
+  }
+  void TearDown() override {
+    StopGdiPlus();
+    if (leaks_) leaks_->ExpectNoLeaks();
+  }
 
   const DeckCatalog& catalog_ = DeckCatalog::Default();
   TempFolder out_;
   ScriptedUi ui_;
+  std::optional<LeakCheck> leaks_;
 };
 
 }  // namespace

@@ -87,13 +87,6 @@ TEST_F(LibreOfficeAdapterTest, CreateRefusesOtherClassesWithoutStartingAWorker) 
   EXPECT_NO_THROW(factory_->Create("powerpoint.application"));  // class names ignore case
 }
 
-TEST_F(LibreOfficeAdapterTest, CreateFailsWhenTheWorkerIsMissing) {
-  RenderWorkerSettings broken = settings_;
-  broken.workerPath = scratch_ / "missing-worker";
-  pool_->SetSettings(broken);
-  EXPECT_NE(Message([&] { Create(); }).find("The renderer is missing"), std::string::npos);
-}
-
 // --- Slides -------------------------------------------------------------------
 
 TEST_F(LibreOfficeAdapterTest, ItemFailsOutsideOneToCountAndCountIncludesHiddenSlides) {
@@ -273,18 +266,6 @@ TEST_F(LibreOfficeAdapterTest, InstalledCheckPassesSilentlyAndLeavesTheWorkerWar
   EXPECT_TRUE(pool_->HasWarmWorker());  // released without Quit, kept for the first file
   ConvertOnce("wide3.pptx", 1);
   EXPECT_EQ(pool_->WorkersStarted(), 1);
-}
-
-TEST_F(LibreOfficeAdapterTest, InstalledCheckFailsWithTheMessageWhenLibreOfficeIsMissing) {
-  ::setenv("QUILLMERE_LIBREOFFICE_PROGRAM", (scratch_ / "no-office").c_str(), 1);
-  ScriptedUi ui;
-  ::testing::internal::CaptureStderr();
-  const bool installed = CheckPowerPointInstalled(*factory_, ui);
-  const std::string stderrText = ::testing::internal::GetCapturedStderr();
-  ::unsetenv("QUILLMERE_LIBREOFFICE_PROGRAM");
-  EXPECT_FALSE(installed);
-  EXPECT_EQ(ui.Messages(), std::vector<std::string>{kNotInstalledMessage});
-  EXPECT_NE(stderrText.find("libreoffice-impress-nogui"), std::string::npos) << stderrText;
 }
 
 TEST_F(LibreOfficeAdapterTest, OurWorkersNeverCountAsARunningPowerPoint) {
