@@ -51,5 +51,6 @@ fi
 
 werror=OFF
 [ "${QUILLMERE_WERROR:-0}" = 1 ] && werror=ON
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_WERROR="$werror" >&2
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_WERROR="$werror" \
+  --log-level=WARNING >&2
 cmake --build build -j"$(nproc)" >&2

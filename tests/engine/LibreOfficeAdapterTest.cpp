@@ -91,9 +91,7 @@ class AdapterOnWarmWorkerTest : public LibreOfficeAdapterTest {
     // Warm before the leak snapshot: the worker outlives the test. An
     // application released without Quit leaves its worker warm.
     LibreOfficeApplicationFactory(shared.pool).Create("PowerPoint.Application");
-    leaks_.emplace();
-    leaks_->WatchFolder(out_.Path());
-    leaks_->WatchFolder(scratch_.Path());
+    TakeLeakSnapshot();
     return shared.pool;
   }
 };

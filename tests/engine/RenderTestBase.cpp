@@ -22,6 +22,10 @@ void RenderTestBase::SetUp() {
   settings_.tempRoot = root_.Path();
   settings_.openTimeout = std::chrono::seconds(90);
   settings_.slideTimeout = std::chrono::seconds(60);
+  TakeLeakSnapshot();
+}
+
+void RenderTestBase::TakeLeakSnapshot() {
   leaks_.emplace();
   leaks_->WatchFolder(out_.Path());
   leaks_->WatchFolder(scratch_.Path());

@@ -26,6 +26,10 @@ class RenderTestBase : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  /// Takes the leak snapshot TearDown compares with (SetUp takes one); a
+  /// fixture that warms a worker shared beyond the test takes it again after.
+  void TakeLeakSnapshot();
+
   /// Ends whatever workers the test holds in fixture members; called by
   /// TearDown before the checks.
   virtual void ReleaseWorkers() {}

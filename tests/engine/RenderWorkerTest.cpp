@@ -41,13 +41,10 @@ constexpr const char* kFlatDrawing = R"(<?xml version="1.0" encoding="UTF-8"?>
 class RenderWorkerTest : public RenderTestBase {
  protected:
   void SetUp() override {
-    // Started before the leak snapshot: the shared worker outlives the test.
     RenderTestBase::SetUp();
-    leaks_.reset();
+    // Started before the leak snapshot: the shared worker outlives the test.
     SharedRenderWorker::Get(settings_);
-    leaks_.emplace();
-    leaks_->WatchFolder(out_.Path());
-    leaks_->WatchFolder(scratch_.Path());
+    TakeLeakSnapshot();
   }
   void ReleaseWorkers() override { SharedRenderWorker::CloseDocument(); }
 
