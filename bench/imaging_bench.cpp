@@ -116,8 +116,9 @@ void Measure(const std::string& label, const std::vector<Slide>& slides, int rou
     bytes += fs::file_size(path);
   }
   std::printf("%-46s %6.1f ms/MP %6.1f ms/slide %8.0f bytes/slide\n", label.c_str(),
-              1000 * seconds / Megapixels(slides), 1000 * seconds / slides.size(),
-              double(bytes) / slides.size());
+              1000 * seconds / Megapixels(slides),
+              1000 * seconds / static_cast<double>(slides.size()),
+              static_cast<double>(bytes) / static_cast<double>(slides.size()));
 }
 
 void MeasurePng(const std::string& label, const qm::PngSettings& settings,
@@ -235,7 +236,7 @@ int main(int argc, char** argv) {
     removeOut = true;
   }
   std::printf("%zu slides, %.2f megapixels each on average, best of %d round(s)\n", slides.size(),
-              Megapixels(slides) / slides.size(), options.rounds);
+              Megapixels(slides) / static_cast<double>(slides.size()), options.rounds);
 
   MeasurePng("PNG program default (" + Describe(qm::PngSettings::Defaults()) + ")",
              qm::PngSettings::Defaults(), slides, options.rounds, options.out);

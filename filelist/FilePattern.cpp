@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "filelist/NameSafety.h"
+#include "base/Utf8.h"
 
 namespace qm {
 

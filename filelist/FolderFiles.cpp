@@ -5,7 +5,7 @@
 #include "filelist/FileAttributes.h"
 #include "filelist/FilePattern.h"
 #include "filelist/FolderReader.h"
-#include "filelist/NameSafety.h"
+#include "base/Utf8.h"
 
 namespace qm {
 

@@ -16,11 +16,13 @@ namespace qm {
 
 namespace {
 
-// Line numbers of the scan's steps, as quoted by its error report.
-constexpr int kLineSeed = 100;
-constexpr int kLineListSeed = 102;
-constexpr int kLineListDeeper = 104;
-constexpr int kLineAppend = 106;
+/// GetSubDirectories2016's step lines, as its error report quotes them.
+enum Line : int {
+  kRememberSeeds = 100,
+  kListSeed = 102,
+  kListDeeper = 104,
+  kAppendFound = 106,
+};
 
 // How the listing of one folder's sub-folders ended.
 enum class Listing {
@@ -85,7 +87,7 @@ void RemoveFirst(FolderCollection& folders, const std::string& folder) {
 void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
   ErrorTrap trap(ui, "AddFolder", "GetSubDirectories2016", kBrindleTagPrefix);
   VisitedFolders visited;
-  trap.Step(kLineSeed, [&] {
+  trap.Step(kRememberSeeds, [&] {
     for (const std::string& seed : folders) visited.AddSeed(seed);
   });
 
@@ -97,7 +99,7 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
 
   const FolderCollection seeds = folders;
   for (const std::string& seed : seeds) {
-    trap.Step(kLineListSeed, [&] {
+    trap.Step(kListSeed, [&] {
       // A seed that is no folder stays in the collection, unlisted; one that
       // vanishes between this test and its listing counts as not found.
       if (!WithinPathLimit(seed) || !FolderExists(seed)) return;
@@ -108,7 +110,7 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
 
   if (recurse) {
     for (std::size_t i = 0; i < found.size(); ++i) {
-      trap.Step(kLineListDeeper, [&] {
+      trap.Step(kListDeeper, [&] {
         const std::string folder = found[i];  // a copy: the listing appends to `found`
         if (!WithinPathLimit(folder)) return;
         // A folder found here that is no longer one is skipped; the final
@@ -123,7 +125,7 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
   removed.resize(found.size());
 
   for (std::size_t i = 0; i < found.size(); ++i) {
-    trap.Step(kLineAppend, [&] {
+    trap.Step(kAppendFound, [&] {
       if (removed[i] || !FolderExists(found[i])) return;
       ui.Yield();
       folders.push_back(std::move(found[i]));

@@ -7,6 +7,9 @@
 
 namespace qm {
 
+/// The class name of the presentation application every exporter asks for.
+inline constexpr const char* kPresentationApplicationClass = "PowerPoint.Application";
+
 /// Where application objects come from: the real renderer or a test fake.
 class ApplicationFactory {
  public:

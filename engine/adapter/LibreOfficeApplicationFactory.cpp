@@ -11,12 +11,6 @@
 
 namespace qm {
 
-namespace {
-
-constexpr const char* kPowerPointClass = "PowerPoint.Application";
-
-}  // namespace
-
 LibreOfficeApplicationFactory::LibreOfficeApplicationFactory()
     : pool_(std::make_shared<RenderWorkerPool>(RenderWorkerSettings::FromEnvironment())) {}
 
@@ -24,7 +18,7 @@ LibreOfficeApplicationFactory::LibreOfficeApplicationFactory(std::shared_ptr<Ren
     : pool_(std::move(pool)) {}
 
 std::shared_ptr<Application> LibreOfficeApplicationFactory::Create(const std::string& progId) {
-  if (::strcasecmp(progId.c_str(), kPowerPointClass) != 0) {
+  if (::strcasecmp(progId.c_str(), kPresentationApplicationClass) != 0) {
     throw Error("No application of the class \"" + progId + "\" is installed");
   }
   return std::make_shared<LibreOfficeApplication>(std::make_shared<LibreOfficeSession>(pool_));

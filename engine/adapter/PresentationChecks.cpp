@@ -8,20 +8,17 @@
 #include <memory>
 #include <string>
 
+#include "base/OfficeLocation.h"
 #include "engine/render/RenderWorkerSettings.h"
 
 namespace qm {
 
 namespace {
 
-constexpr const char* kPowerPointClass = "PowerPoint.Application";
-
 /// Tells a person at a terminal what to install; the message box cannot.
 void ExplainMissingRenderer(const std::string& reason) {
   if (!reason.empty()) std::fprintf(stderr, "quillmere: %s\n", reason.c_str());
-  const char* override = std::getenv("QUILLMERE_LIBREOFFICE_PROGRAM");
-  const std::string program =
-      override != nullptr && *override ? override : "/usr/lib/libreoffice/program";
+  const std::string program = OfficeProgramFolder();
   if (::access((program + "/libmergedlo.so").c_str(), R_OK) != 0) {
     std::fprintf(stderr,
                  "quillmere: LibreOffice Impress is missing (%s/libmergedlo.so); install the "
@@ -40,7 +37,7 @@ void ExplainMissingRenderer(const std::string& reason) {
 bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui) {
   std::string reason;
   try {
-    std::shared_ptr<Application> application = factory.Create(kPowerPointClass);
+    std::shared_ptr<Application> application = factory.Create(kPresentationApplicationClass);
     if (application) return true;  // released here, not asked to quit
   } catch (const std::exception& error) {
     reason = error.what();
@@ -54,7 +51,7 @@ bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui) {
 
 bool IsPowerPointRunning(ApplicationFactory& factory) {
   try {
-    std::shared_ptr<Application> application = factory.Attach(kPowerPointClass);
+    std::shared_ptr<Application> application = factory.Attach(kPresentationApplicationClass);
     return application && application->Name() == "Microsoft PowerPoint";
   } catch (...) {
     return false;

@@ -15,6 +15,8 @@
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
 #include "base/Status.h"
+#include "base/Units.h"
+#include "imaging/codecs/PngStreamWriter.h"
 #include "engine/export/Powerpoint1.h"
 #include "imaging/codecs/JpegRowReader.h"
 #include "imaging/codecs/PngStreamWriter.h"
@@ -28,7 +30,7 @@ namespace {
 /// The canvas background: the system window colour.
 constexpr std::uint8_t kBackground = 255;
 /// 50 twips at 15 twips per pixel, added below a top-to-bottom join.
-constexpr int kBottomStripRows = 50 / 15;
+constexpr int kBottomStripRows = 50 / kTwipsPerPixel;
 
 /// Turns a codec's failure into the raised error carrying its message.
 void ThrowIfFailed(const Status& status) {

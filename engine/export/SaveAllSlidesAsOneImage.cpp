@@ -9,19 +9,45 @@
 
 namespace qm {
 
+namespace {
+
+/// SaveAllSlidesAsOneImage's step lines, as its error report quotes them.
+enum Line : int {
+  kBaseName = 100,
+  kCreateApplication = 118,
+  kMakeVisible = 120,
+  kOpenPresentation = 122,
+  kListSlides = 124,
+  kCountSlides = 126,
+  kExportSlide = 128,
+  kBitmapExists = 130,
+  kLoadBitmap = 132,
+  kWriteJpeg = 134,
+  kDeleteBitmap = 136,
+  kClosePresentation = 142,
+  kQuitApplication = 144,
+};
+
+constexpr SessionLines kSessionLines{kCreateApplication, kMakeVisible,  kOpenPresentation,
+                                     kExportSlide,       kBitmapExists, kLoadBitmap,
+                                     kWriteJpeg,         kDeleteBitmap, kClosePresentation,
+                                     kQuitApplication};
+
+}  // namespace
+
 void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
                                           const std::string& outputFolder) {
   ErrorTrap trap(ui_, "Powerpoint1", "SaveAllSlidesAsOneImage");
   std::string base;
-  trap.Step(100, [&] { base = OutputBaseName(sourcePath); });
+  trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
   const std::string outputPath = CollapseSeparators(outputFolder + base + ".png");
 
-  SlideSession session(factory_, trap);
+  SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
 
   // Every temporary JPEG written is in this list, so none is ever left behind.
   std::vector<std::string> jpegList;
-  trap.Step(124, [&] {
+  trap.Step(kListSlides, [&] {
     const std::int32_t count = session.Count();
     if (count < 1) throw Error(sourcePath + " has no slides");
     jpegList.resize(static_cast<std::size_t>(count));
@@ -31,7 +57,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
   const auto exportSlide = [&](short i) {
     const std::string jpegPath = TemporaryPathIn(outputFolder, ".jpg");
     NoteSlide(i, count);
-    session.ExportSlide(i, outputFolder, 128, creator_, [&](const Bitmap& picture) {
+    session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
       SaveBitmapAsJpeg(&picture, jpegPath, 100);
     });
     if (i >= 1 && static_cast<std::size_t>(i) <= jpegList.size())
@@ -39,12 +65,12 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     else
       jpegList.push_back(jpegPath);
   };
-  if (trap.Step(126, [&] { count = static_cast<short>(session.Count()); })) {
+  if (trap.Step(kCountSlides, [&] { count = static_cast<short>(session.Count()); })) {
     for (short i = 1; i <= count; ++i) exportSlide(i);
   } else {
     exportSlide(0);  // a loop whose bound cannot be read runs its body once
   }
-  session.Close(142);
+  session.Close();
 
   if (stitchDirection_ == 1)
     CombineImages(outputPath, true, jpegList);

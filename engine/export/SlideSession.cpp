@@ -24,40 +24,39 @@ Presentation& Required(const std::shared_ptr<Presentation>& presentation) {
 }  // namespace
 
 void SlideSession::Open(const std::string& sourcePath) {
-  trap_.Step(118, [&] { app_ = factory_.Create("PowerPoint.Application"); });
-  trap_.Step(120, [&] { Required(app_).SetVisible(true); });
-  trap_.Step(122, [&] {
+  trap_.Step(lines_.create, [&] { app_ = factory_.Create(kPresentationApplicationClass); });
+  trap_.Step(lines_.makeVisible, [&] { Required(app_).SetVisible(true); });
+  trap_.Step(lines_.open, [&] {
     presentation_ = Required(app_).GetPresentations().Open(sourcePath, false, false, true);
   });
 }
 
 std::int32_t SlideSession::Count() { return Required(presentation_).GetSlides().Count(); }
 
-void SlideSession::ExportSlide(int n, const std::string& outputFolder, int exportLine,
-                               Bitmap& creator,
+void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,
                                const std::function<void(const Bitmap&)>& write) {
   // A cancelled run renders nothing more; what was written stays.
   if (CancelRequested()) return;
   const std::string bitmapPath = TemporaryPathIn(outputFolder, ".bmp");
-  trap_.Step(exportLine, [&] {
+  trap_.Step(lines_.exportSlide, [&] {
     Required(presentation_)
         .GetSlides()
         .Item(static_cast<std::int16_t>(n))
         ->Export(bitmapPath, "BMP", 0, 0);
   });
-  if (trap_.HoldsOrFails(exportLine + 2, [&] { return FileExists(bitmapPath); })) {
-    trap_.Step(exportLine + 4, [&] {
+  if (trap_.HoldsOrFails(lines_.bitmapExists, [&] { return FileExists(bitmapPath); })) {
+    trap_.Step(lines_.loadBitmap, [&] {
       const Status read = ReadBmpFile(bitmapPath, &creator);
       if (!read.Ok()) throw Error(read.Message());
     });
-    trap_.Step(exportLine + 6, [&] { write(creator); });
+    trap_.Step(lines_.writePicture, [&] { write(creator); });
   }
-  trap_.Step(exportLine + 8, [&] { DeleteFileForce(trap_.ui(), bitmapPath); });
+  trap_.Step(lines_.deleteBitmap, [&] { DeleteFileForce(trap_.ui(), bitmapPath); });
 }
 
-void SlideSession::Close(int closeLine) {
-  trap_.Step(closeLine, [&] { Required(presentation_).Close(); });
-  trap_.Step(closeLine + 2, [&] { Required(app_).Quit(); });
+void SlideSession::Close() {
+  trap_.Step(lines_.close, [&] { Required(presentation_).Close(); });
+  trap_.Step(lines_.quit, [&] { Required(app_).Quit(); });
   app_.reset();
   presentation_.reset();
 }

@@ -9,35 +9,40 @@
 #include "engine/adapter/ApplicationFactory.h"
 #include "imaging/Bitmap.h"
 #include "base/ErrorTrap.h"
+#include "engine/export/SessionLines.h"
 
 namespace qm {
 
 /// The two references an exporter holds for the duration of one file.
 class SlideSession {
  public:
-  SlideSession(ApplicationFactory& factory, ErrorTrap& trap) : factory_(factory), trap_(trap) {}
+  /// Reports each step under its line in `lines`.
+  SlideSession(ApplicationFactory& factory, ErrorTrap& trap, const SessionLines& lines)
+      : factory_(factory), trap_(trap), lines_(lines) {}
 
-  /// Steps 118 (create), 120 (visible) and 122 (open `sourcePath`).
+  /// Steps create, makeVisible and open (`sourcePath`).
   void Open(const std::string& sourcePath);
 
   /// The open presentation's slide count; throws when there is none.
   std::int32_t Count();
 
-  /// Pushes slide `n` through a temporary bitmap in `outputFolder`, starting at
-  /// line `exportLine`: export (exportLine), when the bitmap exists (+2) load
-  /// it into `creator` (+4) and hand it to `write` (+6), then delete the
-  /// temporary bitmap (+8) whatever happened. The bitmap's name is hidden and
-  /// unique, so no file of the user's is ever replaced or deleted.
-  void ExportSlide(int n, const std::string& outputFolder, int exportLine, Bitmap& creator,
+  /// Pushes slide `n` through a temporary bitmap in `outputFolder`: export
+  /// (exportSlide), when the bitmap exists (bitmapExists) load it into
+  /// `creator` (loadBitmap) and hand it to `write` (writePicture), then
+  /// delete the temporary bitmap (deleteBitmap) whatever happened. The
+  /// bitmap's name is hidden and unique, so no file of the user's is ever
+  /// replaced or deleted.
+  void ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,
                    const std::function<void(const Bitmap&)>& write);
 
-  /// Closes the presentation (closeLine), asks the application to quit
-  /// (closeLine + 2), then releases the application and the presentation.
-  void Close(int closeLine);
+  /// Closes the presentation (close), asks the application to quit (quit),
+  /// then releases the application and the presentation.
+  void Close();
 
  private:
   ApplicationFactory& factory_;
   ErrorTrap& trap_;
+  SessionLines lines_;
   std::shared_ptr<Application> app_;
   std::shared_ptr<Presentation> presentation_;
 };

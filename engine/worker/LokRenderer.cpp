@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/Units.h"
 #include "imaging/codecs/BmpFile.h"
 #include "engine/worker/FileUrl.h"
 #include "engine/worker/PixelConversion.h"
@@ -20,7 +21,6 @@ namespace qm {
 
 namespace {
 
-constexpr long kTwipsPerPixel = 15;  // 1440 twips per inch at 96 pixels per inch
 constexpr int kMaxSide = 20000;
 constexpr std::int64_t kMaxPixels = 50'000'000;
 /// Buffers up to this size are kept for the next slide; larger ones are freed.
@@ -171,9 +171,9 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
     w = PixelsFromTwips(twipsWide);
     h = PixelsFromTwips(twipsHigh);
   } else if (h == 0) {
-    h = std::llround(static_cast<double>(w) * twipsHigh / twipsWide);
+    h = std::llround(static_cast<double>(w) * static_cast<double>(twipsHigh) / static_cast<double>(twipsWide));
   } else if (w == 0) {
-    w = std::llround(static_cast<double>(h) * twipsWide / twipsHigh);
+    w = std::llround(static_cast<double>(h) * static_cast<double>(twipsWide) / static_cast<double>(twipsHigh));
   }
   w = std::max<std::int64_t>(w, 1);
   h = std::max<std::int64_t>(h, 1);

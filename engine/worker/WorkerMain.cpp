@@ -33,13 +33,12 @@
 
 #include "engine/protocol/FrameChannel.h"
 #include "engine/worker/LokRenderer.h"
+#include "base/OfficeLocation.h"
 #include "engine/worker/OfficeProfile.h"
 #include "engine/worker/RenderServer.h"
 #include "engine/worker/SignalSafeRemoval.h"
 
 namespace {
-
-constexpr const char* kDefaultProgramDir = "/usr/lib/libreoffice/program";
 
 char gFolder[PATH_MAX];
 std::atomic<bool> gRemoving{false};
@@ -139,10 +138,9 @@ int main(int argc, char** argv) {
     SendFatal(channel, error);
     End(1);
   }
-  const char* programDir = std::getenv("QUILLMERE_LIBREOFFICE_PROGRAM");
+  const std::string programDir = qm::OfficeProgramFolder();
   static qm::LokRenderer renderer;  // never destroyed: the process ends with _exit
-  if (!renderer.Start(programDir != nullptr && *programDir ? programDir : kDefaultProgramDir,
-                      profileUrl, &error)) {
+  if (!renderer.Start(programDir, profileUrl, &error)) {
     SendFatal(channel, error);
     End(1);
   }

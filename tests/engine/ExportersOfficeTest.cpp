@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "tests/support/DeckCatalog.h"
+#include "tests/support/LeakCheck.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "tests/support/PngTestReader.h"
 #include "engine/export/Powerpoint1.h"
@@ -37,7 +40,7 @@ Pixel ToPixel(const std::array<int, 3>& c) {
   return {std::uint8_t(c[0]), std::uint8_t(c[1]), std::uint8_t(c[2])};
 }
 
-/// One factory, so the whole suite shares one warm worker.
+/// One factory, so the whole suite (run in one process) shares one warm worker.
 LibreOfficeApplicationFactory& SharedFactory() {
   static LibreOfficeApplicationFactory factory;
   return factory;
@@ -45,12 +48,24 @@ LibreOfficeApplicationFactory& SharedFactory() {
 
 class ExportersWithLibreOffice : public ::testing::TestWithParam<std::string> {
  protected:
-  void SetUp() override { ASSERT_TRUE(StartGdiPlus()); }
-  void TearDown() override { StopGdiPlus(); }
+  void SetUp() override {
+    ASSERT_TRUE(StartGdiPlus());
+    // Warm the shared worker before the leak snapshot: it outlives the test.
+    // An application released without Quit leaves its worker warm.
+    SharedFactory().Create("PowerPoint.Application");
+    leaks_.emplace();
+    leaks_->WatchFolder(out_.Path());
+    leaks_->WatchFolder(QM_TEST_DECKS);
+  }
+  void TearDown() override {
+    StopGdiPlus();
+    if (leaks_) leaks_->ExpectNoLeaks();
+  }
 
   const DeckCatalog& catalog_ = DeckCatalog::Default();
   TempFolder out_;
   ScriptedUi ui_;
+  std::optional<LeakCheck> leaks_;
 };
 
 }  // namespace
@@ -74,7 +89,8 @@ TEST_P(ExportersWithLibreOffice, EachSlideImageShowsItsOwnSlide) {
 
   // The single-slide export of the last slide matches its each-slide image.
   ScriptedUi singleUi;
-  Powerpoint1(factory, singleUi).SaveXSlideAsImage(deck.path, deck.slides, out_.Path() + "/");
+  Powerpoint1(factory, singleUi).SaveXSlideAsImage(deck.path, static_cast<short>(deck.slides),
+                                                 out_.Path() + "/");
   EXPECT_TRUE(singleUi.Reports().empty());
   EXPECT_EQ(out_.Names().size(), static_cast<std::size_t>(deck.slides));
 }
@@ -83,7 +99,7 @@ TEST_P(ExportersWithLibreOffice, JoinedImageShowsTheSlidesInOrderBothWays) {
   const DeckFacts& deck = catalog_.Deck(GetParam());
   auto& factory = SharedFactory();
   const std::string base = GetParam().substr(0, GetParam().rfind('.'));
-  for (short direction : {1, 2}) {
+  for (const short direction : {short{1}, short{2}}) {
     Powerpoint1 pp(factory, ui_);
     pp.SetStitchDirection(direction);
     pp.SaveAllSlidesAsOneImage(deck.path, out_.Path() + "/");
@@ -106,8 +122,8 @@ TEST_P(ExportersWithLibreOffice, JoinedImageShowsTheSlidesInOrderBothWays) {
 
 INSTANTIATE_TEST_SUITE_P(Decks, ExportersWithLibreOffice,
                          ::testing::Values("wide3.pptx", "std4.ppt", "hidden5.pptx", "custom2.pptx"),
-                         [](const auto& info) {
-                           std::string name = info.param;
+                         [](const auto& deckParam) {
+                           std::string name = deckParam.param;
                            for (char& c : name)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

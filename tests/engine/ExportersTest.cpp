@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 #include "imaging/codecs/BmpFile.h"
 #include "tests/support/FakeApplicationFactory.h"
+#include "tests/support/LeakCheck.h"
 #include "engine/export/Powerpoint1.h"
 #include "tests/support/PngTestReader.h"
 #include "imaging/writers/SaveAsAny.h"
@@ -15,6 +17,7 @@
 
 using namespace qm;
 using qm::test::FakeApplicationFactory;
+using qm::test::LeakCheck;
 using qm::test::ReportedLine;
 using qm::test::ScriptedUi;
 using qm::test::TempFolder;
@@ -30,8 +33,16 @@ std::vector<int> ReportedLines(const ScriptedUi& ui) {
 class Exporters : public ::testing::Test {
  protected:
   // The program starts the imaging layer once at start-up; the PNG writer relies on it.
-  void SetUp() override { ASSERT_TRUE(StartGdiPlus()); }
-  void TearDown() override { StopGdiPlus(); }
+  void SetUp() override {
+    ASSERT_TRUE(StartGdiPlus());
+    leaks_.emplace();
+    leaks_->WatchFolder(in_.Path());
+    leaks_->WatchFolder(out_.Path());
+  }
+  void TearDown() override {
+    StopGdiPlus();
+    if (leaks_) leaks_->ExpectNoLeaks();
+  }
 
   std::string Deck(const std::string& name = "deck.pptx") { return in_ / name; }
   std::string Out() { return out_.Path() + "/"; }
@@ -40,6 +51,7 @@ class Exporters : public ::testing::Test {
   FakeApplicationFactory factory_;
   ScriptedUi ui_;
   Powerpoint1 pp_{factory_, ui_};
+  std::optional<LeakCheck> leaks_;  ///< descriptors, children, temporaries
 };
 
 }  // namespace

@@ -22,17 +22,18 @@ void RenderTestBase::SetUp() {
   settings_.tempRoot = root_.Path();
   settings_.openTimeout = std::chrono::seconds(90);
   settings_.slideTimeout = std::chrono::seconds(60);
+  TakeLeakSnapshot();
+}
+
+void RenderTestBase::TakeLeakSnapshot() {
+  leaks_.emplace();
+  leaks_->WatchFolder(out_.Path());
+  leaks_->WatchFolder(scratch_.Path());
 }
 
 void RenderTestBase::TearDown() {
   ReleaseWorkers();
-  int status = 0;
-  const pid_t child = ::waitpid(-1, &status, WNOHANG);
-  const int waitError = errno;
-  EXPECT_EQ(child, -1) << "a child process was left behind (pid " << child << ")";
-  if (child == -1) {
-    EXPECT_EQ(waitError, ECHILD);
-  }
+  if (leaks_) leaks_->ExpectNoLeaks();
   EXPECT_EQ(WorkerFolderCount(), 0) << "a worker folder was left in " << root_.Path();
   for (const std::string& name : out_.Names()) {
     EXPECT_EQ(fs::path(name).extension(), ".bmp") << "stray file beside the bitmaps: " << name;

@@ -1,4 +1,5 @@
-// The render worker for real: LibreOffice renders the test decks.
+// The render worker for real: LibreOffice renders the test decks, all
+// through one shared warm worker.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include "base/Error.h"
 #include "tests/engine/RenderTestBase.h"
 #include "engine/render/RenderWorker.h"
+#include "tests/engine/SharedRenderWorker.h"
 
 namespace qm::test {
 namespace {
@@ -34,31 +36,19 @@ constexpr const char* kFlatDrawing = R"(<?xml version="1.0" encoding="UTF-8"?>
 </office:document>
 )";
 
+/// Rendering and refusals through the one warm worker the whole program
+/// shares: nothing here is about the worker's own life.
 class RenderWorkerTest : public RenderTestBase {
  protected:
-  void ReleaseWorkers() override { worker_.reset(); }
-
-  RenderWorker& Worker() {
-    if (!worker_) worker_ = std::make_unique<RenderWorker>(settings_);
-    return *worker_;
+  void SetUp() override {
+    RenderTestBase::SetUp();
+    // Started before the leak snapshot: the shared worker outlives the test.
+    SharedRenderWorker::Get(settings_);
+    TakeLeakSnapshot();
   }
+  void ReleaseWorkers() override { SharedRenderWorker::CloseDocument(); }
 
-  /// Expects `action` to throw qm::Error whose text contains every one of `parts`.
-  template <class F>
-  void ExpectError(F&& action, std::initializer_list<std::string> parts) {
-    try {
-      action();
-      ADD_FAILURE() << "no error was raised";
-    } catch (const Error& error) {
-      const std::string text = error.what();
-      for (const std::string& part : parts) {
-        EXPECT_NE(text.find(part), std::string::npos)
-            << "\"" << text << "\" lacks \"" << part << "\"";
-      }
-    }
-  }
-
-  std::unique_ptr<RenderWorker> worker_;
+  RenderWorker& Worker() { return SharedRenderWorker::Get(settings_); }
 };
 
 // --- Rendering: size, colour and clean edges, deck by deck -----------------
@@ -106,8 +96,8 @@ TEST_P(DeckRenderingTest, NoPageOutlineOrStrayPixelOnAnyOfTheFourEdges) {
 INSTANTIATE_TEST_SUITE_P(Decks, DeckRenderingTest,
                          ::testing::Values("wide3.pptx", "std4.pptx", "hidden5.pptx",
                                            "custom2.pptx", "wide3.ppt", "std4.ppt"),
-                         [](const auto& info) {
-                           std::string name = info.param;
+                         [](const auto& deckParam) {
+                           std::string name = deckParam.param;
                            for (char& ch : name) {
                              if (ch == '.') ch = '_';
                            }
@@ -171,9 +161,8 @@ TEST_F(RenderWorkerTest, SlideIndexOutsideTheDeckIsRefusedAndTheWorkerGoesOn) {
 }
 
 TEST_F(RenderWorkerTest, PasswordProtectedDecksFailAtOnceWithoutAsking) {
-  // With a short limit, waiting for a password would end in a time-out
-  // (and a killed worker) instead of this refusal.
-  settings_.openTimeout = std::chrono::seconds(30);
+  // Waiting for a password would end in a time-out (and a killed worker)
+  // instead of this refusal.
   int checked = 0;
   for (const char* name : {"password.pptx", "password.odp"}) {
     if (!DeckCatalog::Default().Has(name)) continue;
@@ -221,149 +210,6 @@ TEST_F(RenderWorkerTest, ExportIntoAMissingFolderNamesTheSlideAndLeavesNoTempora
   const std::string bitmap = out_ / "no such folder/slide.bmp";
   ExpectError([&] { Worker().Export(0, bitmap); }, {deck.path, "slide 1", "could not be exported"});
   EXPECT_TRUE(Worker().Usable());
-}
-
-// --- Failures: crash, hang, garbage; nothing left behind --------------------
-
-TEST_F(RenderWorkerTest, WorkerKilledInTheMiddleFailsThatCallAndAFreshWorkerConvertsTheNextFile) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
-  Worker().Open(deck.path);
-  Worker().Export(0, out_ / "1.bmp");
-  const pid_t pid = Worker().Pid();
-  const std::string folder = Worker().FolderPath();
-  ASSERT_EQ(::kill(pid, SIGKILL), 0);
-  ExpectError([&] { Worker().Export(1, out_ / "2.bmp"); },
-              {deck.path, "the renderer stopped unexpectedly (signal 9)"});
-  EXPECT_FALSE(Worker().Usable());
-  EXPECT_TRUE(ProcessGone(pid)) << "the killed worker was not reaped";
-  EXPECT_FALSE(fs::exists(folder)) << "the killed worker's folder is still there";
-  ExpectError([&] { Worker().Export(1, out_ / "2.bmp"); }, {"not running"});
-
-  worker_.reset();  // the caller starts a fresh worker
-  const DeckFacts& next = DeckCatalog::Default().Deck("wide3.pptx");
-  EXPECT_EQ(Worker().Open(next.path).slideCount, 3);
-  Worker().Export(2, out_ / "next.bmp");
-  EXPECT_LE(WorstSamplePoint(LoadBitmap(out_ / "next.bmp"), next.colours[2], 0.1),
-            DeckCatalog::Default().Tolerance());
-}
-
-TEST_F(RenderWorkerTest, HungWorkerIsKilledAfterTheSlideTimeLimit) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
-  Worker().Open(deck.path);
-  Worker().SetSlideTimeout(std::chrono::milliseconds(1500));
-  const pid_t pid = Worker().Pid();
-  const std::string folder = Worker().FolderPath();
-  ASSERT_EQ(::kill(pid, SIGSTOP), 0);  // the worker stops answering, as if stuck
-  ExpectError([&] { Worker().Export(0, out_ / "1.bmp"); },
-              {deck.path, "the renderer did not answer within 1.5 s"});
-  EXPECT_TRUE(ProcessGone(pid));
-  EXPECT_FALSE(fs::exists(folder));
-}
-
-TEST_F(RenderWorkerTest, WorkerThatNeverGreetsTimesOutAndIsReaped) {
-  settings_.workerPath = WriteScript("silent.sh", "exec sleep 600");
-  settings_.openTimeout = std::chrono::seconds(1);
-  try {
-    RenderWorker worker(settings_);
-    ADD_FAILURE() << "a silent worker was accepted";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "The renderer did not start within 1 s");
-  }
-}
-
-TEST_F(RenderWorkerTest, WorkerThatSpeaksGarbageIsRefused) {
-  settings_.workerPath =
-      WriteScript("garbage.sh", "printf 'garbage, not a frame' >&3\nexec sleep 600");
-  ExpectError([&] { RenderWorker worker(settings_); }, {"does not understand"});
-}
-
-TEST_F(RenderWorkerTest, WorkerOfAnotherProtocolVersionIsRefused) {
-  settings_.workerPath = WriteScript("old.sh", HelloPrintf(7) + "\nexec sleep 600");
-  ExpectError([&] { RenderWorker worker(settings_); }, {"protocol version 7", "reinstall"});
-}
-
-TEST_F(RenderWorkerTest, WorkerThatGreetsThenHangsTimesOutOnOpen) {
-  settings_.workerPath = WriteScript("hang.sh", HelloPrintf() + "\nexec sleep 600");
-  settings_.openTimeout = std::chrono::seconds(1);
-  RenderWorker worker(settings_);
-  const pid_t pid = worker.Pid();
-  const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
-  ExpectError([&] { worker.Open(deck); }, {deck, "did not answer within 1 s"});
-  EXPECT_TRUE(ProcessGone(pid));
-}
-
-TEST_F(RenderWorkerTest, WorkerThatRepliesNonsenseIsKilled) {
-  // A greeting; then, once asked something, a one-byte frame of an unknown
-  // type as the reply.
-  settings_.workerPath =
-      WriteScript("nonsense.sh", HelloPrintf() +
-                                     "\nhead -c 5 <&3 >/dev/null"
-                                     "\nprintf '\\001\\000\\000\\000\\077' >&3\nexec sleep 600");
-  RenderWorker worker(settings_);
-  const pid_t pid = worker.Pid();
-  const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
-  ExpectError([&] { worker.Open(deck); }, {deck, "does not understand"});
-  EXPECT_TRUE(ProcessGone(pid));
-}
-
-TEST_F(RenderWorkerTest, WorkerThatCrashesWhileStartingIsReportedWithItsSignal) {
-  settings_.workerPath = WriteScript("crash.sh", "kill -SEGV $$");
-  ExpectError([&] { RenderWorker worker(settings_); }, {"stopped while starting (signal 11)"});
-}
-
-TEST_F(RenderWorkerTest, MissingWorkerExecutableIsNamed) {
-  settings_.workerPath = scratch_ / "quillmere-render-worker";
-  ExpectError([&] { RenderWorker worker(settings_); },
-              {"The renderer is missing", settings_.workerPath});
-}
-
-TEST_F(RenderWorkerTest, MissingLibreOfficeNamesTheDebianPackage) {
-  ::setenv("QUILLMERE_LIBREOFFICE_PROGRAM", (scratch_ / "no-office").c_str(), 1);
-  try {
-    RenderWorker worker(settings_);
-    ADD_FAILURE() << "a worker started without LibreOffice";
-  } catch (const Error& error) {
-    EXPECT_NE(std::string(error.what()).find("libreoffice-impress-nogui"), std::string::npos)
-        << error.what();
-  }
-  ::unsetenv("QUILLMERE_LIBREOFFICE_PROGRAM");
-}
-
-TEST_F(RenderWorkerTest, QuitEndsTheWorkerAndRemovesItsFolder) {
-  Worker().Open(DeckCatalog::Default().PathOf("wide3.pptx"));
-  const pid_t pid = Worker().Pid();
-  const std::string folder = Worker().FolderPath();
-  ASSERT_TRUE(fs::exists(folder + "/profile"));
-  Worker().Quit();
-  EXPECT_TRUE(ProcessGone(pid));
-  EXPECT_FALSE(fs::exists(folder));
-  EXPECT_FALSE(Worker().Usable());
-}
-
-TEST_F(RenderWorkerTest, WorkerThatSpeaksUnaskedIsDroppedBeforeTheNextRequest) {
-  settings_.workerPath =
-      WriteScript("chatty.sh", HelloPrintf() + "\n" + HelloPrintf() + "\nexec sleep 600");
-  RenderWorker worker(settings_);
-  const pid_t pid = worker.Pid();
-  // Whether the second greeting is seen before the request is sent or read
-  // as its reply, the worker is refused.
-  const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
-  ExpectError([&] { worker.Open(deck); }, {deck, "does not understand"});
-  EXPECT_TRUE(ProcessGone(pid));
-}
-
-TEST_F(RenderWorkerTest, WorkerEndsAndCleansUpWhenAskedToStop) {
-  Worker();
-  const pid_t pid = Worker().Pid();
-  const std::string folder = Worker().FolderPath();
-  ASSERT_EQ(::kill(pid, SIGTERM), 0);
-  for (int i = 0; i < 200 && fs::exists(folder); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_FALSE(fs::exists(folder)) << "the worker left its folder on SIGTERM";
-  ASSERT_TRUE(WaitUntilDead(pid));
-  EXPECT_FALSE(Worker().Usable());  // reaps it
-  EXPECT_TRUE(ProcessGone(pid));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Utf8.h"
 #include "filelist/NameSafety.h"
 
 namespace qm {

@@ -57,7 +57,7 @@ TEST(JpegFile, QualityHundredIsNearLosslessWithoutColourSubsampling) {
   double sum = 0;
   for (std::size_t i = 0; i < back.pixels.size(); ++i)
     sum += std::abs(int(back.pixels[i]) - int(picture.pixels[i]));
-  EXPECT_LT(sum / back.pixels.size(), 1.0);
+  EXPECT_LT(sum / static_cast<double>(back.pixels.size()), 1.0);
 }
 
 TEST(JpegFile, LowerQualitySubsamplesColourAndLosesMore) {

@@ -131,14 +131,14 @@ std::array<std::uint8_t, 3> FakeApplicationFactory::ColourOf(int n) {
 
 std::shared_ptr<Application> FakeApplicationFactory::Create(const std::string& progId) {
   log->push_back("create");
-  if (failCreate || progId != "PowerPoint.Application")
+  if (failCreate || progId != kPresentationApplicationClass)
     throw Error("The presentation application could not be started");
   return std::make_shared<FakeApplicationObject>(log, *this, "Fake Presentation Application");
 }
 
 std::shared_ptr<Application> FakeApplicationFactory::Attach(const std::string& progId) {
   log->push_back("attach");
-  if (!instanceRunning || progId != "PowerPoint.Application")
+  if (!instanceRunning || progId != kPresentationApplicationClass)
     throw Error("No presentation application is running");
   return std::make_shared<FakeApplicationObject>(log, *this, runningName);
 }

@@ -1,0 +1,63 @@
+// Every slide of one presentation as a picture of its own.
+
+#include "base/ErrorTrap.h"
+#include "base/Paths.h"
+#include "engine/export/Powerpoint1.h"
+#include "engine/export/SlidePng.h"
+#include "engine/export/SlideSession.h"
+
+namespace qm {
+
+namespace {
+
+/// SaveEachSlideAsImage's step lines, as its error report quotes them.
+enum Line : int {
+  kBaseName = 100,
+  kCreateApplication = 118,
+  kMakeVisible = 120,
+  kOpenPresentation = 122,
+  kCountSlides = 124,
+  kExportSlide = 128,
+  kBitmapExists = 130,
+  kLoadBitmap = 132,
+  kWritePng = 134,
+  kDeleteBitmap = 136,
+  kClosePresentation = 140,
+  kQuitApplication = 142,
+};
+
+constexpr SessionLines kSessionLines{kCreateApplication, kMakeVisible,  kOpenPresentation,
+                                     kExportSlide,       kBitmapExists, kLoadBitmap,
+                                     kWritePng,          kDeleteBitmap, kClosePresentation,
+                                     kQuitApplication};
+
+}  // namespace
+
+void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
+                                       const std::string& outputFolder) {
+  ErrorTrap trap(ui_, "Powerpoint1", "SaveEachSlideAsImage");
+  std::string base;
+  trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
+
+  SlideSession session(factory_, trap, kSessionLines);
+  session.Open(sourcePath);
+  short count = 0;
+  const auto exportSlide = [&](short i) {
+    const std::string pngPath = SlidePngPath(outputFolder, base, i);
+    NoteSlide(i, count);
+    session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
+      WriteSlidePng(picture, pngPath);
+      written_.push_back(pngPath);
+    });
+  };
+  if (trap.Step(kCountSlides, [&] { count = static_cast<short>(session.Count()); })) {
+    for (short i = 1; i <= count; ++i) exportSlide(i);
+  } else {
+    // A loop whose bound cannot be read still runs its body once, with a
+    // counter that names no slide: that export fails and is reported.
+    exportSlide(0);
+  }
+  session.Close();
+}
+
+}  // namespace qm

@@ -1,0 +1,18 @@
+#include "engine/export/SlidePng.h"
+
+#include "base/Error.h"
+#include "base/Paths.h"
+#include "imaging/writers/SaveAsAny.h"
+
+namespace qm {
+
+std::string SlidePngPath(const std::string& outputFolder, const std::string& base, int n) {
+  return CollapseSeparators(outputFolder + base + "_Slide" + std::to_string(n) + ".png");
+}
+
+void WriteSlidePng(const Bitmap& picture, const std::string& pngPath) {
+  if (!SaveBitmapByMime(&picture, pngPath, "image/png"))
+    throw Error("Cannot write the image " + pngPath);
+}
+
+}  // namespace qm

@@ -1,0 +1,17 @@
+#pragma once
+// The PNG file of one slide, as the one-slide and each-slide exporters write it.
+
+#include <string>
+
+#include "imaging/Bitmap.h"
+
+namespace qm {
+
+/// `<outputFolder><base>_Slide<n>.png`, separators collapsed.
+std::string SlidePngPath(const std::string& outputFolder, const std::string& base, int n);
+
+/// Writes `picture` as the PNG `pngPath`; throws qm::Error when it cannot,
+/// so a failure is reported instead of a file gone missing.
+void WriteSlidePng(const Bitmap& picture, const std::string& pngPath);
+
+}  // namespace qm
