@@ -35,23 +35,12 @@ std::string FolderPart(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-namespace {
-// One left-to-right pass: each non-overlapping "//" becomes "/".
-std::string CollapsePairs(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    out += text[i];
-    if (text[i] == '/' && i + 1 < text.size() && text[i + 1] == '/') ++i;
-  }
-  return out;
-}
-}  // namespace
-
 std::string CollapseSeparators(const std::string& path) {
-  if (path.empty() || path[0] != '/') return CollapsePairs(path);
-  const auto rest = path.find_first_not_of('/');
-  return "//" + CollapsePairs(rest == std::string::npos ? std::string() : path.substr(rest));
+  std::string out;
+  out.reserve(path.size());
+  for (const char c : path)
+    if (c != '/' || out.empty() || out.back() != '/') out += c;
+  return out;
 }
 
 std::string OutputBaseName(const std::string& sourcePath) {

@@ -25,11 +25,8 @@ std::string FileNamePart(const std::string& path);
 /// The text up to and including the last "/"; empty when there is none.
 std::string FolderPart(const std::string& path);
 
-/// Collapses doubled separators. A path not starting with "/" gets one
-/// left-to-right pass that replaces each non-overlapping "//" by "/" (so a run
-/// of three becomes two). A path starting with "/" becomes exactly "//"
-/// followed by the rest after its leading run of "/", treated by the same
-/// pass; a network-style path keeps its two leading separators.
+/// Collapses every run of "/", leading ones included, to one "/": Linux has
+/// no network prefix to keep, so "//in///deck.png" reads "/in/deck.png".
 std::string CollapseSeparators(const std::string& path);
 
 /// Output base name of a source path: its file name without the last

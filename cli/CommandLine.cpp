@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -8,6 +9,7 @@
 
 #include "engine/batch/BatchRun.h"
 #include "engine/batch/JobRunner.h"
+#include "base/Error.h"
 #include "base/Paths.h"
 #include "engine/export/SaveModes.h"
 
@@ -49,6 +51,13 @@ const char* ModeTextFor(const std::string& mode) {
 std::string CurrentFolder() {
   char buffer[PATH_MAX];
   return ::getcwd(buffer, sizeof buffer) ? buffer : ".";
+}
+
+/// `path` made absolute against the current folder, separators collapsed;
+/// nothing else about it changes (no link is followed).
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return CollapseSeparators(path);
+  return CollapseSeparators(CurrentFolder() + "/" + path);
 }
 
 }  // namespace
@@ -107,6 +116,11 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       const auto v = value("a slide number");
       if (!v) return std::nullopt;
       if (!IsNumeric(*v)) return fail("The slide number \"" + *v + "\" is not numeric.");
+      try {
+        SlideNumberFromText(*v);
+      } catch (const Error&) {
+        return fail("The slide number \"" + *v + "\" is out of range: use a number from -32768 to 32767.");
+      }
       cl.slideText = *v;
       slideGiven = true;
     } else if (arg == "-d" || arg == "--direction") {
@@ -154,9 +168,17 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     return fail("--slide is only for --mode slide.");
   if (cl.beside && outputGiven) return fail("Use either --output or --beside, not both.");
   if (!outputGiven) cl.outputFolder = CurrentFolder();
-  if (!cl.beside && !FolderExists(cl.outputFolder))
+  if (!cl.beside && !FolderExists(cl.outputFolder)) {
+    struct stat info {};
+    if (::stat(cl.outputFolder.c_str(), &info) == 0)
+      return fail("The output folder " + cl.outputFolder + " is not a folder.");
     return fail("The output folder " + cl.outputFolder + " does not exist.");
+  }
   if (cl.paths.empty()) return fail("Nothing to convert: name presentation files or folders.");
+  // A name without a folder lies in the current folder; jobs and the list
+  // see every path whole.
+  cl.outputFolder = Absolute(cl.outputFolder);
+  for (std::string& path : cl.paths) path = Absolute(path);
   return cl;
 }
 

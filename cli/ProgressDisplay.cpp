@@ -34,7 +34,7 @@ ProgressDisplay::ProgressDisplay(std::FILE* out, int total, bool quiet)
 
 void ProgressDisplay::FileStarted(const FileTask& task) {
   ++started_;
-  current_ = FileNamePart(task.path);
+  current_ = EscapedName(FileNamePart(task.path));
   slide_.clear();
   if (quiet_) return;
   if (terminal_) {
@@ -51,30 +51,81 @@ void ProgressDisplay::SlideStarted(const FileTask&, int slide, int count) {
 }
 
 void ProgressDisplay::Report(const FileTask& task, const std::string&) {
-  reported_.insert(task.position);
+  failed_.emplace(task.position, task.path);
 }
 
-void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::string>&) {
-  if (reported_.count(task.position) == 0) ++converted_;
+void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::string>& written,
+                               int slideCount) {
+  if (failed_.count(task.position) != 0) return;
+  // The exporters write nothing and say nothing for a slide that does not
+  // exist; here that is a file not converted.
+  if (written.empty() && slideCount >= 0 &&
+      ((task.kind == ExportKind::kOneSlide && (task.slide < 1 || task.slide > slideCount)) ||
+       (task.kind == ExportKind::kEachSlide && slideCount == 0))) {
+    const std::string why = slideCount == 0 ? "has no slides"
+                                            : "has " + std::to_string(slideCount) +
+                                                  " slide(s); there is no slide " +
+                                                  std::to_string(task.slide);
+    notConverted_.emplace_back(task.path, why);
+    Note("quillmere-batch: " + EscapedName(task.path) + " " + why + "; nothing was written.");
+    return;
+  }
+  ++converted_;
 }
 
 void ProgressDisplay::JobFailed(const FileTask* stopped, int slide,
                                 const std::vector<FileTask>& unconverted,
                                 const std::string& description) {
-  notConverted_ += (stopped != nullptr ? 1 : 0) + static_cast<int>(unconverted.size());
-  (void)slide;
-  (void)description;
+  if (stopped != nullptr)
+    notConverted_.emplace_back(stopped->path, description + (slide > 0 ? " at slide " + std::to_string(slide) : ""));
+  for (const FileTask& task : unconverted)
+    notConverted_.emplace_back(task.path, description + " before it reached this file");
+}
+
+void ProgressDisplay::Skipped(const SkippedPath& skipped) {
+  ++skipped_;
+  Note("quillmere-batch: skipped " + EscapedName(skipped.path) + ": " + skipped.reason + ".");
+}
+
+bool ProgressDisplay::Summarize(const std::string& where) {
+  ClearBar();
+  const int failed = static_cast<int>(failed_.size());
+  const int notConverted = static_cast<int>(notConverted_.size());
+  std::fprintf(out_, "Done: %d file(s): %d converted, %d failed, %d not converted, %d skipped.%s\n",
+               total_ + skipped_, converted_, failed, notConverted, skipped_,
+               converted_ > 0 ? (" The images are " + where + ".").c_str() : "");
+  if (failed > 0) {
+    std::fprintf(out_, "Failed (see the reports above):\n");
+    for (const auto& [position, path] : failed_) std::fprintf(out_, "  %s\n", EscapedName(path).c_str());
+  }
+  if (notConverted > 0) {
+    std::fprintf(out_, "Not converted:\n");
+    for (const auto& [path, why] : notConverted_)
+      std::fprintf(out_, "  %s: %s\n", EscapedName(path).c_str(), why.c_str());
+  }
+  std::fflush(out_);
+  return failed == 0 && notConverted == 0;
+}
+
+std::string EscapedName(const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (byte < 32 || byte == 127) out += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+    else out += c;
+  }
+  return out;
 }
 
 void ProgressDisplay::Note(const std::string& text) {
   ClearBar();
   std::fprintf(out_, "%s\n", text.c_str());
   if (terminal_ && !quiet_ && started_ > 0) DrawBar();
-  std::fflush(out_);
-}
-
-void ProgressDisplay::Finish() {
-  ClearBar();
   std::fflush(out_);
 }
 

@@ -1,21 +1,22 @@
 #pragma once
 // What the person at the terminal sees of a run: a progress bar with the
 // current file and slide when standard error is a terminal, one line per
-// file otherwise, and at the end a summary that counts files.
+// file otherwise, and at the end a summary that counts and names files.
 
 #include <cstdio>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "engine/batch/JobEvents.h"
+#include "filelist/SkippedPath.h"
 
 namespace qm {
 
 class ProgressDisplay : public JobEvents {
  public:
   /// Writes to `out` (not owned). `total` is the number of files of the run.
-  /// With `quiet`, only reports, messages and the failures are shown.
+  /// With `quiet`, only reports, messages and the summary's lists are shown.
   ProgressDisplay(std::FILE* out, int total, bool quiet);
 
   void FileStarted(const FileTask& task) override;
@@ -23,23 +24,25 @@ class ProgressDisplay : public JobEvents {
   void Report(const FileTask& task, const std::string& text) override;
   void Message(const FileTask&, const std::string&) override {}
   bool Question(const FileTask&, const std::string&) override { return true; }
-  void FileDone(const FileTask& task, const std::vector<std::string>& written) override;
+  void FileDone(const FileTask& task, const std::vector<std::string>& written,
+                int slideCount) override;
   void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,
                  const std::string& description) override;
   bool Poll() override { return false; }
 
+  /// Names a path the gathering left out, with its reason, and counts it.
+  void Skipped(const SkippedPath& skipped);
+
   /// Writes a line of its own (clearing the bar first).
   void Note(const std::string& text);
 
-  /// Clears the bar; call once at the end.
-  void Finish();
+  /// Clears the bar and writes the summary: how many files were converted,
+  /// failed, not converted and skipped, naming all but the converted ones.
+  /// `where` says where the images are. Returns true when every file given
+  /// was converted without a report.
+  bool Summarize(const std::string& where);
 
-  /// Files finished without a report.
   int Converted() const { return converted_; }
-  /// Files that got at least one report.
-  int WithReports() const { return static_cast<int>(reported_.size()); }
-  /// Files a failed job left unconverted.
-  int NotConverted() const { return notConverted_; }
 
  private:
   void ClearBar();
@@ -52,13 +55,18 @@ class ProgressDisplay : public JobEvents {
   bool barShown_ = false;
   int started_ = 0;
   int converted_ = 0;
-  int notConverted_ = 0;
-  std::set<int> reported_;
+  std::map<int, std::string> failed_;  ///< list position -> path, files with reports
+  std::vector<std::pair<std::string, std::string>> notConverted_;  ///< path, why
+  int skipped_ = 0;
   std::string current_;
   std::string slide_;
 };
 
 /// A report's text for a terminal: CR LF and lone CRs become line feeds.
 std::string TerminalText(const std::string& text);
+
+/// A file name or path as one safe line: line breaks, tabs and other control
+/// characters are written as \n, \t, \xNN, and a backslash as \\.
+std::string EscapedName(const std::string& text);
 
 }  // namespace qm

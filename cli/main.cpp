@@ -11,6 +11,7 @@
 #include "cli/ProgressDisplay.h"
 #include "cli/TerminalUi.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
+#include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/BatchRun.h"
 #include "engine/batch/JobRunner.h"
 #include "engine/batch/ListRunOptions.h"
@@ -42,19 +43,28 @@ int main(int argc, char** argv) {
     std::printf("quillmere-batch %s\n", QM_VERSION);
     return 0;
   }
+  // Without LibreOffice nothing can be converted: say so once.
+  if (const auto missing = MissingRendererParts(); !missing.empty()) {
+    for (const std::string& sentence : missing) std::fprintf(stderr, "quillmere-batch: %s\n", sentence.c_str());
+    return kExitReports;
+  }
   // From here on Ctrl+C, a kill or a closed output pipe cancels the run.
   StopSignals stopSignals;
 
-  // Files named directly are taken as they are; folders are searched.
-  ProgressDisplay display(stderr, 0, options->quiet);
-  TerminalUi terminal(display, options->slideText, options->direction);
+  // Files named directly are taken as they are; folders are searched, and
+  // what their search leaves out is named.
+  ProgressDisplay gathering(stderr, 0, options->quiet);
+  TerminalUi gatheringUi(gathering, options->slideText, options->direction);
   FileList files;
+  SkippedPaths skipped;
   for (const std::string& path : options->paths) {
     if (FolderExists(path))
-      ImportFolder(files, terminal, path, "*." + options->extension);
+      ImportFolder(files, gatheringUi, path, "*." + options->extension, &skipped);
     else
       files.AddFileToList(path);
   }
+  ProgressDisplay display(stderr, files.FileCount(), options->quiet);
+  for (const SkippedPath& path : skipped) display.Skipped(path);
   if (files.FileCount() == 0) {
     std::fprintf(stderr, "quillmere-batch: Nothing to convert: no file matches *.%s in the folders given.\n",
                  options->extension.c_str());
@@ -63,30 +73,23 @@ int main(int argc, char** argv) {
   std::vector<std::string> list;
   for (int i = 1; i <= files.FileCount(); ++i) list.push_back(files.FileAt(i));
 
-  ProgressDisplay runDisplay(stderr, files.FileCount(), options->quiet);
-  TerminalUi ui(runDisplay, options->slideText, options->direction);
+  TerminalUi ui(display, options->slideText, options->direction);
   ListRunOptions runOptions(list, options->modeText, options->outputFolder, options->beside);
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;
   JobRunner runner(DefaultJobPath(), options->jobs);
   BatchRun run(probe, ui, runOptions);
   run.SetJobRunner(&runner);
-  run.SetObserver(&runDisplay);
+  run.SetObserver(&display);
   run.SetGdiStartFailed(!StartGdiPlus());
   run.Start();
   StopGdiPlus();
-  runDisplay.Finish();
 
   if (const int signal = StopSignals::Caught()) {
-    if (signal != SIGPIPE) std::fprintf(stderr, "quillmere-batch: stopped; no job is left running.\n");
+    if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");
     return 128 + signal;
   }
-  const int failed = runDisplay.WithReports() + runDisplay.NotConverted();
-  if (!options->quiet) {
-    const std::string where = options->beside ? "beside their presentations" : "in " + options->outputFolder;
-    std::fprintf(stderr, "Done: %d of %d file(s) converted, %d with reports, %d not converted. The images are %s.\n",
-                 runDisplay.Converted(), files.FileCount(), runDisplay.WithReports(),
-                 runDisplay.NotConverted(), where.c_str());
-  }
-  return failed == 0 ? 0 : kExitReports;
+  const std::string where = options->beside ? "beside their presentations" : "in " + options->outputFolder;
+  const bool allConverted = display.Summarize(where);
+  return allConverted ? 0 : kExitReports;
 }

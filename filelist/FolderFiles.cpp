@@ -1,5 +1,7 @@
 #include "filelist/FolderFiles.h"
 
+#include <unistd.h>
+
 #include <sys/stat.h>
 
 #include "filelist/FileAttributes.h"
@@ -9,7 +11,8 @@
 
 namespace qm {
 
-std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::string& pattern) {
+std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::string& pattern,
+                                        SkippedPaths* skipped) {
   std::vector<FolderFile> files;
   const std::string base = (!folder.empty() && folder.back() == '/') ? folder : folder + "/";
   // A folder path the locale cannot represent makes every path below it
@@ -17,17 +20,24 @@ std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::st
   if (!IsValidUtf8(base)) return files;
   FolderReader reader(base);
   const FilePattern match(pattern);
+  // In a folder that can be read but not entered, no file can be opened,
+  // whatever the listing says: every entry goes through the status test.
+  const bool enterable = ::access(base.c_str(), X_OK) == 0;
   // A read failure ends the listing; what was found so far stands.
   while (reader.Next()) {
     if (reader.IsPlainFolder()) continue;
     const char* name = reader.Name();
-    if (!match.Matches(name) || !IsValidUtf8(name)) continue;
+    if (!match.Matches(name)) continue;
+    if (!IsValidUtf8(name)) {
+      if (skipped != nullptr) skipped->push_back({base + name, UnsafeNameReason(name)});
+      continue;
+    }
     // The open test of FileIsOpenable. An entry the folder itself reports as
     // a regular file has just been seen to exist and is no folder; anything
     // else (links, entries of unknown type) is resolved, relative to the
     // open folder, with the one status call that opening without access
     // rights amounts to.
-    if (reader.IsPlainFile()) {
+    if (enterable && reader.IsPlainFile()) {
       files.push_back({name, AttributesFrom(name, false, S_IFREG)});
       continue;
     }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "filelist/SkippedPath.h"
+
 namespace qm {
 
 /// One file found by ListFolderFiles: its name (without folder) and its
@@ -23,7 +25,10 @@ struct FolderFile {
 /// folders, are not. A folder that cannot be read gives an empty list; a file
 /// that vanishes while the folder is listed is left out. Never reports, never
 /// throws except for lack of memory.
-std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::string& pattern);
+/// Matching names that are not valid UTF-8 are noted in `skipped` when it is
+/// given.
+std::vector<FolderFile> ListFolderFiles(const std::string& folder, const std::string& pattern,
+                                        SkippedPaths* skipped = nullptr);
 
 /// The names of ListFolderFiles(folder, pattern), in the same order.
 std::vector<std::string> ListFilesInFolder(const std::string& folder, const std::string& pattern);

@@ -25,20 +25,27 @@ constexpr int kDropLineFolder = 104;
 // Appends the matching files of the tree under `folder`, reporting through
 // `trap` with the given line numbers.
 void GatherTree(FileList& list, ErrorTrap& trap, const std::string& folder,
-                const std::string& pattern, int lineScan, int lineFolder) {
+                const std::string& pattern, int lineScan, int lineFolder, SkippedPaths* skipped) {
   FolderCollection folders;
   trap.Step(lineScan, [&] {
     folders.push_back(folder + "/");
-    GetSubDirectories2016(trap.ui(), folders, true);
+    GetSubDirectories2016(trap.ui(), folders, true, skipped);
   });
   for (const std::string& entry : folders) {
     trap.Step(lineFolder, [&] {
       const std::string base = entry.substr(0, entry.size() - 1);  // without its trailing "/"
       // ListFolderFiles has just applied FileIsOpenable to base + "/" + name,
       // the very path formed below, so the test is not repeated per file.
-      for (const FolderFile& file : ListFolderFiles(base, pattern)) {
-        if (file.name.front() == '~') continue;  // office lock and temporary files
-        if (file.attributes == kAttributeHiddenArchive) continue;
+      for (const FolderFile& file : ListFolderFiles(base, pattern, skipped)) {
+        if (file.name.front() == '~') {  // office lock and temporary files
+          if (skipped != nullptr)
+            skipped->push_back({base + "/" + file.name, "an Office lock or temporary file (its name starts with ~)"});
+          continue;
+        }
+        if (file.attributes == kAttributeHiddenArchive) {
+          if (skipped != nullptr) skipped->push_back({base + "/" + file.name, "a hidden file"});
+          continue;
+        }
         list.AddFileToList(CollapseSeparators(base + "/" + file.name));
       }
     });
@@ -49,9 +56,10 @@ void GatherTree(FileList& list, ErrorTrap& trap, const std::string& folder,
 
 std::string ImportSearchPattern(const std::string& extension) { return "*." + extension; }
 
-void ImportFolder(FileList& list, Ui& ui, const std::string& folder, const std::string& pattern) {
+void ImportFolder(FileList& list, Ui& ui, const std::string& folder, const std::string& pattern,
+                  SkippedPaths* skipped) {
   ErrorTrap trap(ui, "Form1", "PushButton5_Click");
-  GatherTree(list, trap, folder, pattern, kImportLineScan, kImportLineFolder);
+  GatherTree(list, trap, folder, pattern, kImportLineScan, kImportLineFolder, skipped);
   trap.Step(kImportLinePointer, [&] { ui.SetPointer(Pointer::Default); });
 }
 
@@ -60,7 +68,7 @@ void AddDroppedPaths(FileList& list, Ui& ui, const std::vector<std::string>& pat
   for (const std::string& path : paths) {
     trap.Step(kDropLinePath, [&] {
       if (FolderExists(path)) {
-        GatherTree(list, trap, path, "*.*", kDropLineScan, kDropLineFolder);
+        GatherTree(list, trap, path, "*.*", kDropLineScan, kDropLineFolder, nullptr);
       } else {
         list.AddFileToList(path);
       }

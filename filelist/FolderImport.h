@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "filelist/SkippedPath.h"
+
 namespace qm {
 
 class FileList;
@@ -33,8 +35,10 @@ std::string ImportSearchPattern(const std::string& extension);
 /// out silently. An unexpected failure is shown as the standard error report
 /// of the command, tagged "Form1.PushButton5_Click" with lines 120 (scan),
 /// 122 (one folder's files) and 124 (pointer), and the gathering goes on.
-/// Never throws.
-void ImportFolder(FileList& list, Ui& ui, const std::string& folder, const std::string& pattern);
+/// Never throws. Every file or sub-folder left out by these rules (not the
+/// unreadable ones) is noted with its reason in `skipped` when it is given.
+void ImportFolder(FileList& list, Ui& ui, const std::string& folder, const std::string& pattern,
+                  SkippedPaths* skipped = nullptr);
 
 /// Appends to `list` what a drop of `paths` brings, in the drop's order. A
 /// path that is an existing folder (links followed) is expanded like

@@ -49,7 +49,7 @@ bool WithinPathLimit(const std::string& folder) { return folder.size() < kMaxFol
 // Lists the sub-folders of `folder` (which ends in "/") and appends the ones
 // taken to `found` as folder + name + "/". Yields once the folder is open.
 Listing ListSubFolders(Ui& ui, const std::string& folder, VisitedFolders& visited,
-                       FolderCollection& found) {
+                       FolderCollection& found, SkippedPaths* skipped) {
   FolderReader reader(folder);
   if (!reader.Opened()) {
     const int error = reader.Error();
@@ -66,7 +66,10 @@ Listing ListSubFolders(Ui& ui, const std::string& folder, VisitedFolders& visite
 
     ui.Yield();
     const char* name = reader.Name();
-    if (HasUnsafeNameChars(name)) continue;
+    if (HasUnsafeNameChars(name)) {
+      if (skipped != nullptr) skipped->push_back({folder + name + "/", UnsafeNameReason(name)});
+      continue;
+    }
     std::string path = folder + name;
     if (isLink && !visited.MayFollowLink(path)) continue;
     if (!visited.Claim(status)) continue;
@@ -84,7 +87,8 @@ void RemoveFirst(FolderCollection& folders, const std::string& folder) {
 
 }  // namespace
 
-void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
+void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse,
+                           SkippedPaths* skipped) {
   ErrorTrap trap(ui, "AddFolder", "GetSubDirectories2016", kBrindleTagPrefix);
   VisitedFolders visited;
   trap.Step(kRememberSeeds, [&] {
@@ -103,7 +107,7 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
       // A seed that is no folder stays in the collection, unlisted; one that
       // vanishes between this test and its listing counts as not found.
       if (!WithinPathLimit(seed) || !FolderExists(seed)) return;
-      const Listing listing = ListSubFolders(ui, seed, visited, found);
+      const Listing listing = ListSubFolders(ui, seed, visited, found, skipped);
       if (listing == Listing::Gone || listing == Listing::NotAFolder) RemoveFirst(folders, seed);
     });
   }
@@ -115,7 +119,7 @@ void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse) {
         if (!WithinPathLimit(folder)) return;
         // A folder found here that is no longer one is skipped; the final
         // existence test below leaves it out, just as a removal would.
-        if (ListSubFolders(ui, folder, visited, found) == Listing::Gone) {
+        if (ListSubFolders(ui, folder, visited, found, skipped) == Listing::Gone) {
           removed.resize(found.size());
           removed[i] = true;
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "filelist/SkippedPath.h"
+
 namespace qm {
 
 class Ui;
@@ -44,7 +46,9 @@ inline constexpr std::size_t kMaxFolderPathBytes = PATH_MAX;
 /// scans; the caller marks the window busy if list edits must not interleave.
 /// An unexpected failure (such as running out of memory) is shown as the
 /// standard error report tagged "in Brindle2021/08/31.AddFolder.GetSubDirectories2016 "
-/// and the scan goes on. Never throws.
-void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse);
+/// and the scan goes on. Never throws. Sub-folders left out for their names
+/// are noted in `skipped` when it is given.
+void GetSubDirectories2016(Ui& ui, FolderCollection& folders, bool recurse,
+                           SkippedPaths* skipped = nullptr);
 
 }  // namespace qm

@@ -18,21 +18,27 @@ namespace {
 /// Tells a person at a terminal what to install; the message box cannot.
 void ExplainMissingRenderer(const std::string& reason) {
   if (!reason.empty()) std::fprintf(stderr, "quillmere: %s\n", reason.c_str());
-  const std::string program = OfficeProgramFolder();
-  if (::access((program + "/libmergedlo.so").c_str(), R_OK) != 0) {
-    std::fprintf(stderr,
-                 "quillmere: LibreOffice Impress is missing (%s/libmergedlo.so); install the "
-                 "Debian package libreoffice-impress-nogui.\n",
-                 program.c_str());
-  }
-  const std::string worker = RenderWorkerSettings::FromEnvironment().workerPath;
-  if (worker.empty() || ::access(worker.c_str(), X_OK) != 0) {
-    std::fprintf(stderr, "quillmere: the render worker %s is missing; reinstall Quillmere.\n",
-                 worker.empty() ? "quillmere-render-worker" : worker.c_str());
-  }
+  for (const std::string& missing : MissingRendererParts())
+    std::fprintf(stderr, "quillmere: %s\n", missing.c_str());
 }
 
 }  // namespace
+
+std::vector<std::string> MissingRendererParts() {
+  std::vector<std::string> missing;
+  const std::string program = OfficeProgramFolder();
+  if (::access((program + "/libmergedlo.so").c_str(), R_OK) != 0) {
+    missing.push_back("LibreOffice Impress is missing (" + program +
+                      "/libmergedlo.so); install the Debian package libreoffice-impress-nogui.");
+  }
+  const std::string worker = RenderWorkerSettings::FromEnvironment().workerPath;
+  if (worker.empty() || ::access(worker.c_str(), X_OK) != 0) {
+    missing.push_back("The render worker " +
+                      (worker.empty() ? std::string("quillmere-render-worker") : worker) +
+                      " is missing; reinstall Quillmere.");
+  }
+  return missing;
+}
 
 bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui) {
   std::string reason;

@@ -3,6 +3,9 @@
 // installed, and is one already running when a batch run starts.
 // (Modules IsInstalled: CheckPowerPointInstalled; Powerpoint1: the others.)
 
+#include <string>
+#include <vector>
+
 #include "engine/adapter/ApplicationFactory.h"
 #include "base/Ui.h"
 
@@ -27,6 +30,13 @@ inline constexpr const char* kPowerPointOpenQuestion =
 /// and returns false: the caller must then end the program at once, without
 /// its normal shutdown.
 bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui);
+
+/// What the program cannot render without, in sentences that name the Debian
+/// package or file to install ("LibreOffice Impress is missing (...); install
+/// the Debian package libreoffice-impress-nogui."); empty when LibreOffice's
+/// program folder and the render worker are in place. Starts nothing, so a
+/// front end can check before any work begins.
+std::vector<std::string> MissingRendererParts();
 
 /// True when an already running instance of "PowerPoint.Application" can be
 /// attached to and its Name() is exactly "Microsoft PowerPoint". Any failure

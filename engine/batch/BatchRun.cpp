@@ -10,6 +10,7 @@
 #include "base/Paths.h"
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/JobRunner.h"
+#include "engine/batch/OutputClashes.h"
 #include "engine/export/SaveModes.h"
 
 namespace qm {
@@ -95,6 +96,7 @@ void BatchRun::Start() {
   trap.Step(128, [&] { count = options_.FileCount(); });
   std::string outputFolder;
   std::vector<FileTask> tasks;
+  OutputClashes clashes;
   cancelRequested_ = cancelled_ = false;
   for (int i = 1; i <= count; ++i) {
     // Rows removed during a yield: a position that no longer exists ends the
@@ -114,7 +116,9 @@ void BatchRun::Start() {
     trap.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(path)); });
     trap.Step(136, [&] { ui_.Yield(); });
     trap.Step(138, [&] { ui_.SetPointer(Pointer::Busy); });
-    ResolveTask(trap, i, path, x, outputFolder).ExportWith(exporters_, trap);
+    const FileTask task = ResolveTask(trap, i, path, x, outputFolder);
+    task.ExportWith(exporters_, trap);
+    if (const auto clash = clashes.Note(path, exporters_.TakeWritten())) trap.Report(task.line, *clash);
   }
   if (runner_ != nullptr) ConvertThroughJobs(trap, tasks);
 
@@ -133,7 +137,12 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
   if (trap.HoldsOrFails(140, [&] { return options_.SaveToFolder(); })) {
     trap.Step(142, [&] { outputFolder = options_.OutputFolderText() + "/"; });
   } else if (trap.HoldsOrFails(144, [&] { return options_.SaveBesideSource(); })) {
-    trap.Step(146, [&] { outputFolder = FolderPart(path) + "/"; });
+    // A bare file name lies in the current folder: its empty folder part
+    // stays empty rather than becoming the root.
+    trap.Step(146, [&] {
+      const std::string folder = FolderPart(path);
+      outputFolder = folder.empty() ? folder : folder + "/";
+    });
   }
   task.outputFolder = outputFolder;
   task.direction = exporters_.StitchDirection();
@@ -198,8 +207,13 @@ class RunDisplay : public JobEvents {
     if (observer_) observer_->Question(task, text);
     return yes;
   }
-  void FileDone(const FileTask& task, const std::vector<std::string>& written) override {
-    if (observer_) observer_->FileDone(task, written);
+  void FileDone(const FileTask& task, const std::vector<std::string>& written,
+                int slideCount) override {
+    if (const auto clash = clashes_.Note(task.path, written)) {
+      trap_.Report(task.line, *clash);
+      if (observer_) observer_->Report(task, *clash);
+    }
+    if (observer_) observer_->FileDone(task, written, slideCount);
   }
   void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,
                  const std::string& description) override {
@@ -220,6 +234,7 @@ class RunDisplay : public JobEvents {
   JobEvents* observer_;
   const bool& cancelRequested_;
   int started_ = 0;
+  OutputClashes clashes_;
 };
 
 }  // namespace

@@ -24,8 +24,10 @@ class JobEvents {
   virtual void Message(const FileTask& task, const std::string& text) = 0;
   /// A Yes/No question about `task`; true answers Yes.
   virtual bool Question(const FileTask& task, const std::string& text) = 0;
-  /// `task` is finished; `written` holds the images it wrote, in order.
-  virtual void FileDone(const FileTask& task, const std::vector<std::string>& written) = 0;
+  /// `task` is finished; `written` holds the images it wrote, in order, and
+  /// `slideCount` the deck's slide count (-1 when it could not be read).
+  virtual void FileDone(const FileTask& task, const std::vector<std::string>& written,
+                        int slideCount) = 0;
   /// A job ended before finishing its files: `stopped` is the file it was
   /// converting (null when none), at `slide` (0 when none had started);
   /// `unconverted` the files of its batch it never started. `description`

@@ -12,7 +12,8 @@
 //                   kReport position, text             (a standard error report)
 //                   kMessage position, text            (a plain message)
 //                   kQuestion position, text  -> front: kAnswer yes(1)/no(0)
-//                   kFileDone position, count, path... (the images it wrote)
+//                   kFileDone position, count, path..., slides (the images it wrote,
+//                                                      the deck's slide count + 1, 0 unknown)
 //                   kReady                             (after the last task of a batch)
 //   front -> job:   kQuit                        (no more work, or the run is cancelled)
 //

@@ -130,10 +130,11 @@ class Dispatch {
       case JobMessageType::kFileDone: {
         std::vector<std::string> written(message.GetU32());
         for (std::string& path : written) path = message.GetString();
+        const int slides = static_cast<int>(message.GetU32()) - 1;
         const FileTask done = *task;
         job.Finished(position);
         deathsWithoutProgress_ = 0;
-        events_.FileDone(done, written);
+        events_.FileDone(done, written, slides);
         break;
       }
       default:

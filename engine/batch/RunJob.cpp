@@ -101,9 +101,11 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
       }
       WireMessage done(static_cast<std::uint8_t>(JobMessageType::kFileDone));
       done.PutU32(static_cast<std::uint32_t>(task.position));
+      const int slides = exporters.LastSlideCount();
       const std::vector<std::string> written = exporters.TakeWritten();
       done.PutU32(static_cast<std::uint32_t>(written.size()));
       for (const std::string& path : written) done.PutString(path);
+      done.PutU32(static_cast<std::uint32_t>(slides + 1));
       channel.Write(done);
     }
   }

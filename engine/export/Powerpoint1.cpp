@@ -44,7 +44,10 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
 
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
-  if (trap.HoldsOrFails(kSlideInDeck, [&] { return session.Count() >= n; })) {
+  if (trap.HoldsOrFails(kSlideInDeck, [&] {
+        slideCount_ = session.Count();
+        return slideCount_ >= n;
+      })) {
     NoteSlide(n, 1);
     session.ExportSlide(n, outputFolder, creator_, [&](const Bitmap& picture) {
       WriteSlidePng(picture, pngPath);
@@ -61,6 +64,7 @@ void Powerpoint1::NoteSlide(int slide, int count) {
 std::vector<std::string> Powerpoint1::TakeWritten() {
   std::vector<std::string> written;
   written.swap(written_);
+  slideCount_ = -1;
   return written;
 }
 

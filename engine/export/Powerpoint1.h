@@ -56,6 +56,10 @@ class Powerpoint1 {
   /// The images written since the last call, in the order they were written.
   std::vector<std::string> TakeWritten();
 
+  /// The slide count of the deck the last exporter opened; -1 when it could
+  /// not be read. Reset by TakeWritten().
+  int LastSlideCount() const { return slideCount_; }
+
  private:
   ApplicationFactory& factory_;
   Ui& ui_;
@@ -65,6 +69,7 @@ class Powerpoint1 {
   Bitmap creator_;
   std::function<void(int, int)> slideStarted_;
   std::vector<std::string> written_;
+  int slideCount_ = -1;
 };
 
 }  // namespace qm

@@ -65,7 +65,10 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     else
       jpegList.push_back(jpegPath);
   };
-  if (trap.Step(kCountSlides, [&] { count = static_cast<short>(session.Count()); })) {
+  if (trap.Step(kCountSlides, [&] {
+        slideCount_ = session.Count();
+        count = static_cast<short>(slideCount_);
+      })) {
     for (short i = 1; i <= count; ++i) exportSlide(i);
   } else {
     exportSlide(0);  // a loop whose bound cannot be read runs its body once

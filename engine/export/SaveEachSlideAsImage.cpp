@@ -50,7 +50,10 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
       written_.push_back(pngPath);
     });
   };
-  if (trap.Step(kCountSlides, [&] { count = static_cast<short>(session.Count()); })) {
+  if (trap.Step(kCountSlides, [&] {
+        slideCount_ = session.Count();
+        count = static_cast<short>(slideCount_);
+      })) {
     for (short i = 1; i <= count; ++i) exportSlide(i);
   } else {
     // A loop whose bound cannot be read still runs its body once, with a

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli/CommandLine.h"
 #include "engine/export/SaveModes.h"
 #include "tests/support/TempFolder.h"
@@ -14,8 +16,11 @@ std::optional<CommandLine> Parse(std::vector<std::string> args, std::string* err
 }
 }  // namespace
 
-TEST(CommandLine, DefaultsAreEachSlideIntoTheCurrentFolder) {
+std::string Cwd() { return std::filesystem::current_path().string(); }
+
+TEST(CommandLine, DefaultsAreEachSlideIntoTheCurrentFolderWithBareNamesMadeAbsolute) {
   std::string error;
+  // A bare name lies in the current folder; left bare, --beside once wrote it into "/".
   const auto cl = Parse({"deck.pptx"}, &error);
   ASSERT_TRUE(cl) << error;
   EXPECT_EQ(cl->modeText, kModeEachSlide);
@@ -23,7 +28,7 @@ TEST(CommandLine, DefaultsAreEachSlideIntoTheCurrentFolder) {
   EXPECT_FALSE(cl->outputFolder.empty());
   EXPECT_EQ(cl->extension, "ppt*");
   EXPECT_GE(cl->jobs, 1);
-  EXPECT_EQ(cl->paths, std::vector<std::string>{"deck.pptx"});
+  EXPECT_EQ(cl->paths, std::vector<std::string>{Cwd() + "/deck.pptx"});
 }
 
 TEST(CommandLine, EveryOptionFormIsUnderstood) {
@@ -39,7 +44,7 @@ TEST(CommandLine, EveryOptionFormIsUnderstood) {
   EXPECT_EQ(cl->jobs, 3);
   EXPECT_EQ(cl->extension, "odp");
   EXPECT_TRUE(cl->quiet);
-  EXPECT_EQ(cl->paths, std::vector<std::string>{"-odd-name.pptx"});
+  EXPECT_EQ(cl->paths, std::vector<std::string>{Cwd() + "/-odd-name.pptx"});
 
   const auto all = Parse({"--mode", "all", "--direction", "right", "--beside", "a.ppt"}, &error);
   ASSERT_TRUE(all) << error;
@@ -57,6 +62,9 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
       {{"-m", "every", "a.pptx"}, "Unknown mode \"every\""},
       {{"-d", "up", "a.pptx"}, "Unknown direction \"up\""},
       {{"-o", "/no/such/folder/anywhere", "a.pptx"}, "/no/such/folder/anywhere does not exist"},
+      {{"-o", "/etc/passwd", "a.pptx"}, "/etc/passwd is not a folder"},
+      {{"-m", "slide", "-x", "32768", "a.pptx"}, "out of range"},
+      {{"-m", "slide", "-x", "1e400", "a.pptx"}, "out of range"},
       {{"-j", "0", "a.pptx"}, "must be a whole number"},
       {{"-q=yes", "a.pptx"}, "takes no value"},
       {{}, "Nothing to convert"},

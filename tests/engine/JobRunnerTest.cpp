@@ -32,7 +32,7 @@ struct Recorder : JobEvents {
   }
   void Message(const FileTask&, const std::string&) override {}
   bool Question(const FileTask&, const std::string&) override { return true; }
-  void FileDone(const FileTask& task, const std::vector<std::string>& paths) override {
+  void FileDone(const FileTask& task, const std::vector<std::string>& paths, int) override {
     done.push_back(task.path);
     written.push_back(paths);
   }

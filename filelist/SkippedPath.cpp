@@ -1,0 +1,13 @@
+#include "filelist/SkippedPath.h"
+
+#include "base/Utf8.h"
+
+namespace qm {
+
+std::string UnsafeNameReason(const std::string& name) {
+  if (!IsValidUtf8(name)) return "its name is not valid UTF-8";
+  if (name.find('?') != std::string::npos) return "its name holds \"?\"";
+  return "its name holds a control character (such as a tab or a line break)";
+}
+
+}  // namespace qm
