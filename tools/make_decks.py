@@ -16,7 +16,9 @@ always show the pure background colour. decks.json beside the decks tells, for
 each file, the slide count, the slide size (EMU and pixels at 96 dpi), the
 hidden slides, the colour of each slide and, for the password-protected decks
 (password.pptx, password.odp), the password. The broken files (notes.pptx,
-empty.pptx, truncated.pptx, sheet.xlsx) are listed under "broken".
+empty.pptx, truncated.pptx, sheet.xlsx) and the memory bomb (bomb.pptx: one
+slide showing a 15000 x 15000 PNG that takes under 1 MB) are listed under
+"broken".
 """
 
 import argparse
@@ -29,6 +31,8 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+import zlib
+import struct
 from xml.sax.saxutils import escape
 
 # ---------------------------------------------------------------------------
@@ -134,6 +138,7 @@ def content_types_xml(slide_count):
            '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">',
            '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>',
            '<Default Extension="xml" ContentType="application/xml"/>',
+           '<Default Extension="png" ContentType="image/png"/>',
            '<Override PartName="/ppt/presentation.xml" ContentType="%s.presentation.main+xml"/>' % CT_PML,
            '<Override PartName="/ppt/slideMasters/slideMaster1.xml" ContentType="%s.slideMaster+xml"/>' % CT_PML,
            '<Override PartName="/ppt/slideLayouts/slideLayout1.xml" ContentType="%s.slideLayout+xml"/>' % CT_PML,
@@ -305,19 +310,20 @@ def number_shapes(n, cx, cy, background):
 
 
 def write_zip(path, parts):
-    """parts: list of (name, text). Fixed timestamps keep the output reproducible."""
+    """parts: list of (name, text or bytes). Fixed timestamps keep the output reproducible."""
     tmp = path + ".tmp"
     with zipfile.ZipFile(tmp, "w", zipfile.ZIP_DEFLATED) as z:
-        for name, text in parts:
+        for name, data in parts:
             info = zipfile.ZipInfo(name, date_time=(1980, 1, 1, 0, 0, 0))
             info.compress_type = zipfile.ZIP_DEFLATED
             info.external_attr = 0o644 << 16
-            z.writestr(info, text.encode("utf-8"))
+            z.writestr(info, data.encode("utf-8") if isinstance(data, str) else data)
     os.replace(tmp, path)
 
 
-def write_pptx(path, cx, cy, slides, title):
-    """slides: list of (background rgb, [shape xml], hidden)."""
+def write_pptx(path, cx, cy, slides, title, media=None):
+    """slides: list of (background rgb, [shape xml], hidden).
+    media: {slide number: [(relationship id, file name in ppt/media, bytes)]}, for pictures."""
     count = len(slides)
     parts = [("[Content_Types].xml", content_types_xml(count)),
              ("_rels/.rels", rels_xml([
@@ -348,9 +354,46 @@ def write_pptx(path, cx, cy, slides, title):
                   ("rId1", "slideMaster", "../slideMasters/slideMaster1.xml")]))]
     for n, (background, shapes, hidden) in enumerate(slides, 1):
         parts.append(("ppt/slides/slide%d.xml" % n, slide_xml(background, shapes, hidden)))
-        parts.append(("ppt/slides/_rels/slide%d.xml.rels" % n, rels_xml([
-            ("rId1", "slideLayout", "../slideLayouts/slideLayout1.xml")])))
+        slide_rels = [("rId1", "slideLayout", "../slideLayouts/slideLayout1.xml")]
+        for rid, name, data in (media or {}).get(n, []):
+            slide_rels.append((rid, "image", "../media/" + name))
+            parts.append(("ppt/media/" + name, data))
+        parts.append(("ppt/slides/_rels/slide%d.xml.rels" % n, rels_xml(slide_rels)))
     write_zip(path, parts)
+
+
+def picture_shape(shape_id, rid, x, y, w, h):
+    return ('<p:pic><p:nvPicPr><p:cNvPr id="%d" name="Picture %d"/><p:cNvPicPr/><p:nvPr/></p:nvPicPr>'
+            '<p:blipFill><a:blip r:embed="%s"/><a:stretch><a:fillRect/></a:stretch></p:blipFill>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
+            '<a:prstGeom prst="rect"><a:avLst/></a:prstGeom></p:spPr></p:pic>'
+            % (shape_id, shape_id, rid, x, y, w, h))
+
+
+def solid_png(side, rgba):
+    """A side x side 8-bit RGBA PNG of one colour: side * side * 4 bytes once decoded, under
+    a megabyte on disk for a side of 15000 (deflate's best ratio is about 1000 to 1)."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    row = b"\x00" + bytes(rgba) * side  # filter type 0 (none)
+    z = zlib.compressobj(9)
+    idat = b"".join(z.compress(row) for _ in range(side)) + z.flush()
+    header = struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", idat) + chunk(b"IEND", b"")
+
+
+BOMB_SIDE = 15000
+
+
+def write_bomb_deck(path):
+    """One slide whose picture, a BOMB_SIDE x BOMB_SIDE PNG (900 MB as 32-bit pixels), fills
+    the slide: what a zip bomb does to a renderer's memory. LibreOffice 7.4 peaks at about
+    2.1 GB rendering it at 960 x 720."""
+    cx, cy = SIZE_4X3
+    png = solid_png(BOMB_SIDE, COLOURS[2] + (0xFF,))
+    assert len(png) < 1 << 20, "the bomb's picture should take under 1 MB"
+    slides = [(COLOURS[0], [picture_shape(2, "rId2", 0, 0, cx, cy)], False)]
+    write_pptx(path, cx, cy, slides, "bomb", media={1: [("rId2", "image1.png", png)]})
 
 
 def write_numbered_deck(path, cx, cy, count, hidden=()):
@@ -557,6 +600,8 @@ BROKEN = {
                   "one-slide presentation, so only a caller that checks for it sees it as broken",
     "truncated.pptx": "the first half of std4.pptx",
     "sheet.xlsx": "a real, valid spreadsheet (not a presentation)",
+    "bomb.pptx": "a memory bomb: one 4:3 slide whose picture is a %d x %d RGBA PNG of one colour, "
+                 "under 1 MB on disk; rendering it makes LibreOffice use about 2 GB" % (BOMB_SIDE, BOMB_SIDE),
 }
 
 
@@ -616,6 +661,7 @@ def make_test_set(out):
     write_bytes(os.path.join(out, "empty.pptx"), b"")
     write_bytes(os.path.join(out, "truncated.pptx"), std4[:len(std4) // 2])
     minimal_xlsx(os.path.join(out, "sheet.xlsx"))
+    write_bomb_deck(os.path.join(out, "bomb.pptx"))
 
     skipped = []
     soffice = find_soffice()

@@ -1,14 +1,10 @@
 #include "engine/export/SlideSession.h"
 
-#include <unistd.h>
-
-#include <atomic>
-#include <random>
-
 #include "imaging/codecs/BmpFile.h"
 #include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "base/TemporaryName.h"
 
 namespace qm {
 
@@ -62,11 +58,7 @@ void SlideSession::Close() {
 }
 
 std::string TemporaryPathIn(const std::string& folder, const std::string& extension) {
-  static std::atomic<unsigned> counter{0};
-  static const unsigned long long salt = std::random_device{}();
-  return CollapseSeparators(folder + ".quillmere-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(salt % 1000000007ULL) + "-" +
-                            std::to_string(++counter) + extension);
+  return CollapseSeparators(folder + TemporaryFileName(extension));
 }
 
 }  // namespace qm

@@ -48,7 +48,9 @@ class SlideSession {
 };
 
 /// A hidden name in `folder` ending in `extension`, unique to this process and
-/// call, that cannot collide with a user's file.
+/// call, that cannot collide with a user's file (TemporaryFileName in
+/// base/TemporaryName.h: it names this process, so SweepStaleTemporaries can
+/// remove it once the process is gone).
 std::string TemporaryPathIn(const std::string& folder, const std::string& extension);
 
 }  // namespace qm

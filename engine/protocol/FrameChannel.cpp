@@ -53,7 +53,8 @@ bool FrameChannel::WriteAll(const std::uint8_t* data, std::size_t size) {
 }
 
 FrameChannel::ReadStatus FrameChannel::ReadExactly(std::uint8_t* data, std::size_t size,
-                                                   std::int64_t deadlineMs) {
+                                                   std::int64_t deadlineMs,
+                                                   const std::function<void()>& eachSlice) {
   while (size > 0) {
     int wait = -1;
     if (deadlineMs >= 0) {
@@ -61,6 +62,8 @@ FrameChannel::ReadStatus FrameChannel::ReadExactly(std::uint8_t* data, std::size
       if (left <= 0) return ReadStatus::kTimeout;
       wait = static_cast<int>(left);
     }
+    const bool sliced = eachSlice && (wait < 0 || wait > kSliceMs);
+    if (sliced) wait = kSliceMs;
     pollfd pfd{readFd_, POLLIN, 0};
     const int ready = ::poll(&pfd, 1, wait);
     if (ready < 0) {
@@ -68,7 +71,11 @@ FrameChannel::ReadStatus FrameChannel::ReadExactly(std::uint8_t* data, std::size
       lastError_ = errno;
       return ReadStatus::kError;
     }
-    if (ready == 0) return ReadStatus::kTimeout;
+    if (ready == 0) {
+      if (eachSlice) eachSlice();
+      if (sliced) continue;  // the deadline, if any, is checked above
+      return ReadStatus::kTimeout;
+    }
     const ssize_t got = ::read(readFd_, data, size);
     if (got < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
@@ -84,15 +91,20 @@ FrameChannel::ReadStatus FrameChannel::ReadExactly(std::uint8_t* data, std::size
 }
 
 FrameChannel::ReadStatus FrameChannel::Read(int timeoutMs, WireMessage* message) {
+  return Read(timeoutMs, message, {});
+}
+
+FrameChannel::ReadStatus FrameChannel::Read(int timeoutMs, WireMessage* message,
+                                            const std::function<void()>& eachSlice) {
   const std::int64_t deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
   std::uint8_t prefix[4];
-  ReadStatus status = ReadExactly(prefix, sizeof prefix, deadline);
+  ReadStatus status = ReadExactly(prefix, sizeof prefix, deadline, eachSlice);
   if (status != ReadStatus::kOk) return status;
   std::uint32_t size = 0;
   for (int i = 0; i < 4; ++i) size |= static_cast<std::uint32_t>(prefix[i]) << (8 * i);
   if (size == 0 || size > kMaxFrameBytes) return ReadStatus::kGarbage;
   std::vector<std::uint8_t> body(size);
-  status = ReadExactly(body.data(), body.size(), deadline);
+  status = ReadExactly(body.data(), body.size(), deadline, eachSlice);
   if (status != ReadStatus::kOk) return status;
   WireMessage::FromBytes(std::move(body), message);
   return ReadStatus::kOk;

@@ -2,6 +2,7 @@
 // Length-prefixed frames over one connected socket (or pipe pair).
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/protocol/WireMessage.h"
 
@@ -30,12 +31,22 @@ class FrameChannel {
   /// whole frame; the limit covers the entire frame, not each byte.
   ReadStatus Read(int timeoutMs, WireMessage* message);
 
+  /// Longest wait between two calls of a slice function.
+  static constexpr int kSliceMs = 50;
+
+  /// Read(), waiting in slices of at most kSliceMs and calling `eachSlice`
+  /// after every slice in which no whole frame arrived. `eachSlice` may
+  /// throw to abandon the read; the exception passes through (the stream is
+  /// then mid-frame and only fit to be closed).
+  ReadStatus Read(int timeoutMs, WireMessage* message, const std::function<void()>& eachSlice);
+
   /// errno of the last failed read or write; 0 when none failed.
   int LastError() const { return lastError_; }
 
  private:
   bool WriteAll(const std::uint8_t* data, std::size_t size);
-  ReadStatus ReadExactly(std::uint8_t* data, std::size_t size, std::int64_t deadlineMs);
+  ReadStatus ReadExactly(std::uint8_t* data, std::size_t size, std::int64_t deadlineMs,
+                         const std::function<void()>& eachSlice);
 
   int readFd_;
   int writeFd_;

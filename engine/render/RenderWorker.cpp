@@ -1,10 +1,12 @@
 #include "engine/render/RenderWorker.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,10 +14,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Paths.h"
+#include "base/TemporaryName.h"
 #include "engine/protocol/FrameChannel.h"
 #include "engine/protocol/RenderFailure.h"
 #include "engine/protocol/WireMessage.h"
@@ -37,16 +42,75 @@ std::string DescribeWaitStatus(int status) {
   return "status " + std::to_string(status);
 }
 
+/// Slices of the descendants' look-up: finding them means reading all of
+/// /proc, so it is done about once a second; their memory at every slice.
+constexpr int kSlicesPerDescendantLook = 20;
+
 /// Waits up to `grace` for `pid` to end; true (and `*status`) once reaped.
-bool WaitWithGrace(pid_t pid, milliseconds grace, int* status) {
+/// Calls `eachSlice` (when given) about every FrameChannel::kSliceMs.
+bool WaitWithGrace(pid_t pid, milliseconds grace, int* status,
+                   const std::function<void()>& eachSlice = {}) {
   const auto deadline = std::chrono::steady_clock::now() + grace;
+  auto nextSlice = std::chrono::steady_clock::now() + milliseconds(FrameChannel::kSliceMs);
   for (;;) {
     const pid_t done = ::waitpid(pid, status, WNOHANG);
     if (done == pid) return true;
     if (done < 0 && errno != EINTR) return true;  // not our child any more
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return false;
+    if (eachSlice && now >= nextSlice) {
+      eachSlice();
+      nextSlice = now + milliseconds(FrameChannel::kSliceMs);
+    }
     std::this_thread::sleep_for(milliseconds(5));
   }
+}
+
+/// Resident bytes of process `pid` (/proc/PID/statm); 0 when unknown.
+std::uint64_t ResidentOf(pid_t pid) {
+  std::ifstream statm("/proc/" + std::to_string(pid) + "/statm");
+  std::uint64_t size = 0;
+  std::uint64_t resident = 0;
+  if (!(statm >> size >> resident)) return 0;
+  return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+/// The processes descended from `root` (children, their children...), read
+/// from /proc/*/stat.
+std::vector<pid_t> DescendantsOf(pid_t root) {
+  std::multimap<pid_t, pid_t> children;  // parent -> child
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return {};
+  while (const dirent* entry = ::readdir(proc)) {
+    char* end = nullptr;
+    const long pid = std::strtol(entry->d_name, &end, 10);
+    if (pid <= 0 || *end != '\0') continue;
+    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    // "PID (name) STATE PPID ...": the name may hold spaces and parentheses.
+    const auto close = line.rfind(')');
+    if (close == std::string::npos || close + 4 >= line.size()) continue;
+    const long parent = std::strtol(line.c_str() + close + 4, nullptr, 10);
+    if (parent > 0) children.emplace(static_cast<pid_t>(parent), static_cast<pid_t>(pid));
+  }
+  ::closedir(proc);
+  std::vector<pid_t> found;
+  std::vector<pid_t> queue = {root};
+  while (!queue.empty() && found.size() < 4096) {
+    const pid_t parent = queue.back();
+    queue.pop_back();
+    const auto range = children.equal_range(parent);
+    for (auto it = range.first; it != range.second; ++it) {
+      found.push_back(it->second);
+      queue.push_back(it->second);
+    }
+  }
+  return found;
+}
+
+std::string Megabytes(std::uint64_t bytes) {
+  return std::to_string((bytes + (1u << 19)) >> 20) + " MB";
 }
 
 /// The sentence for a refusal the worker sent about `subject`.
@@ -83,10 +147,12 @@ std::string DescribeRefusal(RenderFailure failure, const std::string& detail,
 
 }  // namespace
 
-RenderWorker::RenderWorker(const RenderWorkerSettings& settings)
+RenderWorker::RenderWorker(const RenderWorkerSettings& settings, std::function<void()> waitHook)
     : workerPath_(settings.workerPath),
       openTimeout_(settings.openTimeout),
-      slideTimeout_(settings.slideTimeout) {
+      slideTimeout_(settings.slideTimeout),
+      memoryCeiling_(settings.memoryCeilingBytes),
+      waitHook_(std::move(waitHook)) {
   if (workerPath_.empty() || ::access(workerPath_.c_str(), X_OK) != 0) {
     throw Error("The renderer is missing: " +
                 (workerPath_.empty() ? std::string("quillmere-render-worker") : workerPath_) +
@@ -126,10 +192,14 @@ void RenderWorker::Spawn(const std::string& workerPath) {
     throw Error(std::string("The renderer could not be started: ") + std::strerror(error));
   }
   if (pid == 0) {
-    // Child: only async-signal-safe calls until exec.
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Child: only async-signal-safe calls until exec. The stop signals stay
+    // blocked across exec until the worker has its handlers: one that came
+    // sooner (the program dying right now) would end it by default, without
+    // removing its folder; blocked, it waits for the handler.
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaddset(&stops, signal);
+    ::sigprocmask(SIG_SETMASK, &stops, nullptr);
     ::setpgid(0, 0);  // a Ctrl+C at the terminal is the program's to handle
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(127);
@@ -143,6 +213,7 @@ void RenderWorker::Spawn(const std::string& workerPath) {
     ::_exit(127);
   }
   ::close(pair[1]);
+  ::setpgid(pid, pid);  // also here, so the group exists before either side goes on
   socket_ = pair[0];
   pid_ = pid;
   channel_ = std::make_unique<FrameChannel>(socket_, socket_);
@@ -151,7 +222,8 @@ void RenderWorker::Spawn(const std::string& workerPath) {
 
 void RenderWorker::AwaitHello() {
   WireMessage hello;
-  const auto status = channel_->Read(static_cast<int>(openTimeout_.count()), &hello);
+  const auto status = channel_->Read(static_cast<int>(openTimeout_.count()), &hello,
+                                     [this] { Slice("", true); });
   if (status == FrameChannel::ReadStatus::kTimeout) {
     Fail("The renderer did not start within " + DescribeTimeout(openTimeout_));
   }
@@ -181,12 +253,16 @@ void RenderWorker::AwaitHello() {
 WireMessage RenderWorker::Exchange(const WireMessage& request, milliseconds timeout,
                                    const std::string& subject) {
   std::string why;
-  if (!CheckIdle(&why)) throw Error(subject + ": the renderer " + why);
+  if (!CheckIdle(&why)) {
+    exportTarget_.clear();  // nothing was asked of this worker
+    throw Error(subject + ": the renderer " + why);
+  }
   if (!channel_->Write(request)) {
     Fail(subject + ": the renderer stopped unexpectedly (" + ReapAfterEof() + ")");
   }
   WireMessage reply;
-  switch (channel_->Read(static_cast<int>(timeout.count()), &reply)) {
+  switch (channel_->Read(static_cast<int>(timeout.count()), &reply,
+                         [&] { Slice(subject, true); })) {
     case FrameChannel::ReadStatus::kOk:
       return reply;
     case FrameChannel::ReadStatus::kTimeout:
@@ -239,12 +315,18 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   request.PutString(absolute);
   request.PutU32(static_cast<std::uint32_t>(width));
   request.PutU32(static_cast<std::uint32_t>(height));
+  // Should the worker be killed before it answers, what it wrote goes too.
+  struct stat before {};
+  exportTargetExisted_ = ::lstat(absolute.c_str(), &before) == 0;
+  exportTarget_ = absolute;
   WireMessage reply = Exchange(request, slideTimeout_, subject);
   if (reply.Type() == RenderMessageType::kExported) {
+    exportTarget_.clear();
     const auto w = static_cast<int>(reply.GetU32());
     const auto h = static_cast<int>(reply.GetU32());
     if (reply.Ok() && reply.AtEnd()) return {w, h};
   } else if (reply.Type() == RenderMessageType::kFailed) {
+    exportTarget_.clear();  // the worker removed its partial file itself
     const auto failure = static_cast<RenderFailure>(reply.GetU32());
     const std::string detail = reply.GetString();
     if (reply.Ok()) throw Error(DescribeRefusal(failure, detail, subject, index + 1));
@@ -266,21 +348,67 @@ void RenderWorker::Close() {
 void RenderWorker::Quit() {
   if (pid_ > 0 && !failed_ && channel_ && channel_->Write(WireMessage(RenderMessageType::kQuit))) {
     // kBye (or the connection closing) means the worker is on its way out;
-    // silence means it is stuck, and it is killed without further waiting.
-    WireMessage bye;
-    if (channel_->Read(static_cast<int>(kExitGrace.count()), &bye) !=
-        FrameChannel::ReadStatus::kTimeout) {
-      int status = 0;
-      if (WaitWithGrace(pid_, kExitGrace, &status)) pid_ = -1;
+    // silence means it is stuck, and it is killed without further waiting,
+    // as it is when the hook asks to stop.
+    const auto hook = [this] {
+      if (waitHook_) waitHook_();
+    };
+    try {
+      WireMessage bye;
+      if (channel_->Read(static_cast<int>(kExitGrace.count()), &bye, hook) !=
+          FrameChannel::ReadStatus::kTimeout) {
+        int status = 0;
+        if (WaitWithGrace(pid_, kExitGrace, &status, hook)) pid_ = -1;
+      }
+    } catch (...) {
+      // Quit never throws; the worker is killed below.
     }
   }
   Kill();
 }
 
 void RenderWorker::Kill() {
+  const pid_t worker = pid_;
   Reap(true);
+  if (!exportTarget_.empty()) RemovePartialOutput(worker);
   RemoveFolder();
   documentPath_.clear();
+}
+
+void RenderWorker::RemovePartialOutput(pid_t worker) {
+  const std::string target = exportTarget_;
+  exportTarget_.clear();
+  if (!exportTargetExisted_) ::unlink(target.c_str());
+  // The worker's AtomicFile wrote ".<name>.quillmere-<worker pid>-XXXXXX".
+  if (worker > 0) SweepStaleTemporaries(FolderPart(target), worker);
+}
+
+void RenderWorker::Slice(const std::string& subject, bool checkMemory) {
+  try {
+    if (checkMemory) CheckMemory(subject);
+    if (waitHook_) waitHook_();
+  } catch (...) {
+    failed_ = true;
+    Kill();
+    throw;
+  }
+}
+
+void RenderWorker::CheckMemory(const std::string& subject) {
+  if (memoryCeiling_ == 0 || pid_ <= 0) return;
+  if (--slicesUntilDescendants_ < 0) {
+    descendants_ = DescendantsOf(pid_);
+    slicesUntilDescendants_ = kSlicesPerDescendantLook;
+  }
+  std::uint64_t used = ResidentOf(pid_);
+  for (const pid_t child : descendants_) used += ResidentOf(child);
+  if (used <= memoryCeiling_) return;
+  if (subject.empty()) {
+    throw Error("The renderer needs more memory than allowed while starting (it passed " +
+                Megabytes(memoryCeiling_) + ")");
+  }
+  throw Error(subject + ": needs more memory than allowed (the renderer passed " +
+              Megabytes(memoryCeiling_) + ")");
 }
 
 void RenderWorker::Fail(const std::string& description) {
@@ -289,10 +417,12 @@ void RenderWorker::Fail(const std::string& description) {
   throw Error(description);
 }
 
-std::string RenderWorker::ReapAfterEof() {
+std::string RenderWorker::ReapAfterEof(bool callHook) {
   if (pid_ <= 0) return "it had already ended";
   int status = 0;
-  if (WaitWithGrace(pid_, kExitGrace, &status)) {
+  const auto hook = [this] { Slice("", false); };
+  if (WaitWithGrace(pid_, kExitGrace, &status,
+                    callHook ? std::function<void()>(hook) : std::function<void()>())) {
     pid_ = -1;
     return DescribeWaitStatus(status);
   }
@@ -302,7 +432,13 @@ std::string RenderWorker::ReapAfterEof() {
 
 void RenderWorker::Reap(bool kill) {
   if (pid_ > 0) {
-    if (kill) ::kill(pid_, SIGKILL);
+    if (kill) {
+      // Its group too: the worker's children, if any, die with it. The
+      // group bears the worker's id, which cannot be taken by anyone else
+      // before the worker is reaped.
+      ::kill(-pid_, SIGKILL);
+      ::kill(pid_, SIGKILL);
+    }
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
@@ -339,7 +475,7 @@ bool RenderWorker::CheckIdle(std::string* why) {
   if (::poll(&pfd, 1, 0) > 0) {
     char byte = 0;
     const bool closed = ::recv(socket_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
-    std::string description = closed ? "stopped unexpectedly (" + ReapAfterEof() + ")"
+    std::string description = closed ? "stopped unexpectedly (" + ReapAfterEof(false) + ")"
                                      : std::string("sent a reply this program does not understand");
     failed_ = true;
     Kill();
@@ -353,11 +489,9 @@ std::string RenderWorker::FolderPath() const { return folder_ ? folder_->Path() 
 
 std::uint64_t RenderWorker::ResidentBytes() const {
   if (pid_ <= 0) return 0;
-  std::ifstream statm("/proc/" + std::to_string(pid_) + "/statm");
-  std::uint64_t size = 0;
-  std::uint64_t resident = 0;
-  if (!(statm >> size >> resident)) return 0;
-  return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  std::uint64_t used = ResidentOf(pid_);
+  for (const pid_t child : DescendantsOf(pid_)) used += ResidentOf(child);
+  return used;
 }
 
 }  // namespace qm

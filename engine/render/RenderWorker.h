@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/render/RenderDocumentInfo.h"
 #include "engine/render/RenderWorkerSettings.h"
@@ -31,16 +33,29 @@ class WorkerFolder;
 /// the renderer did not answer within 60 s"); the object is then unusable and
 /// the caller starts a fresh one.
 ///
+/// Every wait on the worker (start-up, open, export, close) is cut into
+/// slices of at most 50 ms. At each slice the worker's resident memory (its
+/// child processes included) is held against the settings' memory ceiling:
+/// past it the worker is killed as above and the call throws qm::Error
+/// ("<file>: needs more memory than allowed (the renderer passed 700 MB)").
+/// Then the wait hook, if any, is called; when it throws, the worker is
+/// killed at once and its exception passes through unchanged. When a worker
+/// is killed during an export, the bitmap file asked for (unless it existed
+/// before the request) and the partial file the worker was writing beside it
+/// are removed.
+///
 /// The worker gets SIGTERM when the thread that started it ends
 /// (PR_SET_PDEATHSIG), so it dies with the program even when the program is
-/// killed; start workers from the program's main thread.
+/// killed; start workers from the program's main thread. It runs in a
+/// process group of its own, which is killed with it.
 class RenderWorker {
  public:
   /// Starts a worker and waits (at most the open timeout) until LibreOffice
-  /// is ready. Throws qm::Error when the worker executable is missing, when
-  /// LibreOffice is missing or cannot start, or when the worker does not
-  /// greet in time.
-  explicit RenderWorker(const RenderWorkerSettings& settings);
+  /// is ready, calling `waitHook` (if any) at each slice of the wait. Throws
+  /// qm::Error when the worker executable is missing, when LibreOffice is
+  /// missing or cannot start, or when the worker does not greet in time.
+  explicit RenderWorker(const RenderWorkerSettings& settings,
+                        std::function<void()> waitHook = {});
   /// Ends the worker as Quit() does.
   ~RenderWorker();
   RenderWorker(const RenderWorker&) = delete;
@@ -62,7 +77,8 @@ class RenderWorker {
   void Close();
 
   /// Asks the worker to end, waits briefly, kills it if it lingers, reaps it
-  /// and removes its folder. Never throws; idempotent.
+  /// and removes its folder. Never throws (a wait hook that throws meanwhile
+  /// has the worker killed at once, and its exception is dropped); idempotent.
   void Quit();
 
   /// Kills the worker at once (SIGKILL), reaps it and removes its folder.
@@ -84,11 +100,19 @@ class RenderWorker {
   std::string FolderPath() const;
   /// Presentations this worker has been asked to open, failures included.
   int DocumentsOpened() const { return documentsOpened_; }
-  /// The worker's resident memory in bytes (from /proc); 0 when unknown.
+  /// The resident memory in bytes (from /proc) of the worker and its child
+  /// processes; 0 when unknown.
   std::uint64_t ResidentBytes() const;
 
   void SetOpenTimeout(std::chrono::milliseconds timeout) { openTimeout_ = timeout; }
   void SetSlideTimeout(std::chrono::milliseconds timeout) { slideTimeout_ = timeout; }
+  /// 0: no ceiling.
+  void SetMemoryCeiling(std::uint64_t bytes) { memoryCeiling_ = bytes; }
+  std::uint64_t MemoryCeiling() const { return memoryCeiling_; }
+
+  /// Calls `hook` at every slice of every later wait on the worker; see the
+  /// class comment. An empty function removes the hook.
+  void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
 
  private:
   /// Usable(), and when not, why not ("stopped unexpectedly (signal 9)"...).
@@ -97,10 +121,22 @@ class RenderWorker {
   void AwaitHello();
   WireMessage Exchange(const WireMessage& request, std::chrono::milliseconds timeout,
                        const std::string& subject);
+  /// One slice of a wait about `subject` ("" while starting): the memory
+  /// ceiling (when `checkMemory`), then the hook. Kills the worker and
+  /// rethrows when either throws.
+  void Slice(const std::string& subject, bool checkMemory);
+  /// Throws qm::Error when the worker's memory is past the ceiling.
+  void CheckMemory(const std::string& subject);
   [[noreturn]] void Fail(const std::string& description);
-  std::string ReapAfterEof();
+  /// Waits briefly for a worker that closed the connection to end (calling
+  /// the hook meanwhile when `callHook`), killing it when it lingers; returns
+  /// how it ended.
+  std::string ReapAfterEof(bool callHook = true);
   void Reap(bool kill);
   void RemoveFolder();
+  /// After a kill during an export: the bitmap asked for and the worker's
+  /// partial file beside it.
+  void RemovePartialOutput(pid_t worker);
 
   std::unique_ptr<WorkerFolder> folder_;
   std::unique_ptr<FrameChannel> channel_;
@@ -110,6 +146,14 @@ class RenderWorker {
   std::string workerPath_;
   std::chrono::milliseconds openTimeout_;
   std::chrono::milliseconds slideTimeout_;
+  std::uint64_t memoryCeiling_ = 0;
+  std::function<void()> waitHook_;
+  /// The worker's descendants as last seen, and slices until the next look.
+  std::vector<pid_t> descendants_;
+  int slicesUntilDescendants_ = 0;
+  /// The bitmap an export in progress writes; "" between exports.
+  std::string exportTarget_;
+  bool exportTargetExisted_ = false;
   std::string documentPath_;
   RenderDocumentInfo document_;
   int documentsOpened_ = 0;

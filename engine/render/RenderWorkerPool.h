@@ -1,6 +1,7 @@
 #pragma once
 // Keeps one render worker warm between presentations.
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -42,15 +43,21 @@ class RenderWorkerPool {
   int WorkersStarted() const;
 
   /// The settings new workers start with; changes apply to later starts and,
-  /// for the timeouts, to every worker handed out afterwards.
+  /// for the timeouts and the memory ceiling, to every worker handed out
+  /// afterwards.
   RenderWorkerSettings Settings() const;
   void SetSettings(const RenderWorkerSettings& settings);
+
+  /// The wait hook (RenderWorker::SetWaitHook) of every worker handed out
+  /// afterwards, from its start-up on; a worker given back loses it.
+  void SetWaitHook(std::function<void()> hook);
 
  private:
   bool DueForRecycling(RenderWorker& worker) const;
 
   mutable std::mutex mutex_;
   RenderWorkerSettings settings_;
+  std::function<void()> waitHook_;
   std::unique_ptr<RenderWorker> warm_;
   int started_ = 0;
 };

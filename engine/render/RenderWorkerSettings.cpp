@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace qm {
@@ -26,7 +27,48 @@ bool SecondsFromEnvironment(const char* name, std::chrono::milliseconds* value) 
   return true;
 }
 
+/// A positive whole number of MiB from the environment variable `name`.
+bool MegabytesFromEnvironment(const char* name, std::uint64_t* bytes) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long megabytes = std::strtoull(text, &end, 10);
+  if (errno != 0 || *end != '\0' || text[0] == '-' || megabytes == 0 ||
+      megabytes > (1ull << 40)) {
+    return false;
+  }
+  *bytes = static_cast<std::uint64_t>(megabytes) << 20;
+  return true;
+}
+
+/// A line of /proc/meminfo ("MemTotal:  24576000 kB") in bytes; 0 when absent.
+std::uint64_t MemInfoBytes(const std::string& key) {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string name;
+  std::uint64_t kilobytes = 0;
+  std::string unit;
+  while (meminfo >> name >> kilobytes) {
+    std::getline(meminfo, unit);
+    if (name == key + ":") return kilobytes * 1024;
+  }
+  return 0;
+}
+
+constexpr std::uint64_t kGiB = 1ull << 30;
+
 }  // namespace
+
+std::uint64_t DefaultWorkerMemoryCeiling(int jobs) {
+  const std::uint64_t share = MemInfoBytes("MemTotal") / 4 * 3 / static_cast<std::uint64_t>(
+                                                                     jobs > 0 ? jobs : 1);
+  return share > kGiB ? share : kGiB;
+}
+
+int MaxJobsForMemory() {
+  const std::uint64_t fit = MemInfoBytes("MemAvailable") / 4 * 3 / kGiB;
+  return fit < 1 ? 1 : fit > 4096 ? 4096 : static_cast<int>(fit);
+}
 
 std::string DefaultRenderWorkerPath() {
   char buffer[PATH_MAX];
@@ -38,8 +80,10 @@ std::string DefaultRenderWorkerPath() {
   return self.substr(0, slash + 1) + "quillmere-render-worker";
 }
 
-RenderWorkerSettings RenderWorkerSettings::FromEnvironment() {
+RenderWorkerSettings RenderWorkerSettings::FromEnvironment(int jobs) {
   RenderWorkerSettings settings;
+  settings.memoryCeilingBytes = DefaultWorkerMemoryCeiling(jobs);
+  MegabytesFromEnvironment("QUILLMERE_WORKER_MEMORY_MB", &settings.memoryCeilingBytes);
   const char* worker = std::getenv("QUILLMERE_RENDER_WORKER");
   settings.workerPath = worker != nullptr && *worker != '\0' ? worker : DefaultRenderWorkerPath();
   SecondsFromEnvironment("QUILLMERE_OPEN_TIMEOUT", &settings.openTimeout);

@@ -16,9 +16,24 @@ namespace qm {
 ///   QUILLMERE_OPEN_TIMEOUT    seconds allowed to start a worker or open a
 ///                             file (default 120; decimals allowed)
 ///   QUILLMERE_SLIDE_TIMEOUT   seconds allowed per slide export (default 60)
+///   QUILLMERE_WORKER_MEMORY_MB  resident memory one worker (with its child
+///                             processes) may use, in MiB; default
+///                             DefaultWorkerMemoryCeiling(jobs)
 ///   TMPDIR                    where workers' private folders are made (/tmp)
 ///
 /// A value that is not a positive number is ignored.
+struct RenderWorkerSettings;
+
+/// A fair share of this machine's memory for one of `jobs` workers running
+/// at once: 3/4 of MemTotal (/proc/meminfo) divided by `jobs`, and at least
+/// 1 GiB (also when /proc/meminfo cannot be read).
+std::uint64_t DefaultWorkerMemoryCeiling(int jobs);
+
+/// How many workers of about 1 GiB fit in 3/4 of the memory available now
+/// (MemAvailable); at least 1. The batch run caps its default job count with
+/// it.
+int MaxJobsForMemory();
+
 struct RenderWorkerSettings {
   std::string workerPath;
   std::chrono::milliseconds openTimeout{120'000};
@@ -26,10 +41,17 @@ struct RenderWorkerSettings {
   std::string tempRoot = "/tmp";
   /// A warm worker is replaced after opening this many documents...
   int recycleAfterDocuments = 50;
-  /// ...or once its resident memory passes this many bytes.
+  /// ...or once its resident memory passes this many bytes (or half the
+  /// memory ceiling, when that is lower).
   std::uint64_t recycleAboveBytes = 1536ull << 20;
+  /// A worker whose resident memory (with its child processes) passes this
+  /// many bytes while the program waits on it is killed, and the call fails
+  /// ("needs more memory than allowed"); 0: no ceiling.
+  std::uint64_t memoryCeilingBytes = DefaultWorkerMemoryCeiling(1);
 
-  static RenderWorkerSettings FromEnvironment();
+  /// The defaults with the environment's overrides; the memory ceiling's
+  /// default is a share of the machine for one of `jobs` workers at once.
+  static RenderWorkerSettings FromEnvironment(int jobs = 1);
 };
 
 /// quillmere-render-worker in the folder of the running program (found

@@ -1,6 +1,9 @@
 #include "engine/worker/OfficeProfile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +46,38 @@ std::string PrepareOfficeProfile(const std::string& folder, std::string* error) 
     return {};
   }
   return FileUrlFromPath(std::filesystem::absolute(profile).string());
+}
+
+bool IsolateOfficeEnvironment(const std::string& folder, std::string* error) {
+  struct Place {
+    const char* sub;
+    std::initializer_list<const char*> variables;
+  };
+  // Parents before children; TMPDIR first, as it was before the others.
+  const Place places[] = {
+      {"tmp", {"TMPDIR", "TMP", "TEMP"}},
+      {"home", {"HOME"}},
+      {"home/.config", {"XDG_CONFIG_HOME"}},
+      {"home/.cache", {"XDG_CACHE_HOME"}},
+      {"home/.local", {}},
+      {"home/.local/share", {"XDG_DATA_HOME"}},
+      {"home/.local/state", {"XDG_STATE_HOME"}},
+      {"runtime", {"XDG_RUNTIME_DIR"}},
+  };
+  const std::string root = std::filesystem::absolute(folder).string();
+  for (const Place& place : places) {
+    const std::string path = root + "/" + place.sub;
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+      *error = "The renderer could not create its folder " + path + ": " + std::strerror(errno);
+      return false;
+    }
+    ::chmod(path.c_str(), 0700);  // XDG_RUNTIME_DIR must be 0700 whatever the umask
+    for (const char* variable : place.variables) ::setenv(variable, path.c_str(), 1);
+  }
+  ::setenv("GSETTINGS_BACKEND", "memory", 1);
+  ::setenv("DCONF_PROFILE", "/dev/null", 1);
+  ::setenv("GIO_USE_VFS", "local", 1);
+  return true;
 }
 
 }  // namespace qm

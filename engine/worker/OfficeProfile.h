@@ -12,4 +12,16 @@ namespace qm {
 /// Returns the profile's URL for LibreOfficeKit, or "" with `*error` set.
 std::string PrepareOfficeProfile(const std::string& folder, std::string* error);
 
+/// Keeps everything LibreOffice and the libraries under it write inside
+/// `folder`: makes `folder`/tmp, `folder`/home (with .config, .cache,
+/// .local/share and .local/state) and `folder`/runtime, all 0700, and points
+/// TMPDIR (TMP, TEMP), HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_DATA_HOME,
+/// XDG_STATE_HOME and XDG_RUNTIME_DIR at them. GSettings keeps its settings
+/// in memory (GSETTINGS_BACKEND=memory), dconf gets an empty profile
+/// (DCONF_PROFILE=/dev/null: no database is read or written) and GIO stays
+/// local (GIO_USE_VFS=local: no gvfs daemons). Call before starting
+/// LibreOfficeKit. Returns false with `*error` set when a folder cannot be
+/// made.
+bool IsolateOfficeEnvironment(const std::string& folder, std::string* error);
+
 }  // namespace qm

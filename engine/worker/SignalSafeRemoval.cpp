@@ -25,6 +25,7 @@ struct LinuxDirent64 {
 
 constexpr int kMaxDepth = 32;
 constexpr int kMaxPasses = 10000;
+constexpr int kMaxAttempts = 5;
 alignas(8) char gEntries[8192];
 
 bool IsDotOrDotDot(const char* name) {
@@ -72,11 +73,17 @@ void EmptyFolder(int dirFd, int depth) {
 }  // namespace
 
 bool RemoveTreeSignalSafe(const char* path) {
-  const int dirFd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (dirFd < 0) return errno == ENOENT;
-  EmptyFolder(dirFd, 0);
-  ::close(dirFd);
-  return ::rmdir(path) == 0 || errno == ENOENT;
+  // Other threads of the process (LibreOffice's) may still be writing into
+  // the tree while it is removed: a folder that fills again is emptied again.
+  for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    const int dirFd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0) return errno == ENOENT;
+    EmptyFolder(dirFd, 0);
+    ::close(dirFd);
+    if (::rmdir(path) == 0 || errno == ENOENT) return true;
+    if (errno != ENOTEMPTY && errno != EEXIST) return false;
+  }
+  return false;
 }
 
 }  // namespace qm

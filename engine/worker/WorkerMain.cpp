@@ -6,7 +6,9 @@
 // render protocol (RenderMessageType.h) on descriptor N, a connected socket,
 // and keeps everything of its own in DIR, a private folder the program created:
 // the throwaway LibreOffice profile, LibreOffice's temporary files (TMPDIR
-// points into DIR) and worker.log, which receives the
+// points into DIR), a home and XDG folders of its own (so nothing LibreOffice
+// or the libraries under it write reaches the person's home, see
+// IsolateOfficeEnvironment) and worker.log, which receives the
 // worker's standard output and error (LibreOffice's chatter about languages
 // and sound devices), so none of it reaches the person's terminal. Sentences
 // the program must see travel over the socket instead.
@@ -16,15 +18,26 @@
 // (the program's death sends SIGTERM, see PR_SET_PDEATHSIG). It ends with
 // _exit because LibreOfficeKit's shutdown is not safe. A crash inside
 // LibreOffice leaves DIR to the program, which removes it after reaping.
+//
+// Ending is sound whatever comes first and on whichever thread: exactly one
+// caller claims the removal (RemoveFolderOnce), removes DIR and _exits; a
+// stop signal that finds the removal claimed returns at once, so the claimer
+// (perhaps the very thread it interrupted) goes on to the end. The stop
+// signals arrive blocked (the program blocks them before exec), so none can
+// end the process by default before the handlers are in place; the main
+// thread keeps them blocked while LibreOffice starts. (LibreOffice's own
+// start-up thread unblocks them for itself; a SIGTERM at any moment of the
+// start still reaches our handler: the tests kill owners while their
+// workers start.)
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -40,34 +53,60 @@
 
 namespace {
 
-char gFolder[PATH_MAX];
-std::atomic<bool> gRemoving{false};
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
-/// Removes the private folder once, whoever asks first.
-void RemoveFolderOnce() {
-  if (!gRemoving.exchange(true)) qm::RemoveTreeSignalSafe(gFolder);
+char gFolder[PATH_MAX];
+/// The thread that claimed the folder's removal; 0 while none has.
+std::atomic<pid_t> gRemover{0};
+std::atomic<bool> gRemoved{false};
+static_assert(std::atomic<pid_t>::is_always_lock_free, "used in a signal handler");
+
+pid_t ThisThread() { return static_cast<pid_t>(::syscall(SYS_gettid)); }
+
+/// Removes the private folder if this call is the first to ask; false (and
+/// nothing done) when the removal was claimed before. Whoever gets true
+/// must _exit right after: the other callers count on it. Signal-safe.
+bool RemoveFolderOnce() {
+  pid_t none = 0;
+  if (!gRemover.compare_exchange_strong(none, ThisThread())) return false;
+  qm::RemoveTreeSignalSafe(gFolder);
+  gRemoved.store(true);
+  return true;
 }
 
 void OnStopSignal(int signal) {
-  if (!gRemoving.exchange(true)) {
-    qm::RemoveTreeSignalSafe(gFolder);
-    _exit(128 + signal);
-  }
-  for (;;) pause();  // another thread is removing the folder and will end the process
+  if (RemoveFolderOnce()) _exit(128 + signal);
+  // The removal was claimed, by another thread or by the very one this
+  // handler interrupted: returning lets it finish, and its claimer _exits.
+  // (Waiting here instead, with every signal blocked, would keep an
+  // interrupted removal from ever finishing.)
 }
 
 void InstallStopHandlers() {
   struct sigaction action {};
   action.sa_handler = &OnStopSignal;
   sigfillset(&action.sa_mask);
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+  for (const int signal : kStopSignals) sigaction(signal, &action, nullptr);
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, nullptr);
 }
 
+/// Blocks (`block`) or unblocks the stop signals on the calling thread.
+void BlockStopSignals(bool block) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : kStopSignals) sigaddset(&set, signal);
+  sigprocmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
+
 [[noreturn]] void End(int status) {
-  RemoveFolderOnce();
+  if (!RemoveFolderOnce()) {
+    // A stop signal's handler on another thread is removing the folder and
+    // will _exit when done: let it finish, but never wait for ever.
+    const timespec pause{0, 5'000'000};
+    for (int i = 0; i < 2000 && !gRemoved.load(); ++i) nanosleep(&pause, nullptr);
+  }
   _exit(status);
 }
 
@@ -117,22 +156,24 @@ int main(int argc, char** argv) {
   }
   std::memcpy(gFolder, folder.c_str(), folder.size() + 1);
 
+  // The stop signals stay blocked on this thread (the program sent them
+  // blocked already) until LibreOffice has started and our handlers are back.
+  BlockStopSignals(true);
+  InstallStopHandlers();
   // Die with the program, also when it is killed; it may already be gone.
   prctl(PR_SET_PDEATHSIG, SIGTERM);
-  InstallStopHandlers();
   if (parent != 0 && getppid() != static_cast<pid_t>(parent)) End(1);
+  // Processes LibreOffice may start must not hold the connection open: the
+  // program sees the worker's death as the connection closing.
+  fcntl(fd, F_SETFD, FD_CLOEXEC);
   QuietStandardStreams(folder);
 
   qm::FrameChannel channel(fd, fd);
-  // LibreOffice makes temporary files and folders under TMPDIR and never
-  // removes them when the process ends with _exit: keep them in DIR.
-  const std::string temp = folder + "/tmp";
-  if (mkdir(temp.c_str(), 0700) == 0 || errno == EEXIST) {
-    setenv("TMPDIR", temp.c_str(), 1);
-    setenv("TMP", temp.c_str(), 1);
-    setenv("TEMP", temp.c_str(), 1);
-  }
   std::string error;
+  if (!qm::IsolateOfficeEnvironment(folder, &error)) {
+    SendFatal(channel, error);
+    End(1);
+  }
   const std::string profileUrl = qm::PrepareOfficeProfile(folder, &error);
   if (profileUrl.empty()) {
     SendFatal(channel, error);
@@ -145,6 +186,7 @@ int main(int argc, char** argv) {
     End(1);
   }
   InstallStopHandlers();  // LibreOffice installs handlers of its own while starting
+  BlockStopSignals(false);  // one that came meanwhile is handled now
 
   qm::WireMessage hello(qm::RenderMessageType::kHello);
   hello.PutU32(qm::kRenderProtocolMagic);

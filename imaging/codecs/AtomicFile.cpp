@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/TemporaryName.h"
+
 namespace qm {
 
 namespace {
@@ -45,12 +47,12 @@ bool AtomicFile::Open(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string pattern = folder + "." + name + ".XXXXXX";
+  std::string pattern = folder + PartialFilePattern(name);
   int fd = mkstemp(pattern.data());
   if (fd < 0 && errno == ENAMETOOLONG) {
     // A long name plus the suffix may pass the file system's limit even when
     // the destination does not; fall back to a short hidden name.
-    pattern = folder + ".qm-tmp.XXXXXX";
+    pattern = folder + ShortPartialFilePattern();
     fd = mkstemp(pattern.data());
   }
   if (fd < 0) return FailWithErrno("cannot create a file in its folder", errno);

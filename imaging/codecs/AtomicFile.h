@@ -8,7 +8,9 @@
 namespace qm {
 
 /// Writes a file under a hidden temporary name in the destination's folder
-/// (".name.XXXXXX") and renames it over the destination only on Commit(), so
+/// (".name.quillmere-<pid>-XXXXXX", see base/TemporaryName.h, so a file left
+/// by a killed process can be swept) and renames it over the destination
+/// only on Commit(), so
 /// readers never see a half-written file and an existing file is replaced in
 /// one step. Abandoning the object without Commit() removes the temporary.
 /// The data is not forced to the disk (no fsync): the promise holds against

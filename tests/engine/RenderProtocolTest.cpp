@@ -4,8 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/protocol/FrameChannel.h"
@@ -144,6 +147,55 @@ TEST_F(FrameChannelTest, WritingToAVanishedPeerFailsWithoutKillingTheProgram) {
   big.PutString(std::string(300000, 'x'));
   EXPECT_FALSE(a.Write(big));
   EXPECT_NE(a.LastError(), 0);
+}
+
+TEST_F(FrameChannelTest, SlicedWaitCallsItsSliceFunctionEvery50MsAndStillTimesOut) {
+  FrameChannel a(fds_[0], fds_[0]);
+  WireMessage got;
+  std::vector<std::chrono::steady_clock::time_point> calls;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(a.Read(500, &got, [&] { calls.push_back(std::chrono::steady_clock::now()); }),
+            FrameChannel::ReadStatus::kTimeout);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(490));  // the deadline counts whole milliseconds
+  EXPECT_LT(took, std::chrono::milliseconds(1000));
+  // About 10 slices; each 50 ms after the one before (with slack for a busy machine).
+  EXPECT_GE(calls.size(), 6u);
+  auto last = start;
+  for (const auto& call : calls) {
+    EXPECT_LE(call - last, std::chrono::milliseconds(150));
+    last = call;
+  }
+}
+
+TEST_F(FrameChannelTest, SlicedWaitWithoutALimitEndsWhenTheFrameComes) {
+  FrameChannel a(fds_[0], fds_[0]);
+  FrameChannel b(fds_[1], fds_[1]);
+  std::thread sender([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    WireMessage message(RenderMessageType::kClosed);
+    b.Write(message);
+  });
+  WireMessage got;
+  int slices = 0;
+  EXPECT_EQ(a.Read(-1, &got, [&] { ++slices; }), FrameChannel::ReadStatus::kOk);
+  sender.join();
+  EXPECT_EQ(got.Type(), RenderMessageType::kClosed);
+  EXPECT_GE(slices, 2);
+}
+
+TEST_F(FrameChannelTest, ASliceFunctionThatThrowsEndsTheWaitWithItsException) {
+  FrameChannel a(fds_[0], fds_[0]);
+  RawWrite({10, 0, 0, 0, 3, 1});  // half a frame: the wait goes on inside the frame too
+  WireMessage got;
+  int slices = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(a.Read(-1, &got,
+                      [&] {
+                        if (++slices == 3) throw std::runtime_error("stop");
+                      }),
+               std::runtime_error);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
 }
 
 TEST(FrameChannelPipes, PlainPipesWorkToo) {

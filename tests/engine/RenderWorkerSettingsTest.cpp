@@ -4,6 +4,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -66,6 +69,62 @@ TEST(RenderWorkerSettings, NonsenseTimeoutsAreIgnored) {
     ScopedEnv a("QUILLMERE_SLIDE_TIMEOUT", bad);
     EXPECT_EQ(RenderWorkerSettings::FromEnvironment().slideTimeout, milliseconds(60000)) << bad;
   }
+}
+
+/// A line of /proc/meminfo in bytes, read here on its own.
+std::uint64_t MemInfo(const std::string& key) {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string name, unit;
+  std::uint64_t kilobytes = 0;
+  while (meminfo >> name >> kilobytes) {
+    std::getline(meminfo, unit);
+    if (name == key + ":") return kilobytes * 1024;
+  }
+  return 0;
+}
+
+constexpr std::uint64_t kGiB = 1ull << 30;
+
+TEST(RenderWorkerSettings, UnboundedWorkerMemory_CeilingIsAShareOfTheMachineAndAtLeast1GiB) {
+  const std::uint64_t total = MemInfo("MemTotal");
+  ASSERT_GT(total, 0u);
+  for (int jobs : {1, 2, 3, 8, 64}) {
+    EXPECT_EQ(DefaultWorkerMemoryCeiling(jobs), std::max(kGiB, total / 4 * 3 / jobs)) << jobs;
+  }
+  EXPECT_EQ(DefaultWorkerMemoryCeiling(0), DefaultWorkerMemoryCeiling(1));
+  EXPECT_EQ(DefaultWorkerMemoryCeiling(1 << 20), kGiB);
+  EXPECT_EQ(RenderWorkerSettings().memoryCeilingBytes, DefaultWorkerMemoryCeiling(1));
+}
+
+TEST(RenderWorkerSettings, UnboundedWorkerMemory_CeilingComesFromTheEnvironmentInMegabytes) {
+  {
+    ScopedEnv a("QUILLMERE_WORKER_MEMORY_MB", nullptr);
+    EXPECT_EQ(RenderWorkerSettings::FromEnvironment().memoryCeilingBytes,
+              DefaultWorkerMemoryCeiling(1));
+    EXPECT_EQ(RenderWorkerSettings::FromEnvironment(4).memoryCeilingBytes,
+              DefaultWorkerMemoryCeiling(4));
+  }
+  {
+    ScopedEnv a("QUILLMERE_WORKER_MEMORY_MB", "700");
+    EXPECT_EQ(RenderWorkerSettings::FromEnvironment().memoryCeilingBytes, 700ull << 20);
+    EXPECT_EQ(RenderWorkerSettings::FromEnvironment(4).memoryCeilingBytes, 700ull << 20);
+  }
+  for (const char* bad : {"abc", "-3", "0", "512MB", "1.5", ""}) {
+    ScopedEnv a("QUILLMERE_WORKER_MEMORY_MB", bad);
+    EXPECT_EQ(RenderWorkerSettings::FromEnvironment().memoryCeilingBytes,
+              DefaultWorkerMemoryCeiling(1))
+        << bad;
+  }
+}
+
+TEST(RenderWorkerSettings, UnboundedWorkerMemory_MaxJobsCountsGigabyteWorkersInAvailableMemory) {
+  const int jobs = MaxJobsForMemory();
+  EXPECT_GE(jobs, 1);
+  const std::uint64_t available = MemInfo("MemAvailable");
+  ASSERT_GT(available, 0u);
+  // MemAvailable moves between the two readings: allow one job either way.
+  const auto expected = static_cast<long long>(available / 4 * 3 / kGiB);
+  EXPECT_LE(std::llabs(jobs - std::max(1LL, expected)), 1) << available;
 }
 
 TEST(RenderWorkerSettings, TimeoutsAreDescribedInSeconds) {

@@ -1,24 +1,37 @@
 // Parts of the render worker that need no LibreOffice: pixel conversion, file
-// URLs and the signal-safe removal of its folder.
+// URLs, the signal-safe removal of its folder, its environment; and the
+// temporary names and their sweep.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "base/TemporaryName.h"
+#include "engine/export/SlideSession.h"
 #include "engine/worker/FileUrl.h"
+#include "engine/worker/OfficeProfile.h"
 #include "engine/worker/PixelConversion.h"
 #include "engine/worker/SignalSafeRemoval.h"
+#include "imaging/codecs/AtomicFile.h"
 #include "tests/support/TempFolder.h"
 
 namespace qm::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string FileNamePartOf(const std::string& path) { return fs::path(path).filename().string(); }
 
 // --- Pixels -------------------------------------------------------------------
 
@@ -110,6 +123,151 @@ TEST(SignalSafeRemoval, SymbolicLinksAreRemovedNeverFollowed) {
 TEST(SignalSafeRemoval, AMissingFolderCountsAsRemoved) {
   TempFolder root;
   EXPECT_TRUE(RemoveTreeSignalSafe((root / "never-made").c_str()));
+}
+
+// --- The worker's environment: nothing in the person's home ------------------------
+
+TEST(OfficeEnvironment, FilesInTheUsersHome_HomeAndXdgFoldersPointIntoTheWorkerFolder) {
+  const char* names[] = {"TMPDIR",          "TMP",           "TEMP",           "HOME",
+                         "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                         "XDG_RUNTIME_DIR", "GSETTINGS_BACKEND", "DCONF_PROFILE", "GIO_USE_VFS"};
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* name : names) {
+    const char* value = ::getenv(name);
+    saved[name] = value ? std::optional<std::string>(value) : std::nullopt;
+  }
+  TempFolder folder;
+  ::umask(022);
+  std::string error;
+  ASSERT_TRUE(IsolateOfficeEnvironment(folder.Path(), &error)) << error;
+  const std::map<std::string, std::string> expected = {
+      {"TMPDIR", "tmp"},
+      {"HOME", "home"},
+      {"XDG_CONFIG_HOME", "home/.config"},
+      {"XDG_CACHE_HOME", "home/.cache"},
+      {"XDG_DATA_HOME", "home/.local/share"},
+      {"XDG_STATE_HOME", "home/.local/state"},
+      {"XDG_RUNTIME_DIR", "runtime"}};
+  for (const auto& [name, sub] : expected) {
+    const char* value = ::getenv(name.c_str());
+    ASSERT_NE(value, nullptr) << name;
+    EXPECT_EQ(std::string(value), folder / sub) << name;
+    EXPECT_TRUE(fs::is_directory(value)) << name;
+    EXPECT_EQ(fs::status(value).permissions() & fs::perms::all, fs::perms::owner_all) << name;
+  }
+  EXPECT_STREQ(::getenv("GSETTINGS_BACKEND"), "memory");
+  EXPECT_STREQ(::getenv("DCONF_PROFILE"), "/dev/null");
+  for (const auto& [name, value] : saved) {
+    if (value)
+      ::setenv(name.c_str(), value->c_str(), 1);
+    else
+      ::unsetenv(name.c_str());
+  }
+}
+
+TEST(OfficeEnvironment, AFolderThatCannotBeMadeIsNamed) {
+  std::string error;
+  EXPECT_FALSE(IsolateOfficeEnvironment("/nonexistent-root-for-quillmere/w", &error));
+  EXPECT_NE(error.find("/nonexistent-root-for-quillmere/w/tmp"), std::string::npos) << error;
+}
+
+// --- Temporary names and the sweep of stale ones --------------------------------
+
+/// The id of a process that has certainly ended: a child that exited and
+/// was reaped.
+pid_t DeadPid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+TEST(TemporaryName, TemporaryFilesLeftBehind_NamesCarryTheOwnerInARecognisableForm) {
+  const std::string me = std::to_string(::getpid());
+  const std::string exporter = FileNamePartOf(TemporaryPathIn("/out/", ".bmp"));
+  EXPECT_TRUE(std::regex_match(exporter, std::regex("\\.quillmere-" + me + "-[0-9]+-[0-9]+\\.bmp")))
+      << exporter;
+  EXPECT_EQ(TemporaryNameOwner(exporter), ::getpid());
+  EXPECT_NE(TemporaryFileName(".jpg"), TemporaryFileName(".jpg"));
+
+  TempFolder folder;
+  AtomicFile file;
+  ASSERT_TRUE(file.Open(folder / "deck_Slide1.png"));
+  const std::string partial = fs::path(file.TempPath()).filename().string();
+  EXPECT_TRUE(std::regex_match(
+      partial, std::regex("\\.deck_Slide1\\.png\\.quillmere-" + me + "-[A-Za-z0-9]{6}")))
+      << partial;
+  EXPECT_EQ(TemporaryNameOwner(partial), ::getpid());
+  file.Abandon();
+
+  // The worker writing an exporter's temporary: the writer's id counts.
+  EXPECT_EQ(TemporaryNameOwner("..quillmere-12-345-6.bmp.quillmere-789-aB3dE9"), 789);
+  EXPECT_EQ(TemporaryNameOwner(".quillmere-42-Zz09aa"), 42);  // the short form
+  EXPECT_EQ(TemporaryNameOwner(".quillmere-42-7-1"), 42);     // no extension
+  for (const char* foreign :
+       {"deck_Slide1.png", ".deck_Slide1.png.XXXXXX", ".deck.png.abc123", "quillmere-42-1-2.bmp",
+        ".quillmere-42.bmp", ".quillmere--1-2.bmp", ".quillmere-x-1-2.bmp", ".quillmere-42-1-2.b-p",
+        ".quillmere-42-1-2.", ".quillmere-42-1.bmp", ".name.quillmere-42-abc12",
+        ".name.quillmere-42-abc1234", ".name.quillmere-42-abc12!", ".name.quillmere-0-abc123",
+        "..quillmere-42-abc123", ".quillmere-99999999999-1-2.bmp", ".qm-tmp.abc123", "", "."}) {
+    EXPECT_EQ(TemporaryNameOwner(foreign), 0) << foreign;
+  }
+}
+
+TEST(TemporaryName, TemporaryFilesLeftBehind_SweepRemovesOnlyOurFilesOfEndedProcesses) {
+  TempFolder folder;
+  const std::string dead = std::to_string(DeadPid());
+  const std::string live = std::to_string(::getpid());
+  const std::vector<std::string> stale = {
+      ".quillmere-" + dead + "-123-1.bmp",
+      ".quillmere-" + dead + "-123-2.jpg",
+      ".deck_Slide1.png.quillmere-" + dead + "-aB3dE9",
+      "..quillmere-" + live + "-1-1.bmp.quillmere-" + dead + "-Qw12Er",
+      ".quillmere-" + dead + "-Zz09aa",
+  };
+  const std::vector<std::string> kept = {
+      ".quillmere-" + live + "-123-1.bmp",             // its process still runs
+      ".deck_Slide1.png.quillmere-" + live + "-aB3dE9",  // likewise
+      ".quillmere-1-5-5.bmp",                          // process 1 always runs
+      "deck_Slide1.png",                               // the person's files
+      ".deck_Slide1.png.aB3dE9",                       // an old-style name: not ours to judge
+      "quillmere-" + dead + "-123-1.bmp",              // not hidden
+      ".quillmere-" + dead + "-123-1.bmp~",            // a backup someone made
+      ".quillmere-" + dead + "-notes.txt",
+      ".quillmere-" + dead + "-123-1.bmp.keep",
+  };
+  for (const auto& name : stale) std::ofstream(folder / name) << "x";
+  for (const auto& name : kept) std::ofstream(folder / name) << "x";
+  // Not regular files, or not in the folder itself: left alone too.
+  fs::create_directory(folder / (".quillmere-" + dead + "-9-9.bmp"));
+  fs::create_symlink(folder / "deck_Slide1.png", folder / (".quillmere-" + dead + "-8-8.bmp"));
+  fs::create_directory(folder / "sub");
+  std::ofstream(folder / ("sub/.quillmere-" + dead + "-7-7.bmp")) << "x";
+
+  EXPECT_EQ(SweepStaleTemporaries(folder.Path()), static_cast<int>(stale.size()));
+  for (const auto& name : stale) EXPECT_FALSE(fs::exists(folder / name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(fs::exists(folder / name)) << name;
+  EXPECT_TRUE(fs::is_directory(folder / (".quillmere-" + dead + "-9-9.bmp")));
+  EXPECT_TRUE(fs::is_symlink(folder / (".quillmere-" + dead + "-8-8.bmp")));
+  EXPECT_TRUE(fs::exists(folder / "deck_Slide1.png"));
+  EXPECT_TRUE(fs::exists(folder / ("sub/.quillmere-" + dead + "-7-7.bmp")));
+  EXPECT_EQ(SweepStaleTemporaries(folder.Path()), 0);
+  EXPECT_EQ(SweepStaleTemporaries(folder / "no-such-folder"), 0);
+}
+
+TEST(TemporaryName, TemporaryFilesLeftBehind_SweepOfOneProcessLeavesTheOthers) {
+  TempFolder folder;
+  const std::string a = std::to_string(DeadPid());
+  const std::string b = std::to_string(DeadPid());
+  std::ofstream(folder / (".slide.bmp.quillmere-" + a + "-aaaaaa")) << "x";
+  std::ofstream(folder / (".slide.bmp.quillmere-" + b + "-bbbbbb")) << "x";
+  EXPECT_EQ(SweepStaleTemporaries(folder.Path(), std::stoi(a)), 1);
+  EXPECT_FALSE(fs::exists(folder / (".slide.bmp.quillmere-" + a + "-aaaaaa")));
+  EXPECT_TRUE(fs::exists(folder / (".slide.bmp.quillmere-" + b + "-bbbbbb")));
+  // A running process's files stay even when asked for by name.
+  std::ofstream(folder / (".slide.bmp.quillmere-" + std::to_string(::getpid()) + "-cccccc")) << "x";
+  EXPECT_EQ(SweepStaleTemporaries(folder.Path(), ::getpid()), 0);
 }
 
 }  // namespace
