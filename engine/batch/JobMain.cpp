@@ -1,29 +1,37 @@
 // quillmere-job: one conversion job of a Quillmere run.
 //
-//   quillmere-job --fd N --parent PID
+//   quillmere-job --fd N --parent PID --jobs J
 //
 // Started by the program (JobRunner), never by a person. It converts the
 // files it is handed on descriptor N, a connected socket, with one warm
-// render worker, and ends with its parent.
+// render worker, and ends with its parent. J, the number of jobs of the run,
+// sets the worker's default memory ceiling: the jobs share the machine.
 
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "base/Cancellation.h"
+#include "base/Error.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/batch/RunJob.h"
+#include "engine/render/RenderWorkerPool.h"
+#include "engine/render/RenderWorkerSettings.h"
 
 int main(int argc, char** argv) {
   int fd = -1;
   long parent = 0;
+  int jobs = 1;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
     if (name == "--fd") fd = std::atoi(argv[i + 1]);
     else if (name == "--parent") parent = std::atol(argv[i + 1]);
+    else if (name == "--jobs") jobs = std::max(1, std::atoi(argv[i + 1]));
   }
   if (fd < 0 || parent <= 0) {
     std::fprintf(stderr, "quillmere-job is started by Quillmere itself:\n"
@@ -33,8 +41,15 @@ int main(int argc, char** argv) {
   // End with the program, also when it is killed; it may already be gone.
   ::prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (::getppid() != static_cast<pid_t>(parent)) return 1;
-  const int status =
-      qm::RunJob(fd, [] { return std::make_unique<qm::LibreOfficeApplicationFactory>(); });
+  const int status = qm::RunJob(fd, [jobs] {
+    auto pool = std::make_shared<qm::RenderWorkerPool>(qm::RenderWorkerSettings::FromEnvironment(jobs));
+    // A cancel ends the renderer's wait at once (within one wait slice):
+    // the worker is killed and what it was writing removed.
+    pool->SetWaitHook([] {
+      if (qm::CancelRequested()) throw qm::Error("the run was cancelled");
+    });
+    return std::make_unique<qm::LibreOfficeApplicationFactory>(pool);
+  });
   std::fflush(nullptr);
   ::_exit(status);
 }

@@ -46,7 +46,7 @@ struct SpawnSetup {
 
 }  // namespace
 
-JobProcess::JobProcess(const std::string& jobPath) {
+JobProcess::JobProcess(const std::string& jobPath, int jobs) {
   if (jobPath.empty() || ::access(jobPath.c_str(), X_OK) != 0)
     throw Error("The conversion job program is missing: " +
                 (jobPath.empty() ? std::string("quillmere-job") : jobPath) +
@@ -74,7 +74,7 @@ JobProcess::JobProcess(const std::string& jobPath) {
   posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
   std::vector<std::string> args = {jobPath, "--fd", std::to_string(kJobFd), "--parent",
-                                   std::to_string(::getpid())};
+                                   std::to_string(::getpid()), "--jobs", std::to_string(jobs)};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

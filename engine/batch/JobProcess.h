@@ -17,8 +17,9 @@ namespace qm {
 /// the runner needs to know of it: the files it was handed and how far it got.
 class JobProcess {
  public:
-  /// Starts `jobPath`. Throws qm::Error with a sentence when it cannot.
-  explicit JobProcess(const std::string& jobPath);
+  /// Starts `jobPath`, one of `jobs` jobs of the run. Throws qm::Error with a
+  /// sentence when it cannot.
+  JobProcess(const std::string& jobPath, int jobs);
   /// Kills the job if it still runs and reaps it.
   ~JobProcess();
   JobProcess(const JobProcess&) = delete;

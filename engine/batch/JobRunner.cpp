@@ -13,6 +13,7 @@
 #include "engine/batch/JobMessageType.h"
 #include "engine/batch/JobProcess.h"
 #include "engine/batch/WorkQueue.h"
+#include "engine/render/RenderWorkerSettings.h"
 
 namespace qm {
 
@@ -73,7 +74,7 @@ class Dispatch {
  private:
   void StartJob() {
     try {
-      jobs_.push_back(std::make_unique<JobProcess>(jobPath_));
+      jobs_.push_back(std::make_unique<JobProcess>(jobPath_, static_cast<int>(wanted_)));
     } catch (const Error& error) {
       failure_ = error.what();
     }
@@ -193,7 +194,7 @@ std::string DefaultJobPath() {
 
 int DefaultJobCount() {
   const long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
-  return static_cast<int>(std::max(1L, cores));
+  return std::min(static_cast<int>(std::max(1L, cores)), MaxJobsForMemory());
 }
 
 }  // namespace qm

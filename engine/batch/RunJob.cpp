@@ -6,9 +6,11 @@
 #include <sys/prctl.h>
 
 #include <csignal>
+#include <set>
 
 #include "base/Cancellation.h"
 #include "base/OpenFileLimit.h"
+#include "base/TemporaryName.h"
 #include "base/ErrorTrap.h"
 #include "engine/batch/FileTask.h"
 #include "engine/batch/JobMessageType.h"
@@ -81,6 +83,7 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
   exporters.SetSlideObserver([&](int slide, int count) { ui.SendSlide(slide, count); });
   // A job is a program of its own: it starts the imaging layer as start-up does.
   const bool imagingStarted = StartGdiPlus();
+  std::set<std::string> swept;
 
   for (;;) {
     SendType(channel, JobMessageType::kReady);
@@ -92,6 +95,10 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
       FileTask task;
       if (!FileTask::GetFrom(message, &task)) break;
       ui.SetPosition(task.position);
+      // Temporary files of conversions that were killed outright are
+      // removed by the next run that writes into their folder.
+      if (swept.insert(task.outputFolder).second)
+        SweepStaleTemporaries(task.outputFolder.empty() ? "." : task.outputFolder);
       ui.Send(static_cast<std::uint8_t>(JobMessageType::kFileStarted), task.path);
       if (!imagingStarted) {
         ShowPlainMessage(ui, "GDI+ Initialization Failed.");

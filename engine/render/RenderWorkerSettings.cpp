@@ -1,5 +1,7 @@
 #include "engine/render/RenderWorkerSettings.h"
 
+#include "base/ProgramFolder.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -71,13 +73,8 @@ int MaxJobsForMemory() {
 }
 
 std::string DefaultRenderWorkerPath() {
-  char buffer[PATH_MAX];
-  const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (size <= 0) return {};
-  std::string self(buffer, static_cast<std::size_t>(size));
-  const auto slash = self.rfind('/');
-  if (slash == std::string::npos) return {};
-  return self.substr(0, slash + 1) + "quillmere-render-worker";
+  const std::string folder = ProgramFolder();
+  return folder.empty() ? folder : folder + "quillmere-render-worker";
 }
 
 RenderWorkerSettings RenderWorkerSettings::FromEnvironment(int jobs) {
