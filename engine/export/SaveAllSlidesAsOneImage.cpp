@@ -24,6 +24,7 @@ enum Line : int {
   kLoadBitmap = 132,
   kWriteJpeg = 134,
   kDeleteBitmap = 136,
+  kSetListEntry = 138,
   kClosePresentation = 142,
   kQuitApplication = 144,
 };
@@ -45,8 +46,10 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
 
-  // Every temporary JPEG written is in this list, so none is ever left behind.
+  // Every temporary JPEG written is in this list (or, when the list could not
+  // take it, among the strays), so none is ever left behind.
   std::vector<std::string> jpegList;
+  std::vector<std::string> strays;
   trap.Step(kListSlides, [&] {
     const std::int32_t count = session.Count();
     if (count < 1) throw Error(sourcePath + " has no slides");
@@ -60,10 +63,15 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
       SaveBitmapAsJpeg(&picture, jpegPath, 100);
     });
-    if (i >= 1 && static_cast<std::size_t>(i) <= jpegList.size())
-      jpegList[i - 1] = jpegPath;
-    else
-      jpegList.push_back(jpegPath);
+    // A list that could not be made has no entry to set: that is reported,
+    // and the picture, if one was written, is deleted below.
+    if (!trap.Step(kSetListEntry, [&] {
+          if (i < 1 || static_cast<std::size_t>(i) > jpegList.size())
+            throw Error("Subscript out of range: the list of slide pictures has no entry " +
+                        std::to_string(i));
+          jpegList[static_cast<std::size_t>(i) - 1] = jpegPath;
+        }))
+      strays.push_back(jpegPath);
   };
   if (trap.Step(kCountSlides, [&] {
         slideCount_ = session.Count();
@@ -74,6 +82,8 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     exportSlide(0);  // a loop whose bound cannot be read runs its body once
   }
   session.Close();
+  for (const std::string& stray : strays)
+    if (FileExists(stray)) DeleteFileForce(ui_, stray);
 
   if (stitchDirection_ == 1)
     CombineImages(outputPath, true, jpegList);

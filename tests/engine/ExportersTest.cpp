@@ -255,3 +255,12 @@ TEST_F(Exporters, UnopenableFileJoinsNothingAndLeavesNothing) {
   EXPECT_EQ(ReportedLines(ui_).back(), 148);
   EXPECT_TRUE(out_.Names().empty());
 }
+
+TEST_F(Exporters, PictureListThatCouldNotBeMadeIsReportedWhenItsEntryIsSet) {
+  // Open fails, so the list is never made; the loop's one pass must say so
+  // at the step that sets the entry instead of quietly growing the list.
+  pp_.SaveAllSlidesAsOneImage(Deck("missing.pptx"), Out());
+  const std::vector<int> lines = ReportedLines(ui_);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), 138), lines.end());
+  EXPECT_TRUE(out_.Names().empty());
+}
