@@ -1,6 +1,7 @@
 #include "cli/ProgressDisplay.h"
 
 #include "base/Paths.h"
+#include "base/Utf8.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -109,15 +110,24 @@ bool ProgressDisplay::Summarize(const std::string& where) {
 
 std::string EscapedName(const std::string& text) {
   static const char kHex[] = "0123456789abcdef";
+  const auto hex = [](unsigned char byte) {
+    return std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+  };
   std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    char32_t c = 0;
+    if (!DecodeUtf8(text, pos, c)) {  // a byte that is no part of a character
+      out += hex(static_cast<unsigned char>(text[start]));
+      pos = start + 1;
+      continue;
+    }
     if (c == '\\') out += "\\\\";
     else if (c == '\n') out += "\\n";
     else if (c == '\t') out += "\\t";
     else if (c == '\r') out += "\\r";
-    else if (byte < 32 || byte == 127) out += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
-    else out += c;
+    else if (c < 32 || c == 127) out += hex(static_cast<unsigned char>(c));
+    else out.append(text, start, pos - start);
   }
   return out;
 }

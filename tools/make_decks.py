@@ -15,7 +15,7 @@ COLOURS[(n - 1) % len(COLOURS)]. Points at 10% inset from the slide's corners
 always show the pure background colour. decks.json beside the decks tells, for
 each file, the slide count, the slide size (EMU and pixels at 96 dpi), the
 hidden slides, the colour of each slide and, for the password-protected decks
-(password.pptx, password.odp), the password. The broken files (notes.pptx,
+(password.pptx, password.odp, password.ppt), the password. The broken files (notes.pptx,
 empty.pptx, truncated.pptx, sheet.xlsx) and the memory bomb (bomb.pptx: one
 slide showing a 15000 x 15000 PNG that takes under 1 MB) are listed under
 "broken".
@@ -687,10 +687,31 @@ def make_test_set(out):
                     os.replace(scratch, os.path.join(out, name))
                     size, count, hidden = TEST_DECKS[source]
                     decks[name] = deck_entry(os.path.splitext(name)[1][1:], size, count, hidden, PASSWORD)
+                # LibreOffice saves no encrypted .ppt; the one a reader sees is
+                # marked in its "Current User" stream, which is what we write.
+                mark_ppt_encrypted(os.path.join(out, "wide3.ppt"), os.path.join(out, "password.ppt"))
+                decks["password.ppt"] = deck_entry("ppt", *TEST_DECKS["wide3.pptx"], PASSWORD)
         finally:
             office.close()
 
     write_manifest(os.path.join(out, "decks.json"), decks, BROKEN, skipped)
+
+
+def mark_ppt_encrypted(src, dst):
+    """Copies the binary presentation `src` to `dst` with the header token of
+    its CurrentUserAtom (record type 0x0FF6, in the "Current User" stream) set
+    to the value PowerPoint writes for an encrypted document, 0xF3D1C4DF."""
+    data = bytearray(open(src, "rb").read())
+    atom = bytes.fromhex("0000f60f")
+    at = data.find(atom)
+    while at >= 0 and data[at + 12:at + 16] != bytes.fromhex("5fc091e3"):
+        at = data.find(atom, at + 1)
+    if at < 0:
+        raise SystemExit("make_decks: no CurrentUserAtom in %s" % src)
+    data[at + 12:at + 16] = bytes.fromhex("dfc4d1f3")
+    with open(dst + ".tmp", "wb") as f:
+        f.write(data)
+    os.replace(dst + ".tmp", dst)
 
 
 # ---------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "engine/adapter/LibreOfficeSession.h"
 
+#include "engine/adapter/EncryptionProbe.h"
+
 #include <utility>
 
 #include "base/Error.h"
@@ -33,6 +35,9 @@ RenderWorker& LibreOfficeSession::Worker(const std::string& subject) {
 
 std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentInfo* info) {
   openSerial_ = 0;
+  // LibreOffice takes seconds to give up on an encrypted file and then calls
+  // it damaged; the container says at once what it is.
+  if (IsPasswordProtected(path)) throw Error(path + ": the presentation is password-protected");
   RenderWorker& worker = Worker(path);
   *info = worker.Open(path);
   openPath_ = path;

@@ -21,9 +21,10 @@ struct Outcome {
   std::string errorText;  ///< everything written to standard error
 };
 
-/// Runs quillmere-batch with `args` and waits for it.
-Outcome RunBatch(const std::vector<std::string>& args) {
-  std::string command = "'" QM_BATCH_BIN "'";
+/// Runs quillmere-batch with `args` (in `folder` when given) and waits for it.
+Outcome RunBatch(const std::vector<std::string>& args, const std::string& folder = "") {
+  std::string command = folder.empty() ? "" : "cd '" + folder + "' && ";
+  command += "'" QM_BATCH_BIN "'";
   for (const auto& a : args) command += " '" + a + "'";
   command += " 2>&1 >/dev/null";
   Outcome outcome;
@@ -147,4 +148,69 @@ TEST_F(BatchCli, FolderArgumentTakesMatchingFilesFromSubFolders) {
   const auto outcome = RunBatch({"-m", "first", "-o", out_.Path(), in.Path()});
   ASSERT_EQ(outcome.exitCode, 0) << outcome.errorText;
   EXPECT_EQ(out_.Names(), std::vector<std::string>{"a_Slide1.png"});
+}
+
+// --- Every file accounted for ---------------------------------------------------
+
+TEST_F(BatchCli, BesideWithABareFileNameWritesIntoTheCurrentFolderNotTheRoot) {
+  TempFolder in;
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "Welcome.pptx");
+  const auto outcome = RunBatch({"-m", "first", "-b", "Welcome.pptx"}, in.Path());
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.errorText;
+  EXPECT_TRUE(FileIsPng(in / "Welcome_Slide1.png"));
+  EXPECT_FALSE(std::filesystem::exists("/Welcome_Slide1.png"));
+}
+
+TEST_F(BatchCli, TwoDecksOfOneNameIntoOneFolderAreReportedNamingBoth) {
+  TempFolder in;
+  std::filesystem::create_directories(in / "a");
+  std::filesystem::create_directories(in / "b");
+  std::filesystem::copy_file(decks_.Deck("std4.pptx").path, in / "a/deck.pptx");
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "b/deck.pptx");
+  const auto outcome = RunBatch({"-o", out_.Path(), in / "a/deck.pptx", in / "b/deck.pptx"});
+  EXPECT_EQ(outcome.exitCode, 1) << outcome.errorText;
+  const auto clash = outcome.errorText.find(in / "b/deck.pptx" + " wrote 3 image(s) that " + in / "a/deck.pptx");
+  EXPECT_NE(clash, std::string::npos) << outcome.errorText;
+  // The later file still writes the names; the earlier file's fourth slide stays.
+  EXPECT_EQ(out_.Names().size(), 4u);
+}
+
+TEST_F(BatchCli, SlideThatDoesNotExistIsNotConvertedAndExitsOne) {
+  const auto outcome =
+      RunBatch({"-m", "slide", "-x", "6", "-o", out_.Path(), decks_.Deck("std4.pptx").path});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_NE(outcome.errorText.find("has 4 slide(s); there is no slide 6"), std::string::npos)
+      << outcome.errorText;
+  EXPECT_NE(outcome.errorText.find("0 converted, 0 failed, 1 not converted"), std::string::npos)
+      << outcome.errorText;
+  EXPECT_TRUE(out_.Names().empty());
+}
+
+TEST_F(BatchCli, PasswordProtectedDecksAreNamedSoNotCalledDamaged) {
+  const auto outcome = RunBatch({"-m", "first", "-o", out_.Path(), decks_.PathOf("password.pptx"),
+                                 decks_.PathOf("password.ppt")});
+  EXPECT_EQ(outcome.exitCode, 1);
+  for (const char* name : {"password.pptx", "password.ppt"})
+    EXPECT_NE(outcome.errorText.find(decks_.PathOf(name) + ": the presentation is password-protected"),
+              std::string::npos)
+        << outcome.errorText;
+  EXPECT_EQ(outcome.errorText.find("damaged"), std::string::npos) << outcome.errorText;
+}
+
+TEST_F(BatchCli, FolderImportNamesEverySkippedPathAndCountsIt) {
+  TempFolder in;
+  std::filesystem::create_directories(in / "odd?folder");
+  std::filesystem::create_directories(in / "tab\tfolder");
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "good.pptx");
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "odd?folder/a.pptx");
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "tab\tfolder/b.pptx");
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "bad\xff.pptx");
+  std::filesystem::copy_file(decks_.Deck("wide3.pptx").path, in / "~$lock.pptx");
+  const auto outcome = RunBatch({"-m", "first", "-o", out_.Path(), in.Path()});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.errorText;
+  for (const std::string& named : {in / "odd?folder/", in / "tab\\tfolder/", in / "bad\\xff.pptx",
+                                   in / "~$lock.pptx"})
+    EXPECT_NE(outcome.errorText.find("skipped " + named), std::string::npos) << named << "\n" << outcome.errorText;
+  EXPECT_NE(outcome.errorText.find("1 converted, 0 failed, 0 not converted, 4 skipped"), std::string::npos)
+      << outcome.errorText;
 }
