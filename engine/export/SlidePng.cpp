@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "imaging/gdiplus/GpStatus.h"
 #include "imaging/writers/SaveAsAny.h"
 
 namespace qm {
@@ -11,8 +12,10 @@ std::string SlidePngPath(const std::string& outputFolder, const std::string& bas
 }
 
 void WriteSlidePng(const Bitmap& picture, const std::string& pngPath) {
-  if (!SaveBitmapByMime(&picture, pngPath, "image/png"))
-    throw Error("Cannot write the image " + pngPath);
+  if (!SaveBitmapByMime(&picture, pngPath, "image/png")) {
+    const std::string& why = GdipLastFailure();
+    throw Error("Cannot write the image " + pngPath + (why.empty() ? std::string() : " (" + why + ")"));
+  }
 }
 
 }  // namespace qm

@@ -319,7 +319,13 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   struct stat before {};
   exportTargetExisted_ = ::lstat(absolute.c_str(), &before) == 0;
   exportTarget_ = absolute;
-  WireMessage reply = Exchange(request, slideTimeout_, subject);
+  WireMessage reply;
+  try {
+    reply = Exchange(request, slideTimeout_, subject);
+  } catch (const Error& error) {
+    // A renderer that dies or hangs in a deck: say on which slide.
+    throw Error(std::string(error.what()) + " at slide " + std::to_string(index + 1));
+  }
   if (reply.Type() == RenderMessageType::kExported) {
     exportTarget_.clear();
     const auto w = static_cast<int>(reply.GetU32());

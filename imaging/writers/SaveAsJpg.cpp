@@ -35,8 +35,12 @@ void SaveBitmapAsJpeg(const Bitmap* picture, const std::string& path, std::uint8
     }
     GdiplusShutdown(token);
   }
-  if (status != GpStatus::Ok)
-    throw Error("Cannot save the image. GDI+ Error:" + std::to_string(StatusNumber(status)), 5);
+  if (status != GpStatus::Ok) {
+    const std::string& why = GdipLastFailure();
+    throw Error("Cannot save the image. GDI+ Error:" + std::to_string(StatusNumber(status)) +
+                    (why.empty() ? std::string() : " (" + why + ")"),
+                5);
+  }
 }
 
 }  // namespace qm

@@ -162,12 +162,14 @@ TEST_F(Exporters, ExistingOutputIsReplaced) {
   EXPECT_TRUE(ui_.Reports().empty());
 }
 
-TEST_F(Exporters, PngThatCannotBeWrittenIsReportedNamingTheFile) {
+TEST_F(Exporters, PngThatCannotBeWrittenIsReportedNamingTheFileAndTheSystemsReason) {
   factory_.AddDeck(Deck(), 1);
   std::filesystem::create_directory(out_ / "deck_Slide1.png");  // a folder in the way
   pp_.SaveXSlideAsImage(Deck(), 1, Out());
   ASSERT_EQ(ReportedLines(ui_), std::vector<int>{132});
+  EXPECT_NE(ui_.Reports()[0].find("Cannot write the image "), std::string::npos);
   EXPECT_NE(ui_.Reports()[0].find("deck_Slide1.png"), std::string::npos);
+  EXPECT_NE(ui_.Reports()[0].find("Is a directory"), std::string::npos) << ui_.Reports()[0];
   EXPECT_EQ(out_.Names(), std::vector<std::string>{"deck_Slide1.png"});  // only the folder
 }
 
