@@ -7,6 +7,7 @@
 #include "filelist/FileAttributes.h"
 #include "filelist/FolderFiles.h"
 #include "tests/filelist/TestTree.h"
+#include "tests/filelist/UnprivilegedRun.h"
 
 namespace qm {
 namespace {
@@ -114,6 +115,22 @@ TEST(ListFolderFiles, ReportsTheAttributesTheImportsTest) {
   EXPECT_EQ(files[1].name, ".link.pptx");  // a link is not exactly 34, so imports keep it
   EXPECT_EQ(files[1].attributes, 1024u + 32u + 2u);
   EXPECT_EQ(files[2].attributes, 32u);
+}
+
+TEST(ListFilesInFolder, FolderThatCanBeReadButNotEnteredListsNothingItCannotOpen) {
+  TestTree tree;
+  tree.Files({"locked/a.pptx"});
+  tree.Mode("locked", 0444);  // names can be read, files cannot be reached
+  tree.Mode("", 0755);
+  std::string whyNot;
+  const auto names = test::RunWhereModesApply(tree / "locked/a.pptx", [&] {
+    std::string out;
+    for (const auto& name : ListFilesInFolder(tree / "locked", "*.pptx")) out += name + "\n";
+    return out;
+  }, whyNot);
+  tree.Mode("locked", 0755);
+  if (!names) GTEST_SKIP() << "permissions cannot be tested here: " << whyNot;
+  EXPECT_EQ(*names, "");
 }
 
 }  // namespace
