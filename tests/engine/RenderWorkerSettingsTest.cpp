@@ -13,6 +13,7 @@
 
 #include "engine/render/RenderDocumentInfo.h"
 #include "engine/render/RenderWorkerSettings.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 #include "engine/render/WorkerFolder.h"
 
@@ -22,29 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
-/// Sets an environment variable for the scope of a test.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = ::getenv(name);
-    if (old != nullptr) old_ = old, hadOld_ = true;
-    if (value != nullptr)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (hadOld_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool hadOld_ = false;
-};
 
 TEST(RenderWorkerSettings, WorkerIsLookedForBesideTheRunningProgram) {
   char self[4096];

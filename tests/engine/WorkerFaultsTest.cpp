@@ -28,50 +28,13 @@
 #include "engine/adapter/LibreOfficeSession.h"
 #include "engine/render/RenderWorker.h"
 #include "engine/render/RenderWorkerPool.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace qm::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-/// Largest edge deviation accepted: slides have one solid background, so the
-/// edges must show it exactly; a page outline differs by about 100.
-constexpr int kEdgeTolerance = 3;
-
-/// A one-page drawing in flat OpenDocument form.
-constexpr const char* kFlatDrawing = R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
-  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" office:version="1.3"
-  office:mimetype="application/vnd.oasis.opendocument.graphics">
- <office:body><office:drawing><draw:page draw:name="page1"/></office:drawing></office:body>
-</office:document>
-)";
-
-/// Sets (or, with null, removes) an environment variable for a scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = ::getenv(name);
-    if (old != nullptr) old_ = old, hadOld_ = true;
-    if (value != nullptr)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (hadOld_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::string old_;
-  bool hadOld_ = false;
-};
 
 /// True when process `pid` is gone or a zombie (it holds no memory any more).
 bool ProcessEnded(pid_t pid) {
@@ -102,21 +65,6 @@ class WorkerFaultsTest : public RenderTestBase {
   RenderWorker& Worker() {
     if (!worker_) worker_ = std::make_unique<RenderWorker>(settings_);
     return *worker_;
-  }
-
-  /// Expects `action` to throw qm::Error whose text contains every one of `parts`.
-  template <class F>
-  void ExpectError(F&& action, std::initializer_list<std::string> parts) {
-    try {
-      action();
-      ADD_FAILURE() << "no error was raised";
-    } catch (const Error& error) {
-      const std::string text = error.what();
-      for (const std::string& part : parts) {
-        EXPECT_NE(text.find(part), std::string::npos)
-            << "\"" << text << "\" lacks \"" << part << "\"";
-      }
-    }
   }
 
   std::unique_ptr<RenderWorker> worker_;
