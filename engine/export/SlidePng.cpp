@@ -13,7 +13,8 @@ std::string SlidePngPath(const std::string& outputFolder, const std::string& bas
 
 void WriteSlidePng(const Bitmap& picture, const std::string& pngPath) {
   if (!SaveBitmapByMime(&picture, pngPath, "image/png")) {
-    const std::string& why = GdipLastFailure();
+    std::string why = GdipLastFailure();
+    if (!why.empty() && why.back() == '.') why.pop_back();
     throw Error("Cannot write the image " + pngPath + (why.empty() ? std::string() : " (" + why + ")"));
   }
 }

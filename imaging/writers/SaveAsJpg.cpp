@@ -36,7 +36,8 @@ void SaveBitmapAsJpeg(const Bitmap* picture, const std::string& path, std::uint8
     GdiplusShutdown(token);
   }
   if (status != GpStatus::Ok) {
-    const std::string& why = GdipLastFailure();
+    std::string why = GdipLastFailure();
+    if (!why.empty() && why.back() == '.') why.pop_back();
     throw Error("Cannot save the image. GDI+ Error:" + std::to_string(StatusNumber(status)) +
                     (why.empty() ? std::string() : " (" + why + ")"),
                 5);

@@ -39,11 +39,14 @@ TEST(SaveBitmapAsJpeg, WorksWithoutTheProgramWideStartAndLeavesItStopped) {
   EXPECT_FALSE(FindEncoderByMime("image/jpeg", &clsid));  // stopped again
 }
 
-TEST(SaveBitmapAsJpeg, MissingFolderRaisesTheSaveStatusAndCreatesNoFile) {
+TEST(SaveBitmapAsJpeg, MissingFolderRaisesTheSaveStatusWithTheFileAndTheReasonAndCreatesNoFile) {
   TempFolder folder;
   const Bitmap picture(8, 8);
   const Error e = RaisedBy(&picture, folder / "missing/a.jpg");
-  EXPECT_STREQ(e.what(), "Cannot save the image. GDI+ Error:7");
+  const std::string text = e.what();
+  EXPECT_EQ(text.rfind("Cannot save the image. GDI+ Error:7 (", 0), 0u) << text;
+  EXPECT_NE(text.find(folder / "missing/a.jpg"), std::string::npos) << text;
+  EXPECT_NE(text.find("No such file or directory"), std::string::npos) << text;
   EXPECT_EQ(e.Number(), 5);
   EXPECT_TRUE(folder.Names().empty());
 }
