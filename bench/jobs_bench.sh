@@ -36,7 +36,10 @@ run "default"
 
 # Ctrl+C in the middle: from the signal to the exit, and what is left behind.
 rm -rf "$work/out" && mkdir "$work/out"
-"$batch" --quiet --output "$work/out" "$decks" & pid=$!
+# The run and everything it starts carry a mark, so that only its own
+# processes are counted afterwards.
+mark="QM_BENCH_RUN=$$-$RANDOM"
+env "$mark" "$batch" --quiet --output "$work/out" "$decks" & pid=$!
 sleep 2
 t0=$(now)
 kill -INT "$pid"
@@ -44,7 +47,7 @@ status=0
 wait "$pid" || status=$?
 t1=$(now)
 sleep 0.2
-left=$(pgrep -c -x 'quillmere-job|quillmere-rende' || true)
+left=$(grep -lsa "$mark" /proc/[0-9]*/environ | wc -l)
 hidden=$(find "$work/out" -name '.*' -type f | wc -l)
 awk -v a="$t0" -v b="$t1" -v s="$status" -v p="$left" -v h="$hidden" \
   'BEGIN { printf "SIGINT -> exit %d in %.2f s; processes left: %d; temporary files left: %d\n", s, b - a, p, h }'

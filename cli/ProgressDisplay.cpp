@@ -92,9 +92,10 @@ bool ProgressDisplay::Summarize(const std::string& where) {
   ClearBar();
   const int failed = static_cast<int>(failed_.size());
   const int notConverted = static_cast<int>(notConverted_.size());
-  std::fprintf(out_, "Done: %d file(s): %d converted, %d failed, %d not converted, %d skipped.%s\n",
-               total_ + skipped_, converted_, failed, notConverted, skipped_,
-               converted_ > 0 ? (" The images are " + where + ".").c_str() : "");
+  if (!quiet_ || failed > 0 || notConverted > 0)
+    std::fprintf(out_, "Done: %d file(s): %d converted, %d failed, %d not converted, %d skipped.%s\n",
+                 total_ + skipped_, converted_, failed, notConverted, skipped_,
+                 converted_ > 0 ? (" The images are " + where + ".").c_str() : "");
   if (failed > 0) {
     std::fprintf(out_, "Failed (see the reports above):\n");
     for (const auto& [position, path] : failed_) std::fprintf(out_, "  %s\n", EscapedName(path).c_str());
