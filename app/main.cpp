@@ -27,6 +27,17 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Help and version need no display: answered before Qt starts.
+  for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
+    if (std::string(argv[i]) == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::string(argv[i]) == "--version") {
+      std::printf("quillmere %s\n", QM_VERSION);
+      return 0;
+    }
+  }
   QApplication application(argc, argv);  // takes Qt's own options (-platform ...)
   std::vector<std::string> paths;
   bool optionsEnded = false;
@@ -35,12 +46,6 @@ int main(int argc, char** argv) {
     const std::string argument = arguments[i].toStdString();
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
-    } else if (!optionsEnded && argument == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (!optionsEnded && argument == "--version") {
-      std::printf("quillmere %s\n", QM_VERSION);
-      return 0;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
       std::fprintf(stderr, "quillmere: unknown option %s\n%s", argument.c_str(), kUsage);
       return 2;

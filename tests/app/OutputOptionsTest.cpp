@@ -12,6 +12,7 @@
 
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
+#include "app/WindowLook.h"
 #include "tests/app/ModalAnswerer.h"
 #include "tests/app/StoreFolder.h"
 #include "tests/support/FakeApplicationFactory.h"
@@ -126,6 +127,14 @@ class OutputOptionsTest : public QObject {
     QTest::mouseMove(frame, QPoint(4, frame->height() - 6));  // its own background
     QCOMPARE(w.window.CurrentPointer(), qm::Pointer::Busy);
     QCOMPARE(w.window.cursor().shape(), Qt::WaitCursor);
+  }
+
+  void handPointerFileIsReadWithItsHotSpot() {
+    const auto hand = qm::LoadCursorFile(QM_BIN "/HAND-M.CUR");
+    QVERIFY(hand.has_value());
+    QCOMPARE(hand->hotSpot(), QPoint(5, 0));
+    QCOMPARE(hand->pixmap().size(), QSize(32, 32));
+    QVERIFY(!qm::LoadCursorFile(QM_BIN "/quillmere.png").has_value());
   }
 
   void imageOptionOkUntouchedGivesTopToBottom() {

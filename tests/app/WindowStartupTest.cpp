@@ -10,10 +10,13 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <QApplication>
 #include <filesystem>
+#include <fstream>
 
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
+#include "base/ProgramFolder.h"
 #include "engine/adapter/PresentationChecks.h"
 #include "tests/app/ModalAnswerer.h"
 #include "tests/app/StoreFolder.h"
@@ -220,6 +223,20 @@ class WindowStartupTest : public QObject {
     QCOMPARE(w.Find<QLineEdit>("Text3")->text(), DesktopFolder() + "x");
     QVERIFY(!SettingsStore::SaveSetting("Folder", "/y/"));
     QCOMPARE(SettingsStore::GetSetting("Folder", "default"), std::string("default"));
+  }
+
+  void skinFileGivesTheSystemColours() {
+    const std::string skin = qm::ProgramFolder() + "x/o.cjs";
+    std::filesystem::create_directories(qm::ProgramFolder() + "x");
+    std::ofstream(skin) << "skin";
+    StartedWindow w;
+    std::filesystem::remove_all(qm::ProgramFolder() + "x");
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    QVERIFY(face != QColor(Qt::white));
+    QCOMPARE(w.window.palette().color(QPalette::Window), face);
+    QCOMPARE(w.Find<QGroupBox>("Frame3")->palette().color(QPalette::Window), face);
+    QCOMPARE(w.Find<QRadioButton>("Option2")->palette().color(QPalette::Window), face);
+    QVERIFY(w.answerer.Shown().empty());
   }
 
   void missingPresentationApplicationEndsBeforeTheWindowShows() {
