@@ -14,6 +14,7 @@ packages=(
   libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
   poppler-utils
+  xvfb xauth
 )
 
 # Reads ID and VERSION_ID without sourcing the file into this shell.

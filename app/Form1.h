@@ -1,0 +1,129 @@
+#pragma once
+// The main window: the file list, the save options, the start button and the
+// progress bar. It is the batch run's front end (its Ui and RunOptions) and
+// holds no conversion logic of its own: a run goes through BatchRun and the
+// same parallel jobs as quillmere-batch.
+
+#include <QCursor>
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/Ui.h"
+#include "engine/adapter/ApplicationFactory.h"
+#include "engine/batch/BatchRun.h"
+#include "engine/batch/JobRunner.h"
+#include "engine/batch/RunOptions.h"
+#include "filelist/FileList.h"
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace qm {
+
+class FileListView;
+
+class Form1 : public QWidget, public Ui, public RunOptions {
+  Q_OBJECT
+
+ public:
+  /// `factory` (not owned, outlives the window) answers the installed and
+  /// running checks; conversions run in `jobs` job processes of `jobPath`.
+  Form1(ApplicationFactory& factory, std::string jobPath, int jobs);
+  ~Form1() override;
+
+  /// Start-up (Form_Load): the numbered steps, each failure reported and the
+  /// next step run. Returns false when no presentation application can be
+  /// created: the message was shown and the program must end at once,
+  /// without showing the window.
+  bool Load();
+
+  /// Adds `paths` to the list as a drop of them would (folders expanded).
+  void AddDroppedFiles(const std::vector<std::string>& paths);
+
+  /// The file list the window shows.
+  const FileList& Files() const { return files_; }
+
+  /// True while a batch run is under way.
+  bool RunInProgress() const { return run_.RunInProgress(); }
+
+  /// Set by start-up when the imaging layer could not be started.
+  bool GdiStartFailed() const { return gdiStartFailed_; }
+
+  // Ui: the window's message boxes, input box, Image Option dialog, progress
+  // bar and pointer.
+  MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                        const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title,
+                       const std::string& defaultText) override;
+  short ChooseStitchDirection() override;
+  void SetProgressValue(int value) override;
+  void SetProgressText(const std::string& text) override;
+  void SetPointer(Pointer pointer) override;
+  Pointer CurrentPointer() const override { return pointer_; }
+  /// Handles the window's pending input and paints: the run calls it at least
+  /// every 100 ms while it waits for its jobs.
+  void Yield() override;
+
+  // RunOptions: read from the controls at the moment the run asks.
+  int FileCount() override { return files_.FileCount(); }
+  std::string FileAt(int position) override { return files_.FileAt(position); }
+  std::string ModeText() override;
+  bool SaveToFolder() override;
+  std::string OutputFolderText() override;
+  bool SaveBesideSource() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void ApplySkin();
+  void RestoreOptions(class ErrorTrap& trap);
+  void QueryUnload();
+
+  // Reactions of the output options.
+  void Combo1Changed(int index);
+  void Text3Changed(const QString& text);
+  void OptionClicked();
+  void ApplyFrame4Rule();
+  void BrowseOutputFolder();
+  void SetHandPointer();
+  void ResetPointer();
+
+  void PushButton2Click();
+
+  ApplicationFactory& factory_;
+  FileList files_;
+  JobRunner runner_;
+  BatchRun run_;
+  bool gdiStartFailed_ = false;
+  bool gdiStarted_ = false;
+  bool closeAfterRun_ = false;
+  Pointer pointer_ = Pointer::Default;
+  std::optional<QCursor> hand_;
+
+  FileListView* listView1_;
+  QPushButton* pushButton1_;
+  QPushButton* pushButton5_;
+  QPushButton* pushButton7_;
+  QPushButton* pushButton8_;
+  QGroupBox* frame2_;
+  QComboBox* combo1_;
+  QGroupBox* frame3_;
+  QRadioButton* option1_;
+  QGroupBox* frame4_;
+  QLineEdit* text3_;
+  QPushButton* pushButton4_;
+  QRadioButton* option2_;
+  QPushButton* pushButton2_;
+  QProgressBar* progressBar1_;
+};
+
+}  // namespace qm

@@ -1,0 +1,36 @@
+#pragma once
+// The look the window and its dialog share: fonts, the designed white
+// background, the system colours of the skin, the hand pointer, the icon.
+
+#include <QCursor>
+#include <QFont>
+#include <QIcon>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace qm {
+
+/// Arial 9 pt bold (Liberation Sans here, metric-compatible): the windows' font.
+QFont WindowFont();
+
+/// Arial 11.25 pt bold: the push buttons' captions.
+QFont ButtonFont();
+
+/// Gives `widget` its designed white background.
+void UseWhiteBackground(QWidget& widget);
+
+/// UseSystemColors: `window` and its option buttons, check boxes, frames and
+/// labels take the system button-face colour instead of their designed white.
+void UseSystemColors(QWidget& window);
+
+/// The pointer in `path` (a Windows .cur file, hot spot kept); nothing when
+/// the file cannot be read as one.
+std::optional<QCursor> LoadCursorFile(const std::string& path);
+
+/// The program's icon: quillmere.png beside the executable (an empty icon
+/// when it is not there).
+QIcon ProgramIcon();
+
+}  // namespace qm

@@ -1,0 +1,65 @@
+#include "tests/app/ModalAnswerer.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+
+namespace qm::test {
+
+ModalAnswerer::ModalAnswerer() {
+  connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::Answer);
+  timer_.start(5);
+}
+
+QStringList ModalAnswerer::Texts(const QString& kind) const {
+  QStringList texts;
+  for (const ShownBox& box : shown_)
+    if (box.kind == kind) texts << box.text;
+  return texts;
+}
+
+void ModalAnswerer::Answer() {
+  QWidget* modal = QApplication::activeModalWidget();
+  // A box is answered once; its loop may take a moment to end.
+  if (modal == nullptr || modal == last_ || !modal->isVisible()) return;
+  last_ = modal;
+  ShownBox box{modal->objectName(), modal->windowTitle(), {}, false};
+  if (auto* message = qobject_cast<QMessageBox*>(modal)) {
+    box.text = message->property("rawText").toString();
+    box.warningIcon = message->icon() == QMessageBox::Warning;
+    shown_.push_back(box);
+    QAbstractButton* button = message->button(answerNo ? QMessageBox::No : QMessageBox::Yes);
+    if (button == nullptr) button = message->button(QMessageBox::Ok);
+    button->click();
+  } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+    box.text = input->labelText();
+    shown_.push_back(box);
+    input->setTextValue(slideAnswer);
+    input->accept();
+  } else if (auto* browser = qobject_cast<QFileDialog*>(modal)) {
+    shown_.push_back(box);
+    if (browseTo.isEmpty()) {
+      browser->reject();
+    } else {
+      browser->setDirectory(browseTo);
+      browser->selectFile(browseTo);
+      static_cast<QDialog*>(browser)->accept();  // QFileDialog::accept, as its button would
+    }
+  } else if (modal->objectName() == "Form2") {
+    shown_.push_back(box);
+    if (leftToRight) modal->findChild<QRadioButton*>("Option2")->click();
+    if (closeImageOption) {
+      modal->close();
+      return;
+    }
+    modal->findChild<QPushButton*>("PushButton1")->click();
+  } else {
+    last_ = nullptr;  // not one of ours: leave it alone
+  }
+}
+
+}  // namespace qm::test
