@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
   }
   const std::string programDir = qm::OfficeProgramFolder();
   static qm::LokRenderer renderer;  // never destroyed: the process ends with _exit
-  if (!renderer.Start(programDir, profileUrl, &error)) {
+  if (!renderer.Start(programDir, profileUrl, folder, &error)) {
     SendFatal(channel, error);
     End(1);
   }
