@@ -428,11 +428,10 @@ MARKS = {
     "edge_colours": {"top": COLOURS[2], "bottom": COLOURS[3], "left": COLOURS[4], "right": COLOURS[6]},
     # slide 3 (dark): a text box with a short line of text in its middle
     "text_box": (0.20, 0.30, 0.80, 0.70),
-    # slide 4 (light): black hairlines, off the pixel grid: one across at
-    # `hairline_y`, one down at `hairline_x`, each over the middle half
-    "hairline_y": 0.4037,
-    "hairline_x": 0.6071,
-    "hairline_colour": (0, 0, 0),
+    # slide 4 (light): thin black lines across the middle half, off the pixel
+    # grid: [height of the line, its width in EMU (0: a hairline)]
+    "thin_lines": [[0.4037, 0], [0.7037, 12700]],
+    "thin_line_colour": (0, 0, 0),
 }
 
 
@@ -449,8 +448,8 @@ def write_marks_deck(path):
           for i, side in enumerate(("top", "bottom", "left", "right"))]
     x, y, w, h = box(MARKS["text_box"])
     s3 = [text_box(2, "Text box", x, y, w, h, [("Words on a dark slide", 18, (0xFF, 0xFF, 0xFF), False, "ctr", False)])]
-    s4 = [line_shape(2, cx // 4, int(MARKS["hairline_y"] * cy), cx // 2, 0, MARKS["hairline_colour"], 0),
-          line_shape(3, int(MARKS["hairline_x"] * cx), cy // 4, 0, cy // 2, MARKS["hairline_colour"], 0)]
+    s4 = [line_shape(2 + i, cx // 4, int(y * cy), cx // 2, 0, MARKS["thin_line_colour"], width)
+          for i, (y, width) in enumerate(MARKS["thin_lines"])]
     slides = [(colour_of_slide(n), shapes, False) for n, shapes in enumerate((s1, s2, s3, s4), 1)]
     write_pptx(path, cx, cy, slides, "marks")
 
@@ -680,7 +679,7 @@ def deck_entry(fmt, size, count, hidden, password=None):
 def marks_entry():
     entry = dict(MARKS)
     entry["edge_colours"] = {k: list(v) for k, v in MARKS["edge_colours"].items()}
-    entry["hairline_colour"] = list(MARKS["hairline_colour"])
+    entry["thin_line_colour"] = list(MARKS["thin_line_colour"])
     return entry
 
 
