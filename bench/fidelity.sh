@@ -5,7 +5,8 @@
 # (bench/reference_slides.py), and prints, per folder, the normalized RMSE of
 # our images against those: the mean, the largest and the worst slides.
 # Presentations quillmere-batch refuses (broken, password-protected) are left
-# out.
+# out; files of one folder sharing a base name (deck.ppt, deck.pptx) write the
+# same image names, so the last of them is what is compared.
 #
 #   bash bench/fidelity.sh [FOLDER...]
 # Without FOLDER: the test decks (build/decks) and the samples (build/bin/Samples).
