@@ -396,6 +396,64 @@ def write_bomb_deck(path):
     write_pptx(path, cx, cy, slides, "bomb", media={1: [("rId2", "image1.png", png)]})
 
 
+def placeholder_shape(shape_id, ph, x, y, w, h):
+    """An empty placeholder (`ph`: the attributes of its <p:ph>): the editing
+    view shows a prompt in it ("Click to add Title"), the audience nothing."""
+    return ('<p:sp><p:nvSpPr><p:cNvPr id="%d" name="Placeholder %d"/><p:cNvSpPr><a:spLocks noGrp="1"/>'
+            '</p:cNvSpPr><p:nvPr><p:ph %s/></p:nvPr></p:nvSpPr>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm></p:spPr>'
+            '<p:txBody><a:bodyPr/><a:lstStyle/><a:p><a:endParaRPr lang="en-US" dirty="0"/></a:p></p:txBody></p:sp>'
+            % (shape_id, shape_id, ph, x, y, w, h))
+
+
+def line_shape(shape_id, x, y, w, h, rgb, width_emu):
+    """A straight line from (x, y) to (x + w, y + h); width 0 is a hairline."""
+    return ('<p:cxnSp><p:nvCxnSpPr><p:cNvPr id="%d" name="Line %d"/><p:cNvCxnSpPr/><p:nvPr/></p:nvCxnSpPr>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
+            '<a:prstGeom prst="line"><a:avLst/></a:prstGeom>'
+            '<a:ln w="%d"><a:solidFill><a:srgbClr val="%s"/></a:solidFill></a:ln></p:spPr></p:cxnSp>'
+            % (shape_id, shape_id, x, y, w, h, width_emu, hex_colour(rgb)))
+
+
+# The marks deck: what the editing view marks and the audience never sees.
+# Regions are fractions of the slide (left, top, right, bottom); the tests
+# read them from decks.json ("marks").
+MARKS = {
+    # slide 1: an empty title and an empty body placeholder
+    "title_placeholder": (0.15, 0.04, 0.85, 0.20),
+    "body_placeholder": (0.15, 0.28, 0.85, 0.72),
+    # slide 2: a bar touching each edge, in the middle of that edge
+    "edge_bars": {"top": (0.25, 0.0, 0.75, 0.05), "bottom": (0.25, 0.95, 0.75, 1.0),
+                  "left": (0.0, 0.25, 0.05, 0.75), "right": (0.95, 0.25, 1.0, 0.75)},
+    "edge_colours": {"top": COLOURS[2], "bottom": COLOURS[3], "left": COLOURS[4], "right": COLOURS[6]},
+    # slide 3 (dark): a text box with a short line of text in its middle
+    "text_box": (0.20, 0.30, 0.80, 0.70),
+    # slide 4 (light): thin black lines across the middle half, off the pixel
+    # grid: [height of the line, its width in EMU (0: a hairline)]
+    "thin_lines": [[0.4037, 0], [0.7037, 12700]],
+    "thin_line_colour": (0, 0, 0),
+}
+
+
+def write_marks_deck(path):
+    cx, cy = SIZE_16X9
+
+    def box(region):
+        left, top = round(region[0] * cx), round(region[1] * cy)
+        return left, top, round(region[2] * cx) - left, round(region[3] * cy) - top
+
+    s1 = [placeholder_shape(2, 'type="title"', *box(MARKS["title_placeholder"])),
+          placeholder_shape(3, 'type="body" idx="1"', *box(MARKS["body_placeholder"]))]
+    s2 = [bar_shape(2 + i, *box(MARKS["edge_bars"][side]), MARKS["edge_colours"][side])
+          for i, side in enumerate(("top", "bottom", "left", "right"))]
+    x, y, w, h = box(MARKS["text_box"])
+    s3 = [text_box(2, "Text box", x, y, w, h, [("Words on a dark slide", 18, (0xFF, 0xFF, 0xFF), False, "ctr", False)])]
+    s4 = [line_shape(2 + i, cx // 4, int(y * cy), cx // 2, 0, MARKS["thin_line_colour"], width)
+          for i, (y, width) in enumerate(MARKS["thin_lines"])]
+    slides = [(colour_of_slide(n), shapes, False) for n, shapes in enumerate((s1, s2, s3, s4), 1)]
+    write_pptx(path, cx, cy, slides, "marks")
+
+
 def write_numbered_deck(path, cx, cy, count, hidden=()):
     slides = []
     for n in range(1, count + 1):
@@ -618,6 +676,13 @@ def deck_entry(fmt, size, count, hidden, password=None):
     }
 
 
+def marks_entry():
+    entry = dict(MARKS)
+    entry["edge_colours"] = {k: list(v) for k, v in MARKS["edge_colours"].items()}
+    entry["thin_line_colour"] = list(MARKS["thin_line_colour"])
+    return entry
+
+
 def write_manifest(path, decks, broken, skipped):
     manifest = {
         "generator": "tools/make_decks.py",
@@ -628,6 +693,7 @@ def write_manifest(path, decks, broken, skipped):
         "tolerance": 24,
         "sample_inset": 0.1,
         "decks": decks,
+        "marks": marks_entry(),
         "broken": broken,
         "skipped": skipped,
     }
@@ -661,6 +727,9 @@ def make_test_set(out):
     write_bytes(os.path.join(out, "empty.pptx"), b"")
     write_bytes(os.path.join(out, "truncated.pptx"), std4[:len(std4) // 2])
     minimal_xlsx(os.path.join(out, "sheet.xlsx"))
+    write_marks_deck(os.path.join(out, "marks.pptx"))
+    decks["marks.pptx"] = deck_entry("pptx", SIZE_16X9, 4, ())
+    write_pptx(os.path.join(out, "noslides.pptx"), SIZE_16X9[0], SIZE_16X9[1], [], "no slides")
     write_bomb_deck(os.path.join(out, "bomb.pptx"))
 
     skipped = []

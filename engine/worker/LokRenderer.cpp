@@ -10,12 +10,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "base/Units.h"
+#include "imaging/Bitmap.h"
 #include "imaging/codecs/BmpFile.h"
+#include "imaging/codecs/PngFile.h"
 #include "engine/worker/FileUrl.h"
-#include "engine/worker/PixelConversion.h"
 
 namespace qm {
 
@@ -23,13 +26,18 @@ namespace {
 
 constexpr int kMaxSide = 20000;
 constexpr std::int64_t kMaxPixels = 50'000'000;
-/// Buffers up to this size are kept for the next slide; larger ones are freed.
-constexpr std::size_t kKeptBufferBytes = 64u << 20;
-/// The page outline is a hairline snapped to the nearest pixel; an inset of
-/// 10 % more than one pixel keeps it (and its anti-aliasing) off the canvas.
-constexpr double kInsetPixels = 1.1;
 
 const char kRenderingOptions[] = R"({".uno:ShowBorderShadow":{"type":"boolean","value":false}})";
+
+/// The PNG export's filter options for a `width` x `height` picture: opaque
+/// (no alpha to composite), and the lightest compression, as the file is
+/// read back at once and never kept.
+std::string ExportOptions(int width, int height) {
+  return R"({"PixelWidth":{"type":"long","value":")" + std::to_string(width) +
+         R"("},"PixelHeight":{"type":"long","value":")" + std::to_string(height) +
+         R"("},"Translucent":{"type":"boolean","value":"false"},)"
+         R"("Compression":{"type":"long","value":"1"}})";
+}
 
 void Callback(int type, const char* payload, void* data) {
   static_cast<LokRenderer*>(data)->OnCallback(type, payload);
@@ -37,13 +45,6 @@ void Callback(int type, const char* payload, void* data) {
 
 /// Twips to whole pixels at 96 dpi, halves rounded up.
 long PixelsFromTwips(long twips) { return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel); }
-
-/// Inset in twips along one axis for `pixels` output pixels over `twips`.
-int InsetTwips(long twips, int pixels) {
-  const double perPixel = static_cast<double>(twips) / (pixels + 2);
-  const long inset = static_cast<long>(std::ceil(kInsetPixels * perPixel));
-  return twips - 2 * inset > twips / 2 ? static_cast<int>(inset) : 0;
-}
 
 const char* DocumentKindName(int type) {
   switch (type) {
@@ -61,7 +62,8 @@ const char* DocumentKindName(int type) {
 }  // namespace
 
 bool LokRenderer::Start(const std::string& programDir, const std::string& profileUrl,
-                        std::string* error) {
+                        const std::string& scratchFolder, std::string* error) {
+  slidePicture_ = (std::filesystem::absolute(scratchFolder) / "slide.png").string();
   const std::string merged = programDir + "/libmergedlo.so";
   const std::string app = programDir + "/libsofficeapp.so";
   if (::access(merged.c_str(), R_OK) != 0 && ::access(app.c_str(), R_OK) != 0) {
@@ -130,7 +132,6 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
 
   document_ = document;
   document_->pClass->initializeForRendering(document_, kRenderingOptions);
-  bgra_ = document_->pClass->getTileMode(document_) == LOK_TILEMODE_BGRA;
   slideCount_ = document_->pClass->getParts(document_);
   currentPart_ = document_->pClass->getPart(document_);
   long width = 0;
@@ -184,23 +185,30 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
 
   const int pixelsWide = static_cast<int>(w);
   const int pixelsHigh = static_cast<int>(h);
-  const int insetX = InsetTwips(twipsWide, pixelsWide);
-  const int insetY = InsetTwips(twipsHigh, pixelsHigh);
-  const std::size_t bytes = static_cast<std::size_t>(pixelsWide) * pixelsHigh * 4;
-  canvas_.resize(bytes);
-  std::memset(canvas_.data(), 0, bytes);
-  document_->pClass->paintTile(document_, canvas_.data(), pixelsWide, pixelsHigh, insetX, insetY,
-                               static_cast<int>(twipsWide - 2 * insetX),
-                               static_cast<int>(twipsHigh - 2 * insetY));
-  CompositePremultipliedOverWhite(canvas_.data(), pixelsWide, pixelsHigh, bgra_, &bitmap_);
-  const Status status = WriteBmpFile(bitmap_, path);
-  const bool written = status.Ok();
-  if (!written && detail) *detail = status.Message();
-  if (bytes > kKeptBufferBytes) {  // an unusually large export: give the memory back
-    std::vector<std::uint8_t>().swap(canvas_);
-    bitmap_ = Bitmap();
+  const std::string options = ExportOptions(pixelsWide, pixelsHigh);
+  std::remove(slidePicture_.c_str());
+  if (!document_->pClass->saveAs(document_, FileUrlFromPath(slidePicture_).c_str(), "png",
+                                 options.c_str())) {
+    char* message = office_->pClass->getError(office_);
+    *detail = std::string("LibreOffice could not draw the slide") +
+              (message != nullptr && *message != '\0' ? std::string(": ") + message : "");
+    if (message != nullptr) office_->pClass->freeError(message);
+    std::remove(slidePicture_.c_str());
+    return RenderFailure::kWriteFailed;
   }
-  if (!written) return RenderFailure::kWriteFailed;
+  Bitmap bitmap;
+  Status status = ReadPngFile(slidePicture_, &bitmap);
+  std::remove(slidePicture_.c_str());
+  if (status.Ok() && (bitmap.width != pixelsWide || bitmap.height != pixelsHigh)) {
+    status = Status::Failure("LibreOffice drew the slide at " + std::to_string(bitmap.width) +
+                             " x " + std::to_string(bitmap.height) + " pixels instead of " +
+                             std::to_string(pixelsWide) + " x " + std::to_string(pixelsHigh));
+  }
+  if (status.Ok()) status = WriteBmpFile(bitmap, path);
+  if (!status.Ok()) {
+    *detail = status.Message();
+    return RenderFailure::kWriteFailed;
+  }
   *width = pixelsWide;
   *height = pixelsHigh;
   return RenderFailure::kNone;

@@ -23,8 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Largest edge deviation accepted: slides have one solid background, so the
-/// edges must show it exactly; a page outline differs by about 100.
+/// Largest edge deviation accepted: slides have one solid background and the
+/// image is the slide edge to edge, so the outermost pixels must show it
+/// exactly; the editing view's page outline differs by about 100.
 constexpr int kEdgeTolerance = 3;
 
 /// A one-page drawing in flat OpenDocument form.

@@ -23,6 +23,7 @@
 #include "engine/worker/OfficeProfile.h"
 #include "engine/worker/PixelConversion.h"
 #include "engine/worker/SignalSafeRemoval.h"
+#include "engine/worker/SlidePictureFolder.h"
 #include "imaging/codecs/AtomicFile.h"
 #include "tests/support/TempFolder.h"
 
@@ -181,6 +182,36 @@ pid_t DeadPid() {
   int status = 0;
   ::waitpid(child, &status, 0);
   return child;
+}
+
+TEST(SlidePictureFolder, FoldersOfKilledWorkersInSharedMemoryAreRemovedLiveOnesKept) {
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm";
+  const std::string prefix = "/dev/shm/quillmere-worker-" + std::to_string(::getuid()) + "-";
+  // A process that has ended (reaped, so its number names no process) and
+  // one that runs (our parent).
+  const pid_t child = ::fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);
+  const std::string ended = prefix + std::to_string(child);
+  const std::string running = prefix + std::to_string(::getppid());
+  fs::create_directories(ended);
+  std::ofstream(ended + "/slide.png") << "left by a killed worker";
+  const bool runningExisted = fs::exists(running);
+  fs::create_directories(running);
+
+  TempFolder privateFolder;
+  const std::string mine = PrepareSlidePictureFolder(privateFolder.Path());
+  EXPECT_EQ(mine, prefix + std::to_string(::getpid()));
+  EXPECT_TRUE(fs::is_directory(mine));
+  EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_FALSE(fs::exists(ended));
+  EXPECT_TRUE(fs::exists(running));
+
+  std::error_code ignored;
+  fs::remove_all(mine, ignored);
+  fs::remove_all(ended, ignored);
+  if (!runningExisted) fs::remove_all(running, ignored);
 }
 
 TEST(TemporaryName, TemporaryFilesLeftBehind_NamesCarryTheOwnerInARecognisableForm) {

@@ -7,6 +7,31 @@
 
 namespace qm::test {
 
+namespace {
+
+SlideRegion RegionFrom(const nlohmann::json& value) {
+  return {value.at(0).get<double>(), value.at(1).get<double>(), value.at(2).get<double>(),
+          value.at(3).get<double>()};
+}
+
+MarksDeckLayout MarksFrom(const nlohmann::json& value) {
+  MarksDeckLayout marks;
+  marks.titlePlaceholder = RegionFrom(value.at("title_placeholder"));
+  marks.bodyPlaceholder = RegionFrom(value.at("body_placeholder"));
+  for (const auto& [side, region] : value.at("edge_bars").items()) {
+    marks.edgeBars[side] = RegionFrom(region);
+  }
+  marks.edgeColours = value.at("edge_colours").get<std::map<std::string, Rgb>>();
+  marks.textBox = RegionFrom(value.at("text_box"));
+  for (const auto& line : value.at("thin_lines")) {
+    marks.thinLines.emplace_back(line.at(0).get<double>(), line.at(1).get<int>());
+  }
+  marks.thinLineColour = value.at("thin_line_colour").get<Rgb>();
+  return marks;
+}
+
+}  // namespace
+
 DeckCatalog::DeckCatalog(const std::string& folder) : folder_(folder) {
   std::ifstream in(folder + "/decks.json");
   if (!in) throw std::runtime_error("cannot read " + folder + "/decks.json");
@@ -25,6 +50,7 @@ DeckCatalog::DeckCatalog(const std::string& folder) : folder_(folder) {
     deck.passwordProtected = value.contains("password") && !value.at("password").is_null();
     decks_[name] = deck;
   }
+  if (root.contains("marks")) marks_ = MarksFrom(root.at("marks"));
 }
 
 const DeckCatalog& DeckCatalog::Default() {

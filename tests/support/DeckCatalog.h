@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MarksDeckLayout.h"
+
 namespace qm::test {
 
 using Rgb = std::array<int, 3>;
@@ -40,6 +42,9 @@ class DeckCatalog {
   /// Names of the well-formed decks without a password, sorted.
   std::vector<std::string> PlainDeckNames() const;
 
+  /// Where things stand on marks.pptx.
+  const MarksDeckLayout& Marks() const { return marks_; }
+
   /// Per-channel tolerance for sampled colours.
   int Tolerance() const { return tolerance_; }
   /// Sample points lie this fraction of the slide in from each corner.
@@ -48,6 +53,7 @@ class DeckCatalog {
  private:
   std::string folder_;
   std::map<std::string, DeckFacts> decks_;
+  MarksDeckLayout marks_;
   int tolerance_ = 24;
   double sampleInset_ = 0.1;
 };
