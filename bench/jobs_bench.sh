@@ -47,7 +47,7 @@ status=0
 wait "$pid" || status=$?
 t1=$(now)
 sleep 0.2
-left=$(grep -lsa "$mark" /proc/[0-9]*/environ | wc -l)
-hidden=$(find "$work/out" -name '.*' -type f | wc -l)
+left=$(grep -lsa "$mark" /proc/[0-9]*/environ | wc -l || true)
+hidden=$(find "$work/out" -name '.*' -type f | wc -l || true)
 awk -v a="$t0" -v b="$t1" -v s="$status" -v p="$left" -v h="$hidden" \
   'BEGIN { printf "SIGINT -> exit %d in %.2f s; processes left: %d; temporary files left: %d\n", s, b - a, p, h }'
