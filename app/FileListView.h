@@ -1,8 +1,11 @@
 #pragma once
 // ListView1: the report-view list that shows the file list, one row per
-// path, under its single column. It shows the model; it changes nothing.
+// path, under its single column. It shows the model and passes the person's
+// commands on (the Delete key, double-clicks, the selected row); it changes
+// no row itself.
 
 #include <QTreeWidget>
+#include <optional>
 
 namespace qm {
 
@@ -22,8 +25,26 @@ class FileListView : public QTreeWidget {
   /// InitFileList: the single column, with `list`'s header and width.
   void InitColumn();
 
-  /// Shows `list`'s rows and selection anew.
+  /// Shows `list`'s rows and selection anew, without reporting them as a
+  /// change of selection.
   void ShowRows(const FileList& list);
+
+ signals:
+  /// The Delete key was pressed on the list, whatever modifier keys were down.
+  void DeletePressed();
+  /// A double-click on the row at 1-based `position`, or on the empty area
+  /// (nullopt). The press before it has already selected a row it hit.
+  void DoubleClicked(std::optional<int> position);
+  /// The person selected the row at 1-based `position`, or none (nullopt).
+  void SelectionChanged(std::optional<int> position);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  std::optional<int> SelectedPosition() const;
 };
 
 }  // namespace qm

@@ -66,8 +66,6 @@ void Form1::BuildControls() {
 
   listView1_ = new FileListView(this);
   listView1_->setGeometry(TwipsRect(120, 120, 7800, 2535));
-  // The list's own commands (add, delete, drop, samples, reordering) are
-  // wired by the file list's front end; these buttons have no reaction yet.
   pushButton1_ = MakeButton(this, "PushButton1", "Add PowerPoint Files", TwipsRect(120, 2750, 3840, 405));
   pushButton5_ = MakeButton(this, "PushButton5", "Add All PowerPoint Files In Folder",
                             TwipsRect(4080, 2750, 3840, 405));
@@ -133,6 +131,7 @@ void Form1::BuildControls() {
   connect(option2_, &QRadioButton::clicked, this, &Form1::OptionClicked);
   connect(pushButton4_, &QPushButton::clicked, this, &Form1::BrowseOutputFolder);
   connect(pushButton2_, &QPushButton::clicked, this, &Form1::PushButton2Click);
+  ConnectListCommands();
 }
 
 void Form1::AddDroppedFiles(const std::vector<std::string>& paths) {
@@ -185,7 +184,8 @@ std::string Form1::InputBox(const std::string& prompt, const std::string& title,
   QInputDialog box(this);
   box.setObjectName("InputBox");
   box.setWindowTitle(QString::fromStdString(title.empty() ? ApplicationTitle() : title));
-  box.setLabelText(QString::fromStdString(prompt));
+  box.setProperty("rawText", QString::fromStdString(prompt));
+  box.setLabelText(DisplayText(prompt));
   box.setTextValue(QString::fromStdString(defaultText));
   if (box.exec() != QDialog::Accepted) return {};
   return box.textValue().toStdString();

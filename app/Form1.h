@@ -99,6 +99,16 @@ class Form1 : public QWidget, public Ui, public RunOptions {
 
   void PushButton2Click();
 
+  // The file list's commands.
+  void ConnectListCommands();
+  void ListView1DeleteKey();
+  void ListView1DoubleClick(std::optional<int> position);
+  void PushButton7Click();
+  void PushButton1Click();
+  void PushButton5Click();
+  void PushButton8Click();
+  void LoadSampleFiles();
+
   ApplicationFactory& factory_;
   FileList files_;
   JobRunner runner_;

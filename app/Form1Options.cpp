@@ -4,12 +4,12 @@
 #include <QEnterEvent>
 #include <QEvent>
 #include <QMouseEvent>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/BrowseForFolder.h"
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "base/ErrorTrap.h"
@@ -48,14 +48,7 @@ void Form1::ApplyFrame4Rule() { frame4_->setEnabled(option1_->isChecked()); }
 void Form1::BrowseOutputFolder() {
   ErrorTrap trap(*this, "Form1", "PushButton4_Click");
   std::string chosen;
-  trap.Step(kBrowse, [&] {
-    QFileDialog browser(this, "Select Folder");
-    browser.setObjectName("BrowseForFolder");
-    browser.setFileMode(QFileDialog::Directory);
-    browser.setOption(QFileDialog::ShowDirsOnly, true);
-    if (browser.exec() == QDialog::Accepted && !browser.selectedFiles().isEmpty())
-      chosen = browser.selectedFiles().constFirst().toStdString();
-  });
+  trap.Step(kBrowse, [&] { chosen = BrowseForFolder(this, "Select Folder", ""); });
   if (trap.HoldsOrFails(kCancelled, [&] { return chosen.empty(); })) return;
   std::string folder;
   trap.Step(kSetFolder, [&] {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,7 +28,9 @@ void ModalAnswerer::Answer() {
   // A box is answered once; its loop may take a moment to end.
   if (modal == nullptr || modal == last_ || !modal->isVisible()) return;
   last_ = modal;
-  ShownBox box{modal->objectName(), modal->windowTitle(), {}, false};
+  ShownBox box;
+  box.kind = modal->objectName();
+  box.title = modal->windowTitle();
   if (auto* message = qobject_cast<QMessageBox*>(modal)) {
     box.text = message->property("rawText").toString();
     box.warningIcon = message->icon() == QMessageBox::Warning;
@@ -36,13 +39,29 @@ void ModalAnswerer::Answer() {
     if (button == nullptr) button = message->button(QMessageBox::Ok);
     button->click();
   } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
-    box.text = input->labelText();
+    const QVariant raw = input->property("rawText");
+    box.text = raw.isValid() ? raw.toString() : input->labelText();
     shown_.push_back(box);
     input->setTextValue(slideAnswer);
     input->accept();
   } else if (auto* browser = qobject_cast<QFileDialog*>(modal)) {
+    box.folder = browser->directory().absolutePath();
+    box.preselected = browser->selectedFiles().value(0);
+    box.filters = browser->nameFilters();
+    box.multiSelect = browser->fileMode() == QFileDialog::ExistingFiles;
     shown_.push_back(box);
-    if (browseTo.isEmpty()) {
+    if (box.multiSelect) {
+      if (pickFiles.isEmpty()) {
+        browser->reject();
+        return;
+      }
+      // Typed as the dialog's own name field takes several files: "a" "b".
+      browser->setDirectory(pickFolder);
+      QStringList quoted;
+      for (const QString& name : pickFiles) quoted << '"' + name + '"';
+      browser->findChild<QLineEdit*>("fileNameEdit")->setText(quoted.join(' '));
+      static_cast<QDialog*>(browser)->accept();
+    } else if (browseTo.isEmpty()) {
       browser->reject();
     } else {
       browser->setDirectory(browseTo);

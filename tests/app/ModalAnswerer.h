@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -16,10 +17,14 @@ namespace qm::test {
 
 /// One box as it was shown.
 struct ShownBox {
-  QString kind;   ///< "MessageBox", "ErrorReport", "InputBox", "Form2", "BrowseForFolder"
+  QString kind;   ///< "MessageBox", "ErrorReport", "InputBox", "Form2", "BrowseForFolder", "AddFiles"
   QString title;  ///< its caption
   QString text;   ///< the text exactly as the program gave it (CR LF kept)
   bool warningIcon = false;
+  QString folder;       ///< a file dialog's folder when it opened
+  QString preselected;  ///< a file dialog's first selected path when it opened
+  QStringList filters;  ///< a file dialog's name filters
+  bool multiSelect = false;  ///< a file dialog takes several files
 };
 
 class ModalAnswerer : public QObject {
@@ -37,6 +42,10 @@ class ModalAnswerer : public QObject {
   bool closeImageOption = false;
   /// The folder the folder browser chooses; empty cancels it.
   QString browseTo;
+  /// The names the multi-file dialog chooses, in this order, in `pickFolder`;
+  /// none cancels it.
+  QStringList pickFiles;
+  QString pickFolder;
   /// Answer Yes/No questions with No.
   bool answerNo = false;
 

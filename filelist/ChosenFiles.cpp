@@ -1,0 +1,26 @@
+#include "filelist/ChosenFiles.h"
+
+#include "base/Paths.h"
+
+namespace qm {
+
+std::size_t SelectionLength(const std::vector<std::string>& paths) {
+  std::size_t length = 0;
+  for (const std::string& path : paths) length += path.size() + 1;
+  return length;
+}
+
+bool SelectionFits(const std::vector<std::string>& paths) {
+  return SelectionLength(paths) <= kMaxSelectionLength;
+}
+
+std::vector<std::string> ChosenFileRows(const std::vector<std::string>& paths) {
+  if (paths.size() == 1) return paths;
+  std::vector<std::string> rows;
+  rows.reserve(paths.size());
+  for (const std::string& path : paths)
+    rows.push_back(CollapseSeparators(FolderPart(path) + "/" + FileNamePart(path)));
+  return rows;
+}
+
+}  // namespace qm
