@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/FileListView.h"
@@ -185,6 +186,35 @@ class FileListCommandsTest : public QObject {
     w.Press("PushButton5");
     QCOMPARE(w.Rows().size(), 2);
     QCOMPARE(w.answerer.Shown()[3].preselected, tree.path());  // the last folder preselected
+  }
+
+  void clearListDuringTheFolderScanIsIgnored() {
+    QTemporaryDir tree;
+    for (int i = 0; i < 5; ++i) MakeFile(tree.filePath(QString("sub%1/deck.pptx").arg(i)));
+    ShownWindow w;
+    w.Add({"/earlier/a.pptx"});
+    w.answerer.slideAnswer = "pptx";
+    w.answerer.browseTo = tree.path();
+    // The folder is stored just before the scan; from then on the scan's
+    // yields run this timer, which presses "Clear List" each time.
+    int pressesDuringScan = 0;
+    bool notBusy = false;
+    QTimer presser;
+    presser.setInterval(0);
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+      if (Stored("LastFolder") != tree.path().toStdString()) return;
+      ++pressesDuringScan;
+      notBusy = notBusy || w.window.CurrentPointer() != qm::Pointer::Busy;
+      w.Press("PushButton7");
+    });
+    presser.start();
+    w.Press("PushButton5");
+    presser.stop();
+    QVERIFY(pressesDuringScan > 0);
+    QVERIFY(!notBusy);
+    QCOMPARE(w.Rows().size(), 6);
+    QCOMPARE(w.Rows().constFirst(), QString("/earlier/a.pptx"));
+    QCOMPARE(w.window.CurrentPointer(), qm::Pointer::Default);
   }
 
   void addAllCancelledInTheBrowserStillStoresTheNewExtension() {
