@@ -1,14 +1,35 @@
 #include "app/FileListView.h"
 
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QUrl>
 
 #include "app/Twips.h"
 #include "filelist/FileList.h"
 
 namespace qm {
+
+namespace {
+
+/// True when `data` offers a list of files: at least one URL, and every one
+/// of them names a local file or folder. Text, links to the web and rows
+/// dragged out of other lists are not file lists.
+bool OffersFileList(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return false;
+  const QList<QUrl> urls = data->urls();
+  if (urls.isEmpty()) return false;
+  for (const QUrl& url : urls)
+    if (!url.isLocalFile() || url.toLocalFile().isEmpty()) return false;
+  return true;
+}
+
+}  // namespace
 
 FileListView::FileListView(QWidget* parent) : QTreeWidget(parent) {
   setObjectName("ListView1");
@@ -22,6 +43,10 @@ FileListView::FileListView(QWidget* parent) : QTreeWidget(parent) {
   // Long paths run past the column's right edge until its divider is dragged.
   header()->setStretchLastSection(false);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Files are dropped on the list; the list never drags its own rows out.
+  setAcceptDrops(true);
+  setDragEnabled(false);
+  setDropIndicatorShown(false);
   connect(this, &QTreeWidget::itemSelectionChanged, this,
           [this] { emit SelectionChanged(SelectedPosition()); });
 }
@@ -75,6 +100,32 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
     emit DoubleClicked(std::nullopt);
   else
     emit DoubleClicked(indexOfTopLevelItem(item) + 1);
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event) {
+  if (OffersFileList(event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event) {
+  // The whole list is one drop target: rows are not drop places of their own.
+  if (OffersFileList(event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void FileListView::dropEvent(QDropEvent* event) {
+  if (!OffersFileList(event->mimeData())) {
+    event->ignore();
+    return;
+  }
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) paths.push_back(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+  emit FilesDropped(paths);
 }
 
 }  // namespace qm

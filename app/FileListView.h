@@ -1,11 +1,13 @@
 #pragma once
 // ListView1: the report-view list that shows the file list, one row per
 // path, under its single column. It shows the model and passes the person's
-// commands on (the Delete key, double-clicks, the selected row); it changes
-// no row itself.
+// commands on (the Delete key, double-clicks, the selected row, dropped
+// files); it changes no row itself.
 
 #include <QTreeWidget>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace qm {
 
@@ -37,11 +39,19 @@ class FileListView : public QTreeWidget {
   void DoubleClicked(std::optional<int> position);
   /// The person selected the row at 1-based `position`, or none (nullopt).
   void SelectionChanged(std::optional<int> position);
+  /// A file list was dropped on the list: its local paths, in the drop's
+  /// order, exactly as the drag named them (folders not yet expanded).
+  void FilesDropped(const std::vector<std::string>& paths);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Only drags that carry a list of local files are taken; any other drag is
+  // refused over the whole list, so the pointer shows that it cannot drop.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   std::optional<int> SelectedPosition() const;

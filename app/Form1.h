@@ -6,6 +6,7 @@
 
 #include <QCursor>
 #include <QWidget>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,7 +44,9 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   /// without showing the window.
   bool Load();
 
-  /// Adds `paths` to the list as a drop of them would (folders expanded).
+  /// Adds `paths` to the list as a drop of them would (folders expanded),
+  /// in their order, and shows the rows. Does not mark the window busy: the
+  /// list's commands stay active while a dropped folder is searched.
   void AddDroppedFiles(const std::vector<std::string>& paths);
 
   /// The file list the window shows.
@@ -103,6 +106,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void ConnectListCommands();
   void ListView1DeleteKey();
   void ListView1DoubleClick(std::optional<int> position);
+  void ListView1OLEDragDrop(const std::vector<std::string>& paths);
+  void GatherPendingDrops();
   void PushButton7Click();
   void PushButton1Click();
   void PushButton5Click();
@@ -118,6 +123,10 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   bool closeAfterRun_ = false;
   Pointer pointer_ = Pointer::Default;
   std::optional<QCursor> hand_;
+  // Drops not yet gathered, oldest first, and whether one is being gathered
+  // now (its folder search yields, so another drop can arrive meanwhile).
+  std::deque<std::vector<std::string>> pendingDrops_;
+  bool gatheringDrops_ = false;
 
   FileListView* listView1_;
   QPushButton* pushButton1_;

@@ -1,11 +1,12 @@
-// The file list's commands on the main window: the Delete key and
-// double-click on the list, "Clear List", "Add PowerPoint Files", "Add All
+// The file list's commands on the main window: the Delete key, double-click
+// and dropped files on the list, "Clear List", "Add PowerPoint Files", "Add All
 // PowerPoint Files In Folder" and "Load Sample/Example Files".
 
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QUrl>
+#include <utility>
 
 #include "app/BrowseForFolder.h"
 #include "app/FileListView.h"
@@ -63,6 +64,7 @@ void Form1::ConnectListCommands() {
           [this](std::optional<int> position) { files_.Select(position); });
   connect(listView1_, &FileListView::DeletePressed, this, &Form1::ListView1DeleteKey);
   connect(listView1_, &FileListView::DoubleClicked, this, &Form1::ListView1DoubleClick);
+  connect(listView1_, &FileListView::FilesDropped, this, &Form1::ListView1OLEDragDrop);
   connect(pushButton7_, &QPushButton::clicked, this, &Form1::PushButton7Click);
   connect(pushButton1_, &QPushButton::clicked, this, &Form1::PushButton1Click);
   connect(pushButton5_, &QPushButton::clicked, this, &Form1::PushButton5Click);
@@ -77,6 +79,26 @@ void Form1::ListView1DeleteKey() {
 void Form1::ListView1DoubleClick(std::optional<int> position) {
   files_.OnDoubleClick(*this, position);
   listView1_->ShowRows(files_);
+}
+
+void Form1::ListView1OLEDragDrop(const std::vector<std::string>& paths) {
+  // The gathering runs after the drop event has returned, so the program the
+  // files came from is not held up while a big folder is searched.
+  pendingDrops_.push_back(paths);
+  QMetaObject::invokeMethod(this, &Form1::GatherPendingDrops, Qt::QueuedConnection);
+}
+
+void Form1::GatherPendingDrops() {
+  // A drop that arrives while another is searched waits for it, so that
+  // each drop's rows stay together and in its order.
+  if (gatheringDrops_) return;
+  gatheringDrops_ = true;
+  while (!pendingDrops_.empty()) {
+    const std::vector<std::string> paths = std::move(pendingDrops_.front());
+    pendingDrops_.pop_front();
+    AddDroppedFiles(paths);  // reports its own failures
+  }
+  gatheringDrops_ = false;
 }
 
 void Form1::PushButton7Click() {

@@ -12,15 +12,20 @@ namespace qm {
 
 namespace {
 
-// Line numbers quoted by the error reports of the two gatherings. The
-// import's numbers follow those of the command's earlier steps (100 to 118),
-// which the window runs before calling ImportFolder.
-constexpr int kImportLineScan = 120;
-constexpr int kImportLineFolder = 122;
-constexpr int kImportLinePointer = 124;
-constexpr int kDropLinePath = 100;
-constexpr int kDropLineScan = 102;
-constexpr int kDropLineFolder = 104;
+/// PushButton5_Click's lines run here. They follow those of the command's
+/// earlier steps (100 to 118), which the window runs before ImportFolder.
+enum ImportLine : int {
+  kImportLineScan = 120,
+  kImportLineFolder = 122,
+  kImportLinePointer = 124,
+};
+
+/// ListView1_OLEDragDrop's lines: the whole drop runs here.
+enum DropLine : int {
+  kDropLinePath = 100,
+  kDropLineScan = 102,
+  kDropLineFolder = 104,
+};
 
 // Appends the matching files of the tree under `folder`, reporting through
 // `trap` with the given line numbers.
