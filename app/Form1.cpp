@@ -206,12 +206,7 @@ void Form1::SetProgressText(const std::string& text) {
 
 void Form1::SetPointer(Pointer pointer) {
   pointer_ = pointer;
-  if (pointer == Pointer::Busy)
-    setCursor(Qt::WaitCursor);
-  else if (pointer == Pointer::Custom && hand_)
-    setCursor(*hand_);
-  else
-    setCursor(Qt::ArrowCursor);
+  setCursor(CursorFor(pointer, hand_));
 }
 
 void Form1::Yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

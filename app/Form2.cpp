@@ -86,12 +86,7 @@ void Form2::PushButton1Click() {
 
 void Form2::SetPointer(Pointer pointer) {
   pointer_ = pointer;
-  if (pointer == Pointer::Busy)
-    setCursor(Qt::WaitCursor);
-  else if (pointer == Pointer::Custom && hand_)
-    setCursor(*hand_);
-  else
-    setCursor(Qt::ArrowCursor);
+  setCursor(CursorFor(pointer, hand_));
 }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {

@@ -81,4 +81,10 @@ QIcon ProgramIcon() {
   return QFile::exists(path) ? QIcon(path) : QIcon();
 }
 
+QCursor CursorFor(Pointer pointer, const std::optional<QCursor>& hand) {
+  if (pointer == Pointer::Busy) return QCursor(Qt::WaitCursor);
+  if (pointer == Pointer::Custom && hand) return *hand;
+  return QCursor(Qt::ArrowCursor);
+}
+
 }  // namespace qm

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "base/Ui.h"
+
 class QWidget;
 
 namespace qm {
@@ -28,6 +30,10 @@ void UseSystemColors(QWidget& window);
 /// The pointer in `path` (a Windows .cur file, hot spot kept); nothing when
 /// the file cannot be read as one.
 std::optional<QCursor> LoadCursorFile(const std::string& path);
+
+/// The cursor that shows `pointer`: the hourglass for Busy, `hand` for
+/// Custom when it was loaded, the arrow otherwise.
+QCursor CursorFor(Pointer pointer, const std::optional<QCursor>& hand);
 
 /// The program's icon: quillmere.png beside the executable (an empty icon
 /// when it is not there).

@@ -17,24 +17,14 @@
 
 #include "app/FileListView.h"
 #include "app/Form1.h"
+#include "tests/app/ListWindow.h"
 #include "tests/app/ModalAnswerer.h"
 #include "tests/app/StoreFolder.h"
 #include "tests/support/FakeApplicationFactory.h"
 
 namespace {
 
-struct ShownWindow {
-  qm::test::FakeApplicationFactory factory;
-  qm::test::ModalAnswerer answerer;
-  qm::Form1 window{factory, "/nonexistent/quillmere-job", 1};
-  qm::FileListView* list = nullptr;
-
-  ShownWindow() {
-    window.Load();
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) qFatal("window not shown");
-    list = window.findChild<qm::FileListView*>("ListView1");
-  }
+struct ShownWindow : qm::test::ListWindow {
 
   // A drag of `data` entering the list; true when the list takes it.
   bool Enter(const QMimeData& data) {
@@ -58,22 +48,9 @@ struct ShownWindow {
   // The gathering runs once the drop event has returned.
   void Settle() { QCoreApplication::processEvents(); }
 
-  QStringList Rows() const {
-    QStringList rows;
-    for (int i = 1; i <= window.Files().FileCount(); ++i)
-      rows << QString::fromStdString(window.Files().FileAt(i));
-    QStringList shown;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) shown << list->topLevelItem(i)->text(0);
-    if (shown != rows) qFatal("the list shows other rows than the model holds");
-    return rows;
-  }
 };
 
-void MakeFile(const QString& path) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) qFatal("cannot make %s", qPrintable(path));
-}
+using qm::test::MakeFile;
 
 QMimeData* FileList(const QStringList& paths) {
   auto* data = new QMimeData;

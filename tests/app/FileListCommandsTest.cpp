@@ -14,6 +14,7 @@
 #include "app/FileListView.h"
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
+#include "tests/app/ListWindow.h"
 #include "tests/app/ModalAnswerer.h"
 #include "tests/app/StoreFolder.h"
 #include "tests/support/FakeApplicationFactory.h"
@@ -25,18 +26,7 @@ namespace {
 
 std::string Stored(const char* key) { return SettingsStore::GetSetting(key, "<missing>"); }
 
-struct ShownWindow {
-  qm::test::FakeApplicationFactory factory;
-  ModalAnswerer answerer;
-  qm::Form1 window{factory, "/nonexistent/quillmere-job", 1};
-  qm::FileListView* list = nullptr;
-
-  ShownWindow() {
-    window.Load();
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) qFatal("window not shown");
-    list = window.findChild<qm::FileListView*>("ListView1");
-  }
+struct ShownWindow : qm::test::ListWindow {
   void Add(std::initializer_list<const char*> paths) {
     // Paths that do not exist are added as given, as a drop adds them.
     window.AddDroppedFiles(std::vector<std::string>(paths.begin(), paths.end()));
@@ -50,22 +40,9 @@ struct ShownWindow {
   QPoint BelowTheRows() const {
     return QPoint(20, list->viewport()->height() - 5);
   }
-  QStringList Rows() const {
-    QStringList rows;
-    for (int i = 1; i <= window.Files().FileCount(); ++i)
-      rows << QString::fromStdString(window.Files().FileAt(i));
-    QStringList shown;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) shown << list->topLevelItem(i)->text(0);
-    if (shown != rows) qFatal("the list shows other rows than the model holds");
-    return rows;
-  }
 };
 
-void MakeFile(const QString& path) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) qFatal("cannot make %s", qPrintable(path));
-}
+using qm::test::MakeFile;
 
 }  // namespace
 
