@@ -67,10 +67,30 @@ void FileListView::ShowRows(const FileList& list) {
   if (const auto selected = list.Selected()) setCurrentItem(topLevelItem(*selected - 1));
 }
 
+void FileListView::ShowTradedRows(const FileList& list, int first, int second) {
+  const QSignalBlocker quiet(this);
+  for (const int position : {first, second})
+    if (QTreeWidgetItem* item = topLevelItem(position - 1))
+      item->setText(0, QString::fromStdString(list.FileAt(position)));
+  const auto selected = list.Selected();
+  setCurrentItem(selected ? topLevelItem(*selected - 1) : nullptr);
+}
+
+void FileListView::ScrollRowIntoView(int position) {
+  if (position < 1 || position > topLevelItemCount()) return;
+  scrollToItem(topLevelItem(position - 1), QAbstractItemView::EnsureVisible);
+}
+
 std::optional<int> FileListView::SelectedPosition() const {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return std::nullopt;
   return indexOfTopLevelItem(selected.constFirst()) + 1;
+}
+
+std::optional<int> FileListView::RowAt(const QPoint& point) const {
+  QTreeWidgetItem* item = itemAt(point);
+  if (item == nullptr) return std::nullopt;
+  return indexOfTopLevelItem(item) + 1;
 }
 
 void FileListView::keyPressEvent(QKeyEvent* event) {
@@ -83,14 +103,33 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
 }
 
 void FileListView::mousePressEvent(QMouseEvent* event) {
+  const std::optional<int> hit = RowAt(event->position().toPoint());
   // A press on the empty area keeps the selected row: a double-click there
   // removes the row the person last picked.
-  if (itemAt(event->position().toPoint()) == nullptr) {
+  if (!hit) {
     setFocus(Qt::MouseFocusReason);
     event->accept();
+    emit Pressed(std::nullopt);
     return;
   }
   QTreeWidget::mousePressEvent(event);
+  // A Ctrl-press on the selected row clears the selection: nothing to drag.
+  emit Pressed(SelectedPosition() == hit ? hit : std::nullopt);
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent* event) {
+  const bool buttonHeld = event->buttons() != Qt::NoButton;
+  emit MouseMoved(RowAt(event->position().toPoint()), buttonHeld);
+  if (buttonHeld) {
+    event->accept();
+    return;
+  }
+  QTreeWidget::mouseMoveEvent(event);
+}
+
+void FileListView::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeWidget::mouseReleaseEvent(event);
+  emit Released();
 }
 
 void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -48,7 +48,10 @@ QString DisplayText(const std::string& text) {
 }  // namespace
 
 Form1::Form1(ApplicationFactory& factory, std::string jobPath, int jobs)
-    : factory_(factory), runner_(std::move(jobPath), jobs), run_(factory, *this, *this) {
+    : factory_(factory),
+      runner_(std::move(jobPath), jobs),
+      run_(factory, *this, *this),
+      dragPointer_(DragPointer()) {
   run_.SetJobRunner(&runner_);
   BuildControls();
 }
@@ -132,6 +135,7 @@ void Form1::BuildControls() {
   connect(pushButton4_, &QPushButton::clicked, this, &Form1::BrowseOutputFolder);
   connect(pushButton2_, &QPushButton::clicked, this, &Form1::PushButton2Click);
   ConnectListCommands();
+  ConnectRowDrag();
 }
 
 void Form1::AddDroppedFiles(const std::vector<std::string>& paths) {

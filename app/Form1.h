@@ -17,6 +17,7 @@
 #include "engine/batch/JobRunner.h"
 #include "engine/batch/RunOptions.h"
 #include "filelist/FileList.h"
+#include "filelist/RowDrag.h"
 
 class QComboBox;
 class QGroupBox;
@@ -113,6 +114,13 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void PushButton5Click();
   void PushButton8Click();
   void LoadSampleFiles();
+  void ForgetDraggedRowIfRemoved(int countBefore);
+
+  // Reordering the list by dragging a row.
+  void ConnectRowDrag();
+  void ListView1MouseDown(std::optional<int> selectedRow);
+  void ListView1MouseMove(std::optional<int> row, bool buttonHeld);
+  void ListView1MouseUp();
 
   ApplicationFactory& factory_;
   FileList files_;
@@ -123,6 +131,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   bool closeAfterRun_ = false;
   Pointer pointer_ = Pointer::Default;
   std::optional<QCursor> hand_;
+  QCursor dragPointer_;
+  RowDrag rowDrag_;
   // Drops not yet gathered, oldest first, and whether one is being gathered
   // now (its folder search yields, so another drop can arrive meanwhile).
   std::deque<std::vector<std::string>> pendingDrops_;

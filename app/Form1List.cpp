@@ -72,13 +72,23 @@ void Form1::ConnectListCommands() {
 }
 
 void Form1::ListView1DeleteKey() {
+  const int before = files_.FileCount();
   files_.OnDeleteKey(*this);
+  ForgetDraggedRowIfRemoved(before);
   listView1_->ShowRows(files_);
 }
 
 void Form1::ListView1DoubleClick(std::optional<int> position) {
+  const int before = files_.FileCount();
   files_.OnDoubleClick(*this, position);
+  ForgetDraggedRowIfRemoved(before);
   listView1_->ShowRows(files_);
+}
+
+void Form1::ForgetDraggedRowIfRemoved(int countBefore) {
+  // Rows are known by position: after a removal the dragged row's position
+  // holds another path, or none.
+  if (files_.FileCount() < countBefore) rowDrag_.Forget();
 }
 
 void Form1::ListView1OLEDragDrop(const std::vector<std::string>& paths) {
@@ -102,7 +112,9 @@ void Form1::GatherPendingDrops() {
 }
 
 void Form1::PushButton7Click() {
+  const int before = files_.FileCount();
   files_.OnClearList(*this);
+  ForgetDraggedRowIfRemoved(before);
   listView1_->ShowRows(files_);
 }
 

@@ -76,6 +76,24 @@ std::optional<QCursor> LoadCursorFile(const std::string& path) {
   return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
+std::optional<QCursor> LoadIconPointer(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray bytes = file.readAll();
+  // ICONDIR (6 bytes) with type 1 for an icon.
+  if (bytes.size() < 22 || Field16(bytes, 2) != 1) return std::nullopt;
+  // Qt reads .ico through its "ico" image plugin (libqt6gui6 ships it);
+  // without the plugin the load fails and the caller falls back.
+  QImage image;
+  if (!image.loadFromData(bytes, "ICO")) return std::nullopt;
+  return QCursor(QPixmap::fromImage(image), 0, 0);
+}
+
+QCursor DragPointer() {
+  if (auto drawn = LoadIconPointer(ProgramFolder() + "drag.ico")) return *drawn;
+  return QCursor(Qt::ClosedHandCursor);
+}
+
 QIcon ProgramIcon() {
   const QString path = QString::fromStdString(ProgramFolder() + "quillmere.png");
   return QFile::exists(path) ? QIcon(path) : QIcon();
