@@ -1,5 +1,6 @@
 #include "app/FileListView.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -7,6 +8,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPalette>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QUrl>
 
@@ -49,6 +52,14 @@ FileListView::FileListView(QWidget* parent) : QTreeWidget(parent) {
   setDropIndicatorShown(false);
   connect(this, &QTreeWidget::itemSelectionChanged, this,
           [this] { emit SelectionChanged(SelectedPosition()); });
+  // The scroll bars keep the desktop's face colour: on the window's white
+  // face the handle would be white on a grey groove, and read the wrong way.
+  for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+    QPalette palette = bar->palette();
+    for (const QPalette::ColorRole role : {QPalette::Button, QPalette::Window})
+      palette.setColor(role, QApplication::palette().color(role));
+    bar->setPalette(palette);
+  }
 }
 
 void FileListView::InitColumn() {
