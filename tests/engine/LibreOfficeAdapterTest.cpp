@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,7 +14,7 @@
 #include "base/Error.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/adapter/PresentationChecks.h"
-#include "tests/engine/RenderTestBase.h"
+#include "tests/engine/OwnPoolTest.h"
 #include "engine/render/RenderWorkerPool.h"
 #include "tests/support/ScriptedUi.h"
 
@@ -26,23 +25,8 @@ namespace fs = std::filesystem;
 
 /// Each test gets a pool (and so workers) of its own: these tests watch the
 /// pool start, keep, recycle and replace workers.
-class LibreOfficeAdapterTest : public RenderTestBase {
+class LibreOfficeAdapterTest : public OwnPoolTest {
  protected:
-  void SetUp() override {
-    RenderTestBase::SetUp();
-    pool_ = MakePool();
-    factory_ = std::make_unique<LibreOfficeApplicationFactory>(pool_);
-  }
-  virtual std::shared_ptr<RenderWorkerPool> MakePool() {
-    return std::make_shared<RenderWorkerPool>(settings_);
-  }
-  void ReleaseWorkers() override {
-    factory_.reset();
-    pool_.reset();
-  }
-
-  std::shared_ptr<Application> Create() { return factory_->Create("PowerPoint.Application"); }
-
   std::shared_ptr<Presentation> Open(Application& app, const std::string& deck) {
     return app.GetPresentations().Open(DeckCatalog::Default().PathOf(deck), false, false, true);
   }
@@ -59,17 +43,6 @@ class LibreOfficeAdapterTest : public RenderTestBase {
     app->Quit();
   }
 
-  static std::string Message(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& error) {
-      return error.what();
-    }
-    return "(no error)";
-  }
-
-  std::shared_ptr<RenderWorkerPool> pool_;
-  std::unique_ptr<LibreOfficeApplicationFactory> factory_;
 };
 
 /// The adapter's behaviour that does not depend on the worker's life, through
@@ -104,13 +77,13 @@ TEST_F(AdapterOnWarmWorkerTest, NameIsNeverMicrosoftPowerPoint) {
 
 TEST_F(LibreOfficeAdapterTest, AttachFailsEvenWhileOurOwnWorkersRun) {
   auto app = Create();
-  EXPECT_EQ(Message([&] { factory_->Attach("PowerPoint.Application"); }),
+  EXPECT_EQ(ErrorText([&] { factory_->Attach("PowerPoint.Application"); }),
             "No presentation application is running");
   EXPECT_EQ(pool_->WorkersStarted(), 1);  // Attach started nothing
 }
 
 TEST_F(LibreOfficeAdapterTest, CreateRefusesOtherClassesWithoutStartingAWorker) {
-  EXPECT_NE(Message([&] { factory_->Create("Word.Application"); }).find("Word.Application"),
+  EXPECT_NE(ErrorText([&] { factory_->Create("Word.Application"); }).find("Word.Application"),
             std::string::npos);
   EXPECT_EQ(pool_->WorkersStarted(), 0);
   EXPECT_NO_THROW(factory_->Create("powerpoint.application"));  // class names ignore case
@@ -124,11 +97,11 @@ TEST_F(AdapterOnWarmWorkerTest, ItemFailsOutsideOneToCountAndCountIncludesHidden
   Slides& slides = presentation->GetSlides();
   ASSERT_EQ(slides.Count(), 5);
   const std::string path = DeckCatalog::Default().PathOf("hidden5.pptx");
-  EXPECT_EQ(Message([&] { slides.Item(0); }),
+  EXPECT_EQ(ErrorText([&] { slides.Item(0); }),
             path + ": there is no slide 0 (the presentation has 5 slides)");
-  EXPECT_EQ(Message([&] { slides.Item(-1); }),
+  EXPECT_EQ(ErrorText([&] { slides.Item(-1); }),
             path + ": there is no slide -1 (the presentation has 5 slides)");
-  EXPECT_EQ(Message([&] { slides.Item(6); }),
+  EXPECT_EQ(ErrorText([&] { slides.Item(6); }),
             path + ": there is no slide 6 (the presentation has 5 slides)");
   for (std::int16_t n = 1; n <= 5; ++n) EXPECT_NE(slides.Item(n), nullptr);
 }
@@ -152,11 +125,11 @@ TEST_F(AdapterOnWarmWorkerTest, OtherFiltersAndNegativeScalesAreRefusedClearly) 
   auto app = Create();
   auto presentation = Open(*app, "wide3.pptx");
   auto slide = presentation->GetSlides().Item(2);
-  EXPECT_NE(Message([&] {
+  EXPECT_NE(ErrorText([&] {
               slide->Export(out_ / "x.png", "PNG", 0, 0);
             }).find("slide 2 cannot be exported as \"PNG\"; only BMP is supported"),
             std::string::npos);
-  EXPECT_NE(Message([&] { slide->Export(out_ / "x.bmp", "BMP", -1, 0); }).find("negative"),
+  EXPECT_NE(ErrorText([&] { slide->Export(out_ / "x.bmp", "BMP", -1, 0); }).find("negative"),
             std::string::npos);
   EXPECT_FALSE(fs::exists(out_ / "x.png"));
   slide->Export(out_ / "half.bmp", "bmp", 480, 0);  // a positive scale is the size in pixels
@@ -175,9 +148,9 @@ TEST_F(AdapterOnWarmWorkerTest, ClosedPresentationRefusesItsSlides) {
   presentation->Close();
   EXPECT_NO_THROW(presentation->Close());  // twice is harmless
   const std::string path = DeckCatalog::Default().PathOf("wide3.pptx");
-  EXPECT_EQ(Message([&] { presentation->GetSlides(); }), path + ": the presentation is closed");
-  EXPECT_EQ(Message([&] { slides.Count(); }), path + ": the presentation is closed");
-  EXPECT_EQ(Message([&] { slide->Export(out_ / "late.bmp", "BMP", 0, 0); }),
+  EXPECT_EQ(ErrorText([&] { presentation->GetSlides(); }), path + ": the presentation is closed");
+  EXPECT_EQ(ErrorText([&] { slides.Count(); }), path + ": the presentation is closed");
+  EXPECT_EQ(ErrorText([&] { slide->Export(out_ / "late.bmp", "BMP", 0, 0); }),
             path + ": the presentation is closed");
 }
 
@@ -185,7 +158,7 @@ TEST_F(AdapterOnWarmWorkerTest, OpeningAnotherPresentationClosesTheFirst) {
   auto app = Create();
   auto first = Open(*app, "wide3.pptx");
   auto second = Open(*app, "std4.pptx");
-  EXPECT_NE(Message([&] { first->GetSlides(); }).find("closed"), std::string::npos);
+  EXPECT_NE(ErrorText([&] { first->GetSlides(); }).find("closed"), std::string::npos);
   EXPECT_EQ(second->GetSlides().Count(), 4);
 }
 
@@ -206,9 +179,9 @@ TEST_F(LibreOfficeAdapterTest, QuitEndsTheSessionButKeepsTheWorkerWarm) {
   app->Quit();
   EXPECT_TRUE(pool_->HasWarmWorker());
   const pid_t warm = pool_->WarmWorkerPid();
-  EXPECT_NE(Message([&] { presentation->GetSlides(); }).find("closed"), std::string::npos);
-  EXPECT_NE(Message([&] { Open(*app, "std4.pptx"); }).find("has quit"), std::string::npos);
-  EXPECT_NE(Message([&] { app->SetVisible(true); }).find("has quit"), std::string::npos);
+  EXPECT_NE(ErrorText([&] { presentation->GetSlides(); }).find("closed"), std::string::npos);
+  EXPECT_NE(ErrorText([&] { Open(*app, "std4.pptx"); }).find("has quit"), std::string::npos);
+  EXPECT_NE(ErrorText([&] { app->SetVisible(true); }).find("has quit"), std::string::npos);
 
   ConvertOnce("std4.pptx", 2);
   EXPECT_EQ(pool_->WorkersStarted(), 1);  // the second session reused the warm worker
@@ -262,7 +235,7 @@ TEST_F(LibreOfficeAdapterTest, CrashDuringASlideFailsOnlyThatSlideAndTheRestStil
   pid_t pid = 0;
   ASSERT_TRUE(owner >> pid);
   ASSERT_EQ(::kill(pid, SIGKILL), 0);
-  EXPECT_NE(Message([&] {
+  EXPECT_NE(ErrorText([&] {
               slides.Item(2)->Export(out_ / "2.bmp", "BMP", 0, 0);
             }).find(deck.path + ": the renderer stopped unexpectedly (signal 9)"),
             std::string::npos);
@@ -281,7 +254,7 @@ TEST_F(AdapterOnWarmWorkerTest, PasswordProtectedDeckFailsThroughTheAdapter) {
   if (!DeckCatalog::Default().Has("password.pptx")) GTEST_SKIP() << "no password deck generated";
   auto app = Create();
   const std::string path = DeckCatalog::Default().PathOf("password.pptx");
-  EXPECT_EQ(Message([&] { Open(*app, "password.pptx"); }),
+  EXPECT_EQ(ErrorText([&] { Open(*app, "password.pptx"); }),
             path + ": the presentation is password-protected");
   EXPECT_EQ(Open(*app, "wide3.pptx")->GetSlides().Count(), 3);
 }

@@ -49,6 +49,17 @@ class RenderTestBase : public ::testing::Test {
     }
   }
 
+  /// The text of the qm::Error `action` throws, or "(no error)".
+  template <class F>
+  static std::string ErrorText(F&& action) {
+    try {
+      action();
+    } catch (const Error& error) {
+      return error.what();
+    }
+    return "(no error)";
+  }
+
   /// Writes an executable shell script `name` into the scratch folder and
   /// returns its path; `body` follows "#!/bin/sh".
   std::string WriteScript(const std::string& name, const std::string& body);

@@ -12,7 +12,7 @@
 
 #include "engine/render/RenderWorker.h"
 #include "tests/engine/BitmapChecks.h"
-#include "tests/engine/RenderTestBase.h"
+#include "tests/engine/OwnWorkerTest.h"
 #include "tests/support/DeckCatalog.h"
 
 namespace qm::test {
@@ -20,18 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Each test starts (and ends) a worker of its own.
-class RenderWorkerLifeTest : public RenderTestBase {
- protected:
-  void ReleaseWorkers() override { worker_.reset(); }
-
-  RenderWorker& Worker() {
-    if (!worker_) worker_ = std::make_unique<RenderWorker>(settings_);
-    return *worker_;
-  }
-
-  std::unique_ptr<RenderWorker> worker_;
-};
+class RenderWorkerLifeTest : public OwnWorkerTest {};
 
 TEST_F(RenderWorkerLifeTest, WorkerKilledInTheMiddleFailsThatCallAndAFreshWorkerConvertsTheNextFile) {
   const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");

@@ -24,7 +24,7 @@
 #include "tests/support/DeckCatalog.h"
 #include "base/Error.h"
 #include "base/TemporaryName.h"
-#include "tests/engine/RenderTestBase.h"
+#include "tests/engine/OwnWorkerTest.h"
 #include "engine/adapter/LibreOfficeSession.h"
 #include "engine/render/RenderWorker.h"
 #include "engine/render/RenderWorkerPool.h"
@@ -58,17 +58,7 @@ std::string TreeListing(const std::string& folder) {
 /// What a wait hook throws to ask for a stop (as the batch job's cancel will).
 struct StopAsked {};
 
-class WorkerFaultsTest : public RenderTestBase {
- protected:
-  void ReleaseWorkers() override { worker_.reset(); }
-
-  RenderWorker& Worker() {
-    if (!worker_) worker_ = std::make_unique<RenderWorker>(settings_);
-    return *worker_;
-  }
-
-  std::unique_ptr<RenderWorker> worker_;
-};
+class WorkerFaultsTest : public OwnWorkerTest {};
 
 // --- The owner's end: no worker and no worker folder outlive it -------------------
 
