@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/NormalizedRmse.h"
 #include "imaging/Bitmap.h"
 #include "imaging/codecs/PngFile.h"
 
@@ -28,18 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kGoal = 0.02;
-
-/// Normalized RMSE of two bitmaps of the same size; 1 when the sizes differ.
-double NormalizedRmse(const qm::Bitmap& a, const qm::Bitmap& b) {
-  if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size()) return 1;
-  double sum = 0;
-  for (std::size_t i = 0; i < a.pixels.size(); ++i) {
-    const double d = static_cast<double>(a.pixels[i]) - static_cast<double>(b.pixels[i]);
-    sum += d * d;
-  }
-  return std::sqrt(sum / static_cast<double>(a.pixels.size())) / 255.0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,7 +67,7 @@ int main(int argc, char** argv) {
     } else if (!mine.Ok()) {
       note = " (missing from ours)";
     } else {
-      error = NormalizedRmse(ours, reference);
+      error = qm::NormalizedRmse(ours, reference);
       if (ours.width != reference.width || ours.height != reference.height) {
         note = " (" + std::to_string(ours.width) + " x " + std::to_string(ours.height) +
                " against " + std::to_string(reference.width) + " x " +

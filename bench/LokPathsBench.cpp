@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/NormalizedRmse.h"
 #include "base/OfficeLocation.h"
 #include "engine/worker/FileUrl.h"
 #include "engine/worker/OfficeProfile.h"
@@ -50,17 +51,6 @@ std::string Options(long width, long height) {
          R"("},"PixelHeight":{"type":"long","value":")" + std::to_string(height) +
          R"("},"Translucent":{"type":"boolean","value":"false"},"Compression":{"type":"long","value":"1"}})";
 }
-
-double Rmse(const qm::Bitmap& a, const qm::Bitmap& b) {
-  if (a.pixels.size() != b.pixels.size() || a.pixels.empty()) return 1;
-  double sum = 0;
-  for (std::size_t i = 0; i < a.pixels.size(); ++i) {
-    const double d = static_cast<double>(a.pixels[i]) - static_cast<double>(b.pixels[i]);
-    sum += d * d;
-  }
-  return std::sqrt(sum / static_cast<double>(a.pixels.size())) / 255.0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,7 +110,7 @@ int main(int argc, char** argv) {
       qm::CompositePremultipliedOverWhite(canvas.data(), static_cast<int>(w), static_cast<int>(h),
                                           bgra, &painted);
       if (!qm::ReadPngFile(inMemory, &exported).Ok()) exported = qm::Bitmap();
-      const double rmse = Rmse(painted, exported);
+      const double rmse = qm::NormalizedRmse(painted, exported);
       rmseSum += rmse;
       rmseMax = std::max(rmseMax, rmse);
     }
