@@ -14,18 +14,11 @@ diff="$here/build/bin/quillmere-fidelity-diff"
 
 work=$(mktemp -d /tmp/qm-first-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-decks="${1:-}"
+source "$here/bench/bench_decks.sh"
+bench_decks "$work" "${1:-}"
 [ $# -gt 0 ] && shift
 [ "${1:-}" = "--" ] && shift
-if [ -z "$decks" ]; then
-  decks="$work/decks"
-  python3 "$here/tools/make_decks.py" --bench --out "$decks"
-fi
-mapfile -t files < <(find "$decks" -maxdepth 1 -type f -iname '*.ppt*' | sort)
-[ ${#files[@]} -gt 0 ] || { echo "No presentations in $decks" >&2; exit 2; }
 
-now() { date +%s.%N; }
-count() { find "$1" -type f -name '*.png' | wc -l; }
 
 mkdir -p "$work/ours" "$work/theirs"
 t0=$(now)

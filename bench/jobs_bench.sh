@@ -13,13 +13,8 @@ batch="${2:-$here/build/bin/quillmere-batch}"
 
 work=$(mktemp -d /tmp/qm-jobs-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-decks="${1:-}"
-if [ -z "$decks" ]; then
-  decks="$work/decks"
-  python3 "$here/tools/make_decks.py" --bench --out "$decks" >/dev/null
-fi
-
-now() { date +%s.%N; }
+source "$here/bench/bench_decks.sh"
+bench_decks "$work" "${1:-}"
 run() {  # label, options...
   local label=$1; shift
   rm -rf "$work/out" && mkdir "$work/out"
