@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Installs what Quillmere needs on Debian 12 (skipping what is there), then
+# Installs what Quillmere needs on Debian 12 or 13 (skipping what is there), then
 # configures and builds into build/. Safe to run again; quiet when nothing is missing.
 # On another system it says so, lists the packages and stops before apt.
+#
+# LibreOffice must be 25.2 or later: its LibreOfficeKit draws a slide as the slide
+# show shows it straight into a pixel buffer, several times faster than exporting
+# each slide as a PNG. Debian 13 ships it; on Debian 12 it comes from Debian's own
+# bookworm-backports suite, which this script enables for the archive the machine
+# already uses (read from apt's configuration) and installs LibreOffice from.
 # QUILLMERE_WERROR=1 in the environment builds with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,13 +15,15 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake pkg-config python3
   libgtest-dev nlohmann-json3-dev
-  libreoffice-impress-nogui libreofficekit-dev
   qt6-base-dev
   libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
   poppler-utils
   xvfb xauth
 )
+# Installed from backports on Debian 12; at least this version everywhere.
+office_packages=(libreoffice-impress-nogui libreofficekit-dev)
+office_version=4:25.2
 
 # Reads ID and VERSION_ID without sourcing the file into this shell.
 os_field() {
@@ -23,31 +31,75 @@ os_field() {
 }
 os_id="$(os_field ID)"
 os_version="$(os_field VERSION_ID)"
-if [ "$os_id" != debian ] || [ "$os_version" != 12 ]; then
+if [ "$os_id" != debian ] || { [ "$os_version" != 12 ] && [ "$os_version" != 13 ]; }; then
   {
     name="$(os_field PRETTY_NAME)"
-    echo "tools/setup.sh installs packages on Debian 12 only; this system is" \
+    echo "tools/setup.sh installs packages on Debian 12 and 13 only; this system is" \
          "${name:-not described by /etc/os-release}."
     echo "Install these (Debian 12 names) or their equivalents yourself, then build with"
     echo "  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build"
     printf '  %s\n' "${packages[@]}"
+    echo "and LibreOffice 25.2 or later with its LibreOfficeKit headers:"
+    printf '  %s\n' "${office_packages[@]}"
   } >&2
   exit 1
 fi
 
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
+  installed "$p" || missing+=("$p")
+done
+office_missing=()
+for p in "${office_packages[@]}"; do
+  v="$(dpkg-query -W -f='${Version}' "$p" 2>/dev/null || true)"
+  if ! installed "$p" || ! dpkg --compare-versions "$v" ge "$office_version"; then
+    office_missing+=("$p")
   fi
 done
+
+office_target=()
+if ((${#office_missing[@]})) && [ "$os_version" = 12 ]; then
+  office_target=(-t bookworm-backports)
+  backports=/etc/apt/sources.list.d/quillmere-bookworm-backports.sources
+  # Enabled already, by us or by the machine's owner?
+  if ! apt-get indextargets --format '$(RELEASE)' 2>/dev/null | grep -qx bookworm-backports; then
+    # The archive that serves bookworm here also serves its backports.
+    archive="$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
+               awk '$2 == "bookworm" { print $1; exit }')"
+    if [ -z "$archive" ]; then
+      echo "tools/setup.sh: apt has no archive for Debian 12 (bookworm) configured," \
+           "so the bookworm-backports suite that holds LibreOffice 25.2 cannot be" \
+           "enabled. Add the archive to apt's sources and run this again." >&2
+      exit 1
+    fi
+    keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+    echo "Enabling Debian's bookworm-backports suite of $archive in $backports," \
+         "for LibreOffice 25.2 (the suite's packages are only installed when asked for)" >&2
+    printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\n%s' \
+      "$archive" "$([ -f "$keyring" ] && printf 'Signed-By: %s\n' "$keyring")" |
+      "${sudo_cmd[@]}" tee "$backports" >/dev/null
+  fi
+fi
+
+if ((${#missing[@]} + ${#office_missing[@]})); then
+  "${sudo_cmd[@]}" apt-get update -qq
+fi
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}" >&2
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+if ((${#office_missing[@]})); then
+  echo "Installing LibreOffice 25.2${office_target:+ from bookworm-backports}:" \
+       "${office_missing[*]}" >&2
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${office_target[@]}" \
+    "${office_missing[@]}" >&2
 fi
 
 werror=OFF

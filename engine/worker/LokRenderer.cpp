@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -18,7 +19,9 @@
 #include "imaging/Bitmap.h"
 #include "imaging/codecs/BmpFile.h"
 #include "imaging/codecs/PngFile.h"
+#include "engine/worker/DialogRefusal.h"
 #include "engine/worker/FileUrl.h"
+#include "engine/worker/PixelConversion.h"
 
 namespace qm {
 
@@ -26,6 +29,9 @@ namespace {
 
 constexpr int kMaxSide = 20000;
 constexpr std::int64_t kMaxPixels = 50'000'000;
+/// More layers than any slide has; a renderer that never reports its last
+/// layer is given up on after these.
+constexpr int kMaxLayers = 10'000;
 
 const char kRenderingOptions[] = R"({".uno:ShowBorderShadow":{"type":"boolean","value":false}})";
 
@@ -45,6 +51,12 @@ void Callback(int type, const char* payload, void* data) {
 
 /// Twips to whole pixels at 96 dpi, halves rounded up.
 long PixelsFromTwips(long twips) { return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel); }
+
+/// True unless the environment asks for the PNG export on every slide.
+bool SlideRendererAllowed() {
+  const char* drawing = std::getenv(LokRenderer::kDrawingVariable);
+  return drawing == nullptr || std::strcmp(drawing, LokRenderer::kDrawingByExport) != 0;
+}
 
 const char* DocumentKindName(int type) {
   switch (type) {
@@ -91,6 +103,14 @@ void LokRenderer::OnCallback(int type, const char* payload) {
     office_->pClass->setDocumentPassword(office_, payload, nullptr);
   } else if (type == LOK_CALLBACK_DOCUMENT_PASSWORD_TO_MODIFY) {
     office_->pClass->setDocumentPassword(office_, payload, nullptr);
+  } else if (type == LOK_CALLBACK_JSDIALOG && payload != nullptr &&
+             LIBREOFFICEKIT_HAS(office_, sendDialogEvent)) {
+    DialogRefusal refusal;
+    if (ReadDialogRefusal(payload, &refusal)) {
+      const std::string click =
+          R"({"id":")" + refusal.button + R"(","cmd":"click","type":"responsebutton"})";
+      office_->pClass->sendDialogEvent(office_, refusal.windowId, click.c_str());
+    }
   }
 }
 
@@ -132,6 +152,10 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
 
   document_ = document;
   document_->pClass->initializeForRendering(document_, kRenderingOptions);
+  slideRenderer_ = LIBREOFFICEKIT_DOCUMENT_HAS(document_, renderNextSlideLayer) &&
+                   document_->pClass->createSlideRenderer != nullptr &&
+                   document_->pClass->renderNextSlideLayer != nullptr &&
+                   document_->pClass->postSlideshowCleanup != nullptr && SlideRendererAllowed();
   slideCount_ = document_->pClass->getParts(document_);
   currentPart_ = document_->pClass->getPart(document_);
   long width = 0;
@@ -185,7 +209,71 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
 
   const int pixelsWide = static_cast<int>(w);
   const int pixelsHigh = static_cast<int>(h);
-  const std::string options = ExportOptions(pixelsWide, pixelsHigh);
+  Bitmap bitmap;
+  RenderFailure failure = RenderFailure::kNone;
+  if (!DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &bitmap, &failure, detail) &&
+      failure == RenderFailure::kNone) {
+    failure = DrawWithExport(pixelsWide, pixelsHigh, &bitmap, detail);
+  }
+  if (failure != RenderFailure::kNone) return failure;
+  const Status status = WriteBmpFile(bitmap, path);
+  if (!status.Ok()) {
+    *detail = status.Message();
+    return RenderFailure::kWriteFailed;
+  }
+  *width = pixelsWide;
+  *height = pixelsHigh;
+  return RenderFailure::kNone;
+}
+
+bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Bitmap* bitmap,
+                                        RenderFailure* failure, std::string* detail) {
+  if (!slideRenderer_) return false;
+  unsigned drawnWide = static_cast<unsigned>(width);
+  unsigned drawnHigh = static_cast<unsigned>(height);
+  if (!document_->pClass->createSlideRenderer(document_, index, &drawnWide, &drawnHigh,
+                                              /*bRenderBackground=*/true,
+                                              /*bRenderMasterPage=*/true)) {
+    return false;
+  }
+  // The renderer keeps the width and derives the height from the slide's
+  // aspect; a size of another aspect is the export's to draw.
+  const long long shortBy = static_cast<long long>(height) - static_cast<long long>(drawnHigh);
+  if (drawnWide != static_cast<unsigned>(width) || drawnHigh == 0 || shortBy > 1 || shortBy < -1) {
+    document_->pClass->postSlideshowCleanup(document_);
+    return false;
+  }
+  // Each layer is drawn over what the buffer holds, so after the last one it
+  // holds the finished slide. It starts transparent: what no layer covers
+  // comes out white, as on paper.
+  layers_.assign(static_cast<std::size_t>(drawnWide) * drawnHigh * 4, 0);
+  bool done = false;
+  int layer = 0;
+  for (; !done && layer < kMaxLayers; ++layer) {
+    bool bitmapLayer = false;
+    char* message = nullptr;
+    done = document_->pClass->renderNextSlideLayer(document_, layers_.data(), &bitmapLayer,
+                                                   &message);
+    std::free(message);
+  }
+  document_->pClass->postSlideshowCleanup(document_);
+  if (!done) {
+    *detail = "LibreOffice drew more than " + std::to_string(kMaxLayers) +
+              " layers of the slide without finishing it";
+    *failure = RenderFailure::kWriteFailed;
+    return true;
+  }
+  const bool bgra = !LIBREOFFICEKIT_DOCUMENT_HAS(document_, getTileMode) ||
+                    document_->pClass->getTileMode(document_) == LOK_TILEMODE_BGRA;
+  CompositePremultipliedOverWhite(layers_.data(), static_cast<int>(drawnWide),
+                                  static_cast<int>(drawnHigh), bgra, bitmap);
+  FitToHeight(bitmap, height);
+  return true;
+}
+
+RenderFailure LokRenderer::DrawWithExport(int width, int height, Bitmap* bitmap,
+                                          std::string* detail) {
+  const std::string options = ExportOptions(width, height);
   std::remove(slidePicture_.c_str());
   if (!document_->pClass->saveAs(document_, FileUrlFromPath(slidePicture_).c_str(), "png",
                                  options.c_str())) {
@@ -196,21 +284,17 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
     std::remove(slidePicture_.c_str());
     return RenderFailure::kWriteFailed;
   }
-  Bitmap bitmap;
-  Status status = ReadPngFile(slidePicture_, &bitmap);
+  Status status = ReadPngFile(slidePicture_, bitmap);
   std::remove(slidePicture_.c_str());
-  if (status.Ok() && (bitmap.width != pixelsWide || bitmap.height != pixelsHigh)) {
-    status = Status::Failure("LibreOffice drew the slide at " + std::to_string(bitmap.width) +
-                             " x " + std::to_string(bitmap.height) + " pixels instead of " +
-                             std::to_string(pixelsWide) + " x " + std::to_string(pixelsHigh));
+  if (status.Ok() && (bitmap->width != width || bitmap->height != height)) {
+    status = Status::Failure("LibreOffice drew the slide at " + std::to_string(bitmap->width) +
+                             " x " + std::to_string(bitmap->height) + " pixels instead of " +
+                             std::to_string(width) + " x " + std::to_string(height));
   }
-  if (status.Ok()) status = WriteBmpFile(bitmap, path);
   if (!status.Ok()) {
     *detail = status.Message();
     return RenderFailure::kWriteFailed;
   }
-  *width = pixelsWide;
-  *height = pixelsHigh;
   return RenderFailure::kNone;
 }
 
@@ -221,6 +305,7 @@ void LokRenderer::Close() {
   }
   slideCount_ = 0;
   currentPart_ = -1;
+  slideRenderer_ = false;
 }
 
 }  // namespace qm

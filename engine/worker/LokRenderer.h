@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/protocol/RenderFailure.h"
+#include "imaging/Bitmap.h"
 
 struct _LibreOfficeKit;
 struct _LibreOfficeKitDocument;
@@ -14,23 +16,33 @@ namespace qm {
 /// Loads LibreOfficeKit once and renders the slides of one open presentation
 /// at a time into bitmap files.
 ///
-/// A slide image is what the audience sees: LibreOffice's own export of the
-/// slide (the current part saved through the Impress PNG export filter),
-/// pixel for pixel, at exactly the asked size. It carries none of the
-/// editing view's marks (no prompts in empty placeholders, no frames around
-/// text boxes, no page outline), its content sits where the export puts it,
-/// edge to edge, and thin lines are as dark as the export draws them. Hidden
-/// slides are parts like any other and render the same way.
+/// A slide image is what the audience sees: the slide as LibreOffice's slide
+/// show and its own export draw it, at exactly the asked size. It carries
+/// none of the editing view's marks (no prompts in empty placeholders, no
+/// frames around text boxes, no page outline), its content sits where the
+/// export puts it, edge to edge. Hidden slides are parts like any other and
+/// render the same way.
 ///
-/// Why not the editing view's paintTile, though it costs 4 to 9 ms a slide
-/// against about 25 ms: it draws the prompts, a page outline over the
-/// outermost pixels of all four edges, and text anti-aliased differently
-/// from the export (normalized RMSE 0.02 to 0.03 against it on text slides
-/// even at the exact geometry). LibreOfficeKit 7.4 saves a slide to no
-/// uncompressed picture format, so each slide is exported as an opaque PNG
-/// at the lightest compression into a folder in shared memory (see
-/// PrepareSlidePictureFolder; on disk each save adds a flush of about
-/// 10 ms), decoded, and written as the 24-bit BMP the program asks for.
+/// Two ways to draw, chosen per document:
+/// - The slide renderer (LibreOffice 25.2 and later: createSlideRenderer,
+///   then renderNextSlideLayer until it reports the last layer, then
+///   postSlideshowCleanup). Every layer is drawn into the same buffer, never
+///   cleared between layers, so the buffer ends as the finished slide, equal
+///   to the export; about 5 ms of CPU a slide against 36 ms for the export.
+///   It derives the height from the width and may draw a row short; the
+///   picture is made whole by repeating the last row (FitToHeight).
+/// - The PNG export (setPart, then saveAs with the PNG filter into the
+///   worker's private folder, decoded again): for a LibreOffice without the
+///   slide renderer, for a size of another aspect than the slide's, and
+///   always when QUILLMERE_SLIDE_DRAWING=export is set in the environment.
+///
+/// Why not the editing view's paintTile: it draws the prompts, a page outline
+/// over the outermost pixels, and text anti-aliased differently from the
+/// export.
+///
+/// Questions LibreOffice asks while loading (LibreOffice 25.2 asks whether
+/// to repair a damaged file, and waits) are refused at once (see
+/// ReadDialogRefusal), so a damaged file fails to open instead of hanging.
 ///
 /// Not thread-safe; LibreOfficeKit cannot be started twice in one process, so
 /// a process holds at most one started LokRenderer.
@@ -43,8 +55,8 @@ class LokRenderer {
   /// Starts LibreOfficeKit from `programDir` (the folder holding
   /// libmergedlo.so) with the profile at `profileUrl`. Returns false and sets
   /// `*error` (a sentence) when it cannot start.
-  /// `scratchFolder` is a private folder each slide's picture passes through
-  /// on its way to the bitmap file.
+  /// `scratchFolder` is the private folder each exported slide picture
+  /// passes through on its way to the bitmap file.
   bool Start(const std::string& programDir, const std::string& profileUrl,
              const std::string& scratchFolder, std::string* error);
 
@@ -67,15 +79,30 @@ class LokRenderer {
   /// True while a document is open.
   bool HasDocument() const { return document_ != nullptr; }
 
-  /// Called by LibreOfficeKit on its callbacks (password requests).
+  /// Called by LibreOfficeKit on its callbacks (password requests, dialogs).
   void OnCallback(int type, const char* payload);
 
+  /// The environment variable that forces the PNG export, and its value.
+  static constexpr const char* kDrawingVariable = "QUILLMERE_SLIDE_DRAWING";
+  static constexpr const char* kDrawingByExport = "export";
+
  private:
+  /// Draws the current slide through the slide renderer into `*bitmap`,
+  /// exactly `width` x `height`. Returns false, with nothing drawn, when the
+  /// renderer is not offered or would draw another aspect; `*failure` is set
+  /// when it was tried and failed.
+  bool DrawWithSlideRenderer(int index, int width, int height, Bitmap* bitmap,
+                             RenderFailure* failure, std::string* detail);
+  /// Draws the current slide through the PNG export into `*bitmap`.
+  RenderFailure DrawWithExport(int width, int height, Bitmap* bitmap, std::string* detail);
+
   _LibreOfficeKit* office_ = nullptr;
   _LibreOfficeKitDocument* document_ = nullptr;
   int slideCount_ = 0;
   int currentPart_ = -1;
   bool passwordRequested_ = false;
+  bool slideRenderer_ = false;  ///< the open document offers the slide renderer
+  std::vector<std::uint8_t> layers_;  ///< the slide renderer's buffer, reused
   std::string slidePicture_;  ///< the export's own file, in the scratch folder
 };
 

@@ -1,5 +1,6 @@
 #include "engine/worker/PixelConversion.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace qm {
@@ -34,6 +35,18 @@ void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int 
       out[2] = OverWhite(pixels[blue], alpha);
     }
   }
+}
+
+void FitToHeight(Bitmap* bitmap, int height) {
+  if (bitmap->height <= 0 || bitmap->width <= 0 || height <= 0 || bitmap->height == height) return;
+  const std::size_t row = static_cast<std::size_t>(bitmap->width) * 3;
+  const int drawn = bitmap->height;
+  bitmap->pixels.resize(row * static_cast<std::size_t>(height));
+  for (int y = drawn; y < height; ++y) {
+    std::copy_n(bitmap->pixels.begin() + static_cast<std::ptrdiff_t>(row) * (drawn - 1), row,
+                bitmap->pixels.begin() + static_cast<std::ptrdiff_t>(row) * y);
+  }
+  bitmap->height = height;
 }
 
 }  // namespace qm

@@ -16,4 +16,12 @@ namespace qm {
 void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height, bool bgra,
                                      Bitmap* bitmap);
 
+/// Makes `bitmap` exactly `height` rows high without moving its content:
+/// missing rows at the bottom repeat its last row, surplus rows at the bottom
+/// are dropped. For a picture drawn a row or so short of the asked size (the
+/// slide renderer derives the height from the width and truncates), which
+/// keeps every drawn pixel where a picture of the exact size has it. A bitmap
+/// without rows stays as it is.
+void FitToHeight(Bitmap* bitmap, int height);
+
 }  // namespace qm

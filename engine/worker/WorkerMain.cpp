@@ -11,9 +11,9 @@
 // IsolateOfficeEnvironment) and worker.log, which receives the
 // worker's standard output and error (LibreOffice's chatter about languages
 // and sound devices), so none of it reaches the person's terminal. Sentences
-// the program must see travel over the socket instead. The one thing kept
-// elsewhere is the folder in shared memory each slide's picture passes
-// through (PrepareSlidePictureFolder), removed together with DIR.
+// the program must see travel over the socket instead. Nothing is kept
+// outside DIR: slides are drawn in memory, and a slide LibreOffice exports
+// as a picture is written into DIR.
 //
 // The worker removes DIR when it ends: after kQuit, when the program closes
 // its end, and when it is asked to stop by SIGTERM, SIGINT, SIGHUP or SIGQUIT
@@ -52,16 +52,12 @@
 #include "engine/worker/OfficeProfile.h"
 #include "engine/worker/RenderServer.h"
 #include "engine/worker/SignalSafeRemoval.h"
-#include "engine/worker/SlidePictureFolder.h"
 
 namespace {
 
 constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
 char gFolder[PATH_MAX];
-/// The folder in shared memory the slide pictures pass through; empty when
-/// they pass through gFolder.
-char gPictureFolder[PATH_MAX];
 /// The thread that claimed the folder's removal; 0 while none has.
 std::atomic<pid_t> gRemover{0};
 std::atomic<bool> gRemoved{false};
@@ -75,7 +71,6 @@ pid_t ThisThread() { return static_cast<pid_t>(::syscall(SYS_gettid)); }
 bool RemoveFolderOnce() {
   pid_t none = 0;
   if (!gRemover.compare_exchange_strong(none, ThisThread())) return false;
-  if (gPictureFolder[0] != '\0') qm::RemoveTreeSignalSafe(gPictureFolder);
   qm::RemoveTreeSignalSafe(gFolder);
   gRemoved.store(true);
   return true;
@@ -186,18 +181,9 @@ int main(int argc, char** argv) {
     SendFatal(channel, error);
     End(1);
   }
-  std::string pictureFolder = qm::PrepareSlidePictureFolder(folder);
-  if (pictureFolder != folder) {
-    if (pictureFolder.size() < sizeof gPictureFolder) {
-      std::memcpy(gPictureFolder, pictureFolder.c_str(), pictureFolder.size() + 1);
-    } else {
-      ::rmdir(pictureFolder.c_str());
-      pictureFolder = folder;
-    }
-  }
   const std::string programDir = qm::OfficeProgramFolder();
   static qm::LokRenderer renderer;  // never destroyed: the process ends with _exit
-  if (!renderer.Start(programDir, profileUrl, pictureFolder, &error)) {
+  if (!renderer.Start(programDir, profileUrl, folder, &error)) {
     SendFatal(channel, error);
     End(1);
   }

@@ -19,11 +19,11 @@
 
 #include "base/TemporaryName.h"
 #include "engine/export/SlideSession.h"
+#include "engine/worker/DialogRefusal.h"
 #include "engine/worker/FileUrl.h"
 #include "engine/worker/OfficeProfile.h"
 #include "engine/worker/PixelConversion.h"
 #include "engine/worker/SignalSafeRemoval.h"
-#include "engine/worker/SlidePictureFolder.h"
 #include "imaging/codecs/AtomicFile.h"
 #include "tests/support/TempFolder.h"
 
@@ -43,6 +43,18 @@ TEST(PixelConversion, OpaqueBgraKeepsItsColourInRgbOrder) {
   ASSERT_EQ(bitmap.width, 2);
   ASSERT_EQ(bitmap.height, 1);
   EXPECT_EQ(bitmap.pixels, (std::vector<std::uint8_t>{30, 20, 10, 100, 150, 200}));
+}
+
+TEST(PixelConversion, SlideDrawnARowShortKeepsItsContentAndGetsTheAskedHeight) {
+  Bitmap bitmap(2, 2);
+  bitmap.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  FitToHeight(&bitmap, 4);
+  ASSERT_EQ(bitmap.height, 4);
+  ASSERT_TRUE(bitmap.IsConsistent());
+  EXPECT_EQ(bitmap.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 7, 8,
+                                                      9, 10, 11, 12, 7, 8, 9, 10, 11, 12}));
+  FitToHeight(&bitmap, 1);  // a row too many: the bottom one goes
+  EXPECT_EQ(bitmap.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
 TEST(PixelConversion, RgbaInputIsNotSwapped) {
@@ -75,6 +87,42 @@ TEST(PixelConversion, ReusedBitmapTakesTheNewSize) {
   EXPECT_EQ(bitmap.width, 2);
   EXPECT_EQ(bitmap.height, 3);
   EXPECT_EQ(bitmap.pixels.size(), 18u);
+}
+
+// --- Questions LibreOffice asks while loading -----------------------------------
+
+// The repair question LibreOffice 25.2 asks about a damaged file, as its
+// callback delivers it (the icon's data shortened): a load waits on it for ever
+// unless it is answered.
+const char kRepairQuestion[] =
+    R"({ "id": "", "type": "messagebox", "text": "LibreOffice 25.2", "enabled": true, )"
+    R"("children": [ { "id": "", "type": "multilineedit", "text": "The file 'truncated.pptx' )"
+    R"(is corrupt and therefore cannot be opened. LibreOffice can try to repair the file. )"
+    R"(\"id\": 77", "enabled": true}, { "id": "no", "type": "pushbutton", "text": "~No"}, )"
+    R"({ "id": "yes", "type": "pushbutton", "text": "~Yes"}], "responses": [ { "id": "yes", )"
+    R"("response": 2}, { "id": "no", "response": 3}], "init_focus_id": "no", "id": 12, )"
+    R"("jsontype": "dialog"})";
+
+TEST(DialogRefusal, RepairQuestionIsAnsweredNoOnItsOwnWindow) {
+  DialogRefusal refusal;
+  ASSERT_TRUE(ReadDialogRefusal(kRepairQuestion, &refusal));
+  EXPECT_EQ(refusal.windowId, 12u);
+  EXPECT_EQ(refusal.button, "no");
+}
+
+TEST(DialogRefusal, ClosingNoticesAndDialogsWithoutARefusingButtonAreLeftAlone) {
+  DialogRefusal refusal;
+  EXPECT_FALSE(ReadDialogRefusal(R"({ "id": 12, "jsontype": "dialog", "action": "close"})",
+                                 &refusal));
+  EXPECT_FALSE(ReadDialogRefusal(
+      R"({ "id": "", "children": [{ "id": "help"}], "id": 3, "jsontype": "dialog"})", &refusal));
+  EXPECT_FALSE(ReadDialogRefusal(R"({ "id": "no", "jsontype": "dialog"})", &refusal));
+  EXPECT_FALSE(ReadDialogRefusal(
+      R"({ "id": "ok", "id": 99999999999999999999999, "jsontype": "dialog"})", &refusal));
+  ASSERT_TRUE(ReadDialogRefusal(
+      R"({ "id": "", "children": [{ "id": "ok"}, { "id": "cancel"}], "id": 5, "jsontype": "dialog"})",
+      &refusal));
+  EXPECT_EQ(refusal.button, "cancel");
 }
 
 // --- File URLs --------------------------------------------------------------------
@@ -182,36 +230,6 @@ pid_t DeadPid() {
   int status = 0;
   ::waitpid(child, &status, 0);
   return child;
-}
-
-TEST(SlidePictureFolder, FoldersOfKilledWorkersInSharedMemoryAreRemovedLiveOnesKept) {
-  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm";
-  const std::string prefix = "/dev/shm/quillmere-worker-" + std::to_string(::getuid()) + "-";
-  // A process that has ended (reaped, so its number names no process) and
-  // one that runs (our parent).
-  const pid_t child = ::fork();
-  if (child == 0) _exit(0);
-  ASSERT_GT(child, 0);
-  ::waitpid(child, nullptr, 0);
-  const std::string ended = prefix + std::to_string(child);
-  const std::string running = prefix + std::to_string(::getppid());
-  fs::create_directories(ended);
-  std::ofstream(ended + "/slide.png") << "left by a killed worker";
-  const bool runningExisted = fs::exists(running);
-  fs::create_directories(running);
-
-  TempFolder privateFolder;
-  const std::string mine = PrepareSlidePictureFolder(privateFolder.Path());
-  EXPECT_EQ(mine, prefix + std::to_string(::getpid()));
-  EXPECT_TRUE(fs::is_directory(mine));
-  EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all, fs::perms::owner_all);
-  EXPECT_FALSE(fs::exists(ended));
-  EXPECT_TRUE(fs::exists(running));
-
-  std::error_code ignored;
-  fs::remove_all(mine, ignored);
-  fs::remove_all(ended, ignored);
-  if (!runningExisted) fs::remove_all(running, ignored);
 }
 
 TEST(TemporaryName, TemporaryFilesLeftBehind_NamesCarryTheOwnerInARecognisableForm) {
