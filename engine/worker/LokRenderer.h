@@ -103,6 +103,7 @@ class LokRenderer {
   bool passwordRequested_ = false;
   bool slideRenderer_ = false;  ///< the open document offers the slide renderer
   std::vector<std::uint8_t> layers_;  ///< the slide renderer's buffer, reused
+  Bitmap picture_;                    ///< the slide on its way to the file, reused
   std::string slidePicture_;  ///< the export's own file, in the scratch folder
 };
 

@@ -1,9 +1,12 @@
 #include "imaging/codecs/BmpFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -75,36 +78,47 @@ Status WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
   Put32(info + 24, kPixelsPerMetreAt96Dpi);
   Put32(info + 28, kPixelsPerMetreAt96Dpi);
 
-  AtomicFile file;
-  bool ok = file.Open(path) && file.Write(header, sizeof header);
-  std::vector<std::uint8_t> row(stride, 0);
-  for (int y = bitmap.height - 1; ok && y >= 0; --y) {
+  // The whole file in one buffer and one write: slide bitmaps are
+  // megabytes, written and read once per slide.
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(fileSize), 0);
+  std::memcpy(data.data(), header, sizeof header);
+  for (int y = 0; y < bitmap.height; ++y) {
     const std::uint8_t* rgb = bitmap.Row(y);
-    for (int x = 0; x < bitmap.width; ++x) {
-      row[3 * x + 0] = rgb[3 * x + 2];
-      row[3 * x + 1] = rgb[3 * x + 1];
-      row[3 * x + 2] = rgb[3 * x + 0];
+    std::uint8_t* bgr = data.data() + sizeof header + stride * static_cast<std::uint64_t>(bitmap.height - 1 - y);
+    for (const std::uint8_t* end = rgb + bitmap.RowBytes(); rgb != end; rgb += 3, bgr += 3) {
+      bgr[0] = rgb[2];
+      bgr[1] = rgb[1];
+      bgr[2] = rgb[0];
     }
-    ok = file.Write(row.data(), row.size());
   }
-  ok = ok && file.Commit();
+  AtomicFile file;
+  const bool ok = file.Open(path) && file.Write(data.data(), data.size()) && file.Commit();
   if (!ok) return Status::Failure(file.Message(), file.SystemError());
   return {};
 }
 
 Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) {
+  // One read of the whole file: slide bitmaps are megabytes, read per slide.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     const int error = errno;
     return Refuse(path, std::string("cannot open the file (") + std::strerror(error) + ")", error);
   }
-  // One read of the whole file: slide bitmaps are megabytes, read per slide.
-  const std::streamoff size = in.tellg();
-  if (size < 0) return Refuse(path, "the file's size cannot be read");
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(data.data()), size))
-    return Refuse(path, "the file cannot be read to its end");
+  struct stat file {};
+  if (::fstat(fd, &file) != 0 || !S_ISREG(file.st_mode)) {
+    ::close(fd);
+    return Refuse(path, "the file's size cannot be read");
+  }
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(file.st_size));
+  std::size_t got = 0;
+  while (got < data.size()) {
+    const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (got != data.size()) return Refuse(path, "the file cannot be read to its end");
 
   if (data.size() < kFileHeaderSize + kInfoHeaderSize)
     return Refuse(path, "the file is too short to hold a bitmap header");
@@ -154,18 +168,21 @@ Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
                             " bytes of pixel data expected, " +
                             std::to_string(data.size() - pixelOffset) + " found");
 
-  Bitmap result(width, height);
+  // Into the caller's storage: a picture box loads slide after slide of one
+  // size, so its buffer is reused rather than allocated and cleared again.
+  bitmap->width = width;
+  bitmap->height = height;
+  bitmap->pixels.resize(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
   for (std::int32_t y = 0; y < height; ++y) {
     const std::int32_t fileRow = topDown ? y : height - 1 - y;
     const std::uint8_t* src = &data[pixelOffset + stride * static_cast<std::uint64_t>(fileRow)];
-    std::uint8_t* dst = result.Row(y);
-    for (std::int32_t x = 0; x < width; ++x, src += bytesPerPixel) {
-      dst[3 * x + 0] = src[red];
-      dst[3 * x + 1] = src[green];
-      dst[3 * x + 2] = src[blue];
+    std::uint8_t* dst = bitmap->Row(y);
+    for (std::uint8_t* end = dst + bitmap->RowBytes(); dst != end; dst += 3, src += bytesPerPixel) {
+      dst[0] = src[red];
+      dst[1] = src[green];
+      dst[2] = src[blue];
     }
   }
-  *bitmap = std::move(result);
   return {};
 }
 
