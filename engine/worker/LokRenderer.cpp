@@ -212,29 +212,25 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
 
   const int pixelsWide = static_cast<int>(w);
   const int pixelsHigh = static_cast<int>(h);
-  Bitmap& bitmap = picture_;
   RenderFailure failure = RenderFailure::kNone;
-  if (!DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &bitmap, &failure, detail) &&
-      failure == RenderFailure::kNone) {
+  if (DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail)) {
+    if (failure == RenderFailure::kNone) failure = WriteLayers(pixelsWide, pixelsHigh, path, detail);
+  } else if (failure == RenderFailure::kNone) {
     if (index != currentPart_) {
       document_->pClass->setPart(document_, index);
       currentPart_ = index;
     }
-    failure = DrawWithExport(pixelsWide, pixelsHigh, &bitmap, detail);
+    failure = DrawWithExport(pixelsWide, pixelsHigh, &picture_, detail);
+    if (failure == RenderFailure::kNone) failure = WritePicture(path, detail);
   }
   if (failure != RenderFailure::kNone) return failure;
-  const Status status = WriteBmpFile(bitmap, path);
-  if (!status.Ok()) {
-    *detail = status.Message();
-    return RenderFailure::kWriteFailed;
-  }
   *width = pixelsWide;
   *height = pixelsHigh;
   return RenderFailure::kNone;
 }
 
-bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Bitmap* bitmap,
-                                        RenderFailure* failure, std::string* detail) {
+bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
+                                        std::string* detail) {
   if (!slideRenderer_) return false;
   unsigned drawnWide = static_cast<unsigned>(width);
   unsigned drawnHigh = static_cast<unsigned>(height);
@@ -255,8 +251,7 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Bitmap
   // comes out white, as on paper.
   layers_.assign(static_cast<std::size_t>(drawnWide) * drawnHigh * 4, 0);
   bool done = false;
-  int layer = 0;
-  for (; !done && layer < kMaxLayers; ++layer) {
+  for (int layer = 0; !done && layer < kMaxLayers; ++layer) {
     bool bitmapLayer = false;
     char* message = nullptr;
     done = document_->pClass->renderNextSlideLayer(document_, layers_.data(), &bitmapLayer,
@@ -270,12 +265,31 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Bitmap
     *failure = RenderFailure::kWriteFailed;
     return true;
   }
+  FitToHeight(&layers_, static_cast<std::size_t>(width) * 4, height);
+  return true;
+}
+
+RenderFailure LokRenderer::WriteLayers(int width, int height, const std::string& path,
+                                       std::string* detail) {
   const bool bgra = !LIBREOFFICEKIT_DOCUMENT_HAS(document_, getTileMode) ||
                     document_->pClass->getTileMode(document_) == LOK_TILEMODE_BGRA;
-  CompositePremultipliedOverWhite(layers_.data(), static_cast<int>(drawnWide),
-                                  static_cast<int>(drawnHigh), bgra, bitmap);
-  FitToHeight(bitmap, height);
-  return true;
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (bgra && AllOpaque(layers_.data(), pixels)) {
+    // The common case: the drawn bytes are the file's pixel data as they are.
+    const Status status = WriteBgrxBmpFile(layers_.data(), width, height, path);
+    if (status.Ok()) return RenderFailure::kNone;
+    *detail = status.Message();
+    return RenderFailure::kWriteFailed;
+  }
+  CompositePremultipliedOverWhite(layers_.data(), width, height, bgra, &picture_);
+  return WritePicture(path, detail);
+}
+
+RenderFailure LokRenderer::WritePicture(const std::string& path, std::string* detail) {
+  const Status status = WriteBmpFile(picture_, path);
+  if (status.Ok()) return RenderFailure::kNone;
+  *detail = status.Message();
+  return RenderFailure::kWriteFailed;
 }
 
 RenderFailure LokRenderer::DrawWithExport(int width, int height, Bitmap* bitmap,

@@ -87,12 +87,17 @@ class LokRenderer {
   static constexpr const char* kDrawingByExport = "export";
 
  private:
-  /// Draws the current slide through the slide renderer into `*bitmap`,
-  /// exactly `width` x `height`. Returns false, with nothing drawn, when the
-  /// renderer is not offered or would draw another aspect; `*failure` is set
-  /// when it was tried and failed.
-  bool DrawWithSlideRenderer(int index, int width, int height, Bitmap* bitmap,
-                             RenderFailure* failure, std::string* detail);
+  /// Draws slide `index` through the slide renderer into layers_, exactly
+  /// `width` x `height` premultiplied 4-byte pixels. Returns false, with
+  /// nothing drawn, when the renderer is not offered or would draw another
+  /// aspect; true when it was tried, `*failure` then set if it failed.
+  bool DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
+                             std::string* detail);
+  /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, else
+  /// laid on white through picture_.
+  RenderFailure WriteLayers(int width, int height, const std::string& path, std::string* detail);
+  /// Writes picture_ as the bitmap file at `path`.
+  RenderFailure WritePicture(const std::string& path, std::string* detail);
   /// Draws the current slide through the PNG export into `*bitmap`.
   RenderFailure DrawWithExport(int width, int height, Bitmap* bitmap, std::string* detail);
 

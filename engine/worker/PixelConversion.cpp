@@ -37,16 +37,21 @@ void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int 
   }
 }
 
-void FitToHeight(Bitmap* bitmap, int height) {
-  if (bitmap->height <= 0 || bitmap->width <= 0 || height <= 0 || bitmap->height == height) return;
-  const std::size_t row = static_cast<std::size_t>(bitmap->width) * 3;
-  const int drawn = bitmap->height;
-  bitmap->pixels.resize(row * static_cast<std::size_t>(height));
-  for (int y = drawn; y < height; ++y) {
-    std::copy_n(bitmap->pixels.begin() + static_cast<std::ptrdiff_t>(row) * (drawn - 1), row,
-                bitmap->pixels.begin() + static_cast<std::ptrdiff_t>(row) * y);
+void FitToHeight(std::vector<std::uint8_t>* pixels, std::size_t rowBytes, int height) {
+  if (rowBytes == 0 || height <= 0 || pixels->size() < rowBytes) return;
+  const std::size_t drawn = pixels->size() / rowBytes;
+  const std::size_t wanted = static_cast<std::size_t>(height);
+  pixels->resize(rowBytes * wanted);
+  for (std::size_t y = drawn; y < wanted; ++y) {
+    std::copy_n(pixels->begin() + static_cast<std::ptrdiff_t>(rowBytes * (drawn - 1)), rowBytes,
+                pixels->begin() + static_cast<std::ptrdiff_t>(rowBytes * y));
   }
-  bitmap->height = height;
+}
+
+bool AllOpaque(const std::uint8_t* pixels, std::size_t count) {
+  unsigned all = 255u;
+  for (std::size_t i = 0; i < count; ++i) all &= pixels[4 * i + 3];
+  return all == 255u;
 }
 
 }  // namespace qm

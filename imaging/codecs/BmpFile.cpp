@@ -51,6 +51,41 @@ Status Refuse(const std::string& path, const std::string& why, int systemError =
   return Status::Failure("Cannot read the bitmap \"" + path + "\": " + why + ".", systemError);
 }
 
+/// The file and info headers of an uncompressed bitmap of `imageSize` pixel
+/// bytes; a negative `height` marks top-down rows.
+void PutHeaders(std::uint8_t* header, std::int32_t width, std::int32_t height, std::uint16_t bits,
+                std::uint64_t imageSize) {
+  std::memset(header, 0, kFileHeaderSize + kInfoHeaderSize);
+  header[0] = 'B';
+  header[1] = 'M';
+  Put32(header + 2, static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize + imageSize));
+  Put32(header + 10, kFileHeaderSize + kInfoHeaderSize);
+  std::uint8_t* info = header + kFileHeaderSize;
+  Put32(info + 0, kInfoHeaderSize);
+  Put32(info + 4, static_cast<std::uint32_t>(width));
+  Put32(info + 8, static_cast<std::uint32_t>(height));
+  Put16(info + 12, 1);  // planes
+  Put16(info + 14, bits);
+  Put32(info + 16, kBiRgb);
+  Put32(info + 20, static_cast<std::uint32_t>(imageSize));
+  Put32(info + 24, kPixelsPerMetreAt96Dpi);
+  Put32(info + 28, kPixelsPerMetreAt96Dpi);
+}
+
+bool FitsABitmapFile(std::uint64_t imageSize) {
+  return kFileHeaderSize + kInfoHeaderSize + imageSize <= std::numeric_limits<std::uint32_t>::max();
+}
+
+/// Writes `size` bytes at `data` as the whole file at `path`, atomically.
+Status WriteWhole(const std::string& path, const std::uint8_t* header, const std::uint8_t* data,
+                  std::size_t size) {
+  AtomicFile file;
+  const bool ok = file.Open(path) && file.Write(header, kFileHeaderSize + kInfoHeaderSize) &&
+                  file.Write(data, size) && file.Commit();
+  if (!ok) return Status::Failure(file.Message(), file.SystemError());
+  return {};
+}
+
 }  // namespace
 
 Status WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
@@ -58,43 +93,36 @@ Status WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
     return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
   const std::uint64_t stride = (bitmap.RowBytes() + 3) & ~std::uint64_t{3};
   const std::uint64_t imageSize = stride * static_cast<std::uint64_t>(bitmap.height);
-  const std::uint64_t fileSize = kFileHeaderSize + kInfoHeaderSize + imageSize;
-  if (fileSize > std::numeric_limits<std::uint32_t>::max())
+  if (!FitsABitmapFile(imageSize))
     return Status::Failure("Cannot write \"" + path + "\": the picture is too large for a bitmap file.");
+  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
+  PutHeaders(header, bitmap.width, bitmap.height, 24, imageSize);  // positive: bottom-up
 
-  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
-  header[0] = 'B';
-  header[1] = 'M';
-  Put32(header + 2, static_cast<std::uint32_t>(fileSize));
-  Put32(header + 10, kFileHeaderSize + kInfoHeaderSize);
-  std::uint8_t* info = header + kFileHeaderSize;
-  Put32(info + 0, kInfoHeaderSize);
-  Put32(info + 4, static_cast<std::uint32_t>(bitmap.width));
-  Put32(info + 8, static_cast<std::uint32_t>(bitmap.height));  // positive: bottom-up
-  Put16(info + 12, 1);                                         // planes
-  Put16(info + 14, 24);                                        // bits per pixel
-  Put32(info + 16, kBiRgb);
-  Put32(info + 20, static_cast<std::uint32_t>(imageSize));
-  Put32(info + 24, kPixelsPerMetreAt96Dpi);
-  Put32(info + 28, kPixelsPerMetreAt96Dpi);
-
-  // The whole file in one buffer and one write: slide bitmaps are
-  // megabytes, written and read once per slide.
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(fileSize), 0);
-  std::memcpy(data.data(), header, sizeof header);
+  // The pixels in one buffer and one write: slide bitmaps are megabytes,
+  // written and read once per slide.
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(imageSize), 0);
   for (int y = 0; y < bitmap.height; ++y) {
     const std::uint8_t* rgb = bitmap.Row(y);
-    std::uint8_t* bgr = data.data() + sizeof header + stride * static_cast<std::uint64_t>(bitmap.height - 1 - y);
+    std::uint8_t* bgr = data.data() + stride * static_cast<std::uint64_t>(bitmap.height - 1 - y);
     for (const std::uint8_t* end = rgb + bitmap.RowBytes(); rgb != end; rgb += 3, bgr += 3) {
       bgr[0] = rgb[2];
       bgr[1] = rgb[1];
       bgr[2] = rgb[0];
     }
   }
-  AtomicFile file;
-  const bool ok = file.Open(path) && file.Write(data.data(), data.size()) && file.Commit();
-  if (!ok) return Status::Failure(file.Message(), file.SystemError());
-  return {};
+  return WriteWhole(path, header, data.data(), data.size());
+}
+
+Status WriteBgrxBmpFile(const std::uint8_t* bgrx, int width, int height, const std::string& path) {
+  if (bgrx == nullptr || width <= 0 || height <= 0)
+    return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
+  const std::uint64_t imageSize =
+      static_cast<std::uint64_t>(width) * 4 * static_cast<std::uint64_t>(height);
+  if (!FitsABitmapFile(imageSize))
+    return Status::Failure("Cannot write \"" + path + "\": the picture is too large for a bitmap file.");
+  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
+  PutHeaders(header, width, -height, 32, imageSize);  // negative: top-down
+  return WriteWhole(path, header, bgrx, static_cast<std::size_t>(imageSize));
 }
 
 Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
@@ -177,7 +205,25 @@ Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
     const std::int32_t fileRow = topDown ? y : height - 1 - y;
     const std::uint8_t* src = &data[pixelOffset + stride * static_cast<std::uint64_t>(fileRow)];
     std::uint8_t* dst = bitmap->Row(y);
-    for (std::uint8_t* end = dst + bitmap->RowBytes(); dst != end; dst += 3, src += bytesPerPixel) {
+    std::uint8_t* const end = dst + bitmap->RowBytes();
+    if (blue == 0 && green == 1 && red == 2) {
+      // The layouts the program writes, in loops of constant shape.
+      if (bytesPerPixel == 4) {
+        for (; dst != end; dst += 3, src += 4) {
+          dst[0] = src[2];
+          dst[1] = src[1];
+          dst[2] = src[0];
+        }
+      } else {
+        for (; dst != end; dst += 3, src += 3) {
+          dst[0] = src[2];
+          dst[1] = src[1];
+          dst[2] = src[0];
+        }
+      }
+      continue;
+    }
+    for (; dst != end; dst += 3, src += bytesPerPixel) {
       dst[0] = src[red];
       dst[1] = src[green];
       dst[2] = src[blue];

@@ -2,6 +2,7 @@
 // Windows bitmap files (.bmp): the exchange format between the render worker
 // and the exporters.
 
+#include <cstdint>
 #include <string>
 
 #include "base/Status.h"
@@ -14,6 +15,14 @@ namespace qm {
 /// at all (written under a temporary name in the same folder, then renamed).
 /// A failure names the file and carries the errno of a failed system call.
 Status WriteBmpFile(const Bitmap& bitmap, const std::string& path);
+
+/// Writes `width` x `height` opaque pixels of 4 bytes each (B, G, R and a
+/// byte readers ignore; rows top to bottom, no padding: how LibreOfficeKit
+/// draws) as an uncompressed 32-bit top-down Windows bitmap whose pixel data
+/// are those bytes exactly, so a drawn slide reaches the file without a
+/// conversion pass. The pixels must be opaque already; the fourth byte is
+/// not alpha to any reader. Same guarantees and failures as WriteBmpFile.
+Status WriteBgrxBmpFile(const std::uint8_t* bgrx, int width, int height, const std::string& path);
 
 /// Reads a 24-bit or 32-bit uncompressed Windows bitmap (top-down or
 /// bottom-up; 32-bit alpha is dropped). A truncated or inconsistent file is

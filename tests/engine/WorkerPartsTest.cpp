@@ -46,15 +46,15 @@ TEST(PixelConversion, OpaqueBgraKeepsItsColourInRgbOrder) {
 }
 
 TEST(PixelConversion, SlideDrawnARowShortKeepsItsContentAndGetsTheAskedHeight) {
-  Bitmap bitmap(2, 2);
-  bitmap.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-  FitToHeight(&bitmap, 4);
-  ASSERT_EQ(bitmap.height, 4);
-  ASSERT_TRUE(bitmap.IsConsistent());
-  EXPECT_EQ(bitmap.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 7, 8,
-                                                      9, 10, 11, 12, 7, 8, 9, 10, 11, 12}));
-  FitToHeight(&bitmap, 1);  // a row too many: the bottom one goes
-  EXPECT_EQ(bitmap.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
+  // Two rows of two 4-byte pixels, the second row 5..12.
+  std::vector<std::uint8_t> pixels = {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  FitToHeight(&pixels, 8, 3);
+  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12,
+                                               5, 6, 7, 8, 9, 10, 11, 12}));
+  FitToHeight(&pixels, 8, 1);  // rows too many: the bottom ones go
+  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 1, 2, 3, 4}));
+  EXPECT_TRUE(AllOpaque(std::vector<std::uint8_t>{9, 9, 9, 255, 0, 0, 0, 255}.data(), 2));
+  EXPECT_FALSE(AllOpaque(std::vector<std::uint8_t>{9, 9, 9, 255, 0, 0, 0, 254}.data(), 2));
 }
 
 TEST(PixelConversion, RgbaInputIsNotSwapped) {
