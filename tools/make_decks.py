@@ -454,6 +454,44 @@ def write_marks_deck(path):
     write_pptx(path, cx, cy, slides, "marks")
 
 
+def gradient_shape(shape_id, x, y, w, h, stops):
+    """A rectangle filled with a linear gradient from left to right through
+    `stops`, a list of (position 0 to 100000, rgb)."""
+    gs = "".join('<a:gs pos="%d"><a:srgbClr val="%s"/></a:gs>' % (pos, hex_colour(rgb)) for pos, rgb in stops)
+    return ('<p:sp><p:nvSpPr><p:cNvPr id="%d" name="Gradient %d"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
+            '<a:prstGeom prst="rect"><a:avLst/></a:prstGeom>'
+            '<a:gradFill rotWithShape="1"><a:gsLst>%s</a:gsLst><a:lin ang="0" scaled="1"/></a:gradFill>'
+            '<a:ln><a:noFill/></a:ln></p:spPr></p:sp>' % (shape_id, shape_id, x, y, w, h, gs))
+
+
+def pattern_png(width, height):
+    """An 8-bit RGB PNG whose every pixel differs from its neighbours: a picture
+    that shows whether it is drawn in place and scaled as the export scales it."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\x00" + bytes((x * 37 + y * 11) % 256 if c == 0 else (x * 5 + y * 29) % 256 if c == 1
+                                       else (x * y) % 256 for x in range(width) for c in range(3))
+                    for y in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
+            + chunk(b"IEND", b""))
+
+
+def write_varied_deck(path):
+    """Two numbered 16:9 slides with what plain numbered slides lack, kept off
+    the corner sample points: a gradient of four stops and a picture on the
+    first, a dark background with the same gradient and picture on the second."""
+    cx, cy = SIZE_16X9
+    stops = [(0, (200, 40, 40)), (33000, (240, 220, 60)), (66000, (40, 160, 60)), (100000, (40, 80, 200))]
+    extra = [gradient_shape(3, cx // 5, cy * 78 // 100, cx * 3 // 5, cy // 10, stops),
+             picture_shape(4, "rId2", cx * 2 // 5, cy // 50, cx // 5, cy // 5)]
+    colours = [colour_of_slide(1), (20, 24, 40)]
+    slides = [(colour, number_shapes(n, cx, cy, colour) + extra, False) for n, colour in enumerate(colours, 1)]
+    png = pattern_png(48, 27)
+    write_pptx(path, cx, cy, slides, "varied", media={n: [("rId2", "image%d.png" % n, png)] for n in (1, 2)})
+
+
 def write_numbered_deck(path, cx, cy, count, hidden=()):
     slides = []
     for n in range(1, count + 1):
@@ -638,6 +676,9 @@ INCH = EMU_PER_INCH
 SIZE_4X3 = (9144000, 6858000)     # 10 x 7.5 in  -> 960 x 720 px
 SIZE_16X9 = (9144000, 5143500)    # 10 x 5.625 in -> 960 x 540 px
 SIZE_CUSTOM = (8 * INCH, 6 * INCH)  # 8 x 6 in   -> 768 x 576 px
+# PowerPoint's own widescreen size, 13.333 x 7.5 in -> 1280 x 720 px: LibreOffice's
+# slide renderer draws it a row short (1280 x 719).
+SIZE_WIDESCREEN = (12192000, 6858000)
 
 # name -> (size, slide count, hidden slide numbers)
 TEST_DECKS = {
@@ -645,6 +686,7 @@ TEST_DECKS = {
     "std4.pptx": (SIZE_4X3, 4, ()),
     "hidden5.pptx": (SIZE_16X9, 5, (3,)),
     "custom2.pptx": (SIZE_CUSTOM, 2, ()),
+    "widescreen2.pptx": (SIZE_WIDESCREEN, 2, ()),
 }
 PPT_FROM = ["std4.pptx", "wide3.pptx"]  # each converted to the .ppt of the same name
 # password-protected copies: name -> (source deck, LibreOffice filter)
@@ -729,6 +771,9 @@ def make_test_set(out):
     minimal_xlsx(os.path.join(out, "sheet.xlsx"))
     write_marks_deck(os.path.join(out, "marks.pptx"))
     decks["marks.pptx"] = deck_entry("pptx", SIZE_16X9, 4, ())
+    write_varied_deck(os.path.join(out, "varied2.pptx"))
+    decks["varied2.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 2, ()),
+                                 colours=[list(colour_of_slide(1)), [20, 24, 40]])
     write_pptx(os.path.join(out, "noslides.pptx"), SIZE_16X9[0], SIZE_16X9[1], [], "no slides")
     write_bomb_deck(os.path.join(out, "bomb.pptx"))
 

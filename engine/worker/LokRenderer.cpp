@@ -52,10 +52,13 @@ void Callback(int type, const char* payload, void* data) {
 /// Twips to whole pixels at 96 dpi, halves rounded up.
 long PixelsFromTwips(long twips) { return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel); }
 
-/// True unless the environment asks for the PNG export on every slide.
-bool SlideRendererAllowed() {
+/// How slides are to be drawn, as the environment asks.
+LokRenderer::Drawing DrawingFromEnvironment() {
   const char* drawing = std::getenv(LokRenderer::kDrawingVariable);
-  return drawing == nullptr || std::strcmp(drawing, LokRenderer::kDrawingByExport) != 0;
+  if (drawing == nullptr) return LokRenderer::Drawing::kAuto;
+  if (std::strcmp(drawing, "export") == 0) return LokRenderer::Drawing::kExport;
+  if (std::strcmp(drawing, "renderer") == 0) return LokRenderer::Drawing::kRenderer;
+  return LokRenderer::Drawing::kAuto;
 }
 
 const char* DocumentKindName(int type) {
@@ -91,6 +94,7 @@ bool LokRenderer::Start(const std::string& programDir, const std::string& profil
   office_->pClass->setOptionalFeatures(
       office_, LOK_FEATURE_DOCUMENT_PASSWORD | LOK_FEATURE_DOCUMENT_PASSWORD_TO_MODIFY);
   office_->pClass->registerCallback(office_, &Callback, this);
+  drawing_ = DrawingFromEnvironment();
   return true;
 }
 
@@ -155,7 +159,8 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
   slideRenderer_ = LIBREOFFICEKIT_DOCUMENT_HAS(document_, renderNextSlideLayer) &&
                    document_->pClass->createSlideRenderer != nullptr &&
                    document_->pClass->renderNextSlideLayer != nullptr &&
-                   document_->pClass->postSlideshowCleanup != nullptr && SlideRendererAllowed();
+                   document_->pClass->postSlideshowCleanup != nullptr &&
+                   drawing_ != Drawing::kExport;
   slideCount_ = document_->pClass->getParts(document_);
   currentPart_ = document_->pClass->getPart(document_);
   long width = 0;
@@ -215,6 +220,12 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
   RenderFailure failure = RenderFailure::kNone;
   if (DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail)) {
     if (failure == RenderFailure::kNone) failure = WriteLayers(pixelsWide, pixelsHigh, path, detail);
+  } else if (drawing_ == Drawing::kRenderer) {
+    *detail = slideRenderer_ ? "LibreOffice's slide renderer cannot draw the slide at exactly " +
+                                   std::to_string(pixelsWide) + " x " + std::to_string(pixelsHigh) +
+                                   " pixels"
+                             : std::string("this LibreOffice offers no slide renderer");
+    return RenderFailure::kBadSize;
   } else if (failure == RenderFailure::kNone) {
     if (index != currentPart_) {
       document_->pClass->setPart(document_, index);
@@ -231,7 +242,7 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
 
 bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
                                         std::string* detail) {
-  if (!slideRenderer_) return false;
+  if (!slideRenderer_ || (width == misfitWidth_ && height == misfitHeight_)) return false;
   unsigned drawnWide = static_cast<unsigned>(width);
   unsigned drawnHigh = static_cast<unsigned>(height);
   if (!document_->pClass->createSlideRenderer(document_, index, &drawnWide, &drawnHigh,
@@ -239,17 +250,22 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
                                               /*bRenderMasterPage=*/true)) {
     return false;
   }
-  // The renderer keeps the width and derives the height from the slide's
-  // aspect; a size of another aspect is the export's to draw.
-  const long long shortBy = static_cast<long long>(height) - static_cast<long long>(drawnHigh);
-  if (drawnWide != static_cast<unsigned>(width) || drawnHigh == 0 || shortBy > 1 || shortBy < -1) {
+  // The renderer keeps the width, derives the height from the slide's aspect
+  // (rounding down), and stretches the slide over the picture it chose. A
+  // picture a row short (a 1280 x 720 slide comes out 1280 x 719) puts every
+  // line of text a fraction of a pixel higher than the export does, so such
+  // a size, and any of another aspect, is the export's to draw; every slide
+  // of a document has the same size, so the renderer is not asked again.
+  if (drawnWide != static_cast<unsigned>(width) || drawnHigh != static_cast<unsigned>(height)) {
     document_->pClass->postSlideshowCleanup(document_);
+    misfitWidth_ = width;
+    misfitHeight_ = height;
     return false;
   }
   // Each layer is drawn over what the buffer holds, so after the last one it
   // holds the finished slide. It starts transparent: what no layer covers
   // comes out white, as on paper.
-  layers_.assign(static_cast<std::size_t>(drawnWide) * drawnHigh * 4, 0);
+  layers_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
   bool done = false;
   for (int layer = 0; !done && layer < kMaxLayers; ++layer) {
     bool bitmapLayer = false;
@@ -265,7 +281,6 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
     *failure = RenderFailure::kWriteFailed;
     return true;
   }
-  FitToHeight(&layers_, static_cast<std::size_t>(width) * 4, height);
   return true;
 }
 
@@ -327,6 +342,8 @@ void LokRenderer::Close() {
   slideCount_ = 0;
   currentPart_ = -1;
   slideRenderer_ = false;
+  misfitWidth_ = -1;
+  misfitHeight_ = -1;
 }
 
 }  // namespace qm

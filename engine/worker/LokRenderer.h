@@ -29,12 +29,16 @@ namespace qm {
 ///   postSlideshowCleanup). Every layer is drawn into the same buffer, never
 ///   cleared between layers, so the buffer ends as the finished slide, equal
 ///   to the export; about 5 ms of CPU a slide against 36 ms for the export.
-///   It derives the height from the width and may draw a row short; the
-///   picture is made whole by repeating the last row (FitToHeight).
+///   It derives the height from the width, rounding down, and stretches the
+///   slide over that: a slide whose exact height it misses by a row (1280 x
+///   720 comes out 1280 x 719) goes to the export, which fits it exactly.
 /// - The PNG export (setPart, then saveAs with the PNG filter into the
 ///   worker's private folder, decoded again): for a LibreOffice without the
-///   slide renderer, for a size of another aspect than the slide's, and
+///   slide renderer, for a size the renderer does not draw exactly, and
 ///   always when QUILLMERE_SLIDE_DRAWING=export is set in the environment.
+///   QUILLMERE_SLIDE_DRAWING=renderer allows the renderer only, and a slide
+///   it cannot draw exactly fails (kBadSize): the tests hold each path
+///   against the other this way.
 ///
 /// Why not the editing view's paintTile: it draws the prompts, a page outline
 /// over the outermost pixels, and text anti-aliased differently from the
@@ -82,15 +86,17 @@ class LokRenderer {
   /// Called by LibreOfficeKit on its callbacks (password requests, dialogs).
   void OnCallback(int type, const char* payload);
 
-  /// The environment variable that forces the PNG export, and its value.
+  /// The environment variable that chooses how slides are drawn: unset (or
+  /// any other value) kAuto, "export" kExport, "renderer" kRenderer. Read
+  /// once, by Start.
   static constexpr const char* kDrawingVariable = "QUILLMERE_SLIDE_DRAWING";
-  static constexpr const char* kDrawingByExport = "export";
+  enum class Drawing { kAuto, kExport, kRenderer };
 
  private:
   /// Draws slide `index` through the slide renderer into layers_, exactly
   /// `width` x `height` premultiplied 4-byte pixels. Returns false, with
   /// nothing drawn, when the renderer is not offered or would draw another
-  /// aspect; true when it was tried, `*failure` then set if it failed.
+  /// size; true when it was tried, `*failure` then set if it failed.
   bool DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
                              std::string* detail);
   /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, else
@@ -106,9 +112,13 @@ class LokRenderer {
   int slideCount_ = 0;
   int currentPart_ = -1;
   bool passwordRequested_ = false;
+  Drawing drawing_ = Drawing::kAuto;
   bool slideRenderer_ = false;  ///< the open document offers the slide renderer
   std::vector<std::uint8_t> layers_;  ///< the slide renderer's buffer, reused
   Bitmap picture_;                    ///< the slide on its way to the file, reused
+  /// The size the slide renderer of the open document cannot draw exactly.
+  int misfitWidth_ = -1;
+  int misfitHeight_ = -1;
   std::string slidePicture_;  ///< the export's own file, in the scratch folder
 };
 

@@ -1,6 +1,5 @@
 #include "engine/worker/PixelConversion.h"
 
-#include <algorithm>
 #include <cstddef>
 
 namespace qm {
@@ -34,17 +33,6 @@ void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int 
       out[1] = OverWhite(pixels[1], alpha);
       out[2] = OverWhite(pixels[blue], alpha);
     }
-  }
-}
-
-void FitToHeight(std::vector<std::uint8_t>* pixels, std::size_t rowBytes, int height) {
-  if (rowBytes == 0 || height <= 0 || pixels->size() < rowBytes) return;
-  const std::size_t drawn = pixels->size() / rowBytes;
-  const std::size_t wanted = static_cast<std::size_t>(height);
-  pixels->resize(rowBytes * wanted);
-  for (std::size_t y = drawn; y < wanted; ++y) {
-    std::copy_n(pixels->begin() + static_cast<std::ptrdiff_t>(rowBytes * (drawn - 1)), rowBytes,
-                pixels->begin() + static_cast<std::ptrdiff_t>(rowBytes * y));
   }
 }
 

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "imaging/Bitmap.h"
 
@@ -17,15 +16,6 @@ namespace qm {
 /// the same size (its storage is reused when already large enough).
 void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height, bool bgra,
                                      Bitmap* bitmap);
-
-/// Makes `pixels` (whole rows of `rowBytes` bytes, top to bottom) exactly
-/// `height` rows long without moving its content: missing rows at the bottom
-/// repeat its last row, surplus rows at the bottom are dropped. For a picture
-/// drawn a row or so short of the asked size (the slide renderer derives the
-/// height from the width and truncates), which keeps every drawn pixel where
-/// a picture of the exact size has it. Pixels without a whole row stay as
-/// they are.
-void FitToHeight(std::vector<std::uint8_t>* pixels, std::size_t rowBytes, int height);
 
 /// True when every one of `count` 4-byte pixels has alpha (its fourth byte)
 /// 255: premultiplied pixels that need no compositing.

@@ -45,18 +45,6 @@ TEST(PixelConversion, OpaqueBgraKeepsItsColourInRgbOrder) {
   EXPECT_EQ(bitmap.pixels, (std::vector<std::uint8_t>{30, 20, 10, 100, 150, 200}));
 }
 
-TEST(PixelConversion, SlideDrawnARowShortKeepsItsContentAndGetsTheAskedHeight) {
-  // Two rows of two 4-byte pixels, the second row 5..12.
-  std::vector<std::uint8_t> pixels = {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-  FitToHeight(&pixels, 8, 3);
-  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12,
-                                               5, 6, 7, 8, 9, 10, 11, 12}));
-  FitToHeight(&pixels, 8, 1);  // rows too many: the bottom ones go
-  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 1, 2, 3, 4}));
-  EXPECT_TRUE(AllOpaque(std::vector<std::uint8_t>{9, 9, 9, 255, 0, 0, 0, 255}.data(), 2));
-  EXPECT_FALSE(AllOpaque(std::vector<std::uint8_t>{9, 9, 9, 255, 0, 0, 0, 254}.data(), 2));
-}
-
 TEST(PixelConversion, RgbaInputIsNotSwapped) {
   const std::vector<std::uint8_t> rgba = {30, 20, 10, 255};
   Bitmap bitmap;
