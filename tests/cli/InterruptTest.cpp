@@ -1,7 +1,8 @@
 // quillmere-batch stopped in the middle of a run, as a person stops it: Ctrl+C
 // at the terminal (SIGINT to the whole process group), a kill of the program
 // alone, or a closed pipe. Nothing may go on converting and nothing may be
-// left behind: no job, no renderer, no renderer folder, no temporary file.
+// left behind: no job, no renderer, no renderer folder, no temporary file,
+// nothing in shared memory.
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -44,9 +46,22 @@ std::vector<std::string> Leftovers(const std::string& folder) {
   return names;
 }
 
+/// Our names in shared memory (/dev/shm), which a killed process cannot
+/// clean up: a program of ours that kept something there must leave nothing.
+std::set<std::string> SharedMemoryNames() {
+  std::set<std::string> names;
+  std::error_code code;
+  for (const auto& entry : fs::directory_iterator("/dev/shm", code)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find("quillmere") != std::string::npos) names.insert(name);
+  }
+  return names;
+}
+
 class Interrupt : public ::testing::Test {
  protected:
   void SetUp() override {
+    sharedMemoryBefore_ = SharedMemoryNames();
     // Twenty decks, so the run is surely under way when it is stopped.
     const std::string deck = DeckCatalog::Default().Deck("std4.pptx").path;
     for (int i = 0; i < 20; ++i)
@@ -101,9 +116,11 @@ class Interrupt : public ::testing::Test {
     EXPECT_TRUE(temp.empty()) << "renderer folder left: " << temp.front();
     const auto out = Leftovers(out_.Path());
     EXPECT_TRUE(out.empty()) << "temporary file left: " << out.front();
+    EXPECT_EQ(SharedMemoryNames(), sharedMemoryBefore_) << "left in /dev/shm";
   }
 
   TempFolder in_, out_, temp_;
+  std::set<std::string> sharedMemoryBefore_;
   std::string mark_;
   int stderr_ = -1;
   static inline int runs_ = 0;
@@ -135,6 +152,7 @@ TEST_F(Interrupt, KillingTheProgramOutrightLeavesNoJobOrRendererRunning) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(ProcessesMarked(mark_), 0);
   EXPECT_TRUE(Leftovers(temp_.Path()).empty());
+  EXPECT_EQ(SharedMemoryNames(), sharedMemoryBefore_) << "left in /dev/shm";
 }
 
 TEST_F(Interrupt, AClosedOutputPipeEndsTheRunLikeAStop) {
