@@ -3,8 +3,11 @@
 // same form as the render worker's (FrameChannel, WireMessage).
 //
 // A job is a process of its own (quillmere-job) with one warm render worker.
-// It speaks first and then only answers what it is given:
+// It speaks first, kHello with the protocol's magic and version and its
+// process id (a front end refuses a job of another build), and then only
+// answers what it is given:
 //
+//   job   -> front: kHello magic, version, pid   (once, first)
 //   job   -> front: kReady                       (wants work)
 //   front -> job:   kTasks  count, FileTask...   (files that write the same names, in list order)
 //   job   -> front: kFileStarted position
@@ -12,8 +15,10 @@
 //                   kReport position, text             (a standard error report)
 //                   kMessage position, text            (a plain message)
 //                   kQuestion position, text  -> front: kAnswer yes(1)/no(0)
-//                   kFileDone position, count, path..., slides (the images it wrote,
-//                                                      the deck's slide count + 1, 0 unknown)
+//                   kWritten position, count, path...  (images the file wrote, in
+//                                                      parts that each fit a frame)
+//                   kFileDone position, slides         (the deck's slide count + 1,
+//                                                      0 unknown)
 //                   kReady                             (after the last task of a batch)
 //   front -> job:   kQuit                        (no more work, or the run is cancelled)
 //
@@ -25,6 +30,11 @@
 
 namespace qm {
 
+/// "QMJB" read as a little-endian 32-bit number: the first field of kHello.
+inline constexpr std::uint32_t kJobProtocolMagic = 0x424A4D51u;
+/// Bumped whenever a message changes; a job of another version is refused.
+inline constexpr std::uint32_t kJobProtocolVersion = 2;
+
 enum class JobMessageType : std::uint8_t {
   // job -> front end
   kReady = 40,
@@ -34,6 +44,8 @@ enum class JobMessageType : std::uint8_t {
   kMessage = 44,
   kQuestion = 45,
   kFileDone = 46,
+  kHello = 47,
+  kWritten = 48,
   // front end -> job
   kTasks = 60,
   kAnswer = 61,

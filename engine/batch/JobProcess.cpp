@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "base/Error.h"
@@ -153,6 +154,21 @@ std::string JobProcess::Reap(int graceMs) {
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
   if (stopping_) return "";
   return DescribeEnd(status);
+}
+
+void JobProcess::AddWritten(std::vector<std::string> paths) {
+  if (written_.empty()) {
+    written_ = std::move(paths);
+  } else {
+    written_.insert(written_.end(), std::make_move_iterator(paths.begin()),
+                    std::make_move_iterator(paths.end()));
+  }
+}
+
+std::vector<std::string> JobProcess::TakeWritten() {
+  std::vector<std::string> written = std::move(written_);
+  written_.clear();
+  return written;
 }
 
 }  // namespace qm

@@ -43,6 +43,19 @@ class JobProcess {
   /// Tasks of the batch that were never started.
   std::vector<FileTask> NotStarted() const;
 
+  /// True once the job has greeted with the protocol this program speaks.
+  bool Greeted() const { return greeted_; }
+  void NoteGreeted() { greeted_ = true; }
+  /// Images the file at `position` has reported so far (kWritten parts);
+  /// TakeWritten hands them over and starts afresh.
+  void AddWritten(std::vector<std::string> paths);
+  std::vector<std::string> TakeWritten();
+
+  /// Why the front end ended the job (a damaged message, another build), a
+  /// phrase that follows "the conversion job"; "" when it did not.
+  const std::string& Fault() const { return fault_; }
+  void NoteFault(std::string fault) { fault_ = std::move(fault); }
+
   /// Asks the job to stop: kQuit, then SIGTERM so a file under way stops at
   /// its next slide. Idempotent.
   void Stop();
@@ -63,6 +76,9 @@ class JobProcess {
   int current_ = 0;
   int slide_ = 0;
   bool stopping_ = false;
+  bool greeted_ = false;
+  std::vector<std::string> written_;
+  std::string fault_;
 };
 
 }  // namespace qm

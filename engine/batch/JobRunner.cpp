@@ -10,6 +10,7 @@
 #include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/ProgramFolder.h"
+#include "engine/batch/JobMessage.h"
 #include "engine/batch/JobMessageType.h"
 #include "engine/batch/JobProcess.h"
 #include "engine/batch/WorkQueue.h"
@@ -87,12 +88,19 @@ class Dispatch {
     for (auto& job : jobs_) job->Stop();
   }
 
-  /// Handles one message of `job`; false when the job has ended.
+  /// Handles one message of `job`; false when the job has ended, or talks
+  /// in a way this program cannot trust (its fault is noted then).
   bool Serve(JobProcess& job) {
     WireMessage message;
     if (job.Channel().Read(kFrameMs, &message) != FrameChannel::ReadStatus::kOk) return false;
-    const auto type = static_cast<JobMessageType>(message.TypeByte());
-    if (type == JobMessageType::kReady) {
+    JobMessage decoded;
+    std::string why;
+    if (!DecodeJobMessage(message, &decoded, &why)) {
+      job.NoteFault("sent a damaged message (" + why + ") and was ended");
+      return false;
+    }
+    if (!job.Greeted()) return Greet(job, decoded);
+    if (decoded.type == JobMessageType::kReady) {
       std::vector<FileTask> group = cancelled_ ? std::vector<FileTask>() : queue_.Next();
       if (group.empty()) {
         job.Stop();
@@ -100,54 +108,77 @@ class Dispatch {
       }
       return job.Hand(group);
     }
-    const int position = static_cast<int>(message.GetU32());
-    const FileTask* task = job.TaskAt(position);
-    if (task == nullptr) return false;  // a job that talks nonsense is ended
-    switch (type) {
+    const FileTask* task = job.TaskAt(decoded.position);
+    if (task == nullptr) {
+      job.NoteFault("named file " + std::to_string(decoded.position) +
+                    ", which it was not given, and was ended");
+      return false;
+    }
+    switch (decoded.type) {
       case JobMessageType::kFileStarted:
-        job.Started(position);
+        job.Started(decoded.position);
         events_.FileStarted(*task);
         break;
-      case JobMessageType::kSlide: {
-        const int slide = static_cast<int>(message.GetU32());
-        const int count = static_cast<int>(message.GetU32());
-        job.Slide(slide);
-        events_.SlideStarted(*task, slide, count);
+      case JobMessageType::kSlide:
+        job.Slide(decoded.slide);
+        events_.SlideStarted(*task, decoded.slide, decoded.count);
         break;
-      }
       case JobMessageType::kReport:
-        events_.Report(*task, message.GetString());
+        events_.Report(*task, decoded.text);
         break;
       case JobMessageType::kMessage:
-        events_.Message(*task, message.GetString());
+        events_.Message(*task, decoded.text);
         break;
       case JobMessageType::kQuestion: {
-        const bool yes = !cancelled_ && events_.Question(*task, message.GetString());
+        const bool yes = !cancelled_ && events_.Question(*task, decoded.text);
         WireMessage answer(static_cast<std::uint8_t>(JobMessageType::kAnswer));
         answer.PutU32(yes ? 1 : 0);
         job.Channel().Write(answer);
         break;
       }
+      case JobMessageType::kWritten:
+        job.AddWritten(std::move(decoded.paths));
+        break;
       case JobMessageType::kFileDone: {
-        std::vector<std::string> written(message.GetU32());
-        for (std::string& path : written) path = message.GetString();
-        const int slides = static_cast<int>(message.GetU32()) - 1;
         const FileTask done = *task;
-        job.Finished(position);
+        const std::vector<std::string> written = job.TakeWritten();
+        job.Finished(decoded.position);
         deathsWithoutProgress_ = 0;
-        events_.FileDone(done, written, slides);
+        events_.FileDone(done, written, decoded.slides);
         break;
       }
       default:
+        job.NoteFault("sent a message out of turn and was ended");
         return false;
     }
     return true;
   }
 
+  /// The job's first message: it must greet in this program's protocol. A
+  /// job of another build is ended, and none is started again (the next
+  /// would be the same program).
+  bool Greet(JobProcess& job, const JobMessage& hello) {
+    if (hello.type == JobMessageType::kHello && hello.magic == kJobProtocolMagic &&
+        hello.version == kJobProtocolVersion) {
+      job.NoteGreeted();
+      return true;
+    }
+    job.NoteFault(
+        hello.type == JobMessageType::kHello && hello.magic == kJobProtocolMagic
+            ? "is from another build of Quillmere (it speaks version " +
+                  std::to_string(hello.version) + " of the job protocol, this program version " +
+                  std::to_string(kJobProtocolVersion) + "): " + jobPath_ +
+                  "; install the program and its jobs from one build"
+            : "did not greet as a Quillmere job does: " + jobPath_ + " is not a job of this program");
+    deathsWithoutProgress_ = kMaxDeathsWithoutProgress;
+    return false;
+  }
+
   /// Reaps an ended job, reports what it left unconverted, and starts a
   /// replacement when work is waiting.
   void End(JobProcess& job) {
-    const std::string how = job.Reap(cancelled_ ? 3000 : 1000);
+    std::string how = job.Reap(cancelled_ ? 3000 : 1000);
+    if (!job.Fault().empty()) how = job.Fault();
     const FileTask* stopped = job.Current();
     std::vector<FileTask> left = job.NotStarted();
     if (!cancelled_ && (stopped != nullptr || !left.empty())) {
@@ -156,7 +187,8 @@ class Dispatch {
     }
     jobs_.erase(std::find_if(jobs_.begin(), jobs_.end(),
                              [&](const auto& owned) { return owned.get() == &job; }));
-    // A job that keeps dying before it finishes anything is not restarted for ever.
+    // A job that keeps dying before it finishes anything is not restarted for
+    // ever; one of another build is not restarted at all (Greet).
     deathsWithoutProgress_ = how.empty() ? 0 : deathsWithoutProgress_ + 1;
     if (!cancelled_ && !queue_.Empty() && jobs_.size() < wanted_ &&
         deathsWithoutProgress_ < kMaxDeathsWithoutProgress) {

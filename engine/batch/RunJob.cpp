@@ -4,9 +4,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "base/Cancellation.h"
 #include "base/OpenFileLimit.h"
@@ -16,6 +19,7 @@
 #include "engine/batch/JobMessageType.h"
 #include "engine/batch/JobUi.h"
 #include "engine/export/Powerpoint1.h"
+#include "engine/protocol/RenderMessageType.h"
 #include "imaging/writers/SaveAsAny.h"
 
 namespace qm {
@@ -60,6 +64,32 @@ void SendType(FrameChannel& channel, JobMessageType type) {
   channel.Write(WireMessage(static_cast<std::uint8_t>(type)));
 }
 
+/// Bytes of paths per kWritten message: half a frame, so a part always fits.
+constexpr std::size_t kWrittenPartBytes = kMaxFrameBytes / 2;
+
+/// Tells the front end the images the file at `position` wrote, in as many
+/// kWritten parts as they need (a deck of thousands of slides lists more
+/// than one frame holds), then that the file is done.
+void SendFileDone(FrameChannel& channel, int position, const std::vector<std::string>& written,
+                  int slides) {
+  std::size_t next = 0;
+  while (next < written.size()) {
+    std::size_t end = next;
+    std::size_t bytes = 0;
+    while (end < written.size() && (end == next || bytes + written[end].size() + 4 <= kWrittenPartBytes))
+      bytes += written[end++].size() + 4;
+    WireMessage part(static_cast<std::uint8_t>(JobMessageType::kWritten));
+    part.PutU32(static_cast<std::uint32_t>(position));
+    part.PutU32(static_cast<std::uint32_t>(end - next));
+    for (; next < end; ++next) part.PutString(written[next]);
+    channel.Write(part);
+  }
+  WireMessage done(static_cast<std::uint8_t>(JobMessageType::kFileDone));
+  done.PutU32(static_cast<std::uint32_t>(position));
+  done.PutU32(static_cast<std::uint32_t>(slides + 1));
+  channel.Write(done);
+}
+
 }  // namespace
 
 int RunJob(int fd, const FactoryMaker& makeFactory) {
@@ -85,6 +115,12 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
   const bool imagingStarted = StartGdiPlus();
   std::set<std::string> swept;
 
+  WireMessage hello(static_cast<std::uint8_t>(JobMessageType::kHello));
+  hello.PutU32(kJobProtocolMagic);
+  hello.PutU32(kJobProtocolVersion);
+  hello.PutU32(static_cast<std::uint32_t>(::getpid()));
+  channel.Write(hello);
+
   for (;;) {
     SendType(channel, JobMessageType::kReady);
     WireMessage message;
@@ -106,14 +142,8 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
         ErrorTrap trap(ui, "Form1", "PushButton2_Click");
         task.ExportWith(exporters, trap);
       }
-      WireMessage done(static_cast<std::uint8_t>(JobMessageType::kFileDone));
-      done.PutU32(static_cast<std::uint32_t>(task.position));
       const int slides = exporters.LastSlideCount();
-      const std::vector<std::string> written = exporters.TakeWritten();
-      done.PutU32(static_cast<std::uint32_t>(written.size()));
-      for (const std::string& path : written) done.PutString(path);
-      done.PutU32(static_cast<std::uint32_t>(slides + 1));
-      channel.Write(done);
+      SendFileDone(channel, task.position, exporters.TakeWritten(), slides);
     }
   }
 

@@ -46,6 +46,9 @@ class WireMessage {
   bool Ok() const { return ok_; }
   /// True when every field has been read.
   bool AtEnd() const { return read_ == bytes_.size(); }
+  /// Bytes not read yet: what a count read from the message is checked
+  /// against before it sizes anything.
+  std::size_t Remaining() const { return bytes_.size() - read_; }
 
   /// Type byte + fields, as sent inside a frame.
   const std::vector<std::uint8_t>& Bytes() const { return bytes_; }

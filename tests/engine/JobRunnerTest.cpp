@@ -3,9 +3,11 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@ struct Recorder : JobEvents {
   std::vector<std::vector<std::string>> written;
   std::vector<std::string> reports;
   std::vector<std::string> failures;  ///< "stopped|slide|unconverted..."
+  std::vector<std::string> failureTexts;
   int slides = 0;
   int cancelAfterSlides = -1;
 
@@ -37,7 +40,8 @@ struct Recorder : JobEvents {
     written.push_back(paths);
   }
   void JobFailed(const FileTask* stopped, int, const std::vector<FileTask>& unconverted,
-                 const std::string&) override {
+                 const std::string& description) override {
+    failureTexts.push_back(description);
     std::string text = stopped ? stopped->path : "-";
     for (const FileTask& task : unconverted) text += "|" + task.path;
     failures.push_back(text);
@@ -134,6 +138,69 @@ TEST(JobRunner, CancelStopsEveryJobAtTheNextSlideAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(events.reports.empty()) << events.reports.front();
   EXPECT_TRUE(HiddenFiles(out.Path()).empty()) << HiddenFiles(out.Path()).front();
   EXPECT_EQ(ChildProcesses(), 0);
+}
+
+/// Writes an executable job that sends the frames `frames` (printf octal
+/// escapes) on descriptor 3, then waits to be ended.
+std::string JobSending(const test::TempFolder& folder, const std::string& frames) {
+  const std::string path = folder.Path() + "/job.sh";
+  std::ofstream(path) << "#!/bin/sh\nprintf '" << frames << "' >&3\nexec sleep 30\n";
+  ::chmod(path.c_str(), 0755);
+  return path;
+}
+
+// Frames as a job sends them: a 4-byte length, the type, the fields.
+const std::string kHelloOfThisBuild = "\\015\\0\\0\\0\\057QMJB\\002\\0\\0\\0\\0\\0\\0\\0";
+const std::string kReady = "\\001\\0\\0\\0\\050";
+
+TEST(JobRunner, AJobsMessageWhoseCountsDoNotFitItsBytesEndsThatJobWithAReport) {
+  test::TempFolder out, jobs;
+  // kWritten for file 1 claiming 4294967295 images, in 13 bytes in all: the
+  // count once sized an allocation, and the front end aborted.
+  const std::string job = JobSending(
+      jobs, kHelloOfThisBuild + kReady + "\\011\\0\\0\\0\\060\\001\\0\\0\\0\\377\\377\\377\\377");
+  JobRunner runner(job, 1);
+  Recorder events;
+  EXPECT_EQ(runner.Run({Each(1, "/in/a.pptx", out.Path())}, events), JobRunner::Outcome::kFinished);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0], "-|/in/a.pptx");
+  EXPECT_NE(events.failureTexts[0].find("damaged message (a list of 4294967295 images in 0 bytes)"),
+            std::string::npos)
+      << events.failureTexts[0];
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, AJobOfAnotherBuildIsRefusedByNameAndNotStartedAgain) {
+  test::TempFolder out, jobs;
+  const std::string job = JobSending(jobs, "\\015\\0\\0\\0\\057QMJB\\001\\0\\0\\0\\0\\0\\0\\0" + kReady);
+  JobRunner runner(job, 2);
+  Recorder events;
+  runner.Run({Each(1, "/in/a.pptx", out.Path()), Each(2, "/in/b.pptx", out.Path())}, events);
+  EXPECT_TRUE(events.done.empty());
+  ASSERT_FALSE(events.failureTexts.empty());
+  for (const std::string& text : events.failureTexts) {
+    EXPECT_NE(text.find("another build of Quillmere (it speaks version 1 of the job protocol, "
+                        "this program version 2): " + job),
+              std::string::npos)
+        << text;
+  }
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, AFileThatWritesMoreImagesThanAFrameHoldsArrivesWhole) {
+  // 6,000 images in a folder of a long name list 1.4 MB of paths: once one
+  // frame over the 1 MiB limit, and the job was reported dead.
+  test::TempFolder base;
+  const std::string out = base.Path() + "/" + std::string(100, 'o') + "/" + std::string(100, 'p');
+  std::filesystem::create_directories(out);
+  ::setenv("QM_FAKE_DECKS", "/in/long.pptx=6000", 1);
+  JobRunner runner(QM_FAKE_JOB, 1);
+  Recorder events;
+  EXPECT_EQ(runner.Run({Each(1, "/in/long.pptx", out)}, events), JobRunner::Outcome::kFinished);
+  EXPECT_TRUE(events.failures.empty()) << events.failureTexts.front();
+  ASSERT_EQ(events.written.size(), 1u);
+  ASSERT_EQ(events.written[0].size(), 6000u);
+  EXPECT_EQ(events.written[0].back(), out + "/long_Slide6000.png");
 }
 
 }  // namespace
