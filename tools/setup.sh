@@ -14,6 +14,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config python3
+  clang libclang-rt-14-dev
   libgtest-dev nlohmann-json3-dev
   qt6-base-dev
   libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev

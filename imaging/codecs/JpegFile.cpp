@@ -1,9 +1,14 @@
 #include "imaging/codecs/JpegFile.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "imaging/codecs/AtomicFile.h"
+#include "imaging/codecs/DecodedSize.h"
 #include "imaging/codecs/JpegErrorHandler.h"
 #include "imaging/codecs/JpegRowReader.h"
 
@@ -86,6 +91,14 @@ Status ReadJpegFile(const std::string& path, Bitmap* bitmap) {
   JpegRowReader reader;
   Status status = reader.Open(path);
   if (!status.Ok()) return status;
+  struct stat info {};
+  const std::uint64_t decoded = std::uint64_t{static_cast<unsigned>(reader.Width())} *
+                                static_cast<unsigned>(reader.Height()) * 3;
+  if (::stat(path.c_str(), &info) != 0 ||
+      !DecodedSizeFits(decoded, static_cast<std::uint64_t>(info.st_size)))
+    return Status::Failure("Cannot read the JPEG image \"" + path + "\": its header claims " +
+                           std::to_string(reader.Width()) + " x " + std::to_string(reader.Height()) +
+                           " pixels, more than the file can hold.");
   Bitmap result;
   try {
     result = Bitmap(reader.Width(), reader.Height());

@@ -1,5 +1,7 @@
 #include "imaging/codecs/PngFile.h"
 
+#include <sys/stat.h>
+
 #include <spng.h>
 
 #include <cerrno>
@@ -9,6 +11,7 @@
 #include <new>
 
 #include "imaging/codecs/AtomicFile.h"
+#include "imaging/codecs/DecodedSize.h"
 #include "imaging/codecs/PngEncoder.h"
 #include "imaging/codecs/PngStreamWriter.h"
 
@@ -71,6 +74,11 @@ Status ReadPngFile(const std::string& path, Bitmap* bitmap) {
   if (!code) code = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGB8, &bytes);
   if (code) return Refuse(path, spng_strerror(code));
   if (bytes > kLargestDecodedBytes) return Refuse(path, "the image is too large to read at once");
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) != 0 ||
+      !DecodedSizeFits(bytes, static_cast<std::uint64_t>(info.st_size)))
+    return Refuse(path, "its header claims " + std::to_string(ihdr.width) + " x " +
+                            std::to_string(ihdr.height) + " pixels, more than the file can hold");
   try {
     result = Bitmap(static_cast<int>(ihdr.width), static_cast<int>(ihdr.height));
   } catch (const std::bad_alloc&) {
