@@ -21,6 +21,11 @@ std::shared_ptr<Application> LibreOfficeApplicationFactory::Create(const std::st
   if (::strcasecmp(progId.c_str(), kPresentationApplicationClass) != 0) {
     throw Error("No application of the class \"" + progId + "\" is installed");
   }
+  // Nothing is started here: the first presentation opened starts a
+  // renderer. What would keep one from starting is named now, so the
+  // installed check at start-up costs no LibreOffice.
+  if (const std::string missing = pool_->Settings().MissingPart(); !missing.empty())
+    throw Error(missing);
   return std::make_shared<LibreOfficeApplication>(std::make_shared<LibreOfficeSession>(pool_));
 }
 

@@ -11,7 +11,7 @@
 namespace qm {
 
 LibreOfficeSession::LibreOfficeSession(std::shared_ptr<RenderWorkerPool> pool)
-    : pool_(std::move(pool)), worker_(pool_->Acquire()) {}
+    : pool_(std::move(pool)) {}
 
 LibreOfficeSession::~LibreOfficeSession() { End(); }
 

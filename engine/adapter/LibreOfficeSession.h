@@ -26,7 +26,8 @@ class RenderWorkerPool;
 /// presentation was open, opens it again, so one bad slide loses nothing else.
 class LibreOfficeSession {
  public:
-  /// Leases a worker. Throws qm::Error when none can be started.
+  /// Leases a worker from `pool` when first needed (the first open), so a
+  /// session that opens nothing starts nothing.
   explicit LibreOfficeSession(std::shared_ptr<RenderWorkerPool> pool);
   ~LibreOfficeSession();
   LibreOfficeSession(const LibreOfficeSession&) = delete;

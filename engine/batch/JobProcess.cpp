@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,10 +12,9 @@
 #include <iterator>
 #include <thread>
 
+#include "base/ChildProgram.h"
 #include "base/Error.h"
 #include "engine/batch/JobMessageType.h"
-
-extern char** environ;
 
 namespace qm {
 
@@ -31,20 +29,6 @@ std::string DescribeEnd(int status) {
   return "ended with status " + std::to_string(status);
 }
 
-/// Closes a spawn's resources however it ends.
-struct SpawnSetup {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  SpawnSetup() {
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-  }
-  ~SpawnSetup() {
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-  }
-};
-
 }  // namespace
 
 JobProcess::JobProcess(const std::string& jobPath, int jobs) {
@@ -55,38 +39,20 @@ JobProcess::JobProcess(const std::string& jobPath, int jobs) {
   int pair[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
     throw Error(std::string("A conversion job could not be started: ") + std::strerror(errno));
-  // The child's end is moved above the standard descriptors so that moving
-  // it to kJobFd is a real dup2, which clears close-on-exec.
-  const int childEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
+  ChildProgram child;
+  child.argv = {jobPath, "--fd", std::to_string(kJobFd), "--parent", std::to_string(::getpid()),
+                "--jobs", std::to_string(jobs)};
+  child.connectionFd = pair[1];
+  child.childFd = kJobFd;
+  child.quietStandardStreams = true;
+  // The job starts with nothing blocked, whatever the front end blocked.
+  sigemptyset(&child.blocked);
+  std::string error;
+  pid_ = StartChildProgram(child, &error);
   ::close(pair[1]);
-
-  SpawnSetup setup;
-  posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&setup.actions, childEnd, kJobFd);
-  posix_spawn_file_actions_addclosefrom_np(&setup.actions, kJobFd + 1);
-  // The job starts with the default signal handling and nothing blocked,
-  // whatever the front end did with its own.
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&setup.attributes, &none);
-  posix_spawnattr_setsigdefault(&setup.attributes, &all);
-  posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  std::vector<std::string> args = {jobPath, "--fd", std::to_string(kJobFd), "--parent",
-                                   std::to_string(::getpid()), "--jobs", std::to_string(jobs)};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const int error = childEnd < 0 ? errno
-                                 : ::posix_spawn(&pid_, jobPath.c_str(), &setup.actions,
-                                                 &setup.attributes, argv.data(), environ);
-  if (childEnd >= 0) ::close(childEnd);
-  if (error != 0) {
+  if (pid_ < 0) {
     ::close(pair[0]);
-    pid_ = -1;
-    throw Error(std::string("A conversion job could not be started: ") + std::strerror(error));
+    throw Error("A conversion job could not be started: " + error);
   }
   socket_ = pair[0];
   channel_ = std::make_unique<FrameChannel>(socket_, socket_);

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/ChildProgram.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "base/TemporaryName.h"
@@ -153,11 +153,7 @@ RenderWorker::RenderWorker(const RenderWorkerSettings& settings, std::function<v
       slideTimeout_(settings.slideTimeout),
       memoryCeiling_(settings.memoryCeilingBytes),
       waitHook_(std::move(waitHook)) {
-  if (workerPath_.empty() || ::access(workerPath_.c_str(), X_OK) != 0) {
-    throw Error("The renderer is missing: " +
-                (workerPath_.empty() ? std::string("quillmere-render-worker") : workerPath_) +
-                " does not exist or cannot be run");
-  }
+  if (const std::string missing = settings.MissingPart(); !missing.empty()) throw Error(missing);
   WorkerFolder::RemoveStale(settings.tempRoot);
   folder_ = std::make_unique<WorkerFolder>(settings.tempRoot);
   try {
@@ -180,40 +176,27 @@ void RenderWorker::Spawn(const std::string& workerPath) {
   std::vector<std::string> args = {
       workerPath,      "--fd",     std::to_string(kWorkerFd), "--folder",
       folder_->Path(), "--parent", std::to_string(parent)};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  const pid_t pid = ::fork();
+  ChildProgram child;
+  child.argv = std::move(args);
+  child.connectionFd = pair[1];
+  child.childFd = kWorkerFd;
+  // A process group of its own: a Ctrl+C at the terminal is the program's
+  // to handle. The stop signals stay blocked across exec until the worker
+  // has its handlers: one that came sooner (the program dying right now)
+  // would end it by default, without removing its folder; blocked, it waits
+  // for the handler. (The worker sets its own parent-death signal and checks
+  // that its parent is still `parent`.)
+  child.ownProcessGroup = true;
+  sigemptyset(&child.blocked);
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaddset(&child.blocked, signal);
+  std::string error;
+  const pid_t pid = StartChildProgram(child, &error);
   if (pid < 0) {
-    const int error = errno;
     ::close(pair[0]);
     ::close(pair[1]);
-    throw Error(std::string("The renderer could not be started: ") + std::strerror(error));
-  }
-  if (pid == 0) {
-    // Child: only async-signal-safe calls until exec. The stop signals stay
-    // blocked across exec until the worker has its handlers: one that came
-    // sooner (the program dying right now) would end it by default, without
-    // removing its folder; blocked, it waits for the handler.
-    sigset_t stops;
-    sigemptyset(&stops);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaddset(&stops, signal);
-    ::sigprocmask(SIG_SETMASK, &stops, nullptr);
-    ::setpgid(0, 0);  // a Ctrl+C at the terminal is the program's to handle
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent) ::_exit(127);
-    if (pair[1] == kWorkerFd) {
-      ::fcntl(kWorkerFd, F_SETFD, 0);
-    } else if (::dup2(pair[1], kWorkerFd) < 0) {
-      ::_exit(127);
-    }
-    ::close_range(kWorkerFd + 1, ~0u, 0);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
+    throw Error("The renderer " + workerPath + " could not be run: " + error);
   }
   ::close(pair[1]);
-  ::setpgid(pid, pid);  // also here, so the group exists before either side goes on
   socket_ = pair[0];
   pid_ = pid;
   channel_ = std::make_unique<FrameChannel>(socket_, socket_);

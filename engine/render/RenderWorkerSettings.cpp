@@ -1,5 +1,6 @@
 #include "engine/render/RenderWorkerSettings.h"
 
+#include "base/OfficeLocation.h"
 #include "base/ProgramFolder.h"
 
 #include <unistd.h>
@@ -99,6 +100,20 @@ std::string DescribeTimeout(std::chrono::milliseconds timeout) {
     std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
   }
   return text;
+}
+
+std::string RenderWorkerSettings::MissingPart() const {
+  if (workerPath.empty() || ::access(workerPath.c_str(), X_OK) != 0) {
+    return "The renderer is missing: " +
+           (workerPath.empty() ? std::string("quillmere-render-worker") : workerPath) +
+           " does not exist or cannot be run";
+  }
+  const std::string merged = OfficeProgramFolder() + "/libmergedlo.so";
+  if (::access(merged.c_str(), R_OK) != 0) {
+    return "LibreOffice Impress is not installed: " + merged +
+           " is missing (Debian package libreoffice-impress-nogui)";
+  }
+  return {};
 }
 
 }  // namespace qm

@@ -52,6 +52,11 @@ struct RenderWorkerSettings {
   /// The defaults with the environment's overrides; the memory ceiling's
   /// default is a share of the machine for one of `jobs` workers at once.
   static RenderWorkerSettings FromEnvironment(int jobs = 1);
+
+  /// What keeps a worker from starting that can be seen without starting
+  /// one: a sentence naming the missing worker executable or LibreOffice
+  /// Impress (and its Debian package); "" when both are there.
+  std::string MissingPart() const;
 };
 
 /// quillmere-render-worker in the folder of the running program (found

@@ -8,6 +8,7 @@
 #include "tests/support/DeckCatalog.h"
 #include "tests/support/LeakCheck.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
+#include "engine/render/RenderWorkerPool.h"
 #include "tests/support/PngTestReader.h"
 #include "engine/export/Powerpoint1.h"
 #include "imaging/writers/SaveAsAny.h"
@@ -40,9 +41,15 @@ Pixel ToPixel(const std::array<int, 3>& c) {
   return {std::uint8_t(c[0]), std::uint8_t(c[1]), std::uint8_t(c[2])};
 }
 
-/// One factory, so the whole suite (run in one process) shares one warm worker.
+/// One pool, so the whole suite (run in one process) shares one warm worker.
+std::shared_ptr<RenderWorkerPool>& SharedPool() {
+  static auto pool = std::make_shared<RenderWorkerPool>(RenderWorkerSettings::FromEnvironment());
+  return pool;
+}
+
+/// One factory over the shared pool.
 LibreOfficeApplicationFactory& SharedFactory() {
-  static LibreOfficeApplicationFactory factory;
+  static LibreOfficeApplicationFactory factory(SharedPool());
   return factory;
 }
 
@@ -51,8 +58,7 @@ class ExportersWithLibreOffice : public ::testing::TestWithParam<std::string> {
   void SetUp() override {
     ASSERT_TRUE(StartGdiPlus());
     // Warm the shared worker before the leak snapshot: it outlives the test.
-    // An application released without Quit leaves its worker warm.
-    SharedFactory().Create("PowerPoint.Application");
+    SharedPool()->Release(SharedPool()->Acquire());
     leaks_.emplace();
     leaks_->WatchFolder(out_.Path());
     leaks_->WatchFolder(QM_TEST_DECKS);
