@@ -1,12 +1,13 @@
 // Times the stitched image of many slide pictures through the exporter's own
 // join, both ways, and reports the peak memory and the most files open.
 //
-//   quillmere-combine-bench [--count N] [--size WxH] [--limit L]
+//   quillmere-combine-bench [--count N[,N...]] [--size WxH] [--limit L]
 //
-// Writes N slide-like JPEGs (default 2000 of 320x180, quality 100, as the
-// exporter writes them) to a fresh folder under /tmp, joins them left to
-// right and then top to bottom under an open-file limit of L (default 1024),
-// and removes the folder.
+// For each N: writes N slide-like JPEGs (default 2000 of 320x180, quality
+// 100, as the exporter writes them) to a fresh folder under /tmp, joins them
+// left to right and then top to bottom under an open-file limit of L
+// (default 1024), and removes the folder. Both directions must grow in
+// proportion to N: `--count 100,400,2000 --size 960x540` shows it.
 
 #include <sys/resource.h>
 
@@ -56,10 +57,19 @@ std::vector<std::string> WritePictures(const fs::path& folder, int count, int w,
 }  // namespace
 
 int main(int argc, char** argv) {
-  int count = 2000, width = 320, height = 180;
+  std::vector<int> counts = {2000};
+  int width = 320, height = 180;
   rlim_t openLimit = 1024;
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--count")) count = std::atoi(argv[i + 1]);
+    if (!std::strcmp(argv[i], "--count")) {
+      counts.clear();
+      for (const char* at = argv[i + 1]; *at != '\0';) {
+        char* end = nullptr;
+        counts.push_back(static_cast<int>(std::strtol(at, &end, 10)));
+        at = *end == ',' ? end + 1 : end;
+        if (end == at && *at != '\0') break;
+      }
+    }
     else if (!std::strcmp(argv[i], "--size")) std::sscanf(argv[i + 1], "%dx%d", &width, &height);
     else if (!std::strcmp(argv[i], "--limit")) openLimit = std::strtoul(argv[i + 1], nullptr, 10);
   }
@@ -74,20 +84,22 @@ int main(int argc, char** argv) {
   qm::test::ScriptedUi ui;
   qm::Powerpoint1 exporter(factory, ui);
 
-  for (bool vertical : {false, true}) {
-    const auto list = WritePictures(folder, count, width, height);
-    const std::string output = (folder / "joined.png").string();
-    const auto start = std::chrono::steady_clock::now();
-    exporter.CombineImages(output, vertical, list);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("%s: %d pictures of %dx%d in %.2f s, %ju bytes written, %zu reports, peak RSS %ld MiB\n",
-                vertical ? "top to bottom" : "left to right", count, width, height, seconds,
-                static_cast<std::uintmax_t>(fs::exists(output) ? fs::file_size(output) : 0),
-                ui.Reports().size(), usage.ru_maxrss / 1024);
-    fs::remove(output);
+  for (const int count : counts) {
+    for (bool vertical : {false, true}) {
+      const auto list = WritePictures(folder, count, width, height);
+      const std::string output = (folder / "joined.png").string();
+      const auto start = std::chrono::steady_clock::now();
+      exporter.CombineImages(output, vertical, list);
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      rusage usage{};
+      getrusage(RUSAGE_SELF, &usage);
+      std::printf("%s: %d pictures of %dx%d in %.2f s, %ju bytes written, %zu reports, peak RSS %ld MiB\n",
+                  vertical ? "top to bottom" : "left to right", count, width, height, seconds,
+                  static_cast<std::uintmax_t>(fs::exists(output) ? fs::file_size(output) : 0),
+                  ui.Reports().size(), usage.ru_maxrss / 1024);
+      fs::remove(output);
+    }
   }
   fs::remove_all(folder);
   return ui.Reports().empty() ? 0 : 1;

@@ -116,7 +116,11 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
       for (int y = 0; y < kBottomStripRows; ++y)
         if (!writeRow(row.data())) return png.Abandon();
     } else {
-      SideBySideRows rows(pictures, static_cast<int>(width), static_cast<int>(height), kBackground);
+      // A wide canvas passes its pictures through a scratch file beside the
+      // output, where the joined image itself is going.
+      SideBySideRows rows(pictures, static_cast<int>(width), static_cast<int>(height), kBackground,
+                          SideBySideRows::kDefaultBandBytes,
+                          FolderPart(outputPath).empty() ? "." : FolderPart(outputPath));
       for (std::int64_t y = 0; y < height; ++y) {
         const std::uint8_t* row = nullptr;
         ThrowIfFailed(rows.NextRow(&row));

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/Status.h"
@@ -15,15 +16,19 @@ namespace qm {
 /// stand side by side, top-aligned (each picture's y is ignored); what no
 /// picture covers is `background` grey.
 ///
-/// Pictures are decoded a band of rows at a time: for each band every
-/// picture is opened, the rows above the band are passed over, the band's
-/// rows are decoded into the band buffer, and the file is closed again. So
-/// at most one file is open at any moment, whatever the number of pictures,
-/// and memory is the band buffer plus one decoder: the band holds as many
-/// whole rows as fit in `bandBytes` (rounded down to a multiple of 16 rows
-/// when at least 16 fit, so passing over rows stays cheap), and at least one
-/// row. When the whole canvas fits in one band each file is read once; else
-/// each is opened once per band and passes over the rows above it again.
+/// Rows are made a band at a time: the band holds as many whole rows as fit
+/// in `bandBytes` (rounded down to a multiple of 16 rows when at least 16
+/// fit), and at least one row. Memory is the band buffer plus one decoder,
+/// and at most one picture file is open at any moment, whatever the number
+/// of pictures.
+///
+/// When the whole canvas fits in one band, each picture is decoded straight
+/// into it. Otherwise (a wide canvas of many pictures) each picture is
+/// decoded once, in turn, into an unnamed scratch file in `scratchFolder`
+/// (gone when the object is, and after any end of the process), and each
+/// band is read back from there: the work grows with the number of pictures,
+/// where decoding the rows above every band again would grow with its square.
+/// The scratch file holds the canvas's pixels once (width * height * 3).
 class SideBySideRows {
  public:
   /// The default band budget: 64 MiB.
@@ -31,7 +36,12 @@ class SideBySideRows {
 
   /// `pictures` lie within the canvas: x + width <= `width`, height <= `height`.
   SideBySideRows(std::vector<PlacedPicture> pictures, int width, int height,
-                 std::uint8_t background, std::size_t bandBytes = kDefaultBandBytes);
+                 std::uint8_t background, std::size_t bandBytes = kDefaultBandBytes,
+                 std::string scratchFolder = "/tmp");
+  ~SideBySideRows();
+  SideBySideRows(const SideBySideRows&) = delete;
+  SideBySideRows& operator=(const SideBySideRows&) = delete;
+  SideBySideRows(SideBySideRows&& other) noexcept;
 
   /// Points `*row` at the next canvas row (width * 3 bytes of R, G, B), valid
   /// until the next call. A picture that cannot be read fails with the
@@ -41,9 +51,15 @@ class SideBySideRows {
 
   /// Rows per band.
   int BandRows() const { return bandRows_; }
+  /// True when the pictures go through the scratch file.
+  bool UsesScratch() const { return bandRows_ < height_; }
 
  private:
   Status FillBand();
+  Status FillBandFromPictures();
+  Status FillBandFromScratch();
+  /// Decodes every picture once into the scratch file.
+  Status DecodeIntoScratch();
 
   std::vector<PlacedPicture> pictures_;
   int width_;
@@ -55,6 +71,10 @@ class SideBySideRows {
   int bandFill_ = 0;  ///< rows of the band painted
   int nextRow_ = 0;   ///< canvas row NextRow() gives next
   Status failure_;
+  std::string scratchFolder_;
+  int scratch_ = -1;  ///< the scratch file, once made
+  std::vector<std::uint64_t> scratchOffsets_;  ///< where each picture starts in it
+  std::vector<std::uint8_t> block_;            ///< one picture's rows of a band
 };
 
 }  // namespace qm

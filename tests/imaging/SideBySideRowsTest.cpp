@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <dirent.h>
 
 #include "imaging/codecs/JpegFile.h"
@@ -91,12 +93,33 @@ TEST_F(SideBySide, BandsShorterThanThePicturesGiveTheRowsOfOneWholeBand) {
   EXPECT_EQ(OpenDescriptors(), before);
 }
 
-TEST_F(SideBySide, PictureThatVanishesBetweenBandsFailsNamingIt) {
+TEST_F(SideBySide, EachPictureIsDecodedOnceHoweverManyBandsTheCanvasTakes) {
+  // Decoding every picture again for every band (passing over the rows above
+  // it each time) made wide joins grow with the square of the slide count.
+  const auto whole = AllRows(SideBySideRows(pictures_, width_, height_, 255), width_, height_);
+  const std::size_t rowBytes = std::size_t(width_) * 3;
+  SideBySideRows banded(pictures_, width_, height_, 255, rowBytes, folder_.Path());
+  ASSERT_TRUE(banded.UsesScratch());
+  std::vector<std::uint8_t> rows;
+  const std::uint8_t* row = nullptr;
+  ASSERT_TRUE(banded.NextRow(&row).Ok());
+  rows.insert(rows.end(), row, row + rowBytes);
+  // Every later band comes without reading a picture again.
+  for (const PlacedPicture& p : pictures_) std::remove(p.path.c_str());
+  for (int y = 1; y < height_; ++y) {
+    ASSERT_TRUE(banded.NextRow(&row).Ok()) << "row " << y;
+    rows.insert(rows.end(), row, row + rowBytes);
+  }
+  EXPECT_EQ(rows, whole);
+  // The scratch file has no name: nothing is left in the folder.
+  EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
+}
+
+TEST_F(SideBySide, PictureThatCannotBeReadFailsNamingIt) {
   const std::size_t rowBytes = std::size_t(width_) * 3;
   SideBySideRows rows(pictures_, width_, height_, 255, rowBytes * 16);
-  const std::uint8_t* row = nullptr;
-  for (int y = 0; y < 16; ++y) ASSERT_TRUE(rows.NextRow(&row).Ok());
   std::remove(pictures_[1].path.c_str());
+  const std::uint8_t* row = nullptr;
   const Status status = rows.NextRow(&row);
   ASSERT_FALSE(status.Ok());
   EXPECT_NE(status.Message().find(pictures_[1].path), std::string::npos) << status.Message();
