@@ -79,7 +79,7 @@ void BatchRun::Start() {
     return;
   }
 
-  trap.Step(112, [&] { exporters_.SetStitchDirection(1); });
+  trap.Step(112, [&] { stitchDirection_ = 1; });
   std::string x;
   if (trap.HoldsOrFails(114, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
     for (;;) {
@@ -89,38 +89,24 @@ void BatchRun::Start() {
       if (!trap.HoldsOrFails(122, [&] { return !IsNumeric(x); })) break;
     }
   } else if (trap.HoldsOrFails(124, [&] { return options_.ModeText() == kModeAllSlides; })) {
-    trap.Step(126, [&] { exporters_.SetStitchDirection(ui_.ChooseStitchDirection()); });
+    trap.Step(126, [&] { stitchDirection_ = ui_.ChooseStitchDirection(); });
   }
 
   int count = 0;
   trap.Step(128, [&] { count = options_.FileCount(); });
   std::string outputFolder;
   std::vector<FileTask> tasks;
-  OutputClashes clashes;
   cancelRequested_ = cancelled_ = false;
   for (int i = 1; i <= count; ++i) {
-    // Rows removed during a yield: a position that no longer exists ends the
-    // run's loop, so no file is converted twice.
+    // Rows removed meanwhile: a position that no longer exists ends the
+    // loop, so no file is converted twice.
     if (i > options_.FileCount()) break;
     std::string path;
     if (!trap.Step(130, [&] { path = options_.FileAt(i); })) break;
-    if (runner_ != nullptr) {
-      // Jobs convert; progress follows what they report.
-      tasks.push_back(ResolveTask(trap, i, path, x, outputFolder));
-      continue;
-    }
-    trap.Step(132, [&] {
-      const double value = static_cast<double>(i) / options_.FileCount() * 100.0;
-      ui_.SetProgressValue(static_cast<int>(RoundHalfToEven(value)));
-    });
-    trap.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(path)); });
-    trap.Step(136, [&] { ui_.Yield(); });
-    trap.Step(138, [&] { ui_.SetPointer(Pointer::Busy); });
-    const FileTask task = ResolveTask(trap, i, path, x, outputFolder);
-    task.ExportWith(exporters_, trap);
-    if (const auto clash = clashes.Note(path, exporters_.TakeWritten())) trap.Report(task.line, *clash);
+    // Jobs convert; progress follows what they report.
+    tasks.push_back(ResolveTask(trap, i, path, x, outputFolder));
   }
-  if (runner_ != nullptr) ConvertThroughJobs(trap, tasks);
+  ConvertThroughJobs(trap, tasks);
 
   trap.Step(170, [&] { ui_.SetPointer(Pointer::Default); });
   trap.Step(172, [&] { ui_.SetProgressValue(0); });
@@ -145,7 +131,7 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
     });
   }
   task.outputFolder = outputFolder;
-  task.direction = exporters_.StitchDirection();
+  task.direction = stitchDirection_;
   std::string mode;
   trap.Step(148, [&] { mode = options_.ModeText(); });
   if (mode == kModeEachSlide) {
@@ -264,7 +250,12 @@ void BatchRun::ConvertThroughJobs(ErrorTrap& trap, const std::vector<FileTask>& 
   for (const FileTask& task : tasks)
     if (task.kind != ExportKind::kNone) work.push_back(task);
   RunDisplay display(ui_, trap, options_, observer_, cancelRequested_);
-  cancelled_ = runner_->Run(work, display) == JobRunner::Outcome::kCancelled;
+  if (runner_ != nullptr) {
+    cancelled_ = runner_->Run(work, display) == JobRunner::Outcome::kCancelled;
+  } else {
+    JobRunner runner(DefaultJobPath(), DefaultJobCount());
+    cancelled_ = runner.Run(work, display) == JobRunner::Outcome::kCancelled;
+  }
 }
 
 }  // namespace qm

@@ -1,13 +1,13 @@
 #pragma once
 // The start command: checks the inputs, asks once for what the mode needs,
-// then hands every listed file, in order, to the exporter of the mode.
+// then hands every listed file, in order, to conversion jobs that run the
+// exporter of the mode.
 
 #include <vector>
 
 #include "engine/adapter/ApplicationFactory.h"
 #include "engine/batch/FileTask.h"
 #include "engine/batch/JobEvents.h"
-#include "engine/export/Powerpoint1.h"
 #include "engine/batch/RunOptions.h"
 #include "base/Ui.h"
 
@@ -16,8 +16,10 @@ namespace qm {
 class BatchRun {
  public:
   /// All three outlive the run object.
+  /// `factory` is asked only whether a presentation application runs
+  /// already; the conversions run in job processes.
   BatchRun(ApplicationFactory& factory, Ui& ui, RunOptions& options)
-      : factory_(factory), ui_(ui), options_(options), exporters_(factory, ui) {}
+      : factory_(factory), ui_(ui), options_(options) {}
 
   /// Runs the whole batch; returns when it is over or was refused. A second
   /// call while a run is under way (from a yield) returns at once.
@@ -30,11 +32,11 @@ class BatchRun {
   void SetGdiStartFailed(bool failed) { gdiStartFailed_ = failed; }
 
   /// The stitching direction of the current or last run.
-  short StitchDirection() const { return exporters_.StitchDirection(); }
+  short StitchDirection() const { return stitchDirection_; }
 
-  /// Converts the files through `runner`'s job processes instead of in this
-  /// process (null: in this process, with the factory). The runner outlives
-  /// the run. With jobs the run resolves every file's task when the loop
+  /// Converts the files through `runner`'s job processes (null: a runner of
+  /// DefaultJobPath() and DefaultJobCount() for each run). The runner
+  /// outlives the run. The run resolves every file's task when the loop
   /// starts, then shows progress as the jobs report it.
   void SetJobRunner(class JobRunner* runner) { runner_ = runner; }
 
@@ -57,7 +59,7 @@ class BatchRun {
                        const std::string& x, std::string& outputFolder);
   void ConvertThroughJobs(class ErrorTrap& trap, const std::vector<FileTask>& tasks);
 
-  Powerpoint1 exporters_;
+  short stitchDirection_ = 1;
   class JobRunner* runner_ = nullptr;
   JobEvents* observer_ = nullptr;
   bool cancelRequested_ = false;

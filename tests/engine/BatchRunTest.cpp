@@ -1,10 +1,15 @@
-// The start command through the UI double and the in-memory application.
+// The start command through the UI double, converting in real job processes
+// whose presentations are fakes (fake_quillmere_job): the path both front
+// ends take, in the fast lane.
 
 #include "engine/batch/BatchRun.h"
+
+#include <stdlib.h>
 
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
+#include "engine/batch/JobRunner.h"
 #include "tests/support/FakeApplicationFactory.h"
 #include "tests/support/PngTestReader.h"
 #include "imaging/writers/SaveAsAny.h"
@@ -44,21 +49,39 @@ class BatchRunTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(StartGdiPlus());  // as start-up does
     options_.folder = out_.Path();
+    // Every run, also of a BatchRun made in a test, converts in fake jobs.
+    ::setenv("QUILLMERE_JOB", QM_FAKE_JOB, 1);
+    ::setenv("QM_FAKE_DECKS", "", 1);
   }
-  void TearDown() override { StopGdiPlus(); }
+  void TearDown() override {
+    StopGdiPlus();
+    ::unsetenv("QUILLMERE_JOB");
+    ::unsetenv("QM_FAKE_DECKS");
+  }
+  /// A deck of `slides` slides the fake jobs know, added to the list.
   std::string AddDeck(const std::string& name, int slides = 3) {
     const std::string path = in_ / name;
-    factory_.AddDeck(path, slides);
+    decks_ += (decks_.empty() ? "" : ";") + path + "=" + std::to_string(slides);
+    ::setenv("QM_FAKE_DECKS", decks_.c_str(), 1);
     options_.files.push_back(path);
     return path;
   }
-  std::vector<std::string> Exports() const { return factory_.LogOf("export"); }
 
   TempFolder in_, out_;
+  std::string decks_;
+  /// Asked only whether a presentation application runs already.
   FakeApplicationFactory factory_;
   ScriptedUi ui_;
   Options options_;
-  BatchRun run_{factory_, ui_, options_};
+  /// One job, so files are converted (and shown) in list order.
+  JobRunner runner_{QM_FAKE_JOB, 1};
+  BatchRun run_ = MakeRun(ui_);
+
+  BatchRun MakeRun(ScriptedUi& ui) {
+    BatchRun run(factory_, ui, options_);
+    run.SetJobRunner(&runner_);
+    return run;
+  }
 };
 
 const char* kWarning =
@@ -87,7 +110,7 @@ TEST_F(BatchRunTest, MissingFolderIsRefusedUnlessOutputGoesBesideTheSource) {
   ScriptedUi besideUi;
   options_.toFolder = false;
   options_.beside = true;
-  BatchRun(factory_, besideUi, options_).Start();
+  BatchRun(factory_, besideUi, options_).Start();  // a runner of its own: the fake job again
   EXPECT_EQ(besideUi.Messages(), std::vector<std::string>{"Done."});
   EXPECT_TRUE(test::FileIsPng(in_ / "deck_Slide1.png"));
 }
@@ -99,7 +122,7 @@ TEST_F(BatchRunTest, NeitherOutputChoiceIsRefusedInsteadOfWritingToTheWorkingFol
   run_.Start();
   EXPECT_EQ(ui_.Messages(),
             std::vector<std::string>{"Folder does not exist. Please select another folder."});
-  EXPECT_TRUE(Exports().empty());
+  EXPECT_TRUE(out_.Names().empty());
 }
 
 TEST_F(BatchRunTest, ImagingThatFailedToStartRefusesTheRun) {
@@ -119,7 +142,7 @@ TEST_F(BatchRunTest, RunningApplicationWarningAnsweredNoEndsSilentlyBeforeAnyQue
   ASSERT_EQ(ui_.calls.size(), 1u);
   EXPECT_EQ(ui_.calls[0].text, kWarning);
   EXPECT_EQ(ui_.calls[0].buttons, MessageButtons::YesNo);
-  EXPECT_TRUE(Exports().empty());
+  EXPECT_TRUE(out_.Names().empty());
   EXPECT_FALSE(run_.RunInProgress());
 }
 
@@ -129,7 +152,7 @@ TEST_F(BatchRunTest, RunningApplicationWarningAnsweredYesGoesOn) {
   ui_.yesNoAnswers = {MessageAnswer::Yes};
   run_.Start();
   EXPECT_EQ(ui_.Messages(), (std::vector<std::string>{kWarning, "Done."}));
-  EXPECT_EQ(Exports().size(), 1u);
+  EXPECT_EQ(out_.Names(), std::vector<std::string>{"deck_Slide1.png"});
 }
 
 TEST_F(BatchRunTest, InstanceWithAnotherNameDoesNotCountAsRunning) {
@@ -152,12 +175,12 @@ TEST_F(BatchRunTest, XIsAskedUntilNumericOncePerRunAndRoundsHalfToEven) {
   EXPECT_EQ(inputs[0].title, "Input X");
   EXPECT_EQ(ui_.Messages(), (std::vector<std::string>{"Must be a numeric entry.",
                                                        "Must be a numeric entry.", "Done."}));
-  EXPECT_EQ(factory_.LogOf("item"), (std::vector<std::string>{"item 2", "item 2"}));
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"a_Slide2.png", "b_Slide2.png"}));
 
   ScriptedUi second;
   second.inputAnswers = {"3.5"};
-  BatchRun(factory_, second, options_).Start();
-  EXPECT_EQ(factory_.LogOf("item").back(), "item 4");
+  BatchRun(factory_, second, options_).Start();  // a runner of its own: the fake job again
+  EXPECT_TRUE(test::FileIsPng(out_ / "a_Slide4.png"));
 }
 
 TEST_F(BatchRunTest, XOutOfSixteenBitRangeIsOneReportPerFile) {
@@ -219,7 +242,7 @@ TEST_F(BatchRunTest, SecondStartDuringARunReturnsAtOnce) {
   };
   run_.Start();
   EXPECT_EQ(nestedCalls, 0);
-  EXPECT_EQ(Exports().size(), 2u);
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"a_Slide1.png", "b_Slide1.png"}));
 }
 
 TEST_F(BatchRunTest, RowsRemovedDuringARunAreNeitherReadPastNorConvertedTwice) {
@@ -234,9 +257,10 @@ TEST_F(BatchRunTest, RowsRemovedDuringARunAreNeitherReadPastNorConvertedTwice) {
     }
   };
   run_.Start();
-  const auto opens = factory_.LogOf("open");
-  // a was read before the removal; position 2 is now c; position 3 no longer exists.
-  EXPECT_EQ(opens, (std::vector<std::string>{"open " + (in_ / "a.pptx"), "open " + (in_ / "c.pptx")}));
+  // The rows were read before the jobs started: each file once, none past the list.
+  EXPECT_TRUE(removed);
+  EXPECT_EQ(out_.Names(),
+            (std::vector<std::string>{"a_Slide1.png", "b_Slide1.png", "c_Slide1.png"}));
   EXPECT_TRUE(ui_.Reports().empty());
   EXPECT_EQ(ui_.Messages().back(), "Done.");
 }
@@ -245,7 +269,7 @@ TEST_F(BatchRunTest, UnknownModeTextLeavesFilesUntouched) {
   AddDeck("deck.pptx");
   options_.mode = "Save nothing";
   run_.Start();
-  EXPECT_TRUE(factory_.LogOf("create").empty());
+  EXPECT_TRUE(out_.Names().empty());
   EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"Done."});
 }
 
