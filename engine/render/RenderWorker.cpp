@@ -19,6 +19,7 @@
 
 #include "base/ChildProgram.h"
 #include "base/Error.h"
+#include "engine/protocol/RenderMessages.h"
 #include "base/Paths.h"
 #include "base/TemporaryName.h"
 #include "engine/protocol/FrameChannel.h"
@@ -215,19 +216,15 @@ void RenderWorker::AwaitHello() {
     if (how == "exit status 127") Fail("The renderer " + workerPath_ + " could not be run");
     Fail("The renderer stopped while starting (" + how + ")");
   }
-  if (status == FrameChannel::ReadStatus::kOk && hello.Type() == RenderMessageType::kFatal) {
-    const std::string sentence = hello.GetString();
-    Fail(hello.Ok() && !sentence.empty() ? sentence : "The renderer could not start");
-  }
-  if (status == FrameChannel::ReadStatus::kOk && hello.Type() == RenderMessageType::kHello) {
-    const std::uint32_t magic = hello.GetU32();
-    const std::uint32_t version = hello.GetU32();
-    hello.GetU32();  // the worker's pid, for logs
-    if (hello.Ok() && magic == kRenderProtocolMagic && version == kRenderProtocolVersion) return;
-    if (hello.Ok() && magic == kRenderProtocolMagic) {
-      Fail("The renderer " + workerPath_ + " speaks protocol version " + std::to_string(version) +
-           ", this program needs version " + std::to_string(kRenderProtocolVersion) +
-           "; reinstall Quillmere");
+  RenderReply greeting;
+  if (status == FrameChannel::ReadStatus::kOk && DecodeRenderReply(hello, &greeting)) {
+    if (greeting.type == RenderMessageType::kFatal)
+      Fail(!greeting.text.empty() ? greeting.text : "The renderer could not start");
+    if (greeting.type == RenderMessageType::kHello && greeting.magic == kRenderProtocolMagic) {
+      if (greeting.version == kRenderProtocolVersion) return;
+      Fail("The renderer " + workerPath_ + " speaks protocol version " +
+           std::to_string(greeting.version) + ", this program needs version " +
+           std::to_string(kRenderProtocolVersion) + "; reinstall Quillmere");
     }
   }
   Fail("The renderer " + workerPath_ + " sent a greeting this program does not understand");
@@ -268,21 +265,20 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
   ++documentsOpened_;
   WireMessage request(RenderMessageType::kOpen);
   request.PutString(absolute);
-  WireMessage reply = Exchange(request, openTimeout_, path);
-  if (reply.Type() == RenderMessageType::kOpened) {
-    RenderDocumentInfo info;
-    info.slideCount = static_cast<int>(reply.GetU32());
-    info.widthTwips = reply.GetI64();
-    info.heightTwips = reply.GetI64();
-    if (reply.Ok() && reply.AtEnd() && info.slideCount >= 0) {
+  WireMessage message = Exchange(request, openTimeout_, path);
+  RenderReply reply;
+  if (DecodeRenderReply(message, &reply)) {
+    if (reply.type == RenderMessageType::kOpened) {
+      RenderDocumentInfo info;
+      info.slideCount = reply.slideCount;
+      info.widthTwips = reply.widthTwips;
+      info.heightTwips = reply.heightTwips;
       documentPath_ = absolute;
       document_ = info;
       return info;
     }
-  } else if (reply.Type() == RenderMessageType::kFailed) {
-    const auto failure = static_cast<RenderFailure>(reply.GetU32());
-    const std::string detail = reply.GetString();
-    if (reply.Ok()) throw Error(DescribeRefusal(failure, detail, path, 0));
+    if (reply.type == RenderMessageType::kFailed)
+      throw Error(DescribeRefusal(reply.failure, reply.text, path, 0));
   }
   Fail(path + ": the renderer sent a reply this program does not understand");
 }
@@ -302,23 +298,23 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   struct stat before {};
   exportTargetExisted_ = ::lstat(absolute.c_str(), &before) == 0;
   exportTarget_ = absolute;
-  WireMessage reply;
+  WireMessage message;
   try {
-    reply = Exchange(request, slideTimeout_, subject);
+    message = Exchange(request, slideTimeout_, subject);
   } catch (const Error& error) {
     // A renderer that dies or hangs in a deck: say on which slide.
     throw Error(std::string(error.what()) + " at slide " + std::to_string(index + 1));
   }
-  if (reply.Type() == RenderMessageType::kExported) {
-    exportTarget_.clear();
-    const auto w = static_cast<int>(reply.GetU32());
-    const auto h = static_cast<int>(reply.GetU32());
-    if (reply.Ok() && reply.AtEnd()) return {w, h};
-  } else if (reply.Type() == RenderMessageType::kFailed) {
-    exportTarget_.clear();  // the worker removed its partial file itself
-    const auto failure = static_cast<RenderFailure>(reply.GetU32());
-    const std::string detail = reply.GetString();
-    if (reply.Ok()) throw Error(DescribeRefusal(failure, detail, subject, index + 1));
+  RenderReply reply;
+  if (DecodeRenderReply(message, &reply)) {
+    if (reply.type == RenderMessageType::kExported) {
+      exportTarget_.clear();
+      return {reply.width, reply.height};
+    }
+    if (reply.type == RenderMessageType::kFailed) {
+      exportTarget_.clear();  // the worker removed its partial file itself
+      throw Error(DescribeRefusal(reply.failure, reply.text, subject, index + 1));
+    }
   }
   Fail(subject + ": the renderer sent a reply this program does not understand");
 }
@@ -328,8 +324,9 @@ void RenderWorker::Close() {
   const std::string subject = documentPath_;
   documentPath_.clear();
   document_ = RenderDocumentInfo();
-  WireMessage reply = Exchange(WireMessage(RenderMessageType::kClose), slideTimeout_, subject);
-  if (reply.Type() != RenderMessageType::kClosed) {
+  WireMessage message = Exchange(WireMessage(RenderMessageType::kClose), slideTimeout_, subject);
+  RenderReply reply;
+  if (!DecodeRenderReply(message, &reply) || reply.type != RenderMessageType::kClosed) {
     Fail(subject + ": the renderer sent a reply this program does not understand");
   }
 }

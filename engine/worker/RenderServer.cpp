@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/protocol/RenderMessages.h"
+
 namespace qm {
 
 bool RenderServer::Fail(RenderFailure failure, const std::string& detail) {
@@ -12,16 +14,15 @@ bool RenderServer::Fail(RenderFailure failure, const std::string& detail) {
   return Reply(reply);
 }
 
-bool RenderServer::HandleOpen(WireMessage& request) {
-  const std::string path = request.GetString();
-  if (!request.Ok() || !request.AtEnd() || path.empty() || path[0] != '/') {
+bool RenderServer::HandleOpen(const RenderRequest& request) {
+  if (request.path.empty() || request.path[0] != '/') {
     return Fail(RenderFailure::kBadRequest, "open needs one absolute path");
   }
   int slides = 0;
   std::int64_t width = 0;
   std::int64_t height = 0;
   std::string detail;
-  const RenderFailure failure = renderer_.Open(path, &slides, &width, &height, &detail);
+  const RenderFailure failure = renderer_.Open(request.path, &slides, &width, &height, &detail);
   if (failure != RenderFailure::kNone) return Fail(failure, detail);
   WireMessage reply(RenderMessageType::kOpened);
   reply.PutU32(static_cast<std::uint32_t>(slides));
@@ -30,16 +31,15 @@ bool RenderServer::HandleOpen(WireMessage& request) {
   return Reply(reply);
 }
 
-bool RenderServer::HandleExport(WireMessage& request) {
-  const auto index = static_cast<std::int32_t>(request.GetU32());
-  const std::string path = request.GetString();
-  auto width = static_cast<std::int32_t>(request.GetU32());
-  auto height = static_cast<std::int32_t>(request.GetU32());
-  if (!request.Ok() || !request.AtEnd() || path.empty()) {
+bool RenderServer::HandleExport(const RenderRequest& request) {
+  if (request.path.empty()) {
     return Fail(RenderFailure::kBadRequest, "export needs a slide, a path and a size");
   }
+  int width = request.width;
+  int height = request.height;
   std::string detail;
-  const RenderFailure failure = renderer_.Export(index, path, &width, &height, &detail);
+  const RenderFailure failure =
+      renderer_.Export(request.index, request.path, &width, &height, &detail);
   if (failure != RenderFailure::kNone) return Fail(failure, detail);
   WireMessage reply(RenderMessageType::kExported);
   reply.PutU32(static_cast<std::uint32_t>(width));
@@ -52,25 +52,30 @@ bool RenderServer::Serve() {
     WireMessage request;
     if (channel_.Read(-1, &request) != FrameChannel::ReadStatus::kOk) return false;
     bool sent = false;
-    switch (request.Type()) {
-      case RenderMessageType::kOpen:
-        sent = HandleOpen(request);
-        break;
-      case RenderMessageType::kExport:
-        sent = HandleExport(request);
-        break;
-      case RenderMessageType::kClose:
-        renderer_.Close();
-        sent = Reply(WireMessage(RenderMessageType::kClosed));
-        break;
-      case RenderMessageType::kQuit:
-        // The process ends with _exit right after; closing the document first
-        // would only cost time.
-        Reply(WireMessage(RenderMessageType::kBye));
-        return true;
-      default:
-        sent = Fail(RenderFailure::kBadRequest, "unknown request");
-        break;
+    RenderRequest decoded;
+    if (!DecodeRenderRequest(request, &decoded)) {
+      sent = Fail(RenderFailure::kBadRequest,
+                  request.Type() == RenderMessageType::kOpen     ? "open needs one absolute path"
+                  : request.Type() == RenderMessageType::kExport ? "export needs a slide, a path and a size"
+                                                                 : "unknown request");
+    } else {
+      switch (decoded.type) {
+        case RenderMessageType::kOpen:
+          sent = HandleOpen(decoded);
+          break;
+        case RenderMessageType::kExport:
+          sent = HandleExport(decoded);
+          break;
+        case RenderMessageType::kClose:
+          renderer_.Close();
+          sent = Reply(WireMessage(RenderMessageType::kClosed));
+          break;
+        default:  // kQuit
+          // The process ends with _exit right after; closing the document
+          // first would only cost time.
+          Reply(WireMessage(RenderMessageType::kBye));
+          return true;
+      }
     }
     if (!sent) return false;
   }

@@ -2,6 +2,7 @@
 // The worker's side of the protocol: requests in, replies out.
 
 #include "engine/protocol/FrameChannel.h"
+#include "engine/protocol/RenderMessages.h"
 #include "engine/worker/LokRenderer.h"
 
 namespace qm {
@@ -22,8 +23,8 @@ class RenderServer {
  private:
   bool Reply(const WireMessage& message) { return channel_.Write(message); }
   bool Fail(RenderFailure failure, const std::string& detail);
-  bool HandleOpen(WireMessage& request);
-  bool HandleExport(WireMessage& request);
+  bool HandleOpen(const RenderRequest& request);
+  bool HandleExport(const RenderRequest& request);
 
   FrameChannel& channel_;
   LokRenderer& renderer_;

@@ -1,5 +1,6 @@
-// Bytes from a job, read as frames and decoded as the front end and the job
-// decode them: the frame reader, every job message, the tasks a job is given.
+// Bytes from a peer, read as frames and decoded every way our processes
+// decode them: the frame reader; job messages and the tasks a job is given;
+// the render worker's replies and the program's requests to it.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "engine/batch/JobMessage.h"
 #include "engine/batch/JobMessageType.h"
 #include "engine/protocol/FrameChannel.h"
+#include "engine/protocol/RenderMessages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A pipe holds 64 KiB; longer inputs are cut there (the fuzzer's -max_len).
@@ -26,6 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qm::WireMessage message;
     // Everything is in the pipe already, so no read ever waits.
     while (channel.Read(1000, &message) == qm::FrameChannel::ReadStatus::kOk) {
+      qm::WireMessage asReply = message;
+      qm::RenderReply reply;
+      qm::DecodeRenderReply(asReply, &reply);
+      qm::WireMessage asRequest = message;
+      qm::RenderRequest request;
+      qm::DecodeRenderRequest(asRequest, &request);
       if (message.TypeByte() == static_cast<std::uint8_t>(qm::JobMessageType::kTasks)) {
         const std::uint32_t count = message.GetU32();
         qm::FileTask task;

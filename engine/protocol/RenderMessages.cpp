@@ -1,0 +1,84 @@
+#include "engine/protocol/RenderMessages.h"
+
+#include <limits>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+bool GetInt(WireMessage& message, int* value) {
+  const std::uint32_t raw = message.GetU32();
+  if (raw > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) return false;
+  *value = static_cast<int>(raw);
+  return message.Ok();
+}
+
+/// A 32-bit field read as a signed number: a slide index or a size the
+/// worker itself refuses when it is negative.
+std::int32_t GetSigned(WireMessage& message) { return static_cast<std::int32_t>(message.GetU32()); }
+
+}  // namespace
+
+bool DecodeRenderReply(WireMessage& message, RenderReply* reply) {
+  RenderReply out;
+  out.type = message.Type();
+  bool fits = true;
+  switch (out.type) {
+    case RenderMessageType::kHello:
+      out.magic = message.GetU32();
+      out.version = message.GetU32();
+      out.pid = message.GetU32();
+      break;
+    case RenderMessageType::kFatal:
+      out.text = message.GetString();
+      break;
+    case RenderMessageType::kOpened:
+      fits = GetInt(message, &out.slideCount);
+      out.widthTwips = message.GetI64();
+      out.heightTwips = message.GetI64();
+      break;
+    case RenderMessageType::kExported:
+      fits = GetInt(message, &out.width) && GetInt(message, &out.height);
+      break;
+    case RenderMessageType::kFailed:
+      out.failure = static_cast<RenderFailure>(message.GetU32());
+      out.text = message.GetString();
+      break;
+    case RenderMessageType::kClosed:
+    case RenderMessageType::kBye:
+      break;
+    default:
+      return false;
+  }
+  if (!fits || !message.Ok() || !message.AtEnd()) return false;
+  *reply = std::move(out);
+  return true;
+}
+
+bool DecodeRenderRequest(WireMessage& message, RenderRequest* request) {
+  RenderRequest out;
+  out.type = message.Type();
+  bool fits = true;
+  switch (out.type) {
+    case RenderMessageType::kOpen:
+      out.path = message.GetString();
+      break;
+    case RenderMessageType::kExport:
+      out.index = GetSigned(message);
+      out.path = message.GetString();
+      out.width = GetSigned(message);
+      out.height = GetSigned(message);
+      break;
+    case RenderMessageType::kClose:
+    case RenderMessageType::kQuit:
+      break;
+    default:
+      return false;
+  }
+  if (!fits || !message.Ok() || !message.AtEnd()) return false;
+  *request = std::move(out);
+  return true;
+}
+
+}  // namespace qm
