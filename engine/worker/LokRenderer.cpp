@@ -166,6 +166,8 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
   long width = 0;
   long height = 0;
   document_->pClass->getDocumentSize(document_, &width, &height);
+  documentWidth_ = width;
+  documentHeight_ = height;
   *slideCount = slideCount_;
   *widthTwips = width;
   *heightTwips = height;
@@ -186,9 +188,11 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
     document_->pClass->setPart(document_, index);
     currentPart_ = index;
   }
-  long twipsWide = 0;
-  long twipsHigh = 0;
-  document_->pClass->getDocumentSize(document_, &twipsWide, &twipsHigh);
+  // Every slide of a presentation has its size, read when it was opened;
+  // the export asks again for the part it made current (about 0.5 ms).
+  long twipsWide = documentWidth_;
+  long twipsHigh = documentHeight_;
+  if (!slideRenderer_) document_->pClass->getDocumentSize(document_, &twipsWide, &twipsHigh);
   if (twipsWide <= 0 || twipsHigh <= 0) {
     *detail = "the slide has no size";
     return RenderFailure::kBadSize;

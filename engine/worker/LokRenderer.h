@@ -110,6 +110,8 @@ class LokRenderer {
   _LibreOfficeKit* office_ = nullptr;
   _LibreOfficeKitDocument* document_ = nullptr;
   int slideCount_ = 0;
+  long documentWidth_ = 0;   ///< twips, as read when the document was opened
+  long documentHeight_ = 0;
   int currentPart_ = -1;
   bool passwordRequested_ = false;
   Drawing drawing_ = Drawing::kAuto;
