@@ -6,7 +6,7 @@
 # build-fuzz/findings/<target>/ (add it to the seed corpus once fixed).
 #
 #   bash tools/fuzz.sh [SECONDS] [TARGET...]
-# Needs clang and libclang-rt-14-dev (tools/setup.sh installs them).
+# Needs clang and its libFuzzer runtime (tools/setup.sh installs both).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"

@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config python3
-  clang libclang-rt-14-dev
+  clang
   libgtest-dev nlohmann-json3-dev
   qt6-base-dev
   libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev
@@ -53,6 +53,9 @@ export DEBIAN_FRONTEND=noninteractive
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
+# clang's runtime with libFuzzer, for tools/fuzz.sh: the release's own clang.
+if [ "$os_version" = 12 ]; then packages+=(libclang-rt-14-dev); else packages+=(libclang-rt-19-dev); fi
+
 missing=()
 for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
