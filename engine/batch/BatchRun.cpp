@@ -3,6 +3,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "base/Error.h"
 #include "base/ErrorReport.h"
@@ -250,12 +251,9 @@ void BatchRun::ConvertThroughJobs(ErrorTrap& trap, const std::vector<FileTask>& 
   for (const FileTask& task : tasks)
     if (task.kind != ExportKind::kNone) work.push_back(task);
   RunDisplay display(ui_, trap, options_, observer_, cancelRequested_);
-  if (runner_ != nullptr) {
-    cancelled_ = runner_->Run(work, display) == JobRunner::Outcome::kCancelled;
-  } else {
-    JobRunner runner(DefaultJobPath(), DefaultJobCount());
-    cancelled_ = runner.Run(work, display) == JobRunner::Outcome::kCancelled;
-  }
+  std::optional<JobRunner> own;
+  JobRunner& runner = runner_ != nullptr ? *runner_ : own.emplace(DefaultJobPath(), DefaultJobCount());
+  cancelled_ = runner.Run(work, display) == JobRunner::Outcome::kCancelled;
 }
 
 }  // namespace qm

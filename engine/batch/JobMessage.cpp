@@ -1,20 +1,8 @@
 #include "engine/batch/JobMessage.h"
 
-#include <limits>
+#include <utility>
 
 namespace qm {
-
-namespace {
-
-/// A 32-bit count or number that must also fit an int.
-bool GetInt(WireMessage& message, int* value) {
-  const std::uint32_t raw = message.GetU32();
-  if (raw > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) return false;
-  *value = static_cast<int>(raw);
-  return message.Ok();
-}
-
-}  // namespace
 
 bool DecodeJobMessage(WireMessage& message, JobMessage* decoded, std::string* why) {
   JobMessage out;
@@ -32,16 +20,16 @@ bool DecodeJobMessage(WireMessage& message, JobMessage* decoded, std::string* wh
     case JobMessageType::kReport:
     case JobMessageType::kMessage:
     case JobMessageType::kQuestion:
-      fits = GetInt(message, &out.position);
+      fits = message.GetNonNegative(&out.position);
       // kFileStarted carries the path too; the front end knows it already.
       out.text = message.GetString();
       break;
     case JobMessageType::kSlide:
-      fits = GetInt(message, &out.position) && GetInt(message, &out.slide) &&
-             GetInt(message, &out.count);
+      fits = message.GetNonNegative(&out.position) && message.GetNonNegative(&out.slide) &&
+             message.GetNonNegative(&out.count);
       break;
     case JobMessageType::kWritten: {
-      fits = GetInt(message, &out.position);
+      fits = message.GetNonNegative(&out.position);
       const std::uint32_t count = message.GetU32();
       // Each path takes at least its 4-byte length.
       if (fits && message.Ok() && count > message.Remaining() / 4) {
@@ -58,7 +46,7 @@ bool DecodeJobMessage(WireMessage& message, JobMessage* decoded, std::string* wh
     }
     case JobMessageType::kFileDone: {
       int slidesPlusOne = 0;
-      fits = GetInt(message, &out.position) && GetInt(message, &slidesPlusOne);
+      fits = message.GetNonNegative(&out.position) && message.GetNonNegative(&slidesPlusOne);
       out.slides = slidesPlusOne - 1;
       break;
     }

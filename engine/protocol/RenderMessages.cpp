@@ -1,18 +1,10 @@
 #include "engine/protocol/RenderMessages.h"
 
-#include <limits>
 #include <utility>
 
 namespace qm {
 
 namespace {
-
-bool GetInt(WireMessage& message, int* value) {
-  const std::uint32_t raw = message.GetU32();
-  if (raw > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) return false;
-  *value = static_cast<int>(raw);
-  return message.Ok();
-}
 
 /// A 32-bit field read as a signed number: a slide index or a size the
 /// worker itself refuses when it is negative.
@@ -34,12 +26,12 @@ bool DecodeRenderReply(WireMessage& message, RenderReply* reply) {
       out.text = message.GetString();
       break;
     case RenderMessageType::kOpened:
-      fits = GetInt(message, &out.slideCount);
+      fits = message.GetNonNegative(&out.slideCount);
       out.widthTwips = message.GetI64();
       out.heightTwips = message.GetI64();
       break;
     case RenderMessageType::kExported:
-      fits = GetInt(message, &out.width) && GetInt(message, &out.height);
+      fits = message.GetNonNegative(&out.width) && message.GetNonNegative(&out.height);
       break;
     case RenderMessageType::kFailed:
       out.failure = static_cast<RenderFailure>(message.GetU32());

@@ -1,5 +1,6 @@
 #include "engine/protocol/WireMessage.h"
 
+#include <limits>
 #include <utility>
 
 namespace qm {
@@ -50,6 +51,13 @@ std::int64_t WireMessage::GetI64() {
   for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(bytes_[read_ + i]) << (8 * i);
   read_ += 8;
   return static_cast<std::int64_t>(bits);
+}
+
+bool WireMessage::GetNonNegative(int* value) {
+  const std::uint32_t raw = GetU32();
+  if (!ok_ || raw > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) return false;
+  *value = static_cast<int>(raw);
+  return true;
 }
 
 std::string WireMessage::GetString() {

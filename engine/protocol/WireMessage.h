@@ -41,6 +41,9 @@ class WireMessage {
   std::uint32_t GetU32();
   std::int64_t GetI64();
   std::string GetString();
+  /// A 32-bit field that stands for a count, position or size: false when it
+  /// is missing or does not fit a non-negative int (`*value` then unchanged).
+  bool GetNonNegative(int* value);
 
   /// False once a Get ran past the end of the message.
   bool Ok() const { return ok_; }

@@ -110,7 +110,7 @@ class LokRenderer {
   _LibreOfficeKit* office_ = nullptr;
   _LibreOfficeKitDocument* document_ = nullptr;
   int slideCount_ = 0;
-  long documentWidth_ = 0;   ///< twips, as read when the document was opened
+  long documentWidth_ = 0;   ///< twips, every slide's, read when the document was opened
   long documentHeight_ = 0;
   int currentPart_ = -1;
   bool passwordRequested_ = false;
