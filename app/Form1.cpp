@@ -12,10 +12,12 @@
 #include <QRadioButton>
 
 #include "app/FileListView.h"
+#include "app/SettingsStore.h"
 #include "app/Form2.h"
 #include "app/Twips.h"
 #include "app/WindowLook.h"
 #include "base/ApplicationTitle.h"
+#include "base/Error.h"
 #include "filelist/FolderImport.h"
 
 namespace qm {
@@ -138,6 +140,16 @@ void Form1::BuildControls() {
   ConnectRowDrag();
 }
 
+bool Form1::LinksAllowed() {
+  // Only a person who edits the settings file turns this on; anything but a
+  // truth value there keeps the renderer confined.
+  try {
+    return TruthFromText(SettingsStore::GetSetting(SettingsStore::kAllowLinks, "False"));
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 void Form1::AddDroppedFiles(const std::vector<std::string>& paths) {
   AddDroppedPaths(files_, *this, paths);
   listView1_->ShowRows(files_);
@@ -145,6 +157,7 @@ void Form1::AddDroppedFiles(const std::vector<std::string>& paths) {
 
 void Form1::PushButton2Click() {
   // A press while a run is under way (from a yield) returns at once.
+  if (!run_.RunInProgress()) runner_.SetAllowLinks(LinksAllowed());
   run_.Start();
   if (closeAfterRun_ && !run_.RunInProgress()) close();
 }

@@ -102,6 +102,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void ResetPointer();
 
   void PushButton2Click();
+  /// The settings file's AllowLinks, read when a run starts; false unless "True".
+  static bool LinksAllowed();
 
   // The file list's commands.
   void ConnectListCommands();

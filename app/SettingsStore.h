@@ -11,13 +11,16 @@ namespace qm {
 
 class SettingsStore {
  public:
-  /// The six keys, spelled as they are stored.
+  /// The keys, spelled as they are stored.
   static constexpr const char* kCombo = "Combo";
   static constexpr const char* kFolder = "Folder";
   static constexpr const char* kOption1 = "Option1";
   static constexpr const char* kOption2 = "Option2";
   static constexpr const char* kExtension = "Extension";
   static constexpr const char* kLastFolder = "LastFolder";
+  /// "True" lets decks make the renderer fetch linked pictures; set by hand,
+  /// never written by the program (default "False").
+  static constexpr const char* kAllowLinks = "AllowLinks";
 
   /// The stored text of `key`, or `defaultText` when the key is missing. A
   /// key stored with empty text gives the empty text. A store file that

@@ -1,5 +1,8 @@
 #include "base/Paths.h"
 
+#include <climits>
+#include <cstdlib>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +51,19 @@ std::string OutputBaseName(const std::string& sourcePath) {
   const auto dot = name.rfind('.');
   if (dot == std::string::npos || dot == 0) return name;
   return name.substr(0, dot);
+}
+
+}  // namespace qm
+
+namespace qm {
+
+std::string ResolvedPath(const std::string& path) {
+  const std::string collapsed = CollapseSeparators(path);
+  const std::string folder = FolderPart(collapsed);
+  char resolved[PATH_MAX];
+  if (::realpath(folder.empty() ? "." : folder.c_str(), resolved) == nullptr) return collapsed;
+  const std::string root = resolved;
+  return (root == "/" ? root : root + "/") + FileNamePart(collapsed);
 }
 
 }  // namespace qm

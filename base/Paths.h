@@ -29,6 +29,13 @@ std::string FolderPart(const std::string& path);
 /// no network prefix to keep, so "//in///deck.png" reads "/in/deck.png".
 std::string CollapseSeparators(const std::string& path);
 
+/// Where `path` really is: its folder with "." and ".." resolved and symbolic
+/// links followed (realpath), then "/" and its file name; `path` with its
+/// separators collapsed when the folder cannot be resolved. Two spellings of
+/// one file ("d/deck.pptx", "d/./deck.pptx", "./d/../d/deck.pptx") give one
+/// text; the file itself need not exist.
+std::string ResolvedPath(const std::string& path);
+
 /// Output base name of a source path: its file name without the last
 /// dot-separated extension ("q3.final.pptx" gives "q3.final", "a..b.pptx"
 /// gives "a..b"). A name with no dot, or whose only dot is its first

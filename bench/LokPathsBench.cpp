@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   if (::mkdtemp(pattern) == nullptr) return 1;
   const std::string folder = pattern;
   std::string error;
-  const std::string profile = qm::PrepareOfficeProfile(folder, &error);
+  const std::string profile = qm::PrepareOfficeProfile(folder, /*blockLinks=*/true, &error);
   LibreOfficeKit* office = lok_init_2(qm::OfficeProgramFolder().c_str(), profile.c_str());
   if (office == nullptr) {
     std::fprintf(stderr, "LibreOfficeKit did not start\n");

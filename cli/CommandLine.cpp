@@ -11,6 +11,7 @@
 #include "engine/batch/JobRunner.h"
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "base/Sandbox.h"
 #include "engine/export/SaveModes.h"
 
 namespace qm {
@@ -30,11 +31,33 @@ std::string UsageText() {
          "  -j, --jobs N          convert up to N files at once (default: the number of cores,\n"
          "                        fewer when the machine's memory holds fewer renderers)\n"
          "  -q, --quiet           no progress output\n"
+         "      --allow-links     let decks fetch the pictures they link to (web addresses,\n"
+         "                        files on this computer); off by default\n"
          "  -h, --help            show this help\n"
-         "      --version         show the version\n"
+         "      --version         show the version and the renderer's confinement here\n"
+         "\n"
+         "Decks may come from anyone, so the renderer runs offline and reads nothing but\n"
+         "the deck: in a network namespace of its own, under a Landlock rule set, and with\n"
+         "LibreOffice's linked content blocked. A linked picture shows as missing. Layers\n"
+         "this system lacks are left out and the others still hold; --version lists them.\n"
          "\n"
          "Exit status: 0 when every file converted without a report, 1 when any file got a\n"
          "report, 2 for a usage error, 128 + N when signal N (Ctrl+C: 130) stopped the run.\n";
+}
+
+std::string ConfinementText(const Sandbox::Layers& layers) {
+  std::string text = "The renderer's confinement on this system (unless --allow-links):\n";
+  text += layers.network ? "  network namespace: active (no connection of any kind)\n"
+                         : "  network namespace: not available (user namespaces are turned off)\n";
+  if (layers.landlock > 0) {
+    text += "  Landlock (ABI " + std::to_string(layers.landlock) +
+            "): active (reads only the deck, LibreOffice, fonts and system files" +
+            (layers.landlock >= 4 ? "; no TCP connection)\n" : ")\n");
+  } else {
+    text += "  Landlock: not available (the kernel has none)\n";
+  }
+  text += "  LibreOffice: active (linked content blocked, no host allowed)\n";
+  return text;
 }
 
 namespace {
@@ -156,6 +179,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!flag(cl.help)) return std::nullopt;
     } else if (arg == "--version") {
       if (!flag(cl.version)) return std::nullopt;
+    } else if (arg == "--allow-links") {
+      if (!flag(cl.allowLinks)) return std::nullopt;
     } else {
       return fail("Unknown option " + arg + ". Try --help.");
     }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Sandbox.h"
+
 namespace qm {
 
 struct CommandLine {
@@ -18,11 +20,16 @@ struct CommandLine {
   bool quiet = false;
   bool help = false;
   bool version = false;
+  bool allowLinks = false;        ///< --allow-links: the renderer may fetch linked pictures
   std::vector<std::string> paths; ///< files and folders, in the order given
 };
 
 /// The usage text printed by --help.
 std::string UsageText();
+
+/// What --version says of the renderer's confinement: one line per layer,
+/// active or why not.
+std::string ConfinementText(const Sandbox::Layers& layers);
 
 /// Parses `args` (without the program name). Returns the options, or nullopt
 /// with `error` set to a sentence saying what is wrong (a usage error). The

@@ -71,7 +71,12 @@ void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::stri
     Note("quillmere-batch: " + EscapedName(task.path) + " " + why + "; nothing was written.");
     return;
   }
-  ++converted_;
+  converted_.insert(task.position);
+}
+
+void ProgressDisplay::Replaced(const FileTask& earlier, const FileTask& later) {
+  if (converted_.erase(earlier.position) == 0) return;  // counted already, as failed
+  notConverted_.emplace_back(earlier.path, "its images were written again by " + later.path);
 }
 
 void ProgressDisplay::JobFailed(const FileTask* stopped, int slide,
@@ -94,8 +99,8 @@ bool ProgressDisplay::Summarize(const std::string& where) {
   const int notConverted = static_cast<int>(notConverted_.size());
   if (!quiet_ || failed > 0 || notConverted > 0)
     std::fprintf(out_, "Done: %d file(s): %d converted, %d failed, %d not converted, %d skipped.%s\n",
-                 total_ + skipped_, converted_, failed, notConverted, skipped_,
-                 converted_ > 0 ? (" The images are " + where + ".").c_str() : "");
+                 total_ + skipped_, Converted(), failed, notConverted, skipped_,
+                 Converted() > 0 ? (" The images are " + where + ".").c_str() : "");
   if (failed > 0) {
     std::fprintf(out_, "Failed (see the reports above):\n");
     for (const auto& [position, path] : failed_) std::fprintf(out_, "  %s\n", EscapedName(path).c_str());

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ class ProgressDisplay : public JobEvents {
                 int slideCount) override;
   void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,
                  const std::string& description) override;
+  void Replaced(const FileTask& earlier, const FileTask& later) override;
   bool Poll() override { return false; }
 
   /// Names a path the gathering left out, with its reason, and counts it.
@@ -42,7 +44,7 @@ class ProgressDisplay : public JobEvents {
   /// was converted without a report.
   bool Summarize(const std::string& where);
 
-  int Converted() const { return converted_; }
+  int Converted() const { return static_cast<int>(converted_.size()); }
 
  private:
   void ClearBar();
@@ -54,7 +56,7 @@ class ProgressDisplay : public JobEvents {
   bool terminal_;
   bool barShown_ = false;
   int started_ = 0;
-  int converted_ = 0;
+  std::set<int> converted_;             ///< list positions of files converted
   std::map<int, std::string> failed_;  ///< list position -> path, files with reports
   std::vector<std::pair<std::string, std::string>> notConverted_;  ///< path, why
   int skipped_ = 0;

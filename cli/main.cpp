@@ -14,6 +14,7 @@
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/BatchRun.h"
 #include "engine/batch/JobRunner.h"
+#include "base/Sandbox.h"
 #include "engine/batch/ListRunOptions.h"
 #include "engine/batch/StopSignals.h"
 #include "filelist/FileList.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   }
   if (options->version) {
     std::printf("quillmere-batch %s\n", QM_VERSION);
+    std::fputs(ConfinementText(Sandbox::Probe()).c_str(), stdout);
     return 0;
   }
   // Without LibreOffice nothing can be converted: say so once.
@@ -78,6 +80,7 @@ int main(int argc, char** argv) {
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;
   JobRunner runner(DefaultJobPath(), options->jobs);
+  runner.SetAllowLinks(options->allowLinks);
   BatchRun run(probe, ui, runOptions);
   run.SetJobRunner(&runner);
   run.SetObserver(&display);

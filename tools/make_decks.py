@@ -31,6 +31,7 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+from xml.sax.saxutils import escape
 import zlib
 import struct
 from xml.sax.saxutils import escape
@@ -123,12 +124,13 @@ FONT = "Liberation Sans"
 
 
 def rels_xml(rels):
-    """rels: list of (id, type suffix or full URI, target)."""
+    """rels: list of (id, type suffix or full URI, target); a target with "://" is external."""
     out = [XML_DECL, '<Relationships xmlns="%s">' % REL_NS]
     for rid, rtype, target in rels:
         if not rtype.startswith("http"):
             rtype = R_OFFICE + "/" + rtype
-        out.append('<Relationship Id="%s" Type="%s" Target="%s"/>' % (rid, rtype, target))
+        mode = ' TargetMode="External"' if "://" in target else ""
+        out.append('<Relationship Id="%s" Type="%s" Target="%s"%s/>' % (rid, rtype, escape(target), mode))
     out.append("</Relationships>")
     return "".join(out)
 
@@ -321,9 +323,10 @@ def write_zip(path, parts):
     os.replace(tmp, path)
 
 
-def write_pptx(path, cx, cy, slides, title, media=None):
+def write_pptx(path, cx, cy, slides, title, media=None, links=None):
     """slides: list of (background rgb, [shape xml], hidden).
-    media: {slide number: [(relationship id, file name in ppt/media, bytes)]}, for pictures."""
+    media: {slide number: [(relationship id, file name in ppt/media, bytes)]}, for pictures.
+    links: {slide number: [(relationship id, URL)]}, for pictures linked, not embedded."""
     count = len(slides)
     parts = [("[Content_Types].xml", content_types_xml(count)),
              ("_rels/.rels", rels_xml([
@@ -358,16 +361,18 @@ def write_pptx(path, cx, cy, slides, title, media=None):
         for rid, name, data in (media or {}).get(n, []):
             slide_rels.append((rid, "image", "../media/" + name))
             parts.append(("ppt/media/" + name, data))
+        for rid, url in (links or {}).get(n, []):
+            slide_rels.append((rid, "image", url))
         parts.append(("ppt/slides/_rels/slide%d.xml.rels" % n, rels_xml(slide_rels)))
     write_zip(path, parts)
 
 
-def picture_shape(shape_id, rid, x, y, w, h):
+def picture_shape(shape_id, rid, x, y, w, h, linked=False):
     return ('<p:pic><p:nvPicPr><p:cNvPr id="%d" name="Picture %d"/><p:cNvPicPr/><p:nvPr/></p:nvPicPr>'
-            '<p:blipFill><a:blip r:embed="%s"/><a:stretch><a:fillRect/></a:stretch></p:blipFill>'
+            '<p:blipFill><a:blip r:%s="%s"/><a:stretch><a:fillRect/></a:stretch></p:blipFill>'
             '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
             '<a:prstGeom prst="rect"><a:avLst/></a:prstGeom></p:spPr></p:pic>'
-            % (shape_id, shape_id, rid, x, y, w, h))
+            % (shape_id, shape_id, "link" if linked else "embed", rid, x, y, w, h))
 
 
 def solid_png(side, rgba):
@@ -490,6 +495,23 @@ def write_varied_deck(path):
     slides = [(colour, number_shapes(n, cx, cy, colour) + extra, False) for n, colour in enumerate(colours, 1)]
     png = pattern_png(48, 27)
     write_pptx(path, cx, cy, slides, "varied", media={n: [("rId2", "image%d.png" % n, png)] for n in (1, 2)})
+
+
+# The colour of a linked picture: far from every slide colour, so a test can
+# tell whether it reached the image.
+LINKED_COLOUR = (255, 0, 255)
+
+
+def write_linked_deck(folder, url):
+    """linked.pptx: one numbered 16:9 slide with a picture linked (not embedded)
+    to `url`, covering the middle of the slide; and linked.png, a picture of
+    LINKED_COLOUR, for a file:// link to point at."""
+    cx, cy = SIZE_16X9
+    colour = colour_of_slide(1)
+    shapes = [picture_shape(3, "rId2", cx // 8, cy // 8, cx * 3 // 4, cy * 3 // 4, linked=True)]
+    write_pptx(os.path.join(folder, "linked.pptx"), cx, cy, [(colour, shapes, False)], "linked",
+               links={1: [("rId2", url)]})
+    write_bytes(os.path.join(folder, "linked.png"), solid_png(64, LINKED_COLOUR + (0xFF,)))
 
 
 def write_numbered_deck(path, cx, cy, count, hidden=()):
@@ -932,11 +954,15 @@ def main():
     parser.add_argument("--samples", action="store_true", help="write the sample decks instead")
     parser.add_argument("--bench", action="store_true",
                         help="write the benchmark decks instead (9 decks of 24 text slides)")
+    parser.add_argument("--linked", metavar="URL",
+                        help="write linked.pptx, whose picture links to URL, and linked.png instead")
     args = parser.parse_args()
     check_colour_table(COLOURS)
     check_colour_table(SAMPLE_COLOURS)
     os.makedirs(args.out, exist_ok=True)
-    if args.samples:
+    if args.linked:
+        write_linked_deck(args.out, args.linked)
+    elif args.samples:
         make_samples(args.out)
     elif args.bench:
         make_bench(args.out)

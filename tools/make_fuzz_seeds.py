@@ -15,6 +15,8 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+import io  # noqa: E402
+import zipfile  # noqa: E402
 import make_decks  # noqa: E402  (pattern_png, the test decks' picture)
 
 
@@ -87,6 +89,15 @@ def compound_file():
     return bytes(header + fat + directory + mini_stream + mini_fat)
 
 
+def slide_zip():
+    """The parts list of a one-slide presentation, stored: what the slide count probe reads."""
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_STORED) as z:
+        for name in ("[Content_Types].xml", "ppt/presentation.xml", "ppt/slides/slide1.xml"):
+            z.writestr(zipfile.ZipInfo(name, date_time=(1980, 1, 1, 0, 0, 0)), b"<x/>")
+    return buffer.getvalue()
+
+
 def bmp(width, height, bits):
     stride = (width * bits // 8 + 3) & ~3
     pixels = bytes((x * 40 + y * 90) % 256 for y in range(height) for x in range(stride))
@@ -98,7 +109,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "tests", "fuzz", "corpus")
     seeds = {
         "FramesFuzz": job_frames(),
-        "ContainerFuzz": {"current-user.ppt": compound_file()},
+        "ContainerFuzz": {"current-user.ppt": compound_file(), "one-slide.pptx": slide_zip()},
         # The first byte picks the reader: 0 BMP, 1 PNG, 2 JPEG.
         "ImageFuzz": {"bmp24": b"\x00" + bmp(3, 2, 24), "bmp32": b"\x00" + bmp(2, 2, 32),
                       "png": b"\x01" + make_decks.pattern_png(4, 3)},

@@ -1,6 +1,7 @@
 #include "engine/adapter/LibreOfficeSession.h"
 
 #include "engine/adapter/EncryptionProbe.h"
+#include "engine/adapter/SlidePartsProbe.h"
 
 #include <utility>
 
@@ -40,6 +41,9 @@ std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentIn
   if (IsPasswordProtected(path)) throw Error(path + ": the presentation is password-protected");
   RenderWorker& worker = Worker(path);
   *info = worker.Open(path);
+  // LibreOffice gives a deck without slides one blank page: such a deck has
+  // no slide to write.
+  if (info->slideCount == 1 && CountSlideParts(path) == 0) info->slideCount = 0;
   openPath_ = path;
   openSerial_ = ++lastSerial_;
   return openSerial_;

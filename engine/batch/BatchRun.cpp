@@ -196,9 +196,12 @@ class RunDisplay : public JobEvents {
   }
   void FileDone(const FileTask& task, const std::vector<std::string>& written,
                 int slideCount) override {
-    if (const auto clash = clashes_.Note(task.path, written)) {
-      trap_.Report(task.line, *clash);
-      if (observer_) observer_->Report(task, *clash);
+    if (const auto clash = clashes_.Note(task, written)) {
+      trap_.Report(task.line, clash->sentence);
+      if (observer_) {
+        observer_->Report(task, clash->sentence);
+        observer_->Replaced(clash->earlier, task);
+      }
     }
     if (observer_) observer_->FileDone(task, written, slideCount);
   }

@@ -11,10 +11,7 @@ namespace qm {
 
 std::string FileTask::OutputKey() const {
   // Two spellings of one folder ("out", "out/", "./out") must give one key.
-  std::string folder = CollapseSeparators(outputFolder);
-  char resolved[PATH_MAX];
-  if (::realpath(folder.empty() ? "." : folder.c_str(), resolved)) folder = resolved;
-  return folder + "/" + OutputBaseName(path);
+  return ResolvedPath(CollapseSeparators(outputFolder + "/") + OutputBaseName(path));
 }
 
 void FileTask::PutTo(WireMessage& message) const {

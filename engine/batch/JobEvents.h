@@ -28,6 +28,12 @@ class JobEvents {
   /// `slideCount` the deck's slide count (-1 when it could not be read).
   virtual void FileDone(const FileTask& task, const std::vector<std::string>& written,
                         int slideCount) = 0;
+  /// The images `earlier` wrote were written again by `later` (a clash of
+  /// names, reported for `later`): `earlier` counts as not converted.
+  virtual void Replaced(const FileTask& earlier, const FileTask& later) {
+    (void)earlier;
+    (void)later;
+  }
   /// A job ended before finishing its files: `stopped` is the file it was
   /// converting (null when none), at `slide` (0 when none had started);
   /// `unconverted` the files of its batch it never started. `description`

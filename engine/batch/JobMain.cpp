@@ -1,11 +1,13 @@
 // quillmere-job: one conversion job of a Quillmere run.
 //
-//   quillmere-job --fd N --parent PID --jobs J
+//   quillmere-job --fd N --parent PID --jobs J [--allow-links]
 //
 // Started by the program (JobRunner), never by a person. It converts the
 // files it is handed on descriptor N, a connected socket, with one warm
 // render worker, and ends with its parent. J, the number of jobs of the run,
 // sets the worker's default memory ceiling: the jobs share the machine.
+// --allow-links lets the worker fetch what decks link to (it runs confined
+// otherwise).
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -27,11 +29,14 @@ int main(int argc, char** argv) {
   int fd = -1;
   long parent = 0;
   int jobs = 1;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  bool allowLinks = false;
+  for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
-    if (name == "--fd") fd = std::atoi(argv[i + 1]);
-    else if (name == "--parent") parent = std::atol(argv[i + 1]);
-    else if (name == "--jobs") jobs = std::max(1, std::atoi(argv[i + 1]));
+    if (name == "--allow-links") allowLinks = true;
+    else if (i + 1 >= argc) break;
+    else if (name == "--fd") fd = std::atoi(argv[++i]);
+    else if (name == "--parent") parent = std::atol(argv[++i]);
+    else if (name == "--jobs") jobs = std::max(1, std::atoi(argv[++i]));
   }
   if (fd < 0 || parent <= 0) {
     std::fprintf(stderr, "quillmere-job is started by Quillmere itself:\n"
@@ -41,8 +46,10 @@ int main(int argc, char** argv) {
   // End with the program, also when it is killed; it may already be gone.
   ::prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (::getppid() != static_cast<pid_t>(parent)) return 1;
-  const int status = qm::RunJob(fd, [jobs] {
-    auto pool = std::make_shared<qm::RenderWorkerPool>(qm::RenderWorkerSettings::FromEnvironment(jobs));
+  const int status = qm::RunJob(fd, [jobs, allowLinks] {
+    qm::RenderWorkerSettings settings = qm::RenderWorkerSettings::FromEnvironment(jobs);
+    settings.allowLinks = allowLinks;
+    auto pool = std::make_shared<qm::RenderWorkerPool>(settings);
     // A cancel ends the renderer's wait at once (within one wait slice):
     // the worker is killed and what it was writing removed.
     pool->SetWaitHook([] {

@@ -10,9 +10,11 @@
 #include <chrono>
 #include <cstring>
 #include <iterator>
+#include <set>
 #include <thread>
 
 #include "base/ChildProgram.h"
+#include "base/TemporaryName.h"
 #include "base/Error.h"
 #include "engine/batch/JobMessageType.h"
 
@@ -31,7 +33,7 @@ std::string DescribeEnd(int status) {
 
 }  // namespace
 
-JobProcess::JobProcess(const std::string& jobPath, int jobs) {
+JobProcess::JobProcess(const std::string& jobPath, int jobs, bool allowLinks) {
   if (jobPath.empty() || ::access(jobPath.c_str(), X_OK) != 0)
     throw Error("The conversion job program is missing: " +
                 (jobPath.empty() ? std::string("quillmere-job") : jobPath) +
@@ -42,6 +44,7 @@ JobProcess::JobProcess(const std::string& jobPath, int jobs) {
   ChildProgram child;
   child.argv = {jobPath, "--fd", std::to_string(kJobFd), "--parent", std::to_string(::getpid()),
                 "--jobs", std::to_string(jobs)};
+  if (allowLinks) child.argv.push_back("--allow-links");
   child.connectionFd = pair[1];
   child.childFd = kJobFd;
   child.quietStandardStreams = true;
@@ -116,10 +119,20 @@ std::string JobProcess::Reap(int graceMs) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  const pid_t ended = pid_;
   pid_ = -1;
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
+  RemoveLeftovers(ended);
   if (stopping_) return "";
   return DescribeEnd(status);
+}
+
+void JobProcess::RemoveLeftovers(pid_t ended) const {
+  // Its temporaries (slide pictures of a join, bitmaps, a PNG being written)
+  // bear its process id; nobody else's are touched.
+  std::set<std::string> folders;
+  for (const FileTask& task : batch_) folders.insert(task.outputFolder.empty() ? "." : task.outputFolder);
+  for (const std::string& folder : folders) (void)SweepStaleTemporaries(folder, ended);
 }
 
 void JobProcess::AddWritten(std::vector<std::string> paths) {

@@ -19,7 +19,7 @@ class JobProcess {
  public:
   /// Starts `jobPath`, one of `jobs` jobs of the run. Throws qm::Error with a
   /// sentence when it cannot.
-  JobProcess(const std::string& jobPath, int jobs);
+  JobProcess(const std::string& jobPath, int jobs, bool allowLinks = false);
   /// Kills the job if it still runs and reaps it.
   ~JobProcess();
   JobProcess(const JobProcess&) = delete;
@@ -62,12 +62,16 @@ class JobProcess {
   bool Stopping() const { return stopping_; }
 
   /// Closes the connection and reaps the job, waiting at most `graceMs`
-  /// before killing it. Returns a description of how it ended when that was
-  /// not a plain exit with status 0 or a stop asked for; "" otherwise.
+  /// before killing it. A job that did not end with status 0 leaves no
+  /// temporary file of its own in its files' output folders. Returns a
+  /// description of how it ended when that was not a plain exit with status
+  /// 0 or a stop asked for; "" otherwise.
   std::string Reap(int graceMs);
   bool Reaped() const { return pid_ <= 0; }
 
  private:
+  void RemoveLeftovers(pid_t ended) const;
+
   pid_t pid_ = -1;
   int socket_ = -1;
   std::unique_ptr<FrameChannel> channel_;

@@ -35,9 +35,9 @@ constexpr int kMaxDeathsWithoutProgress = 3;
 /// The run's state: the queue, the jobs, the events.
 class Dispatch {
  public:
-  Dispatch(const std::string& jobPath, int jobs, const std::vector<FileTask>& tasks,
-           JobEvents& events)
-      : jobPath_(jobPath), queue_(tasks), events_(events) {
+  Dispatch(const std::string& jobPath, int jobs, bool allowLinks,
+           const std::vector<FileTask>& tasks, JobEvents& events)
+      : jobPath_(jobPath), allowLinks_(allowLinks), queue_(tasks), events_(events) {
     wanted_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)),
                                     queue_.GroupsLeft());
     for (std::size_t i = 0; i < wanted_; ++i) StartJob();
@@ -75,7 +75,7 @@ class Dispatch {
  private:
   void StartJob() {
     try {
-      jobs_.push_back(std::make_unique<JobProcess>(jobPath_, static_cast<int>(wanted_)));
+      jobs_.push_back(std::make_unique<JobProcess>(jobPath_, static_cast<int>(wanted_), allowLinks_));
     } catch (const Error& error) {
       failure_ = error.what();
     }
@@ -199,6 +199,7 @@ class Dispatch {
   }
 
   const std::string& jobPath_;
+  bool allowLinks_;
   WorkQueue queue_;
   JobEvents& events_;
   std::vector<std::unique_ptr<JobProcess>> jobs_;
@@ -213,7 +214,7 @@ class Dispatch {
 
 JobRunner::Outcome JobRunner::Run(const std::vector<FileTask>& tasks, JobEvents& events) {
   if (tasks.empty()) return Outcome::kFinished;
-  Dispatch dispatch(jobPath_, jobs_, tasks, events);
+  Dispatch dispatch(jobPath_, jobs_, allowLinks_, tasks, events);
   return dispatch.Run();
 }
 

@@ -26,6 +26,10 @@ class JobRunner {
 
   enum class Outcome { kFinished, kCancelled };
 
+  /// Lets the jobs' renderers fetch what decks link to (off by default: they
+  /// run confined, offline, reading only the deck).
+  void SetAllowLinks(bool allow) { allowLinks_ = allow; }
+
   /// Converts `tasks` (in list order) and returns when every one is done or
   /// reported, or when the run was cancelled.
   Outcome Run(const std::vector<FileTask>& tasks, JobEvents& events);
@@ -33,6 +37,7 @@ class JobRunner {
  private:
   std::string jobPath_;
   int jobs_;
+  bool allowLinks_ = false;
 };
 
 /// quillmere-job in the folder of the running program, or the path in

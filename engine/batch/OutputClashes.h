@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/batch/FileTask.h"
+
 namespace qm {
 
 /// Remembers which file of the run wrote each image. Two files can write the
@@ -14,13 +16,19 @@ namespace qm {
 /// earlier ones, as the names promise, but never silently.
 class OutputClashes {
  public:
-  /// Notes that `source` wrote `images`. Returns the sentence to report for
-  /// `source` when some of them were written by an earlier file of the run;
-  /// nullopt otherwise.
-  std::optional<std::string> Note(const std::string& source, const std::vector<std::string>& images);
+  /// What a clash means for the run.
+  struct Clash {
+    std::string sentence;  ///< to report for the later file
+    FileTask earlier;      ///< the file whose images were replaced: not converted any more
+  };
+
+  /// Notes that `task` wrote `images` (compared where they really are, so
+  /// "d/x.png" and "d/./x.png" are one image). Returns the clash when some of
+  /// them were written by an earlier file of the run; nullopt otherwise.
+  std::optional<Clash> Note(const FileTask& task, const std::vector<std::string>& images);
 
  private:
-  std::map<std::string, std::string> writerOf_;
+  std::map<std::string, FileTask> writerOf_;
 };
 
 }  // namespace qm

@@ -56,17 +56,26 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
   std::vector<PlacedPicture> pictures;
   JpegRowReader reader;
   for (const std::string& path : jpegList) {
-    if (!trap.Step(116, [&] { ThrowIfFailed(reader.Open(path)); })) {
-      // Left out: no picture is painted twice in its place.
+    std::string shown = path;
+    int w = 0;
+    int h = 0;
+    if (trap.Step(116, [&] { ThrowIfFailed(reader.Open(path)); })) {
+      w = reader.Width();
+      h = reader.Height();
+      reader.Close();
+    } else {
       trap.Step(144, [&] { DeleteFileForce(ui_, path); });
-      continue;
+      // The slide keeps its slot: the picture before it is painted there
+      // again, so every later slide stays in its place. Before the first
+      // picture there is none to paint, and the slot takes no room.
+      if (pictures.empty()) continue;
+      shown = pictures.back().path;
+      w = pictures.back().width;
+      h = pictures.back().height;
     }
-    const int w = reader.Width();
-    const int h = reader.Height();
-    reader.Close();
     widest = std::max<std::int64_t>(widest, w);
     tallest = std::max<std::int64_t>(tallest, h);
-    PlacedPicture picture{path, 0, 0, w, h};
+    PlacedPicture picture{shown, 0, 0, w, h};
     if (!vertical) {
       picture.x = static_cast<int>(std::min<std::int64_t>(sumWidths, INT32_MAX));
       sumWidths += w;
@@ -109,8 +118,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
           std::fill(row.begin() + std::size_t(picture.width) * 3, row.end(), kBackground);
           if (!writeRow(row.data())) return png.Abandon();
         }
-        reader.Close();
-        DeleteFileForce(ui_, picture.path);
+        reader.Close();  // deleted below: a later slot may paint it again
       }
       std::fill(row.begin(), row.end(), kBackground);
       for (int y = 0; y < kBottomStripRows; ++y)
@@ -133,7 +141,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
 
   // Whatever was painted or not, no temporary picture stays behind.
   reader.Close();
-  for (const PlacedPicture& picture : pictures) {
+  for (const PlacedPicture& picture : pictures) {  // a repeated one is gone at its second visit
     if (FileExists(picture.path)) trap.Step(144, [&] { DeleteFileForce(ui_, picture.path); });
   }
 }

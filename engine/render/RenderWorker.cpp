@@ -19,6 +19,7 @@
 
 #include "base/ChildProgram.h"
 #include "base/Error.h"
+#include "base/FileCopy.h"
 #include "engine/protocol/RenderMessages.h"
 #include "base/Paths.h"
 #include "base/TemporaryName.h"
@@ -153,6 +154,7 @@ RenderWorker::RenderWorker(const RenderWorkerSettings& settings, std::function<v
       openTimeout_(settings.openTimeout),
       slideTimeout_(settings.slideTimeout),
       memoryCeiling_(settings.memoryCeilingBytes),
+      allowLinks_(settings.allowLinks),
       waitHook_(std::move(waitHook)) {
   if (const std::string missing = settings.MissingPart(); !missing.empty()) throw Error(missing);
   WorkerFolder::RemoveStale(settings.tempRoot);
@@ -178,6 +180,7 @@ void RenderWorker::Spawn(const std::string& workerPath) {
       workerPath,      "--fd",     std::to_string(kWorkerFd), "--folder",
       folder_->Path(), "--parent", std::to_string(parent)};
   ChildProgram child;
+  if (allowLinks_) args.push_back("--allow-links");
   child.argv = std::move(args);
   child.connectionFd = pair[1];
   child.childFd = kWorkerFd;
@@ -264,7 +267,7 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
   document_ = RenderDocumentInfo();
   ++documentsOpened_;
   WireMessage request(RenderMessageType::kOpen);
-  request.PutString(absolute);
+  request.PutString(StageDeck(absolute, path));
   WireMessage message = Exchange(request, openTimeout_, path);
   RenderReply reply;
   if (DecodeRenderReply(message, &reply)) {
@@ -289,9 +292,11 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   std::error_code code;
   std::string absolute = std::filesystem::absolute(bitmapPath, code).string();
   if (code || absolute.empty()) absolute = bitmapPath;
+  // The worker writes only inside its folder; the bitmap is moved out after.
+  const std::string drawn = folder_->Path() + "/slide.bmp";
   WireMessage request(RenderMessageType::kExport);
   request.PutU32(static_cast<std::uint32_t>(index));
-  request.PutString(absolute);
+  request.PutString(drawn);
   request.PutU32(static_cast<std::uint32_t>(width));
   request.PutU32(static_cast<std::uint32_t>(height));
   // Should the worker be killed before it answers, what it wrote goes too.
@@ -308,7 +313,12 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   RenderReply reply;
   if (DecodeRenderReply(message, &reply)) {
     if (reply.type == RenderMessageType::kExported) {
+      std::string why;
+      const bool moved = MoveFileBytes(drawn, absolute, &why);
       exportTarget_.clear();
+      if (!moved) {
+        throw Error(DescribeRefusal(RenderFailure::kWriteFailed, why, subject, index + 1));
+      }
       return {reply.width, reply.height};
     }
     if (reply.type == RenderMessageType::kFailed) {
@@ -319,7 +329,37 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   Fail(subject + ": the renderer sent a reply this program does not understand");
 }
 
+std::string RenderWorker::StageDeck(const std::string& absolute, const std::string& subject) {
+  const std::string staged = folder_->Path() + "/deck";
+  RemoveStagedDeck();
+  if (allowLinks_) return absolute;
+  // A file that is missing, a folder, or not ours to read is the worker's to
+  // name, as it names them without a copy; only a readable file is copied.
+  struct stat info {};
+  if (::stat(absolute.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::access(absolute.c_str(), R_OK) != 0) {
+    return absolute;
+  }
+  if (::mkdir(staged.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw Error(subject + ": the renderer's folder " + staged + " could not be made: " +
+                std::strerror(errno));
+  }
+  const std::string copy = staged + "/" + FileNamePart(absolute);
+  std::string why;
+  if (!CopyFileBytes(absolute, copy, &why))
+    throw Error(subject + ": the file could not be handed to the renderer (" + why + ")");
+  stagedDeck_ = copy;
+  return copy;
+}
+
+void RenderWorker::RemoveStagedDeck() {
+  if (stagedDeck_.empty()) return;
+  ::unlink(stagedDeck_.c_str());
+  stagedDeck_.clear();
+}
+
 void RenderWorker::Close() {
+  RemoveStagedDeck();
   if (documentPath_.empty()) return;
   const std::string subject = documentPath_;
   documentPath_.clear();
@@ -354,19 +394,18 @@ void RenderWorker::Quit() {
 }
 
 void RenderWorker::Kill() {
-  const pid_t worker = pid_;
   Reap(true);
-  if (!exportTarget_.empty()) RemovePartialOutput(worker);
+  if (!exportTarget_.empty()) RemovePartialOutput();
+  stagedDeck_.clear();  // it goes with the folder
   RemoveFolder();
   documentPath_.clear();
 }
 
-void RenderWorker::RemovePartialOutput(pid_t worker) {
+void RenderWorker::RemovePartialOutput() {
+  // What the worker was writing is in its folder, which goes with it.
   const std::string target = exportTarget_;
   exportTarget_.clear();
   if (!exportTargetExisted_) ::unlink(target.c_str());
-  // The worker's AtomicFile wrote ".<name>.quillmere-<worker pid>-XXXXXX".
-  if (worker > 0) SweepStaleTemporaries(FolderPart(target), worker);
 }
 
 void RenderWorker::Slice(const std::string& subject, bool checkMemory) {

@@ -22,7 +22,10 @@ class WorkerFolder;
 
 /// Starts quillmere-render-worker and talks to it: open one presentation,
 /// export its slides to bitmap files, close it. The worker writes the bitmap
-/// files itself; no pixels cross the connection.
+/// files itself, inside its private folder, from where they are moved to the
+/// path asked for; no pixels cross the connection. Unless the settings allow
+/// links, the worker runs confined and reads only its folder: each deck is
+/// copied there to be opened (and removed at close).
 ///
 /// Failure policy: a refusal by the worker (file not found, not a
 /// presentation, password-protected, no such slide...) throws qm::Error and
@@ -41,8 +44,8 @@ class WorkerFolder;
 /// Then the wait hook, if any, is called; when it throws, the worker is
 /// killed at once and its exception passes through unchanged. When a worker
 /// is killed during an export, the bitmap file asked for (unless it existed
-/// before the request) and the partial file the worker was writing beside it
-/// are removed.
+/// before the request) is removed, and the partial file the worker was
+/// writing goes with its folder.
 ///
 /// The worker gets SIGTERM when the thread that started it ends
 /// (PR_SET_PDEATHSIG), so it dies with the program even when the program is
@@ -134,9 +137,13 @@ class RenderWorker {
   std::string ReapAfterEof(bool callHook = true);
   void Reap(bool kill);
   void RemoveFolder();
-  /// After a kill during an export: the bitmap asked for and the worker's
-  /// partial file beside it.
-  void RemovePartialOutput(pid_t worker);
+  /// After a kill during an export: the bitmap asked for.
+  void RemovePartialOutput();
+  /// The path the worker is to open for the deck at `absolute`: a copy in
+  /// its folder when it runs confined, else `absolute`. Throws qm::Error
+  /// (about `subject`) when a copy cannot be made.
+  std::string StageDeck(const std::string& absolute, const std::string& subject);
+  void RemoveStagedDeck();
 
   std::unique_ptr<WorkerFolder> folder_;
   std::unique_ptr<FrameChannel> channel_;
@@ -147,6 +154,9 @@ class RenderWorker {
   std::chrono::milliseconds openTimeout_;
   std::chrono::milliseconds slideTimeout_;
   std::uint64_t memoryCeiling_ = 0;
+  bool allowLinks_ = false;
+  /// The copy of the open deck in the worker's folder; "" when none.
+  std::string stagedDeck_;
   std::function<void()> waitHook_;
   /// The worker's descendants as last seen, and slices until the next look.
   std::vector<pid_t> descendants_;

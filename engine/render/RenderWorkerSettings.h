@@ -48,6 +48,10 @@ struct RenderWorkerSettings {
   /// many bytes while the program waits on it is killed, and the call fails
   /// ("needs more memory than allowed"); 0: no ceiling.
   std::uint64_t memoryCeilingBytes = DefaultWorkerMemoryCeiling(1);
+  /// Let decks make the renderer fetch what they link to (pictures on the
+  /// web or on this computer). Off: the worker runs confined, offline, and
+  /// reads nothing but a copy of the deck.
+  bool allowLinks = false;
 
   /// The defaults with the environment's overrides; the memory ceiling's
   /// default is a share of the machine for one of `jobs` workers at once.

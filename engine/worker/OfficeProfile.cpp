@@ -25,12 +25,20 @@ const char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentSystemFileLocking" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Recovery/AutoSave"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Recovery/RecoveryInfo"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
-</oor:items>
 )";
+
+// A document from a place not listed as trusted (none is) may not make
+// LibreOffice fetch what it links to; OLE objects and DDE stay inert.
+const char kBlockLinks[] = R"(<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="SecureURL" oor:op="fuse"><value/></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="BlockUntrustedRefererLinks" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="DisableActiveContent" oor:op="fuse"><value>true</value></prop></item>
+)";
+
+const char kEnd[] = "</oor:items>\n";
 
 }  // namespace
 
-std::string PrepareOfficeProfile(const std::string& folder, std::string* error) {
+std::string PrepareOfficeProfile(const std::string& folder, bool blockLinks, std::string* error) {
   const std::filesystem::path profile = std::filesystem::path(folder) / "profile";
   std::error_code code;
   std::filesystem::create_directories(profile / "user", code);
@@ -41,7 +49,7 @@ std::string PrepareOfficeProfile(const std::string& folder, std::string* error) 
   }
   const std::filesystem::path settings = profile / "user" / "registrymodifications.xcu";
   std::ofstream out(settings, std::ios::binary | std::ios::trunc);
-  out << kSettings;
+  out << kSettings << (blockLinks ? kBlockLinks : "") << kEnd;
   out.close();
   if (!out) {
     *error = "The renderer could not write its LibreOffice settings to " + settings.string() +

@@ -8,9 +8,12 @@ namespace qm {
 /// Creates `folder`/profile/user/registrymodifications.xcu with the settings
 /// a renderer needs: no lock files beside the user's presentations (a killed
 /// worker would leave them behind), no document locking, no autosave or
-/// recovery data. The user's own profile is never read or written.
-/// Returns the profile's URL for LibreOfficeKit, or "" with `*error` set.
-std::string PrepareOfficeProfile(const std::string& folder, std::string* error);
+/// recovery data. With `blockLinks`, linked content is blocked too: no
+/// location is trusted, links from untrusted documents are not followed, and
+/// embedded objects and DDE stay inactive. The user's own profile is never
+/// read or written. Returns the profile's URL for LibreOfficeKit, or "" with
+/// `*error` set.
+std::string PrepareOfficeProfile(const std::string& folder, bool blockLinks, std::string* error);
 
 /// Keeps everything LibreOffice and the libraries under it write inside
 /// `folder`: makes `folder`/tmp, `folder`/home (with .config, .cache,

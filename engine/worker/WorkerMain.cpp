@@ -1,6 +1,6 @@
 // quillmere-render-worker: renders presentation slides for Quillmere.
 //
-//   quillmere-render-worker --fd N --folder DIR [--parent PID]
+//   quillmere-render-worker --fd N --folder DIR [--parent PID] [--allow-links]
 //
 // Started by the program (RenderWorker), never by a person. It speaks the
 // render protocol (RenderMessageType.h) on descriptor N, a connected socket,
@@ -53,6 +53,7 @@
 #include "engine/worker/OfficeProfile.h"
 #include "engine/worker/RenderServer.h"
 #include "engine/worker/SignalSafeRemoval.h"
+#include "engine/worker/WorkerConfinement.h"
 
 namespace {
 
@@ -142,19 +143,28 @@ int main(int argc, char** argv) {
   int fd = -1;
   long parent = 0;
   std::string folder;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  bool allowLinks = false;
+  bool understood = true;
+  for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
-    if (name == "--fd")
-      fd = std::atoi(argv[i + 1]);
-    else if (name == "--folder")
-      folder = argv[i + 1];
-    else if (name == "--parent")
-      parent = std::atol(argv[i + 1]);
+    if (name == "--allow-links") {
+      allowLinks = true;
+    } else if (i + 1 >= argc) {
+      understood = false;
+    } else if (name == "--fd") {
+      fd = std::atoi(argv[++i]);
+    } else if (name == "--folder") {
+      folder = argv[++i];
+    } else if (name == "--parent") {
+      parent = std::atol(argv[++i]);
+    } else {
+      understood = false;
+    }
   }
-  if (fd < 0 || folder.empty() || folder.size() >= sizeof gFolder || argc % 2 == 0) {
+  if (fd < 0 || folder.empty() || folder.size() >= sizeof gFolder || !understood) {
     std::fprintf(stderr,
                  "quillmere-render-worker is started by Quillmere itself:\n"
-                 "  quillmere-render-worker --fd N --folder DIR [--parent PID]\n");
+                 "  quillmere-render-worker --fd N --folder DIR [--parent PID] [--allow-links]\n");
     _exit(2);
   }
   std::memcpy(gFolder, folder.c_str(), folder.size() + 1);
@@ -175,18 +185,29 @@ int main(int argc, char** argv) {
   fcntl(fd, F_SETFD, FD_CLOEXEC);
   QuietStandardStreams(folder);
 
+  const std::string programDir = qm::OfficeProgramFolder();
+  qm::WorkerConfinement confinement;
+  if (!allowLinks) {
+    // Still one thread: a user namespace can only be entered so.
+    confinement = qm::WorkerConfinement::Enter(folder, programDir,
+                                               qm::WorkerConfinement::WantedFromEnvironment());
+    std::fprintf(stderr, "%s\n", confinement.Summary().c_str());
+    // A change of credentials may clear the parent-death signal: set it again.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (parent != 0 && getppid() != static_cast<pid_t>(parent)) End(1);
+  }
+
   qm::FrameChannel channel(fd, fd);
   std::string error;
   if (!qm::IsolateOfficeEnvironment(folder, &error)) {
     SendFatal(channel, error);
     End(1);
   }
-  const std::string profileUrl = qm::PrepareOfficeProfile(folder, &error);
+  const std::string profileUrl = qm::PrepareOfficeProfile(folder, confinement.office, &error);
   if (profileUrl.empty()) {
     SendFatal(channel, error);
     End(1);
   }
-  const std::string programDir = qm::OfficeProgramFolder();
   static qm::LokRenderer renderer;  // never destroyed: the process ends with _exit
   if (!renderer.Start(programDir, profileUrl, folder, &error)) {
     SendFatal(channel, error);

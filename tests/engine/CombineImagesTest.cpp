@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <iostream>
 
@@ -113,5 +114,24 @@ TEST_F(CombineImages, CancelledJoinWritesNothingAndLeavesNoTemporaryPicture) {
   for (bool vertical : {false, true}) {
     EXPECT_EQ(JoinInChild(output, vertical, WritePictures(20), true, 1024), 0);
     EXPECT_TRUE(folder_.Names().empty()) << folder_.Names().front();
+  }
+}
+
+TEST_F(CombineImages, ASlideThatFailedKeepsItsSlotSoLaterSlidesStayInPlace) {
+  const std::string output = folder_ / "joined.png";
+  for (bool vertical : {false, true}) {
+    const std::vector<std::string> list = WritePictures(4);
+    std::filesystem::remove(list[2]);  // slide 3 was never written
+    EXPECT_EQ(JoinInChild(output, vertical, list, false, 1024), 1);  // the failure is reported
+    const auto png = test::ReadPng(output);
+    ASSERT_EQ(vertical ? png.height : png.width, 4 * (vertical ? kHeight : kWidth) + (vertical ? 3 : 0));
+    // Slot 3 shows slide 2 again; slide 4 is in slot 4.
+    for (const auto& [slot, picture] : std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {2, 1}, {3, 3}}) {
+      const int x = vertical ? 5 : slot * kWidth + 5;
+      const int y = vertical ? slot * kHeight + 4 : 4;
+      EXPECT_TRUE(test::Near(test::PixelAt(png, x, y), ColourOf(picture), 8))
+          << (vertical ? "down" : "right") << ", slot " << slot;
+    }
+    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"joined.png"});
   }
 }

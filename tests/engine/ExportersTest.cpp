@@ -234,7 +234,7 @@ TEST_F(Exporters, UnequalSlidesAlignTopOrLeftAndTheRestIsBackground) {
   EXPECT_EQ(out_.Names(), std::vector<std::string>{"deck.png"});
 }
 
-TEST_F(Exporters, SlideThatFailsIsLeftOutOfTheJoinNotPaintedTwice) {
+TEST_F(Exporters, SlideThatFailsKeepsItsSlotInTheJoin) {
   auto& deck = factory_.AddDeck(Deck(), 3);
   deck.slides[1].failExport = true;
   pp_.SetStitchDirection(2);
@@ -244,9 +244,11 @@ TEST_F(Exporters, SlideThatFailsIsLeftOutOfTheJoinNotPaintedTwice) {
   EXPECT_EQ(lines[0], 128);  // the export, in SaveAllSlidesAsOneImage
   EXPECT_EQ(lines[1], 116);  // its picture, in CombineImages
   EXPECT_NE(ui_.Reports()[1].find("Powerpoint1.CombineImages "), std::string::npos);
+  // Slide 1 is painted again in slide 2's slot; slide 3 stays in the third.
   const auto png = test::ReadPng(out_ / "deck.png");
-  EXPECT_EQ(png.width, 192);
-  EXPECT_TRUE(test::Near(test::PixelAt(png, 100, 20), FakeApplicationFactory::ColourOf(3), 8));
+  EXPECT_EQ(png.width, 288);
+  EXPECT_TRUE(test::Near(test::PixelAt(png, 120, 20), FakeApplicationFactory::ColourOf(1), 8));
+  EXPECT_TRUE(test::Near(test::PixelAt(png, 200, 20), FakeApplicationFactory::ColourOf(3), 8));
   EXPECT_EQ(out_.Names(), std::vector<std::string>{"deck.png"});
 }
 

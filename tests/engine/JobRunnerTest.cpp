@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,19 @@
 namespace qm {
 namespace {
 
+/// As a crash or the out-of-memory killer would end them.
+void KillChildProcesses() {
+  DIR* proc = ::opendir("/proc");
+  while (dirent* entry = ::readdir(proc)) {
+    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+    std::string pid, name, state;
+    long parent = 0;
+    if (stat >> pid >> name >> state >> parent && parent == ::getpid())
+      ::kill(std::stoi(pid), SIGKILL);
+  }
+  ::closedir(proc);
+}
+
 /// Everything the runner told, in order; cancels once `cancelAfterSlides` slides started.
 struct Recorder : JobEvents {
   std::vector<std::string> done;  ///< paths, in the order they finished
@@ -29,7 +43,10 @@ struct Recorder : JobEvents {
   int cancelAfterSlides = -1;
 
   void FileStarted(const FileTask&) override {}
-  void SlideStarted(const FileTask&, int, int) override { ++slides; }
+  int killJobsAtSlide = -1;  ///< SIGKILL every child process when this many slides started
+  void SlideStarted(const FileTask&, int, int) override {
+    if (++slides == killJobsAtSlide) KillChildProcesses();
+  }
   void Report(const FileTask& task, const std::string& text) override {
     reports.push_back(task.path + ": " + text);
   }
@@ -120,6 +137,24 @@ TEST(JobRunner, AJobKilledInADeckNamesItAndTheFilesItNeverStarted) {
   EXPECT_EQ(events.failures[0], "/in/a/deck.ppt|/in/b/deck.pptx");
   // A fresh job converted the rest.
   EXPECT_EQ(events.done, (std::vector<std::string>{"/in/c.pptx", "/in/d.pptx"}));
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, AJobKilledInTheMiddleOfAJoinLeavesNoSlidePictureBehind) {
+  // No later file, and so no later job, comes to this folder to clean up.
+  test::TempFolder out;
+  ::setenv("QM_FAKE_DECKS", "/in/big.pptx=30@20", 1);
+  JobRunner runner(QM_FAKE_JOB, 1);
+  Recorder events;
+  events.killJobsAtSlide = 6;
+  FileTask join = Each(1, "/in/big.pptx", out.Path());
+  join.kind = ExportKind::kAllSlides;
+  join.direction = 1;
+  runner.Run({join}, events);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_TRUE(events.done.empty());
+  EXPECT_TRUE(HiddenFiles(out.Path()).empty()) << HiddenFiles(out.Path()).front();
+  EXPECT_TRUE(out.Names().empty());
   EXPECT_EQ(ChildProcesses(), 0);
 }
 

@@ -334,14 +334,15 @@ TEST_F(WorkerFaultsTest, WaitHook_PoolHandsItToEveryWorkerAndTakesItBack) {
 
 TEST_F(WorkerFaultsTest, TemporaryFilesLeftBehind_AKilledExportTakesItsBitmapAndPartialFileAlong) {
   // A worker that, once asked, writes the bitmap asked for (as a finished
-  // export does) and a partial file beside it (as AtomicFile does), then hangs.
+  // export's move does) and a partial file in its own folder (as AtomicFile
+  // does there), then hangs.
   const ScopedEnv out("QM_FAKE_OUT", out_.Path().c_str());
   settings_.workerPath = WriteScript(
       "writer.sh", HelloPrintf() +
                        "\nhead -c 8 <&3 >/dev/null"
                        "\nfor name in slide.bmp keep.bmp; do"
                        "\n  echo new > \"$QM_FAKE_OUT/$name\""
-                       "\n  echo partial > \"$QM_FAKE_OUT/.$name.quillmere-$$-Ab12Cd\""
+                       "\n  echo partial > \"$4/.$name.quillmere-$$-Ab12Cd\""
                        "\ndone"
                        "\nexec sleep 600");
   settings_.slideTimeout = std::chrono::seconds(1);
@@ -352,12 +353,12 @@ TEST_F(WorkerFaultsTest, TemporaryFilesLeftBehind_AKilledExportTakesItsBitmapAnd
   {
     RenderWorker worker(settings_);
     const pid_t pid = worker.Pid();
+    const std::string folder = worker.FolderPath();
     ExpectError([&] { worker.Export(0, out_ / "slide.bmp"); },
                 {"did not answer within 1 s"});
     EXPECT_TRUE(ProcessGone(pid));
     EXPECT_FALSE(fs::exists(out_ / "slide.bmp")) << "the bitmap asked for was left";
-    EXPECT_FALSE(fs::exists(out_ / (".slide.bmp.quillmere-" + std::to_string(pid) + "-Ab12Cd")))
-        << "the worker's partial file was left";
+    EXPECT_FALSE(fs::exists(folder)) << "the worker's folder, with its partial file, was left";
     EXPECT_TRUE(fs::exists(foreign));
     fs::remove(out_ / "keep.bmp");  // the fake wrote it unasked
   }
@@ -366,14 +367,14 @@ TEST_F(WorkerFaultsTest, TemporaryFilesLeftBehind_AKilledExportTakesItsBitmapAnd
     // the hook stops this one.
     std::ofstream(out_ / "keep.bmp") << "old";
     RenderWorker worker(settings_);
-    const pid_t pid = worker.Pid();
+    const std::string folder = worker.FolderPath();
     int calls = 0;
     worker.SetWaitHook([&] {
       if (++calls == 6) throw StopAsked();
     });
     EXPECT_THROW(worker.Export(0, out_ / "keep.bmp"), StopAsked);
     EXPECT_TRUE(fs::exists(out_ / "keep.bmp"));
-    EXPECT_FALSE(fs::exists(out_ / (".keep.bmp.quillmere-" + std::to_string(pid) + "-Ab12Cd")));
+    EXPECT_FALSE(fs::exists(folder));
     fs::remove(out_ / "slide.bmp");  // the fake wrote it unasked
   }
   fs::remove(foreign);

@@ -1,14 +1,16 @@
-// An untrusted file given to the password probe, which reads it in the front
-// end before any renderer's limits apply.
+// An untrusted file given to the container probes (password, slide count),
+// which read it in the job before any renderer's limits apply.
 
 #include <cstddef>
 #include <cstdint>
 
 #include "engine/adapter/EncryptionProbe.h"
+#include "engine/adapter/SlidePartsProbe.h"
 #include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const qm::fuzz::InputFile file(data, size);
   qm::IsPasswordProtected(file.Path());
+  (void)qm::CountSlideParts(file.Path());
   return 0;
 }

@@ -1,0 +1,77 @@
+#include "base/FileCopy.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace qm {
+
+namespace {
+
+/// Copies everything from `in` to `out`: copy_file_range, or read and write
+/// where the file systems do not support it.
+bool CopyDescriptor(int in, int out) {
+  for (;;) {
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+    if (copied == 0) return true;
+    if (copied > 0) continue;
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+    break;
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno != EINTR) return false;
+      if (put > 0) done += put;
+    }
+  }
+}
+
+}  // namespace
+
+bool CopyFileBytes(const std::string& from, const std::string& to, std::string* why) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    *why = from + " could not be read: " + std::strerror(errno);
+    return false;
+  }
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    *why = to + " could not be created: " + std::strerror(errno);
+    ::close(in);
+    return false;
+  }
+  bool copied = CopyDescriptor(in, out);
+  if (!copied) *why = from + " could not be copied to " + to + ": " + std::strerror(errno);
+  ::close(in);
+  if (::close(out) != 0 && copied) {
+    *why = to + " could not be written: " + std::strerror(errno);
+    copied = false;
+  }
+  if (!copied) ::unlink(to.c_str());
+  return copied;
+}
+
+bool MoveFileBytes(const std::string& from, const std::string& to, std::string* why) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (errno != EXDEV) {
+    *why = from + " could not be moved to " + to + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!CopyFileBytes(from, to, why)) return false;
+  ::unlink(from.c_str());
+  return true;
+}
+
+}  // namespace qm

@@ -1,0 +1,79 @@
+#include "engine/worker/WorkerConfinement.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "base/Sandbox.h"
+
+namespace qm {
+
+namespace {
+
+/// `path` with symbolic links resolved; `path` itself when it cannot be.
+std::string Resolved(const std::string& path) {
+  char buffer[PATH_MAX];
+  return ::realpath(path.c_str(), buffer) != nullptr ? std::string(buffer) : path;
+}
+
+}  // namespace
+
+WorkerConfinement WorkerConfinement::WantedFromEnvironment() {
+  WorkerConfinement wanted;
+  const char* list = std::getenv("QUILLMERE_CONFINEMENT");
+  if (list == nullptr || *list == '\0') {
+    wanted.network = wanted.files = wanted.office = true;
+    return wanted;
+  }
+  const std::string text = std::string(",") + list + ",";
+  wanted.network = text.find(",network,") != std::string::npos;
+  wanted.files = text.find(",files,") != std::string::npos;
+  wanted.office = text.find(",office,") != std::string::npos;
+  return wanted;
+}
+
+WorkerConfinement WorkerConfinement::Enter(const std::string& folder,
+                                           const std::string& programDir,
+                                           const WorkerConfinement& wanted) {
+  WorkerConfinement confinement;
+  std::string why;
+  if (wanted.network) {
+    confinement.network = Sandbox::EnterOwnNetwork(&why);
+    if (!confinement.network) confinement.notes += why + ". ";
+  }
+  // Matched against every host LibreOffice's web access is asked for: the
+  // empty pattern's anchors match none.
+  if (wanted.office) confinement.office = ::setenv("LOK_HOST_ALLOWLIST", "^$", 1) == 0;
+  if (!wanted.files) return confinement;
+
+  Sandbox::Access access;
+  access.readable = {"/usr", "/lib", "/lib32", "/lib64", "/libx32", "/bin", "/sbin", "/etc",
+                     "/proc", "/sys", "/dev", "/var/cache/fontconfig",
+                     // Debian links LibreOffice's shared extensions and bundled
+                     // registry from the installation to these.
+                     "/var/lib/libreoffice", "/var/spool/libreoffice",
+                     Resolved(programDir + "/..")};
+  access.writable = {Resolved(folder)};
+  // The worker removes its folder when it ends, the folder itself last.
+  access.removable = {Resolved(folder + "/..")};
+  access.devices = {"/dev/null", "/dev/zero", "/dev/random", "/dev/urandom"};
+  why.clear();
+  confinement.files = Sandbox::LimitFileAccess(access, &why);
+  if (!confinement.files) confinement.notes += why + ". ";
+  return confinement;
+}
+
+std::string WorkerConfinement::Summary() const {
+  std::string layers;
+  const auto add = [&layers](bool on, const char* name) {
+    if (!on) return;
+    if (!layers.empty()) layers += ", ";
+    layers += name;
+  };
+  add(network, "network namespace");
+  add(files, "Landlock");
+  add(office, "LibreOffice settings");
+  return "confined: " + (layers.empty() ? std::string("nothing") : layers) +
+         (notes.empty() ? "" : " (" + notes.substr(0, notes.size() - 1) + ")");
+}
+
+}  // namespace qm

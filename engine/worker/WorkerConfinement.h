@@ -1,0 +1,37 @@
+#pragma once
+// Keeps a render worker that reads untrusted decks from reaching out.
+
+#include <string>
+
+namespace qm {
+
+/// The layers of a worker's confinement: asked for, or entered.
+struct WorkerConfinement {
+  bool network = false;  ///< in a network namespace of its own
+  bool files = false;    ///< under a Landlock rule set
+  bool office = false;   ///< LibreOffice fetches no linked content and allows no host
+  std::string notes;     ///< why a layer did not take, one sentence each
+
+  /// Every layer, unless QUILLMERE_CONFINEMENT lists the ones wanted
+  /// ("network,files,office"; "none" for none): to try each layer alone.
+  static WorkerConfinement WantedFromEnvironment();
+
+  /// Enters the `wanted` layers this system offers, in the calling process,
+  /// which must still be single-threaded (before LibreOffice starts):
+  ///  - network: a network namespace of its own; no socket reaches anything;
+  ///  - files: a Landlock rule set; the worker may read only `folder` (its
+  ///    private folder, where the program puts a copy of each deck),
+  ///    LibreOffice's installation (the parent of `programDir`), fonts,
+  ///    system files and libraries, write only inside `folder` and to
+  ///    /dev/null, and (where the kernel can) open no TCP connection;
+  ///  - office: LibreOffice's host filter matches no host (the profile's
+  ///    settings, see PrepareOfficeProfile, block linked content).
+  /// A layer the system lacks is noted and the others still hold.
+  static WorkerConfinement Enter(const std::string& folder, const std::string& programDir,
+                                 const WorkerConfinement& wanted);
+
+  /// One line for the log: "confined: network namespace, Landlock, LibreOffice settings".
+  std::string Summary() const;
+};
+
+}  // namespace qm
