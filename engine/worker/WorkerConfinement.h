@@ -23,7 +23,8 @@ struct WorkerConfinement {
   ///    private folder, where the program puts a copy of each deck),
   ///    LibreOffice's installation (the parent of `programDir`), fonts,
   ///    system files and libraries, write only inside `folder` and to
-  ///    /dev/null, and (where the kernel can) open no TCP connection;
+  ///    /dev/null (and remove `folder` itself, last, from its parent), and
+  ///    (where the kernel can) open no TCP connection;
   ///  - office: LibreOffice's host filter matches no host (the profile's
   ///    settings, see PrepareOfficeProfile, block linked content).
   /// A layer the system lacks is noted and the others still hold.

@@ -5,8 +5,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "tests/support/DeckCatalog.h"
 #include "tests/support/PngTestReader.h"
@@ -46,6 +56,60 @@ Pixel ToPixel(const std::array<int, 3>& c) {
 Pixel Sample(const RgbImage& png, int x0, int y0, int w, int h) {
   return PixelAt(png, x0 + w / 10, y0 + h / 10);
 }
+
+/// A TCP listener on this machine's loopback, on a port of its own, that
+/// counts the connections it is offered and closes each at once.
+class LoopbackListener {
+ public:
+  LoopbackListener() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd_, 16) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      ADD_FAILURE() << "no loopback listener: " << std::strerror(errno);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        pollfd pfd{fd_, POLLIN, 0};
+        if (::poll(&pfd, 1, 20) <= 0) continue;
+        const int connection = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection >= 0) {
+          ++connections_;
+          ::close(connection);
+        }
+      }
+    });
+  }
+  ~LoopbackListener() {
+    stop_ = true;
+    thread_.join();
+    ::close(fd_);
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  int Connections() const { return connections_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  std::thread thread_;
+};
+
+/// Writes linked.pptx, whose one slide's picture links to `url`, and
+/// linked.png (magenta) into `folder`.
+void MakeLinkedDeck(const std::string& folder, const std::string& url) {
+  const std::string command = "'" QM_PYTHON "' '" QM_MAKE_DECKS "' --out '" + folder +
+                              "' --linked '" + url + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+const Pixel kLinkedColour{255, 0, 255};
 
 class BatchCli : public ::testing::Test {
  protected:
@@ -213,4 +277,62 @@ TEST_F(BatchCli, FolderImportNamesEverySkippedPathAndCountsIt) {
     EXPECT_NE(outcome.errorText.find("skipped " + named), std::string::npos) << named << "\n" << outcome.errorText;
   EXPECT_NE(outcome.errorText.find("1 converted, 0 failed, 0 not converted, 4 skipped"), std::string::npos)
       << outcome.errorText;
+}
+
+TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadUnlessAllowed) {
+  LoopbackListener listener;
+  TempFolder web, local, secret;
+  MakeLinkedDeck(web.Path(), listener.Url("/pixel.png"));
+  // The picture stays in a folder of its own; the deck links to it by its full path.
+  MakeLinkedDeck(secret.Path(), "file://" + secret / "linked.png");
+  std::filesystem::rename(secret / "linked.pptx", local / "linked.pptx");
+  const auto background = ToPixel(decks_.Deck("wide3.pptx").colours[0]);
+
+  const auto confined = RunBatch({"-b", web / "linked.pptx", local / "linked.pptx"});
+  EXPECT_EQ(confined.exitCode, 0) << confined.errorText;
+  EXPECT_EQ(listener.Connections(), 0) << "the renderer reached out to the web link";
+  for (const TempFolder* folder : {&web, &local}) {
+    const auto png = ReadPng(*folder / "linked_Slide1.png");
+    EXPECT_TRUE(Near(Sample(png, 0, 0, png.width, png.height), background, decks_.Tolerance()));
+    EXPECT_FALSE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40))
+        << "the linked picture in " << folder->Path() << " was drawn";
+  }
+
+  // Allowed, the same decks do reach out and read in: the checks above can fail.
+  const auto allowed = RunBatch({"--allow-links", "-b", web / "linked.pptx", local / "linked.pptx"});
+  EXPECT_EQ(allowed.exitCode, 0) << allowed.errorText;
+  EXPECT_GT(listener.Connections(), 0);
+  const auto png = ReadPng(local / "linked_Slide1.png");
+  EXPECT_TRUE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40));
+}
+
+TEST_F(BatchCli, BesideTheSourceOneFileSpelledTwoWaysIsAClashAndNeitherCountsAsConverted) {
+  TempFolder in;
+  std::filesystem::create_directories(in / "d");
+  std::filesystem::copy_file(decks_.Deck("std4.pptx").path, in / "d/mix.pptx");
+  std::filesystem::copy_file(decks_.Deck("wide3.ppt").path, in / "d/mix.ppt");
+  for (const std::string later : {"d/./mix.ppt", "d/../d/mix.ppt", "./d/mix.ppt"}) {
+    const auto outcome = RunBatch({"-b", "d/mix.pptx", later}, in.Path());
+    EXPECT_EQ(outcome.exitCode, 1) << later << ": " << outcome.errorText;
+    EXPECT_NE(outcome.errorText.find(" wrote 3 image(s) that " + in / "d/mix.pptx"), std::string::npos)
+        << later << ": " << outcome.errorText;
+    EXPECT_NE(outcome.errorText.find("0 converted, 1 failed, 1 not converted"), std::string::npos)
+        << later << ": " << outcome.errorText;
+    EXPECT_NE(outcome.errorText.find(in / "d/mix.pptx: its images were written again by"),
+              std::string::npos)
+        << later << ": " << outcome.errorText;
+  }
+}
+
+TEST_F(BatchCli, DeckWithoutSlidesWritesNothingInAnyMode) {
+  const std::string deck = decks_.PathOf("noslides.pptx");
+  for (const std::vector<std::string>& mode :
+       std::vector<std::vector<std::string>>{{"-m", "each"}, {"-m", "first"}, {"-m", "slide", "-x", "1"}, {"-m", "all"}}) {
+    std::vector<std::string> args = mode;
+    args.insert(args.end(), {"-o", out_.Path(), deck});
+    const auto outcome = RunBatch(args);
+    EXPECT_EQ(outcome.exitCode, 1) << mode[1] << ": " << outcome.errorText;
+    EXPECT_NE(outcome.errorText.find("has no slides"), std::string::npos) << mode[1] << ": " << outcome.errorText;
+    EXPECT_TRUE(out_.Names().empty()) << mode[1] << " wrote " << out_.Names().front();
+  }
 }
