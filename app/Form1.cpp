@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpacerItem>
 
 #include "app/FileListView.h"
 #include "app/SettingsStore.h"
@@ -167,6 +169,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     // The run unwinds first: its jobs stop at their next slide and clean up,
     // then the window closes.
     closeAfterRun_ = true;
+    if (!reports_.empty() && !reports_.front().isNull()) reports_.front()->close();
     run_.Cancel();
     event->ignore();
     return;
@@ -175,17 +178,48 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
-                             const std::string& title) {
-  // Once the person has closed the window, a cancelled run shows nothing more.
-  if (closeAfterRun_) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
-  QMessageBox box(this);
+void Form1::SetUpBox(QMessageBox& box, const std::string& text, MessageIcon icon,
+                     const std::string& title) {
   box.setObjectName(icon == MessageIcon::Warning ? "ErrorReport" : "MessageBox");
   box.setProperty("rawText", QString::fromStdString(text));
   box.setWindowTitle(QString::fromStdString(title));
   box.setTextFormat(Qt::PlainText);
   box.setText(DisplayText(text));
   box.setIcon(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+  // At least as wide as its title, with room for the title bar's buttons:
+  // a short text ("Done.") must not cut the caption to "Q...".
+  const int titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 120;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
+MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                             const std::string& title) {
+  // Once the person has closed the window, a cancelled run shows nothing more.
+  if (closeAfterRun_) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+  // A report during a run waits its turn without holding up the jobs: the
+  // run goes on converting while the person reads it.
+  if (run_.RunInProgress() && buttons == MessageButtons::Ok && icon == MessageIcon::Warning) {
+    auto* box = new QMessageBox(this);
+    SetUpBox(*box, text, icon, title);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QDialog::finished, this, [this] {
+      reports_.pop_front();
+      ShowNextReport();
+    });
+    reports_.push_back(box);
+    if (reports_.size() == 1) ShowNextReport();
+    return MessageAnswer::Ok;
+  }
+  // Anything else comes after the reports shown so far, as it would in a
+  // run that waited on each.
+  WaitForReports();
+  if (closeAfterRun_) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+  QMessageBox box(this);
+  SetUpBox(box, text, icon, title);
   if (buttons == MessageButtons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
@@ -194,6 +228,21 @@ MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, Me
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
   return MessageAnswer::Ok;
+}
+
+void Form1::ShowNextReport() {
+  while (!reports_.empty() && reports_.front().isNull()) reports_.pop_front();
+  if (reports_.empty()) return;
+  // Once the person has closed the window, what is left goes unread.
+  if (closeAfterRun_) {
+    reports_.front()->close();
+    return;
+  }
+  reports_.front()->open();
+}
+
+void Form1::WaitForReports() {
+  while (!reports_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 std::string Form1::InputBox(const std::string& prompt, const std::string& title,
@@ -217,8 +266,13 @@ short Form1::ChooseStitchDirection() {
 void Form1::SetProgressValue(int value) { progressBar1_->setValue(value); }
 
 void Form1::SetProgressText(const std::string& text) {
-  // The bar's format treats "%" as a placeholder; a file name keeps its own.
-  progressBar1_->setFormat(QString::fromStdString(text).replace("%", "%%"));
+  // One line, shortened in the middle when it does not fit: a long name
+  // keeps its start and its end. The bar's format treats "%" as a
+  // placeholder; a file name keeps its own.
+  progressBar1_->setProperty("rawText", QString::fromStdString(text));
+  const QString shown = progressBar1_->fontMetrics().elidedText(
+      QString::fromStdString(text), Qt::ElideMiddle, progressBar1_->width() - 12);
+  progressBar1_->setFormat(QString(shown).replace("%", "%%"));
 }
 
 void Form1::SetPointer(Pointer pointer) {

@@ -5,6 +5,8 @@
 // same parallel jobs as quillmere-batch.
 
 #include <QCursor>
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 #include <deque>
 #include <optional>
@@ -102,6 +104,14 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void ResetPointer();
 
   void PushButton2Click();
+  /// Gives a message box its object name, texts, icon and a width that
+  /// fits its title.
+  void SetUpBox(QMessageBox& box, const std::string& text, MessageIcon icon,
+                const std::string& title);
+  /// Opens the next queued report, if any.
+  void ShowNextReport();
+  /// Returns once every queued report has been closed.
+  void WaitForReports();
   /// The settings file's AllowLinks, read when a run starts; false unless "True".
   static bool LinksAllowed();
 
@@ -131,6 +141,9 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   bool gdiStartFailed_ = false;
   bool gdiStarted_ = false;
   bool closeAfterRun_ = false;
+  /// Reports of the run under way, shown one at a time without blocking it;
+  /// the front one is open.
+  std::deque<QPointer<QMessageBox>> reports_;
   Pointer pointer_ = Pointer::Default;
   std::optional<QCursor> hand_;
   QCursor dragPointer_;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 #include "base/Error.h"
 
@@ -46,6 +47,15 @@ bool ReadNumber(const std::string& text, double* number) {
   return errno == 0 && end == trimmed.c_str() + trimmed.size() && std::isfinite(*number);
 }
 
+/// Store files found damaged in this process. Qt parses a file once and
+/// shares the parse, reporting the damage only to the first reader; every
+/// later read of such a file must give its default too, until a write has
+/// made the file sound.
+std::set<std::string>& DamagedFiles() {
+  static std::set<std::string> files;
+  return files;
+}
+
 std::string Lowered(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -60,9 +70,12 @@ std::string SettingsStore::FilePath() {
 }
 
 std::string SettingsStore::GetSetting(const std::string& key, const std::string& defaultText) {
-  QSettings store(QString::fromStdString(FilePath()), QSettings::IniFormat);
+  const std::string path = FilePath();
+  if (DamagedFiles().count(path) != 0) return defaultText;
+  QSettings store(QString::fromStdString(path), QSettings::IniFormat);
   // Read first: QSettings parses the file on first use.
   const QVariant value = store.value(Key(key));
+  if (store.status() == QSettings::FormatError) DamagedFiles().insert(path);
   if (store.status() != QSettings::NoError || !value.isValid()) return defaultText;
   return TextOf(value);
 }
@@ -73,7 +86,9 @@ bool SettingsStore::SaveSetting(const std::string& key, const std::string& value
   store.sync();
   // A damaged file was read as far as it goes and is now written back whole
   // and sound; only a file that could not be written loses the value.
-  return store.status() != QSettings::AccessError;
+  if (store.status() == QSettings::AccessError) return false;
+  DamagedFiles().erase(FilePath());
+  return true;
 }
 
 std::string TruthText(bool value) { return value ? "True" : "False"; }

@@ -5,9 +5,12 @@
 namespace qm {
 
 std::size_t SelectionLength(const std::vector<std::string>& paths) {
-  std::size_t length = 0;
-  for (const std::string& path : paths) length += path.size() + 1;
-  return length;
+  if (paths.empty()) return 0;
+  if (paths.size() == 1) return paths.front().size() + 2;
+  const std::string folder = FolderPart(CollapseSeparators(paths.front()));
+  std::size_t length = (folder.size() > 1 ? folder.size() - 1 : folder.size()) + 1;
+  for (const std::string& path : paths) length += FileNamePart(path).size() + 1;
+  return length + 1;
 }
 
 bool SelectionFits(const std::vector<std::string>& paths) {

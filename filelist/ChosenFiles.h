@@ -8,12 +8,16 @@
 
 namespace qm {
 
-/// The longest selection taken whole, counted as the total length of the
-/// chosen paths plus one separator each (the room the selection would take
-/// as one NUL-separated text). A selection longer than this adds nothing.
+/// The longest selection taken whole, counted as the file dialog's answer is
+/// laid out in its buffer: one chosen file is its path; several are their
+/// folder once, then each name, every part ended by a NUL, and one NUL more
+/// to end the list. A selection longer than this adds nothing.
 inline constexpr std::size_t kMaxSelectionLength = 30000;
 
-/// The length of `paths` as kMaxSelectionLength counts it.
+/// The length of `paths` as kMaxSelectionLength counts it: for one file its
+/// path and two NULs; for several (all in one folder, as a dialog chooses
+/// them) the folder without its closing "/" (except the root), each file
+/// name, one NUL after each of these, and a last NUL.
 std::size_t SelectionLength(const std::vector<std::string>& paths);
 
 /// True when `paths` are at most kMaxSelectionLength long.

@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+
 namespace qm {
 
 FolderReader::FolderReader(const std::string& folder)
@@ -15,29 +18,52 @@ FolderReader::~FolderReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FolderReader::Refill() {
-  const ssize_t got = ::getdents64(fd_, buffer_, sizeof buffer_);
-  if (got <= 0) {
-    error_ = got < 0 ? errno : 0;
-    return false;
+namespace {
+
+/// ASCII letters compared without case, then every byte as it is: a total
+/// order, so that "Deck2" and "deck2" always come out the same way round.
+bool ComesBefore(const std::string& a, const std::string& b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const int x = std::tolower(static_cast<unsigned char>(a[i]));
+    const int y = std::tolower(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
   }
-  next_ = 0;
-  filled_ = static_cast<std::size_t>(got);
-  return true;
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+}  // namespace
+
+void FolderReader::Load() {
+  loaded_ = true;
+  alignas(8) char buffer[32768];
+  for (;;) {
+    const ssize_t got = ::getdents64(fd_, buffer, sizeof buffer);
+    if (got <= 0) {
+      error_ = got < 0 ? errno : 0;
+      break;
+    }
+    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      entries_.push_back({name, entry->d_type});
+    }
+  }
+  std::sort(entries_.begin(), entries_.end(),
+            [](const Entry& a, const Entry& b) { return ComesBefore(a.name, b.name); });
 }
 
 bool FolderReader::Next() {
   if (fd_ < 0) return false;
-  for (;;) {
-    if (next_ >= filled_ && !Refill()) return false;
-    const auto* entry = reinterpret_cast<const dirent64*>(buffer_ + next_);
-    next_ += entry->d_reclen;
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    name_ = name;
-    type_ = entry->d_type;
-    return true;
-  }
+  if (!loaded_) Load();
+  if (next_ >= entries_.size()) return false;
+  name_ = entries_[next_].name.c_str();
+  type_ = entries_[next_].type;
+  ++next_;
+  return true;
 }
 
 bool FolderReader::Resolve(struct stat& status, bool& isLink) const {

@@ -1,8 +1,9 @@
 #pragma once
-// Reads the entries of one folder, in the file system's listing order, with
-// as few system calls as the entry types allow: the folder is read in large
-// batches straight from the kernel, and the type stored with each entry
-// spares a status call wherever it is known. Used by the folder scan and the
+// Reads the entries of one folder, sorted by name (ASCII letters without
+// case first, then exactly: Linux lists a folder in hash order, which no
+// person would call an order), with as few system calls as the entry types
+// allow: the folder is read in large batches straight from the kernel, and
+// the type stored with each entry spares a status call wherever it is known. Used by the folder scan and the
 // file listing, which differ only in what they keep. Large trees are read
 // twice over (sub-folders, then files), so this is the scan's hot path.
 
@@ -11,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -26,8 +28,10 @@ class FolderReader {
 
   bool Opened() const { return fd_ >= 0; }
 
-  /// Moves to the next entry, skipping "." and "..". Returns false at the end
-  /// and when reading fails; Error() is then 0 or the error number.
+  /// Moves to the next entry by name, skipping "." and "..". The first call
+  /// reads the whole folder. Returns false at the end; Error() is then 0, or
+  /// the error number when reading failed part-way (the entries read before
+  /// were still given).
   bool Next();
 
   /// The system's error number of the failed open or read; 0 when none.
@@ -53,15 +57,19 @@ class FolderReader {
   bool Resolve(struct stat& status, bool& isLink) const;
 
  private:
-  bool Refill();
+  struct Entry {
+    std::string name;
+    unsigned char type;
+  };
+  void Load();
 
   int fd_ = -1;
   int error_ = 0;
   const char* name_ = "";
   unsigned char type_ = DT_UNKNOWN;
-  std::size_t next_ = 0;    ///< offset of the next entry in buffer_
-  std::size_t filled_ = 0;  ///< bytes of buffer_ holding entries
-  alignas(8) char buffer_[32768];
+  bool loaded_ = false;
+  std::vector<Entry> entries_;  ///< every entry, by name
+  std::size_t next_ = 0;        ///< index of the next entry in entries_
 };
 
 }  // namespace qm

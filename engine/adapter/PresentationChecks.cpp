@@ -45,12 +45,15 @@ bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui) {
   try {
     std::shared_ptr<Application> application = factory.Create(kPresentationApplicationClass);
     if (application) return true;  // released here, not asked to quit
+    reason = "The presentation application could not be created.";
   } catch (const std::exception& error) {
     reason = error.what();
   } catch (...) {
-    reason = "the presentation application could not be created";
+    reason = "The presentation application could not be created.";
   }
-  ShowPlainMessage(ui, kNotInstalledMessage);
+  // A start from the desktop's menu shows no standard error: the box itself
+  // names what is missing, on a line of its own under the usual text.
+  ShowPlainMessage(ui, std::string(kNotInstalledMessage) + "\r\n" + reason);
   ExplainMissingRenderer(reason);
   return false;
 }

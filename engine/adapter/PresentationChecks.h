@@ -25,9 +25,10 @@ inline constexpr const char* kPowerPointOpenQuestion =
 /// Creates the application object for "PowerPoint.Application" and releases
 /// it at once, without Quit and without a message: returns true. When the
 /// creation fails (or gives no object), shows kNotInstalledMessage as a plain
-/// OK message through `ui`, writes to standard error what is missing (the
-/// Debian package libreoffice-impress-nogui, or the render worker executable)
-/// and returns false: the caller must then end the program at once, without
+/// OK message through `ui`, with a second line (after CR LF) that says what
+/// is missing (the Debian package libreoffice-impress-nogui, or the render
+/// worker executable; else why the creation failed), writes the same to
+/// standard error and returns false: the caller must then end the program at once, without
 /// its normal shutdown.
 bool CheckPowerPointInstalled(ApplicationFactory& factory, Ui& ui);
 

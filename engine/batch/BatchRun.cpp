@@ -11,7 +11,7 @@
 #include "base/Paths.h"
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/JobRunner.h"
-#include "engine/batch/OutputClashes.h"
+#include "engine/batch/RunDisplay.h"
 #include "engine/export/SaveModes.h"
 
 namespace qm {
@@ -157,78 +157,6 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
   return task;
 }
 
-namespace {
-
-/// Shows what jobs report through the run's front end, the way the run in
-/// this process would have shown it.
-class RunDisplay : public JobEvents {
- public:
-  RunDisplay(Ui& ui, ErrorTrap& trap, RunOptions& options, JobEvents* observer,
-             const bool& cancelRequested)
-      : ui_(ui), trap_(trap), options_(options), observer_(observer),
-        cancelRequested_(cancelRequested) {}
-
-  void FileStarted(const FileTask& task) override {
-    ++started_;
-    trap_.Step(132, [&] {
-      const double value = static_cast<double>(started_) / options_.FileCount() * 100.0;
-      ui_.SetProgressValue(static_cast<int>(RoundHalfToEven(value)));
-    });
-    trap_.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(task.path)); });
-    trap_.Step(136, [&] { ui_.Yield(); });
-    if (observer_) observer_->FileStarted(task);
-  }
-  void SlideStarted(const FileTask& task, int slide, int count) override {
-    if (observer_) observer_->SlideStarted(task, slide, count);
-  }
-  void Report(const FileTask& task, const std::string& text) override {
-    ui_.Message(text, MessageButtons::Ok, MessageIcon::Warning, kErrorReportTitle);
-    if (observer_) observer_->Report(task, text);
-  }
-  void Message(const FileTask& task, const std::string& text) override {
-    ShowPlainMessage(ui_, text);
-    if (observer_) observer_->Message(task, text);
-  }
-  bool Question(const FileTask& task, const std::string& text) override {
-    const bool yes = ShowPlainMessage(ui_, text, MessageButtons::YesNo) == MessageAnswer::Yes;
-    if (observer_) observer_->Question(task, text);
-    return yes;
-  }
-  void FileDone(const FileTask& task, const std::vector<std::string>& written,
-                int slideCount) override {
-    if (const auto clash = clashes_.Note(task, written)) {
-      trap_.Report(task.line, clash->sentence);
-      if (observer_) {
-        observer_->Report(task, clash->sentence);
-        observer_->Replaced(clash->earlier, task);
-      }
-    }
-    if (observer_) observer_->FileDone(task, written, slideCount);
-  }
-  void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,
-                 const std::string& description) override {
-    std::string text = DescribeJobFailure(stopped, slide, unconverted, description);
-    trap_.Report(stopped != nullptr ? stopped->line : 128, text);
-    if (observer_) observer_->JobFailed(stopped, slide, unconverted, description);
-  }
-  bool Poll() override {
-    ui_.Yield();
-    if (observer_ && observer_->Poll()) return true;
-    return cancelRequested_;
-  }
-
- private:
-  Ui& ui_;
-  ErrorTrap& trap_;
-  RunOptions& options_;
-  JobEvents* observer_;
-  const bool& cancelRequested_;
-  int started_ = 0;
-  OutputClashes clashes_;
-};
-
-}  // namespace
-
 std::string DescribeJobFailure(const FileTask* stopped, int slide,
                                const std::vector<FileTask>& unconverted,
                                const std::string& description) {
@@ -253,10 +181,11 @@ void BatchRun::ConvertThroughJobs(ErrorTrap& trap, const std::vector<FileTask>& 
   std::vector<FileTask> work;
   for (const FileTask& task : tasks)
     if (task.kind != ExportKind::kNone) work.push_back(task);
-  RunDisplay display(ui_, trap, options_, observer_, cancelRequested_);
+  RunDisplay display(ui_, trap, observer_, cancelRequested_, work);
   std::optional<JobRunner> own;
   JobRunner& runner = runner_ != nullptr ? *runner_ : own.emplace(DefaultJobPath(), DefaultJobCount());
   cancelled_ = runner.Run(work, display) == JobRunner::Outcome::kCancelled;
+  display.ShowAllHeld();
 }
 
 }  // namespace qm

@@ -8,26 +8,26 @@
 
 namespace qm {
 
-namespace {
-Application& Required(const std::shared_ptr<Application>& app) {
-  if (!app) throw Error("The presentation application is not available");
-  return *app;
+Application& SlideSession::App() const {
+  if (!app_) throw Error(sourcePath_ + ": the presentation application is not available");
+  return *app_;
 }
-Presentation& Required(const std::shared_ptr<Presentation>& presentation) {
-  if (!presentation) throw Error("No presentation is open");
-  return *presentation;
+
+Presentation& SlideSession::Opened() const {
+  if (!presentation_) throw Error(sourcePath_ + ": no presentation is open");
+  return *presentation_;
 }
-}  // namespace
 
 void SlideSession::Open(const std::string& sourcePath) {
+  sourcePath_ = sourcePath;
   trap_.Step(lines_.create, [&] { app_ = factory_.Create(kPresentationApplicationClass); });
-  trap_.Step(lines_.makeVisible, [&] { Required(app_).SetVisible(true); });
+  trap_.Step(lines_.makeVisible, [&] { App().SetVisible(true); });
   trap_.Step(lines_.open, [&] {
-    presentation_ = Required(app_).GetPresentations().Open(sourcePath, false, false, true);
+    presentation_ = App().GetPresentations().Open(sourcePath, false, false, true);
   });
 }
 
-std::int32_t SlideSession::Count() { return Required(presentation_).GetSlides().Count(); }
+std::int32_t SlideSession::Count() { return Opened().GetSlides().Count(); }
 
 void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,
                                const std::function<void(const Bitmap&)>& write) {
@@ -35,7 +35,7 @@ void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& c
   if (CancelRequested()) return;
   const std::string bitmapPath = TemporaryPathIn(outputFolder, ".bmp");
   trap_.Step(lines_.exportSlide, [&] {
-    Required(presentation_)
+    Opened()
         .GetSlides()
         .Item(static_cast<std::int16_t>(n))
         ->Export(bitmapPath, "BMP", 0, 0);
@@ -51,8 +51,8 @@ void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& c
 }
 
 void SlideSession::Close() {
-  trap_.Step(lines_.close, [&] { Required(presentation_).Close(); });
-  trap_.Step(lines_.quit, [&] { Required(app_).Quit(); });
+  trap_.Step(lines_.close, [&] { Opened().Close(); });
+  trap_.Step(lines_.quit, [&] { App().Quit(); });
   app_.reset();
   presentation_.reset();
 }

@@ -43,6 +43,13 @@ class SlideSession {
   ApplicationFactory& factory_;
   ErrorTrap& trap_;
   SessionLines lines_;
+  /// The application, or a throw whose description names the file: every
+  /// follow-up report of a file that could not be opened says which file.
+  Application& App() const;
+  /// The open presentation, or such a throw.
+  Presentation& Opened() const;
+
+  std::string sourcePath_;
   std::shared_ptr<Application> app_;
   std::shared_ptr<Presentation> presentation_;
 };

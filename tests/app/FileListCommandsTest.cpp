@@ -119,9 +119,10 @@ class FileListCommandsTest : public QObject {
 
   void tooLongASelectionAddsNothingAndSaysSo() {
     QTemporaryDir folder;
-    // Names of 200 characters: 140 of them are far past the limit, 100 within it.
+    // Names of 200 characters, the folder counted once: 160 of them (over
+    // 32,000 characters) are past the limit, 100 within it.
     QStringList names;
-    for (int i = 0; i < 140; ++i) {
+    for (int i = 0; i < 160; ++i) {
       names << QString("%1").arg(i, 3, 10, QChar('0')) + QString(193, 'n') + ".ppt";
       MakeFile(folder.filePath(names.back()));
     }

@@ -120,10 +120,13 @@ class WindowRunTest : public QObject {
     QCOMPARE(images.value("Seasons_Slide1.png"), QString("960x720"));
     QCOMPARE(images.value("Postcards_Slide3.png"), QString("576x384"));
     QVERIFY(watch.busyDuringRun);
-    // Three files: a third, two thirds and all of the bar, each with its name.
-    // Three files: a third, two thirds and all of the bar, then back to 0;
-    // the text names the file being converted.
-    QCOMPARE(watch.barValues, QList<int>({33, 67, 100, 0}));
+    // The bar rises with the slides written, is full only when the last file
+    // is, then goes back to 0; the text names a file being converted.
+    QVERIFY2(watch.barValues.size() > 6, qPrintable(QString::number(watch.barValues.size())));
+    QCOMPARE(watch.barValues.takeLast(), 0);
+    QCOMPARE(watch.barValues.takeLast(), 100);
+    for (int i = 1; i < watch.barValues.size(); ++i) QVERIFY(watch.barValues[i] > watch.barValues[i - 1]);
+    QVERIFY(watch.barValues.last() < 100);
     const QStringList names = {"Processing: Postcards.pptx", "Processing: Seasons.pptx",
                                "Processing: Welcome.pptx"};
     QVERIFY(!watch.progressTexts.filter("Processing: ").isEmpty());

@@ -201,11 +201,13 @@ class WindowStartupTest : public QObject {
   }
 
   void damagedStoreStartsWithDefaultsAndIsMadeSoundByTheNextChange() {
-    qm::test::WriteStoreFile("[Quillmere\nCombo=3\n\xff\xfe\x00garbage");
+    // Keys before the damage parse; every key still gives its default.
+    qm::test::WriteStoreFile("[Quillmere]\nCombo=3\nFolder=/stored/\n[Quillmere\n\xff\xfe\x00garbage");
     StartedWindow w;
     QVERIFY(w.loaded);
     QVERIFY(w.answerer.Shown().empty());
     QCOMPARE(w.Find<QComboBox>("Combo1")->currentIndex(), 0);
+    QCOMPARE(w.Find<QLineEdit>("Text3")->text(), DesktopFolder());
     QVERIFY(w.Find<QRadioButton>("Option1")->isChecked());
     QTest::mouseClick(w.Find<QRadioButton>("Option2"), Qt::LeftButton);
     QCOMPARE(SettingsStore::GetSetting("Option2", "missing"), std::string("True"));
@@ -245,7 +247,8 @@ class WindowStartupTest : public QObject {
     ModalAnswerer answerer;
     qm::Form1 window(factory, "/nonexistent/quillmere-job", 1);
     QVERIFY(!window.Load());
-    QCOMPARE(answerer.Texts("MessageBox"), QStringList{QString(qm::kNotInstalledMessage)});
+    QCOMPARE(answerer.Texts("MessageBox").size(), 1);
+    QVERIFY(answerer.Texts("MessageBox")[0].startsWith(QString(qm::kNotInstalledMessage) + "\r\n"));
     QCOMPARE(answerer.Shown()[0].title, QString("Quillmere"));
     QVERIFY(!answerer.Shown()[0].warningIcon);
     QVERIFY(!window.isVisible());

@@ -6,6 +6,8 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
@@ -208,19 +210,55 @@ TEST_F(BatchRunTest, ImageOptionIsShownOncePerRunAndItsChoiceReachesTheStitcher)
   EXPECT_TRUE(ui_.Reports().empty());
 }
 
-TEST_F(BatchRunTest, ProgressShowsEachFileThenResets) {
-  AddDeck("a.pptx");
-  AddDeck("b.pptx");
-  AddDeck("c.pptx");
+TEST_F(BatchRunTest, ProgressMeasuresFilesDoneThenResets) {
+  AddDeck("a.pptx", 1);
+  AddDeck("b.pptx", 1);
+  AddDeck("c.pptx", 1);
   run_.Start();
   std::vector<int> values;
   for (const auto& c : ui_.CallsOf("progress value")) values.push_back(c.value);
-  EXPECT_EQ(values, (std::vector<int>{33, 67, 100, 0}));
+  EXPECT_EQ(values, (std::vector<int>{0, 33, 66, 100, 0}));
   std::vector<std::string> texts;
   for (const auto& c : ui_.CallsOf("progress text")) texts.push_back(c.text);
   EXPECT_EQ(texts, (std::vector<std::string>{"Processing: a.pptx", "Processing: b.pptx",
                                              "Processing: c.pptx", "Progress Bar"}));
   EXPECT_EQ(ui_.CurrentPointer(), Pointer::Default);
+}
+
+TEST_F(BatchRunTest, ABigDeckMovesTheBarSlideBySlideAndFillsItOnlyAtTheEnd) {
+  AddDeck("big.pptx", 40);
+  options_.mode = kModeEachSlide;
+  run_.Start();
+  std::vector<int> values;
+  for (const auto& c : ui_.CallsOf("progress value")) values.push_back(c.value);
+  ASSERT_GE(values.size(), 30u) << "the bar did not follow the slides";
+  EXPECT_EQ(values.back(), 0);  // reset after the run
+  values.pop_back();
+  EXPECT_EQ(values.back(), 100);
+  for (std::size_t i = 1; i < values.size(); ++i) EXPECT_GT(values[i], values[i - 1]) << "at " << i;
+  EXPECT_LT(values[values.size() - 2], 100);
+}
+
+TEST_F(BatchRunTest, ReportsOfFilesConvertedSideBySideComeTogetherInListOrderNamingTheirFile) {
+  // Four decks no job can open, two jobs: every file gives several reports.
+  for (const char* name : {"w.pptx", "x.pptx", "y.pptx", "z.pptx"}) options_.files.push_back(in_ / name);
+  // First in the list, a slow deck whose last slide fails: its report comes
+  // after the other job has met every bad deck.
+  AddDeck("slow.pptx", 6);
+  std::rotate(options_.files.begin(), options_.files.end() - 1, options_.files.end());
+  ::setenv("QM_FAKE_DECKS", (decks_ + "@60!").c_str(), 1);
+  options_.mode = kModeEachSlide;
+  JobRunner two(QM_FAKE_JOB, 2);
+  run_.SetJobRunner(&two);
+  run_.Start();
+  const auto reports = ui_.Reports();
+  ASSERT_GE(reports.size(), 8u);
+  std::size_t file = 0;  // index in options_.files of the file reports are about now
+  for (const std::string& report : reports) {
+    while (file < options_.files.size() && report.find(options_.files[file] + ":") == std::string::npos) ++file;
+    ASSERT_LT(file, options_.files.size()) << "out of list order, or not naming its file:\n" << report;
+  }
+  EXPECT_EQ(ui_.Messages().back(), "Done.");
 }
 
 TEST_F(BatchRunTest, FolderWithTrailingSeparatorStillWritesDirectlyIntoIt) {

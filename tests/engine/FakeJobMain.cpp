@@ -1,7 +1,8 @@
 // A conversion job whose presentations are fakes, for tests of the batch
 // core without LibreOffice. Decks come from QM_FAKE_DECKS, entries separated
-// by ";": "PATH=SLIDES", "PATH=SLIDES@MS" (each slide takes MS to export) or
-// "PATH=kill" (opening it kills the job).
+// by ";": "PATH=SLIDES", "PATH=SLIDES@MS" (each slide takes MS to export),
+// either ending in "!" (the last slide's export fails) or "PATH=kill"
+// (opening it kills the job).
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
       const auto at = value.find('@');
       if (at != std::string::npos)
         for (auto& slide : deck.slides) slide.exportDelayMs = std::atoi(value.c_str() + at + 1);
+      if (!value.empty() && value.back() == '!' && !deck.slides.empty()) deck.slides.back().failExport = true;
     }
     return factory;
   });

@@ -84,9 +84,12 @@ TEST(CheckPowerPointInstalled, FailedCreationShowsTheExactPlainMessageAndAsksToE
     ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(ui.calls.size(), 1u);
     EXPECT_EQ(ui.calls[0].kind, "message");
-    EXPECT_EQ(ui.calls[0].text,
-              "PowerPoint is not installed on this computer. You need to have it installed to "
-              "use this software without error.");
+    // The text as it stands, then on a line of its own what is missing.
+    EXPECT_EQ(ui.calls[0].text.rfind(
+                  "PowerPoint is not installed on this computer. You need to have it installed to "
+                  "use this software without error.\r\n", 0),
+              0u)
+        << ui.calls[0].text;
     EXPECT_EQ(ui.calls[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(ui.calls[0].icon, MessageIcon::None);
     EXPECT_EQ(ui.calls[0].title, ApplicationTitle());

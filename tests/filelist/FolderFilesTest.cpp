@@ -33,6 +33,16 @@ TEST(ListFilesInFolder, MatchesCaseInsensitivelyWithHiddenFilesAndWithoutFolders
                                       "macro.PpTm", "to-file.pptx", "~$lock.pptx"}));
 }
 
+TEST(ListFilesInFolder, NamesComeByNameNotInTheFileSystemsHashOrder) {
+  TestTree tree;
+  tree.Files({"deck29.pptx", "deck3.pptx", "deck10.pptx", "Deck10.pptx", "deck2.pptx", "B.pptx",
+              "a.pptx", "deck21.pptx", "deck34.pptx"});
+  // Letters without case first, then exactly: the order is total.
+  EXPECT_EQ(ListFilesInFolder(tree.Root(), "*.pptx"),
+            (std::vector<std::string>{"a.pptx", "B.pptx", "Deck10.pptx", "deck10.pptx", "deck2.pptx",
+                                      "deck21.pptx", "deck29.pptx", "deck3.pptx", "deck34.pptx"}));
+}
+
 TEST(ListFilesInFolder, AcceptsTheFolderWithOrWithoutTrailingSeparator) {
   TestTree tree;
   tree.Files({"a.ppt", "b.ppt"});

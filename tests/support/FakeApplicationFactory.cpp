@@ -15,15 +15,16 @@ using Log = std::shared_ptr<std::vector<std::string>>;
 
 class FakeSlideObject : public Slide {
  public:
-  FakeSlideObject(Log log, FakeSlide slide, int index)
-      : log_(std::move(log)), slide_(slide), index_(index) {}
+  FakeSlideObject(Log log, FakeSlide slide, int index, std::string deckPath)
+      : log_(std::move(log)), slide_(slide), index_(index), deckPath_(std::move(deckPath)) {}
 
   void Export(const std::string& fileName, const std::string& filterName, int scaleWidth,
               int scaleHeight) override {
     log_->push_back("export " + std::to_string(index_) + " " + fileName);
     if (slide_.exportDelayMs > 0)
       std::this_thread::sleep_for(std::chrono::milliseconds(slide_.exportDelayMs));
-    if (slide_.failExport) throw Error("Slide " + std::to_string(index_) + " could not be exported");
+    if (slide_.failExport)
+      throw Error(deckPath_ + ": slide " + std::to_string(index_) + " could not be exported");
     if (filterName != "BMP" || scaleWidth != 0 || scaleHeight != 0)
       throw Error("Only BMP at the default size is supported");
     if (slide_.exportWritesNothing) return;
@@ -38,6 +39,7 @@ class FakeSlideObject : public Slide {
   Log log_;
   FakeSlide slide_;
   int index_;
+  std::string deckPath_;
 };
 
 class FakeSlidesObject : public Slides {
@@ -54,7 +56,7 @@ class FakeSlidesObject : public Slides {
     log_->push_back("item " + std::to_string(index));
     if (index < 1 || index > static_cast<int>(deck_.slides.size()))
       throw Error("Slide " + std::to_string(index) + " does not exist");
-    return std::make_shared<FakeSlideObject>(log_, deck_.slides[index - 1], index);
+    return std::make_shared<FakeSlideObject>(log_, deck_.slides[index - 1], index, deck_.path);
   }
 
  private:
@@ -118,6 +120,7 @@ class FakeApplicationObject : public Application, public Presentations {
 FakeDeck& FakeApplicationFactory::AddDeck(const std::string& path, int count, int width,
                                           int height) {
   FakeDeck& deck = decks[path];
+  deck.path = path;
   deck.slides.clear();
   for (int i = 1; i <= count; ++i) deck.slides.push_back({width, height, ColourOf(i)});
   return deck;

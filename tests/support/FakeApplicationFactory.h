@@ -26,6 +26,7 @@ struct FakeSlide {
 
 /// A deck the fake can open, found by its exact path.
 struct FakeDeck {
+  std::string path;  ///< as added; a failure names it, as the real renderer's do
   std::vector<FakeSlide> slides;
   bool failCount = false;  ///< Slides.Count throws
   bool failClose = false;  ///< Close throws
