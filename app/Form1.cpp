@@ -271,7 +271,7 @@ void Form1::SetProgressText(const std::string& text) {
   // placeholder; a file name keeps its own.
   progressBar1_->setProperty("rawText", QString::fromStdString(text));
   const QString shown = progressBar1_->fontMetrics().elidedText(
-      QString::fromStdString(text), Qt::ElideMiddle, progressBar1_->width() - 12);
+      QString::fromStdString(text), Qt::ElideMiddle, progressBar1_->width() - 24);
   progressBar1_->setFormat(QString(shown).replace("%", "%%"));
 }
 

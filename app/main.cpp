@@ -2,9 +2,15 @@
 // named on the command line already in its list.
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +21,9 @@
 
 namespace {
 
+/// Set in the environment of a start that was scaled down to fit its screen.
+constexpr const char* kFittedVariable = "QUILLMERE_FITTED_TO_SCREEN";
+
 constexpr const char* kUsage =
     "Usage: quillmere [FILE|FOLDER]...\n"
     "Opens the Quillmere window, which converts presentations to PNG images.\n"
@@ -23,6 +32,34 @@ constexpr const char* kUsage =
     "\n"
     "  --help       show this text\n"
     "  --version    show the version\n";
+
+/// Room for the title bar and frame a window manager adds.
+constexpr int kFrameAllowance = 40;
+
+/// The factor by which everything must shrink for `window` (not shown yet)
+/// to fit the room on the screen it opens on; 0 when it fits as it is.
+double ShrinkToFit(const QWidget& window) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return 0;
+  const QSize room = screen->availableGeometry().size();
+  const QSize need = window.size() + QSize(0, kFrameAllowance);
+  if (room.width() <= 0 || room.height() <= 0) return 0;
+  const double factor = std::min(static_cast<double>(room.width()) / need.width(),
+                                 static_cast<double>(room.height()) / need.height());
+  return factor < 1.0 ? factor : 0;
+}
+
+/// Starts this program again, scaled by `factor` on top of any scale asked
+/// for already, with the arguments it was given. Returns only when that
+/// fails; the window then opens unscaled.
+void RestartScaled(double factor, char** argv) {
+  bool ok = false;
+  double scale = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+  if (!ok || scale <= 0) scale = 1.0;
+  ::setenv("QT_SCALE_FACTOR", std::to_string(scale * factor).c_str(), 1);
+  ::setenv(kFittedVariable, "1", 1);  // once: the next start takes what it gets
+  ::execv("/proc/self/exe", argv);
+}
 
 }  // namespace
 
@@ -38,6 +75,9 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  // Qt takes its own options out of argv; a restart needs them all.
+  std::vector<char*> given(argv, argv + argc);
+  given.push_back(nullptr);
   QApplication application(argc, argv);  // takes Qt's own options (-platform ...)
   std::vector<std::string> paths;
   bool optionsEnded = false;
@@ -59,6 +99,11 @@ int main(int argc, char** argv) {
 
   qm::LibreOfficeApplicationFactory factory;
   qm::Form1 window(factory, qm::DefaultJobPath(), qm::DefaultJobCount());
+  // The window has a fixed size: on a screen too small for it (or scaled
+  // up too far) it starts again scaled down, so that every control shows.
+  if (qEnvironmentVariableIsEmpty(kFittedVariable)) {
+    if (const double factor = ShrinkToFit(window); factor > 0) RestartScaled(factor, given.data());
+  }
   if (!window.Load()) return 1;
   // The installed check started a renderer; runs convert in job processes
   // with renderers of their own, so this one is not kept waiting.
