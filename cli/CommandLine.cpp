@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <thread>
@@ -31,6 +32,13 @@ std::string UsageText() {
          "  -j, --jobs N          convert up to N files at once (default: the number of cores,\n"
          "                        fewer when the machine's memory holds fewer renderers)\n"
          "  -q, --quiet           no progress output\n"
+         "  -s, --slides LIST     for --mode each: only these slides, as in 1,3-5,8- (a range\n"
+         "                        without an end runs to the last slide); names keep the\n"
+         "                        real slide numbers\n"
+         "  -f, --first N         for --mode each: from slide N (with -l: slides N to M)\n"
+         "  -l, --last M          for --mode each: up to slide M\n"
+         "      --pad             for --mode each: numbers with leading zeros to the deck's\n"
+         "                        slide count (deck_Slide007.png), so names sort\n"
          "      --allow-links     let decks fetch the pictures they link to (web addresses,\n"
          "                        files on this computer); off by default\n"
          "  -h, --help            show this help\n"
@@ -90,7 +98,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   CommandLine cl;
   cl.modeText = kModeEachSlide;
   cl.jobs = DefaultJobCount();
-  bool slideGiven = false, outputGiven = false, onlyPaths = false;
+  bool slideGiven = false, outputGiven = false, onlyPaths = false, slidesGiven = false;
+  int firstSlide = 0, lastSlide = 0;  // -f, -l
 
   const auto fail = [&](const std::string& message) -> std::optional<CommandLine> {
     *error = message;
@@ -181,11 +190,37 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!flag(cl.version)) return std::nullopt;
     } else if (arg == "--allow-links") {
       if (!flag(cl.allowLinks)) return std::nullopt;
+    } else if (arg == "-s" || arg == "--slides") {
+      const auto v = value("a slide list");
+      if (!v) return std::nullopt;
+      const auto ranges = ParseSlideList(*v, error);
+      if (!ranges) return std::nullopt;
+      cl.request.slides = *ranges;
+      slidesGiven = true;
+    } else if (arg == "-f" || arg == "--first" || arg == "-l" || arg == "--last") {
+      const auto v = value("a slide number");
+      if (!v) return std::nullopt;
+      const auto one = ParseSlideList(*v, error);
+      if (!one || one->size() != 1 || one->front().last != one->front().first)
+        return fail("The slide number \"" + *v + "\" for " + arg + " must be a whole number from 1 to 32767.");
+      (arg == "-f" || arg == "--first" ? firstSlide : lastSlide) = one->front().first;
+    } else if (arg == "--pad") {
+      if (!flag(cl.request.padNumbers)) return std::nullopt;
     } else {
       return fail("Unknown option " + arg + ". Try --help.");
     }
   }
   if (cl.help || cl.version) return cl;
+
+  if (firstSlide != 0 || lastSlide != 0) {
+    if (slidesGiven) return fail("Use either --slides or -f/-l, not both.");
+    if (lastSlide != 0 && lastSlide < std::max(firstSlide, 1))
+      return fail("The last slide (" + std::to_string(lastSlide) + ") comes before the first (" +
+                  std::to_string(std::max(firstSlide, 1)) + ").");
+    cl.request.slides = {{std::max(firstSlide, 1), lastSlide}};
+  }
+  if ((!cl.request.slides.empty() || cl.request.padNumbers) && cl.modeText != kModeEachSlide)
+    return fail("--slides, -f, -l and --pad are for --mode each.");
 
   if (cl.modeText == kModeXSlide && !slideGiven)
     return fail("--mode slide needs the slide number: --slide N.");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Sandbox.h"
+#include "engine/export/ConversionRequest.h"
 
 namespace qm {
 
@@ -21,6 +22,7 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   bool allowLinks = false;        ///< --allow-links: the renderer may fetch linked pictures
+  ConversionRequest request;      ///< --slides, -f, -l, --pad
   std::vector<std::string> paths; ///< files and folders, in the order given
 };
 

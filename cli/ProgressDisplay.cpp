@@ -62,11 +62,12 @@ void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::stri
   // exist; here that is a file not converted.
   if (written.empty() && slideCount >= 0 &&
       ((task.kind == ExportKind::kOneSlide && (task.slide < 1 || task.slide > slideCount)) ||
-       (task.kind == ExportKind::kEachSlide && slideCount == 0))) {
+       (task.kind == ExportKind::kEachSlide && (slideCount == 0 || !task.request.slides.empty())))) {
+    const std::string has = "has " + std::to_string(slideCount) + " slide(s); ";
     const std::string why = slideCount == 0 ? "has no slides"
-                                            : "has " + std::to_string(slideCount) +
-                                                  " slide(s); there is no slide " +
-                                                  std::to_string(task.slide);
+                            : task.kind == ExportKind::kEachSlide
+                                ? has + "none of the slides asked for (" + task.request.SlidesText() + ")"
+                                : has + "there is no slide " + std::to_string(task.slide);
     notConverted_.emplace_back(task.path, why);
     Note("quillmere-batch: " + EscapedName(task.path) + " " + why + "; nothing was written.");
     return;

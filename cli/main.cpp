@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i <= files.FileCount(); ++i) list.push_back(files.FileAt(i));
 
   TerminalUi ui(display, options->slideText, options->direction);
-  ListRunOptions runOptions(list, options->modeText, options->outputFolder, options->beside);
+  ListRunOptions runOptions(list, options->modeText, options->outputFolder, options->beside,
+                            options->request);
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;
   JobRunner runner(DefaultJobPath(), options->jobs);

@@ -133,6 +133,7 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
   }
   task.outputFolder = outputFolder;
   task.direction = stitchDirection_;
+  task.request = options_.Request();
   std::string mode;
   trap.Step(148, [&] { mode = options_.ModeText(); });
   if (mode == kModeEachSlide) {

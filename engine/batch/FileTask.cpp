@@ -22,6 +22,7 @@ void FileTask::PutTo(WireMessage& message) const {
   message.PutI64(slide);
   message.PutI64(direction);
   message.PutU32(static_cast<std::uint32_t>(line));
+  request.PutTo(message);
 }
 
 bool FileTask::GetFrom(WireMessage& message, FileTask* task) {
@@ -33,6 +34,7 @@ bool FileTask::GetFrom(WireMessage& message, FileTask* task) {
   const std::int64_t slide = message.GetI64();
   const std::int64_t direction = message.GetI64();
   read.line = static_cast<int>(message.GetU32());
+  if (!ConversionRequest::GetFrom(message, &read.request)) return false;
   if (!message.Ok() || kind > static_cast<std::uint32_t>(ExportKind::kOneSlide) ||
       slide < INT16_MIN || slide > INT16_MAX || direction < INT16_MIN || direction > INT16_MAX)
     return false;
@@ -44,6 +46,7 @@ bool FileTask::GetFrom(WireMessage& message, FileTask* task) {
 }
 
 void FileTask::ExportWith(Powerpoint1& exporters, ErrorTrap& trap) const {
+  exporters.SetRequest(request);
   switch (kind) {
     case ExportKind::kEachSlide:
       trap.Step(line, [&] { exporters.SaveEachSlideAsImage(path, outputFolder); });

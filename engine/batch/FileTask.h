@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/batch/ExportKind.h"
+#include "engine/export/ConversionRequest.h"
 #include "engine/protocol/WireMessage.h"
 
 namespace qm {
@@ -21,6 +22,7 @@ struct FileTask {
   short slide = 0;           ///< the slide number for kOneSlide
   short direction = 1;       ///< for kAllSlides: 1 top to bottom, else left to right
   int line = 0;              ///< the run's step line that dispatches it, quoted by a report
+  ConversionRequest request; ///< which slides and how they are named, as the run asks
 
   /// The output file name prefix the task writes (folder + base name): two
   /// tasks with the same key write the same names.

@@ -13,11 +13,12 @@ class ListRunOptions : public RunOptions {
  public:
   /// Output goes into `outputFolder`, or beside each source when `beside`.
   ListRunOptions(std::vector<std::string> files, std::string modeText, std::string outputFolder,
-                 bool beside)
+                 bool beside, ConversionRequest request = {})
       : files_(std::move(files)),
         modeText_(std::move(modeText)),
         outputFolder_(std::move(outputFolder)),
-        beside_(beside) {}
+        beside_(beside),
+        request_(std::move(request)) {}
 
   int FileCount() override { return static_cast<int>(files_.size()); }
   std::string FileAt(int position) override {
@@ -29,12 +30,14 @@ class ListRunOptions : public RunOptions {
   bool SaveToFolder() override { return !beside_; }
   std::string OutputFolderText() override { return outputFolder_; }
   bool SaveBesideSource() override { return beside_; }
+  ConversionRequest Request() override { return request_; }
 
  private:
   std::vector<std::string> files_;
   std::string modeText_;
   std::string outputFolder_;
   bool beside_;
+  ConversionRequest request_;
 };
 
 }  // namespace qm

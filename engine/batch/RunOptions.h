@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/export/ConversionRequest.h"
+
 namespace qm {
 
 class RunOptions {
@@ -22,6 +24,9 @@ class RunOptions {
   virtual std::string OutputFolderText() = 0;
   /// "Save results in folder of original file" is chosen.
   virtual bool SaveBesideSource() = 0;
+  /// What every file of the run is asked beyond the mode (which slides, how
+  /// they are named); the default asks nothing more.
+  virtual ConversionRequest Request() { return {}; }
 };
 
 }  // namespace qm

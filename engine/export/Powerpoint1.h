@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/adapter/ApplicationFactory.h"
+#include "engine/export/ConversionRequest.h"
 #include "imaging/Bitmap.h"
 #include "base/Ui.h"
 
@@ -44,6 +45,10 @@ class Powerpoint1 {
   short StitchDirection() const { return stitchDirection_; }
   void SetStitchDirection(short direction) { stitchDirection_ = direction; }
 
+  /// What the next exports ask beyond the mode: the slides the each-slide
+  /// mode writes, and how slide numbers are written in names.
+  void SetRequest(const ConversionRequest& request) { request_ = request; }
+
   /// The last slide picture loaded (the picture box every exporter loads into).
   const Bitmap& Creator() const { return creator_; }
 
@@ -66,6 +71,7 @@ class Powerpoint1 {
   void NoteSlide(int slide, int count);
 
   short stitchDirection_ = 1;
+  ConversionRequest request_;
   Bitmap creator_;
   std::function<void(int, int)> slideStarted_;
   std::vector<std::string> written_;

@@ -1,5 +1,7 @@
 // Every slide of one presentation as a picture of its own.
 
+#include <string>
+
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
 #include "engine/export/Powerpoint1.h"
@@ -42,8 +44,9 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
   short count = 0;
+  int digits = 0;  // of the deck's slide count, when numbers are padded
   const auto exportSlide = [&](short i) {
-    const std::string pngPath = SlidePngPath(outputFolder, base, i);
+    const std::string pngPath = SlidePngPath(outputFolder, base, i, digits);
     NoteSlide(i, count);
     session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
       WriteSlidePng(picture, pngPath);
@@ -54,7 +57,11 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
         slideCount_ = session.Count();
         count = static_cast<short>(slideCount_);
       })) {
-    for (short i = 1; i <= count; ++i) exportSlide(i);
+    if (request_.padNumbers) digits = static_cast<int>(std::to_string(count).size());
+    // Only the slides asked for; a slide asked for that the deck lacks is
+    // not written, as in the single-slide modes.
+    for (short i = 1; i <= count; ++i)
+      if (request_.Wants(i)) exportSlide(i);
   } else {
     // A loop whose bound cannot be read still runs its body once, with a
     // counter that names no slide: that export fails and is reported.

@@ -7,8 +7,12 @@
 
 namespace qm {
 
-std::string SlidePngPath(const std::string& outputFolder, const std::string& base, int n) {
-  return CollapseSeparators(outputFolder + base + "_Slide" + std::to_string(n) + ".png");
+std::string SlidePngPath(const std::string& outputFolder, const std::string& base, int n,
+                         int digits) {
+  std::string number = std::to_string(n);
+  if (n >= 0 && static_cast<int>(number.size()) < digits)
+    number.insert(0, static_cast<std::size_t>(digits) - number.size(), '0');
+  return CollapseSeparators(outputFolder + base + "_Slide" + number + ".png");
 }
 
 void WriteSlidePng(const Bitmap& picture, const std::string& pngPath) {

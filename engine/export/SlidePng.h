@@ -7,8 +7,10 @@
 
 namespace qm {
 
-/// `<outputFolder><base>_Slide<n>.png`, separators collapsed.
-std::string SlidePngPath(const std::string& outputFolder, const std::string& base, int n);
+/// `<outputFolder><base>_Slide<n>.png`, separators collapsed; `n` written
+/// with at least `digits` digits (leading zeros).
+std::string SlidePngPath(const std::string& outputFolder, const std::string& base, int n,
+                         int digits = 0);
 
 /// Writes `picture` as the PNG `pngPath`; throws qm::Error when it cannot,
 /// so a failure is reported instead of a file gone missing.

@@ -76,3 +76,30 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
   }
 }
 
+
+TEST(CommandLine, SlideListsBecomeRangesAndOnlyForTheEachSlideMode) {
+  std::string error;
+  auto cl = Parse({"--slides", "1,3-5,8-", "--pad", "deck.pptx"}, &error);
+  ASSERT_TRUE(cl) << error;
+  EXPECT_EQ(cl->request.slides, (std::vector<SlideRange>{{1, 1}, {3, 5}, {8, 0}}));
+  EXPECT_TRUE(cl->request.padNumbers);
+  EXPECT_TRUE(cl->request.Wants(4) && cl->request.Wants(900));
+  EXPECT_FALSE(cl->request.Wants(2) || cl->request.Wants(7));
+  cl = Parse({"-f", "2", "-l", "4", "deck.pptx"}, &error);
+  ASSERT_TRUE(cl) << error;
+  EXPECT_EQ(cl->request.slides, (std::vector<SlideRange>{{2, 4}}));
+  cl = Parse({"-l", "3", "deck.pptx"}, &error);
+  ASSERT_TRUE(cl) << error;
+  EXPECT_EQ(cl->request.slides, (std::vector<SlideRange>{{1, 3}}));
+
+  for (const std::vector<std::string>& wrong :
+       std::vector<std::vector<std::string>>{{"-s", "0"}, {"-s", "5-3"}, {"-s", "x"}, {"-s", "1,,2"},
+                                             {"-s", "40000"}, {"-f", "3", "-l", "2"}, {"-f", "-2"},
+                                             {"-s", "1", "-f", "2"}, {"-m", "first", "-s", "2"},
+                                             {"-m", "all", "--pad"}}) {
+    std::vector<std::string> args = wrong;
+    args.push_back("deck.pptx");
+    EXPECT_FALSE(Parse(args, &error)) << wrong[0] << " " << wrong[1];
+    EXPECT_FALSE(error.empty());
+  }
+}

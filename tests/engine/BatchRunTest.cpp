@@ -44,6 +44,8 @@ class Options : public RunOptions {
   bool SaveToFolder() override { return toFolder; }
   std::string OutputFolderText() override { return folder; }
   bool SaveBesideSource() override { return beside; }
+  ConversionRequest request;
+  ConversionRequest Request() override { return request; }
 };
 
 class BatchRunTest : public ::testing::Test {
@@ -324,4 +326,15 @@ TEST(SlideNumberFromText, NumericRulesAndRounding) {
   EXPECT_EQ(SlideNumberFromText("32767.4"), 32767);
   EXPECT_THROW(SlideNumberFromText("32767.5"), Error);
   EXPECT_THROW(SlideNumberFromText("-32769"), Error);
+}
+
+TEST_F(BatchRunTest, ChosenSlidesAreWrittenUnderTheirOwnNumbersPaddedToTheSlideCount) {
+  AddDeck("deck.pptx", 12);
+  options_.mode = kModeEachSlide;
+  options_.request.slides = {{1, 1}, {10, 0}};
+  options_.request.padNumbers = true;
+  run_.Start();
+  EXPECT_TRUE(ui_.Reports().empty()) << ui_.Reports().front();
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"deck_Slide01.png", "deck_Slide10.png",
+                                                    "deck_Slide11.png", "deck_Slide12.png"}));
 }

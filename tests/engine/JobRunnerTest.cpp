@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/batch/JobMessageType.h"
 #include "engine/batch/JobRunner.h"
 #include "tests/support/TempFolder.h"
 
@@ -185,7 +186,9 @@ std::string JobSending(const test::TempFolder& folder, const std::string& frames
 }
 
 // Frames as a job sends them: a 4-byte length, the type, the fields.
-const std::string kHelloOfThisBuild = "\\015\\0\\0\\0\\057QMJB\\002\\0\\0\\0\\0\\0\\0\\0";
+// The version as one octal escape of the printf the fake job runs (below 8).
+const std::string kHelloOfThisBuild = "\\015\\0\\0\\0\\057QMJB\\00" +
+                                      std::to_string(kJobProtocolVersion) + "\\0\\0\\0\\0\\0\\0\\0";
 const std::string kReady = "\\001\\0\\0\\0\\050";
 
 TEST(JobRunner, AJobsMessageWhoseCountsDoNotFitItsBytesEndsThatJobWithAReport) {
@@ -215,7 +218,7 @@ TEST(JobRunner, AJobOfAnotherBuildIsRefusedByNameAndNotStartedAgain) {
   ASSERT_FALSE(events.failureTexts.empty());
   for (const std::string& text : events.failureTexts) {
     EXPECT_NE(text.find("another build of Quillmere (it speaks version 1 of the job protocol, "
-                        "this program version 2): " + job),
+                        "this program version " + std::to_string(kJobProtocolVersion) + "): " + job),
               std::string::npos)
         << text;
   }

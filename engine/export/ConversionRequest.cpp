@@ -1,0 +1,108 @@
+#include "engine/export/ConversionRequest.h"
+
+#include <cstdint>
+
+namespace qm {
+
+namespace {
+
+constexpr int kMaxSlide = 32767;  // slide numbers are 16-bit throughout
+/// More ranges than anyone types; a message claiming more is damaged.
+constexpr std::uint32_t kMaxRanges = 4096;
+
+/// A slide number: digits only, 1 to kMaxSlide.
+bool ReadSlideNumber(const std::string& text, int* number) {
+  if (text.empty() || text.size() > 5) return false;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kMaxSlide) return false;
+  *number = value;
+  return true;
+}
+
+}  // namespace
+
+bool ConversionRequest::Wants(int n) const {
+  if (slides.empty()) return true;
+  for (const SlideRange& range : slides)
+    if (n >= range.first && (range.last == 0 || n <= range.last)) return true;
+  return false;
+}
+
+std::string ConversionRequest::SlidesText() const {
+  std::string text;
+  for (const SlideRange& range : slides) {
+    if (!text.empty()) text += ",";
+    text += std::to_string(range.first);
+    if (range.last == 0)
+      text += "-";
+    else if (range.last != range.first)
+      text += "-" + std::to_string(range.last);
+  }
+  return text;
+}
+
+void ConversionRequest::PutTo(WireMessage& message) const {
+  message.PutU32(static_cast<std::uint32_t>(slides.size()));
+  for (const SlideRange& range : slides) {
+    message.PutU32(static_cast<std::uint32_t>(range.first));
+    message.PutU32(static_cast<std::uint32_t>(range.last));
+  }
+  message.PutU32(padNumbers ? 1 : 0);
+}
+
+bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
+  ConversionRequest read;
+  const std::uint32_t count = message.GetU32();
+  if (!message.Ok() || count > kMaxRanges) return false;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t first = message.GetU32();
+    const std::uint32_t last = message.GetU32();
+    if (!message.Ok() || first < 1 || first > kMaxSlide || last > kMaxSlide ||
+        (last != 0 && last < first))
+      return false;
+    read.slides.push_back({static_cast<int>(first), static_cast<int>(last)});
+  }
+  const std::uint32_t pad = message.GetU32();
+  if (!message.Ok() || pad > 1) return false;
+  read.padNumbers = pad == 1;
+  *request = std::move(read);
+  return true;
+}
+
+std::optional<std::vector<SlideRange>> ParseSlideList(const std::string& text, std::string* error) {
+  std::vector<SlideRange> ranges;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    SlideRange range;
+    const std::size_t dash = part.find('-');
+    bool ok = false;
+    if (dash == std::string::npos) {
+      ok = ReadSlideNumber(part, &range.first);
+      range.last = range.first;
+    } else {
+      ok = ReadSlideNumber(part.substr(0, dash), &range.first) &&
+           (dash + 1 == part.size() || ReadSlideNumber(part.substr(dash + 1), &range.last));
+      if (ok && range.last != 0 && range.last < range.first) {
+        *error = "The slide range \"" + part + "\" ends before it starts.";
+        return std::nullopt;
+      }
+    }
+    if (!ok) {
+      *error = "The slide list \"" + text + "\" cannot be read at \"" + part +
+               "\": use slide numbers from 1 to 32767 and ranges, as in 1,3-5,8-.";
+      return std::nullopt;
+    }
+    ranges.push_back(range);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return ranges;
+}
+
+}  // namespace qm

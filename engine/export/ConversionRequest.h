@@ -1,0 +1,49 @@
+#pragma once
+// What a run asks of every file beyond its save mode: which slides, and how
+// the images are named.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/protocol/WireMessage.h"
+
+namespace qm {
+
+/// Slides `first` to `last`, 1-based; `last` 0 runs to the deck's end.
+struct SlideRange {
+  int first = 1;
+  int last = 0;
+  bool operator==(const SlideRange&) const = default;
+};
+
+/// One value that a front end fills, the batch run hands to the jobs with
+/// every task, and the exporters act on. The default asks for what the
+/// program does without options, so a front end that sets nothing (the
+/// window) changes nothing.
+struct ConversionRequest {
+  /// The slides written in the each-slide mode; empty: every slide.
+  std::vector<SlideRange> slides;
+  /// Number slides with leading zeros to the width of the deck's slide
+  /// count ("deck_Slide007.png" in a deck of 120), so names sort.
+  bool padNumbers = false;
+
+  /// True when slide `n` is asked for.
+  bool Wants(int n) const;
+  /// The selection as a person typed it ("1,3-5,8-"); "" for every slide.
+  std::string SlidesText() const;
+
+  void PutTo(WireMessage& message) const;
+  /// Reads a request put by PutTo; false when it is missing or malformed.
+  static bool GetFrom(WireMessage& message, ConversionRequest* request);
+
+  bool operator==(const ConversionRequest&) const = default;
+};
+
+/// Reads a slide list: numbers and ranges separated by commas, "1,3-5,8-"
+/// (a range without an end runs to the last slide). nullopt, with a sentence
+/// in `error`, for anything else: an empty part, 0, a range whose end comes
+/// before its start, a number past 32767.
+std::optional<std::vector<SlideRange>> ParseSlideList(const std::string& text, std::string* error);
+
+}  // namespace qm
