@@ -39,6 +39,12 @@ std::string UsageText() {
          "  -l, --last M          for --mode each: up to slide M\n"
          "      --pad             for --mode each: numbers with leading zeros to the deck's\n"
          "                        slide count (deck_Slide007.png), so names sort\n"
+         "  -r, --resolution DPI  draw slides at DPI pixels to the inch (default 96: the\n"
+         "                        slide size at 96 dpi)\n"
+         "      --scale-to N      draw slides with their long side N pixels, aspect kept\n"
+         "      --width N, --height N\n"
+         "                        draw slides N pixels wide and/or high (one alone keeps the\n"
+         "                        aspect); slides are drawn at that size, not scaled after\n"
          "      --allow-links     let decks fetch the pictures they link to (web addresses,\n"
          "                        files on this computer); off by default\n"
          "  -h, --help            show this help\n"
@@ -206,6 +212,21 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       (arg == "-f" || arg == "--first" ? firstSlide : lastSlide) = one->front().first;
     } else if (arg == "--pad") {
       if (!flag(cl.request.padNumbers)) return std::nullopt;
+    } else if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
+               arg == "--height") {
+      const auto v = value("a number");
+      if (!v) return std::nullopt;
+      const bool dpi = arg == "-r" || arg == "--resolution";
+      const int limit = dpi ? 2400 : 32767;
+      char* end = nullptr;
+      const long number = std::strtol(v->c_str(), &end, 10);
+      if (v->empty() || *end != '\0' || number < 1 || number > limit)
+        return fail("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +
+                    std::to_string(limit) + ".");
+      (dpi ? cl.request.dpi
+           : arg == "--scale-to" ? cl.request.scaleTo
+           : arg == "--width"    ? cl.request.width
+                                 : cl.request.height) = static_cast<int>(number);
     } else {
       return fail("Unknown option " + arg + ". Try --help.");
     }
@@ -219,6 +240,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
                   std::to_string(std::max(firstSlide, 1)) + ").");
     cl.request.slides = {{std::max(firstSlide, 1), lastSlide}};
   }
+  const int sizings = (cl.request.dpi > 0) + (cl.request.scaleTo > 0) +
+                      (cl.request.width > 0 || cl.request.height > 0);
+  if (sizings > 1) return fail("Give one size: --resolution, --scale-to, or --width and/or --height.");
   if ((!cl.request.slides.empty() || cl.request.padNumbers) && cl.modeText != kModeEachSlide)
     return fail("--slides, -f, -l and --pad are for --mode each.");
 

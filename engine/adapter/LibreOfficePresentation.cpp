@@ -13,6 +13,7 @@ LibreOfficePresentation::LibreOfficePresentation(std::shared_ptr<LibreOfficeSess
     : session_(std::move(session)),
       serial_(serial),
       path_(std::move(path)),
+      info_(info),
       slides_(session_, serial_, path_, info) {}
 
 LibreOfficePresentation::~LibreOfficePresentation() {
@@ -29,5 +30,9 @@ Slides& LibreOfficePresentation::GetSlides() {
 }
 
 void LibreOfficePresentation::Close() { session_->Close(serial_); }
+
+std::pair<double, double> LibreOfficePresentation::SlideSizePoints() {
+  return {static_cast<double>(info_.widthTwips) / 20.0, static_cast<double>(info_.heightTwips) / 20.0};
+}
 
 }  // namespace qm

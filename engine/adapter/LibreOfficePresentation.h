@@ -28,10 +28,14 @@ class LibreOfficePresentation : public Presentation {
   /// Throws qm::Error when the renderer fails while closing.
   void Close() override;
 
+  /// From the document size read at open (twips: 20 to the point).
+  std::pair<double, double> SlideSizePoints() override;
+
  private:
   std::shared_ptr<LibreOfficeSession> session_;
   std::uint64_t serial_;
   std::string path_;
+  RenderDocumentInfo info_;
   LibreOfficeSlides slides_;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "engine/adapter/Slides.h"
 
 namespace qm {
@@ -15,6 +17,9 @@ class Presentation {
 
   /// Closes without saving and without a question. Throws qm::Error on failure.
   virtual void Close() = 0;
+
+  /// The slide size in points (1/72 inch), as the page set-up gives it.
+  virtual std::pair<double, double> SlideSizePoints() = 0;
 };
 
 }  // namespace qm

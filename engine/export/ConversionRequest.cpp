@@ -1,5 +1,7 @@
 #include "engine/export/ConversionRequest.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace qm {
@@ -9,6 +11,8 @@ namespace {
 constexpr int kMaxSlide = 32767;  // slide numbers are 16-bit throughout
 /// More ranges than anyone types; a message claiming more is damaged.
 constexpr std::uint32_t kMaxRanges = 4096;
+/// Larger than any side the renderer draws; a message claiming more is damaged.
+constexpr std::uint32_t kMaxPixels = 1u << 20;
 
 /// A slide number: digits only, 1 to kMaxSlide.
 bool ReadSlideNumber(const std::string& text, int* number) {
@@ -45,6 +49,20 @@ std::string ConversionRequest::SlidesText() const {
   return text;
 }
 
+std::pair<int, int> ConversionRequest::PixelSize(double widthPoints, double heightPoints) const {
+  if (width > 0 || height > 0) return {width, height};
+  if (widthPoints <= 0 || heightPoints <= 0) return {0, 0};
+  if (scaleTo > 0) return widthPoints >= heightPoints ? std::pair<int, int>{scaleTo, 0}
+                                                      : std::pair<int, int>{0, scaleTo};
+  if (dpi > 0) {
+    const auto pixels = [this](double points) {
+      return std::max(1, static_cast<int>(std::lround(points / 72.0 * dpi)));
+    };
+    return {pixels(widthPoints), pixels(heightPoints)};
+  }
+  return {0, 0};
+}
+
 void ConversionRequest::PutTo(WireMessage& message) const {
   message.PutU32(static_cast<std::uint32_t>(slides.size()));
   for (const SlideRange& range : slides) {
@@ -52,6 +70,7 @@ void ConversionRequest::PutTo(WireMessage& message) const {
     message.PutU32(static_cast<std::uint32_t>(range.last));
   }
   message.PutU32(padNumbers ? 1 : 0);
+  for (const int value : {dpi, scaleTo, width, height}) message.PutU32(static_cast<std::uint32_t>(value));
 }
 
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
@@ -69,6 +88,11 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   const std::uint32_t pad = message.GetU32();
   if (!message.Ok() || pad > 1) return false;
   read.padNumbers = pad == 1;
+  for (int* value : {&read.dpi, &read.scaleTo, &read.width, &read.height}) {
+    const std::uint32_t got = message.GetU32();
+    if (!message.Ok() || got > kMaxPixels) return false;
+    *value = static_cast<int>(got);
+  }
   *request = std::move(read);
   return true;
 }

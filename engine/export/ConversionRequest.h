@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/protocol/WireMessage.h"
@@ -27,6 +28,18 @@ struct ConversionRequest {
   /// Number slides with leading zeros to the width of the deck's slide
   /// count ("deck_Slide007.png" in a deck of 120), so names sort.
   bool padNumbers = false;
+  /// The picture size. Nothing set: the slide size at 96 pixels to the inch.
+  /// Else one of: `dpi` pixels to the inch; the long side `scaleTo` pixels
+  /// (aspect kept); `width` and/or `height` (one alone keeps the aspect).
+  int dpi = 0;
+  int scaleTo = 0;
+  int width = 0;
+  int height = 0;
+
+  /// The pixel size to ask the renderer for, for slides of `widthPoints` x
+  /// `heightPoints`: {0, 0} for the default size, a 0 on one side to keep
+  /// the aspect from the other.
+  std::pair<int, int> PixelSize(double widthPoints, double heightPoints) const;
 
   /// True when slide `n` is asked for.
   bool Wants(int n) const;

@@ -44,6 +44,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
 
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
+  session.UseSizeOf(request_);
   if (trap.HoldsOrFails(kSlideInDeck, [&] {
         slideCount_ = session.Count();
         return slideCount_ >= n;

@@ -45,6 +45,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
 
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
+  session.UseSizeOf(request_);
 
   // Every temporary JPEG written is in this list (or, when the list could not
   // take it, among the strays), so none is ever left behind.

@@ -29,6 +29,18 @@ void SlideSession::Open(const std::string& sourcePath) {
 
 std::int32_t SlideSession::Count() { return Opened().GetSlides().Count(); }
 
+void SlideSession::UseSizeOf(const ConversionRequest& request) {
+  size_ = {0, 0};
+  if (!presentation_) return;
+  try {
+    const auto [width, height] = presentation_->SlideSizePoints();
+    size_ = request.PixelSize(width, height);
+  } catch (const Error&) {
+    // Drawn at the default size; a presentation that cannot say its size
+    // fails at the export, which reports it.
+  }
+}
+
 void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,
                                const std::function<void(const Bitmap&)>& write) {
   // A cancelled run renders nothing more; what was written stays.
@@ -38,7 +50,7 @@ void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& c
     Opened()
         .GetSlides()
         .Item(static_cast<std::int16_t>(n))
-        ->Export(bitmapPath, "BMP", 0, 0);
+        ->Export(bitmapPath, "BMP", size_.first, size_.second);
   });
   if (trap_.HoldsOrFails(lines_.bitmapExists, [&] { return FileExists(bitmapPath); })) {
     trap_.Step(lines_.loadBitmap, [&] {

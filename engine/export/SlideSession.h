@@ -9,6 +9,7 @@
 #include "engine/adapter/ApplicationFactory.h"
 #include "imaging/Bitmap.h"
 #include "base/ErrorTrap.h"
+#include "engine/export/ConversionRequest.h"
 #include "engine/export/SessionLines.h"
 
 namespace qm {
@@ -25,6 +26,11 @@ class SlideSession {
 
   /// The open presentation's slide count; throws when there is none.
   std::int32_t Count();
+
+  /// Makes the next exports draw at the size `request` asks for (the
+  /// default size when it asks none, or when the slide size cannot be read:
+  /// the export then says what is wrong).
+  void UseSizeOf(const ConversionRequest& request);
 
   /// Pushes slide `n` through a temporary bitmap in `outputFolder`: export
   /// (exportSlide), when the bitmap exists (bitmapExists) load it into
@@ -50,6 +56,7 @@ class SlideSession {
   Presentation& Opened() const;
 
   std::string sourcePath_;
+  std::pair<int, int> size_{0, 0};  ///< asked of the renderer; 0: its default
   std::shared_ptr<Application> app_;
   std::shared_ptr<Presentation> presentation_;
 };

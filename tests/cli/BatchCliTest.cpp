@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "tests/support/DeckCatalog.h"
 #include "tests/support/PngTestReader.h"
@@ -334,5 +335,27 @@ TEST_F(BatchCli, DeckWithoutSlidesWritesNothingInAnyMode) {
     EXPECT_EQ(outcome.exitCode, 1) << mode[1] << ": " << outcome.errorText;
     EXPECT_NE(outcome.errorText.find("has no slides"), std::string::npos) << mode[1] << ": " << outcome.errorText;
     EXPECT_TRUE(out_.Names().empty()) << mode[1] << " wrote " << out_.Names().front();
+  }
+}
+
+TEST_F(BatchCli, SizeOptionsDrawSlidesAtThePixelSizesTheyPromise) {
+  // wide3.pptx is 10 x 5.625 in: 960 x 540 at 96 dpi.
+  const std::string deck = decks_.PathOf("wide3.pptx");
+  const auto background = ToPixel(decks_.Deck("wide3.pptx").colours[0]);
+  for (const auto& [options, width, height] : std::vector<std::tuple<std::vector<std::string>, int, int>>{
+           {{"-r", "48"}, 480, 270},
+           {{"--scale-to", "300"}, 300, 169},
+           {{"--width", "200"}, 200, 113},
+           {{"--height", "100"}, 178, 100},
+           {{"--width", "100", "--height", "100"}, 100, 100}}) {
+    std::vector<std::string> args = {"-m", "first", "-o", out_.Path()};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(deck);
+    const auto outcome = RunBatch(args);
+    ASSERT_EQ(outcome.exitCode, 0) << options[0] << ": " << outcome.errorText;
+    const auto png = ReadPng(out_ / "wide3_Slide1.png");
+    EXPECT_EQ(png.width, width) << options[0];
+    EXPECT_EQ(png.height, height) << options[0];
+    EXPECT_TRUE(Near(Sample(png, 0, 0, png.width, png.height), background, decks_.Tolerance())) << options[0];
   }
 }

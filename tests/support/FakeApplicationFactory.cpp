@@ -67,7 +67,12 @@ class FakeSlidesObject : public Slides {
 class FakePresentationObject : public Presentation {
  public:
   FakePresentationObject(Log log, FakeDeck deck)
-      : log_(log), failClose_(deck.failClose), slides_(log, std::move(deck)) {}
+      : log_(log),
+        failClose_(deck.failClose),
+        size_(deck.slides.empty() ? std::pair<double, double>{720, 540}
+                                  : std::pair<double, double>{deck.slides[0].width * 0.75,
+                                                              deck.slides[0].height * 0.75}),
+        slides_(log, std::move(deck)) {}
   ~FakePresentationObject() override { log_->push_back("release presentation"); }
 
   Slides& GetSlides() override {
@@ -79,10 +84,13 @@ class FakePresentationObject : public Presentation {
     if (failClose_) throw Error("The presentation could not be closed");
     closed_ = true;
   }
+  /// The first slide's size at 96 pixels to the inch.
+  std::pair<double, double> SlideSizePoints() override { return size_; }
 
  private:
   Log log_;
   bool failClose_;
+  std::pair<double, double> size_;
   bool closed_ = false;
   FakeSlidesObject slides_;
 };
