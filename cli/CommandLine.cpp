@@ -45,6 +45,9 @@ std::string UsageText() {
          "      --width N, --height N\n"
          "                        draw slides N pixels wide and/or high (one alone keeps the\n"
          "                        aspect); slides are drawn at that size, not scaled after\n"
+         "  -t, --type TYPE       png (default) | jpeg | webp: the format of each slide's image\n"
+         "                        (names end in .png, .jpg, .webp); a joined image stays PNG\n"
+         "      --quality Q       for jpeg and webp: 1 to 100 (default 90)\n"
          "      --allow-links     let decks fetch the pictures they link to (web addresses,\n"
          "                        files on this computer); off by default\n"
          "  -h, --help            show this help\n"
@@ -212,6 +215,21 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       (arg == "-f" || arg == "--first" ? firstSlide : lastSlide) = one->front().first;
     } else if (arg == "--pad") {
       if (!flag(cl.request.padNumbers)) return std::nullopt;
+    } else if (arg == "-t" || arg == "--type") {
+      const auto v = value("an image type");
+      if (!v) return std::nullopt;
+      if (*v == "png") cl.request.type = ImageType::kPng;
+      else if (*v == "jpeg" || *v == "jpg") cl.request.type = ImageType::kJpeg;
+      else if (*v == "webp") cl.request.type = ImageType::kWebp;
+      else return fail("Unknown image type \"" + *v + "\": use png, jpeg or webp.");
+    } else if (arg == "--quality") {
+      const auto v = value("a number");
+      if (!v) return std::nullopt;
+      char* end = nullptr;
+      const long quality = std::strtol(v->c_str(), &end, 10);
+      if (v->empty() || *end != '\0' || quality < 1 || quality > 100)
+        return fail("The quality \"" + *v + "\" must be a whole number from 1 to 100.");
+      cl.request.quality = static_cast<int>(quality);
     } else if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
                arg == "--height") {
       const auto v = value("a number");
@@ -243,6 +261,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   const int sizings = (cl.request.dpi > 0) + (cl.request.scaleTo > 0) +
                       (cl.request.width > 0 || cl.request.height > 0);
   if (sizings > 1) return fail("Give one size: --resolution, --scale-to, or --width and/or --height.");
+  if (cl.request.quality > 0 && cl.request.type == ImageType::kPng)
+    return fail("--quality is for --type jpeg or webp; PNG is lossless.");
+  if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)
+    return fail("A joined image (--mode all) is always PNG; --type is for the other modes.");
   if ((!cl.request.slides.empty() || cl.request.padNumbers) && cl.modeText != kModeEachSlide)
     return fail("--slides, -f, -l and --pad are for --mode each.");
 

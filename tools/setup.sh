@@ -17,7 +17,7 @@ packages=(
   clang
   libgtest-dev nlohmann-json3-dev
   qt6-base-dev
-  libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev
+  libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev libwebp-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
   poppler-utils
   xvfb xauth

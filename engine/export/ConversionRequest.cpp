@@ -63,6 +63,18 @@ std::pair<int, int> ConversionRequest::PixelSize(double widthPoints, double heig
   return {0, 0};
 }
 
+const char* ConversionRequest::Extension() const {
+  switch (type) {
+    case ImageType::kJpeg:
+      return ".jpg";
+    case ImageType::kWebp:
+      return ".webp";
+    case ImageType::kPng:
+      break;
+  }
+  return ".png";
+}
+
 void ConversionRequest::PutTo(WireMessage& message) const {
   message.PutU32(static_cast<std::uint32_t>(slides.size()));
   for (const SlideRange& range : slides) {
@@ -71,6 +83,8 @@ void ConversionRequest::PutTo(WireMessage& message) const {
   }
   message.PutU32(padNumbers ? 1 : 0);
   for (const int value : {dpi, scaleTo, width, height}) message.PutU32(static_cast<std::uint32_t>(value));
+  message.PutU32(static_cast<std::uint32_t>(type));
+  message.PutU32(static_cast<std::uint32_t>(quality));
 }
 
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
@@ -93,6 +107,11 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
     if (!message.Ok() || got > kMaxPixels) return false;
     *value = static_cast<int>(got);
   }
+  const std::uint32_t type = message.GetU32();
+  const std::uint32_t quality = message.GetU32();
+  if (!message.Ok() || type > static_cast<std::uint32_t>(ImageType::kWebp) || quality > 100) return false;
+  read.type = static_cast<ImageType>(type);
+  read.quality = static_cast<int>(quality);
   *request = std::move(read);
   return true;
 }

@@ -2,6 +2,7 @@
 // What a run asks of every file beyond its save mode: which slides, and how
 // the images are named.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,6 +18,9 @@ struct SlideRange {
   int last = 0;
   bool operator==(const SlideRange&) const = default;
 };
+
+/// The image format of each slide's file.
+enum class ImageType : std::uint32_t { kPng = 0, kJpeg = 1, kWebp = 2 };
 
 /// One value that a front end fills, the batch run hands to the jobs with
 /// every task, and the exporters act on. The default asks for what the
@@ -35,6 +39,15 @@ struct ConversionRequest {
   int scaleTo = 0;
   int width = 0;
   int height = 0;
+  /// The format of the images written one per slide (a joined image is
+  /// always PNG), and the quality of a JPEG or WebP (1 to 100; 0: 90).
+  ImageType type = ImageType::kPng;
+  int quality = 0;
+
+  /// ".png", ".jpg" or ".webp".
+  const char* Extension() const;
+  /// The quality to encode with: `quality`, or 90 when none was given.
+  int EncoderQuality() const { return quality > 0 ? quality : 90; }
 
   /// The pixel size to ask the renderer for, for slides of `widthPoints` x
   /// `heightPoints`: {0, 0} for the default size, a 0 on one side to keep

@@ -40,7 +40,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
   ErrorTrap trap(ui_, "Powerpoint1", "SaveXSlideAsImage");
   std::string base;
   trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
-  const std::string pngPath = SlidePngPath(outputFolder, base, n);
+  const std::string pngPath = SlidePngPath(outputFolder, base, n, 0, request_.Extension());
 
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
@@ -51,7 +51,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
       })) {
     NoteSlide(n, 1);
     session.ExportSlide(n, outputFolder, creator_, [&](const Bitmap& picture) {
-      WriteSlidePng(picture, pngPath);
+      WriteSlideImage(picture, pngPath, request_);
       written_.push_back(pngPath);
     });
   }

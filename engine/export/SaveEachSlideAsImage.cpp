@@ -47,10 +47,10 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
   short count = 0;
   int digits = 0;  // of the deck's slide count, when numbers are padded
   const auto exportSlide = [&](short i) {
-    const std::string pngPath = SlidePngPath(outputFolder, base, i, digits);
+    const std::string pngPath = SlidePngPath(outputFolder, base, i, digits, request_.Extension());
     NoteSlide(i, count);
     session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
-      WriteSlidePng(picture, pngPath);
+      WriteSlideImage(picture, pngPath, request_);
       written_.push_back(pngPath);
     });
   };

@@ -19,6 +19,11 @@
 #include <thread>
 #include <tuple>
 
+#include <webp/decode.h>
+
+#include <fstream>
+
+#include "imaging/codecs/JpegFile.h"
 #include "tests/support/DeckCatalog.h"
 #include "tests/support/PngTestReader.h"
 #include "tests/support/TempFolder.h"
@@ -358,4 +363,29 @@ TEST_F(BatchCli, SizeOptionsDrawSlidesAtThePixelSizesTheyPromise) {
     EXPECT_EQ(png.height, height) << options[0];
     EXPECT_TRUE(Near(Sample(png, 0, 0, png.width, png.height), background, decks_.Tolerance())) << options[0];
   }
+}
+
+TEST_F(BatchCli, JpegAndWebpSlidesAreFilesTheirDecodersRead) {
+  const auto& deck = decks_.Deck("wide3.pptx");
+  for (const std::string type : {"jpeg", "webp"}) {
+    const auto outcome = RunBatch({"-m", "second", "-t", type, "--quality", "85", "-o", out_.Path(), deck.path});
+    ASSERT_EQ(outcome.exitCode, 0) << type << ": " << outcome.errorText;
+  }
+  qm::Bitmap jpeg;
+  ASSERT_TRUE(qm::ReadJpegFile(out_ / "wide3_Slide2.jpg", &jpeg).Ok());
+  std::ifstream file(out_ / "wide3_Slide2.webp", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+  int width = 0, height = 0;
+  std::uint8_t* webp = WebPDecodeRGB(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &width, &height);
+  ASSERT_NE(webp, nullptr);
+  const auto colour = ToPixel(deck.colours[1]);
+  for (const auto& [name, pixels, w, h] : std::vector<std::tuple<std::string, const std::uint8_t*, int, int>>{
+           {"jpeg", jpeg.pixels.data(), jpeg.width, jpeg.height}, {"webp", webp, width, height}}) {
+    EXPECT_EQ(w, deck.widthPx) << name;
+    EXPECT_EQ(h, deck.heightPx) << name;
+    const std::uint8_t* p = pixels + (static_cast<std::size_t>(h / 10) * w + w / 10) * 3;
+    EXPECT_TRUE(Near(Pixel{p[0], p[1], p[2]}, colour, decks_.Tolerance())) << name;
+  }
+  WebPFree(webp);
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"wide3_Slide2.jpg", "wide3_Slide2.webp"}));
 }
