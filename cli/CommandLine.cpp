@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <thread>
@@ -78,6 +79,15 @@ std::string ConfinementText(const Sandbox::Layers& layers) {
 }
 
 namespace {
+
+/// `text` as a whole number from `low` to `high`; nullopt for anything else.
+std::optional<int> WholeNumber(const std::string& text, long low, long high) {
+  char* end = nullptr;
+  errno = 0;
+  const long number = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0 || number < low || number > high) return std::nullopt;
+  return static_cast<int>(number);
+}
 
 const char* ModeTextFor(const std::string& mode) {
   if (mode == "each") return kModeEachSlide;
@@ -184,11 +194,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     } else if (arg == "-j" || arg == "--jobs") {
       const auto v = value("a number");
       if (!v) return std::nullopt;
-      char* end = nullptr;
-      const long jobs = std::strtol(v->c_str(), &end, 10);
-      if (v->empty() || *end != '\0' || jobs < 1 || jobs > 64)
-        return fail("The number of jobs \"" + *v + "\" must be a whole number from 1 to 64.");
-      cl.jobs = static_cast<int>(jobs);
+      const auto jobs = WholeNumber(*v, 1, 64);
+      if (!jobs) return fail("The number of jobs \"" + *v + "\" must be a whole number from 1 to 64.");
+      cl.jobs = *jobs;
     } else if (arg == "-b" || arg == "--beside") {
       if (!flag(cl.beside)) return std::nullopt;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -225,26 +233,23 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     } else if (arg == "--quality") {
       const auto v = value("a number");
       if (!v) return std::nullopt;
-      char* end = nullptr;
-      const long quality = std::strtol(v->c_str(), &end, 10);
-      if (v->empty() || *end != '\0' || quality < 1 || quality > 100)
-        return fail("The quality \"" + *v + "\" must be a whole number from 1 to 100.");
-      cl.request.quality = static_cast<int>(quality);
+      const auto quality = WholeNumber(*v, 1, 100);
+      if (!quality) return fail("The quality \"" + *v + "\" must be a whole number from 1 to 100.");
+      cl.request.quality = *quality;
     } else if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
                arg == "--height") {
       const auto v = value("a number");
       if (!v) return std::nullopt;
       const bool dpi = arg == "-r" || arg == "--resolution";
       const int limit = dpi ? 2400 : 32767;
-      char* end = nullptr;
-      const long number = std::strtol(v->c_str(), &end, 10);
-      if (v->empty() || *end != '\0' || number < 1 || number > limit)
+      const auto number = WholeNumber(*v, 1, limit);
+      if (!number)
         return fail("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +
                     std::to_string(limit) + ".");
       (dpi ? cl.request.dpi
            : arg == "--scale-to" ? cl.request.scaleTo
            : arg == "--width"    ? cl.request.width
-                                 : cl.request.height) = static_cast<int>(number);
+                                 : cl.request.height) = *number;
     } else {
       return fail("Unknown option " + arg + ". Try --help.");
     }
