@@ -49,6 +49,13 @@ std::string UsageText() {
          "  -t, --type TYPE       png (default) | jpeg | webp: the format of each slide's image\n"
          "                        (names end in .png, .jpg, .webp); a joined image stays PNG\n"
          "      --quality Q       for jpeg and webp: 1 to 100 (default 90)\n"
+         "      --files-from FILE read the paths to convert from FILE (- for standard input),\n"
+         "                        one a line, after those named on the command line\n"
+         "  -0, --null            the --files-from list is NUL-separated (find -print0)\n"
+         "      --timeout S       a file not converted within S seconds is reported as not\n"
+         "                        converted and the run goes on\n"
+         "      --max-memory MB   memory one renderer may use (default: a fair share of the\n"
+         "                        machine; QUILLMERE_WORKER_MEMORY_MB does the same)\n"
          "      --allow-links     let decks fetch the pictures they link to (web addresses,\n"
          "                        files on this computer); off by default\n"
          "  -h, --help            show this help\n"
@@ -61,6 +68,22 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 when every file converted without a report, 1 when any file got a\n"
          "report, 2 for a usage error, 128 + N when signal N (Ctrl+C: 130) stopped the run.\n";
+}
+
+namespace {
+
+std::string CurrentFolder() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) ? buffer : ".";
+}
+
+}  // namespace
+
+/// `path` made absolute against the current folder, separators collapsed;
+/// nothing else about it changes (no link is followed).
+std::string AbsoluteFromHere(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return CollapseSeparators(path);
+  return CollapseSeparators(CurrentFolder() + "/" + path);
 }
 
 std::string ConfinementText(const Sandbox::Layers& layers) {
@@ -98,17 +121,7 @@ const char* ModeTextFor(const std::string& mode) {
   return nullptr;
 }
 
-std::string CurrentFolder() {
-  char buffer[PATH_MAX];
-  return ::getcwd(buffer, sizeof buffer) ? buffer : ".";
-}
 
-/// `path` made absolute against the current folder, separators collapsed;
-/// nothing else about it changes (no link is followed).
-std::string Absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return CollapseSeparators(path);
-  return CollapseSeparators(CurrentFolder() + "/" + path);
-}
 
 }  // namespace
 
@@ -223,6 +236,21 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       (arg == "-f" || arg == "--first" ? firstSlide : lastSlide) = one->front().first;
     } else if (arg == "--pad") {
       if (!flag(cl.request.padNumbers)) return std::nullopt;
+    } else if (arg == "--files-from") {
+      const auto v = value("a file, or - for standard input");
+      if (!v) return std::nullopt;
+      cl.filesFrom = *v;
+    } else if (arg == "-0" || arg == "--null") {
+      if (!flag(cl.nulSeparated)) return std::nullopt;
+    } else if (arg == "--max-memory" || arg == "--timeout") {
+      const auto v = value("a number");
+      if (!v) return std::nullopt;
+      const bool memory = arg == "--max-memory";
+      const auto number = WholeNumber(*v, memory ? 64 : 1, memory ? 1 << 20 : 86400);
+      if (!number)
+        return fail("The value \"" + *v + "\" for " + arg + " must be a whole number of " +
+                    (memory ? "megabytes from 64 to 1048576." : "seconds from 1 to 86400."));
+      (memory ? cl.maxMemoryMb : cl.timeoutSeconds) = *number;
     } else if (arg == "-t" || arg == "--type") {
       const auto v = value("an image type");
       if (!v) return std::nullopt;
@@ -285,11 +313,13 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       return fail("The output folder " + cl.outputFolder + " is not a folder.");
     return fail("The output folder " + cl.outputFolder + " does not exist.");
   }
-  if (cl.paths.empty()) return fail("Nothing to convert: name presentation files or folders.");
+  if (cl.nulSeparated && cl.filesFrom.empty()) return fail("-0 is for --files-from.");
+  if (cl.paths.empty() && cl.filesFrom.empty())
+    return fail("Nothing to convert: name presentation files or folders.");
   // A name without a folder lies in the current folder; jobs and the list
   // see every path whole.
-  cl.outputFolder = Absolute(cl.outputFolder);
-  for (std::string& path : cl.paths) path = Absolute(path);
+  cl.outputFolder = AbsoluteFromHere(cl.outputFolder);
+  for (std::string& path : cl.paths) path = AbsoluteFromHere(path);
   return cl;
 }
 

@@ -22,9 +22,17 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   bool allowLinks = false;        ///< --allow-links: the renderer may fetch linked pictures
-  ConversionRequest request;      ///< --slides, -f, -l, --pad
+  ConversionRequest request;      ///< --slides, -f, -l, --pad, sizes, --type, --quality
+  std::string filesFrom;          ///< --files-from: a file of paths, "-" standard input; "" none
+  bool nulSeparated = false;      ///< -0: that list is NUL-separated
+  int maxMemoryMb = 0;            ///< --max-memory: per renderer; 0 the default
+  int timeoutSeconds = 0;         ///< --timeout: per file; 0 none
   std::vector<std::string> paths; ///< files and folders, in the order given
 };
+
+/// `path` made absolute against the current folder, separators collapsed;
+/// nothing else about it changes (no link is followed).
+std::string AbsoluteFromHere(const std::string& path);
 
 /// The usage text printed by --help.
 std::string UsageText();

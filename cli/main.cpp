@@ -13,6 +13,7 @@
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/BatchRun.h"
+#include "cli/PathListFile.h"
 #include "engine/batch/JobRunner.h"
 #include "base/Sandbox.h"
 #include "engine/batch/ListRunOptions.h"
@@ -59,7 +60,16 @@ int main(int argc, char** argv) {
   TerminalUi gatheringUi(gathering, options->slideText, options->direction);
   FileList files;
   SkippedPaths skipped;
-  for (const std::string& path : options->paths) {
+  std::vector<std::string> paths = options->paths;
+  if (!options->filesFrom.empty()) {
+    const auto listed = ReadPathList(options->filesFrom, options->nulSeparated, &error);
+    if (!listed) {
+      std::fprintf(stderr, "quillmere-batch: %s\n", error.c_str());
+      return kExitUsage;
+    }
+    for (const std::string& path : *listed) paths.push_back(AbsoluteFromHere(path));
+  }
+  for (const std::string& path : paths) {
     if (FolderExists(path))
       ImportFolder(files, gatheringUi, path, "*." + options->extension, &skipped);
     else
@@ -80,8 +90,12 @@ int main(int argc, char** argv) {
                             options->request);
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;
+  // The renderers of the jobs read their ceiling where the variable says.
+  if (options->maxMemoryMb > 0)
+    ::setenv("QUILLMERE_WORKER_MEMORY_MB", std::to_string(options->maxMemoryMb).c_str(), 1);
   JobRunner runner(DefaultJobPath(), options->jobs);
   runner.SetAllowLinks(options->allowLinks);
+  runner.SetFileTimeout(std::chrono::seconds(options->timeoutSeconds));
   BatchRun run(probe, ui, runOptions);
   run.SetJobRunner(&runner);
   run.SetObserver(&display);

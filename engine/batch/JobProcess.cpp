@@ -127,6 +127,13 @@ std::string JobProcess::Reap(int graceMs) {
   return DescribeEnd(status);
 }
 
+void JobProcess::StopForTime(std::chrono::seconds limit) {
+  if (timedOut_ || pid_ <= 0) return;
+  timedOut_ = true;
+  NoteFault("was stopped: the file took longer than " + std::to_string(limit.count()) + " s");
+  ::kill(pid_, SIGKILL);  // its renderer follows (parent-death signal)
+}
+
 void JobProcess::RemoveLeftovers(pid_t ended) const {
   // Its temporaries (slide pictures of a join, bitmaps, a PNG being written)
   // bear its process id; nobody else's are touched.

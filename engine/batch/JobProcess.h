@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,7 +35,18 @@ class JobProcess {
   /// The task at list `position` in the current batch; null when none.
   const FileTask* TaskAt(int position) const;
   /// Notes that the task at `position` started / finished.
-  void Started(int position) { current_ = position; slide_ = 0; }
+  void Started(int position) {
+    current_ = position;
+    slide_ = 0;
+    startedAt_ = std::chrono::steady_clock::now();
+  }
+  /// When the task under way started.
+  std::chrono::steady_clock::time_point StartedAt() const { return startedAt_; }
+  /// Ends the job at once because its file took longer than `limit`; the
+  /// fault says so. Idempotent.
+  void StopForTime(std::chrono::seconds limit);
+  /// True when the job was ended by StopForTime.
+  bool TimedOut() const { return timedOut_; }
   void Slide(int slide) { slide_ = slide; }
   void Finished(int position);
   /// The task under way (started, not finished); null when none.
@@ -79,6 +91,8 @@ class JobProcess {
   std::vector<bool> finished_;
   int current_ = 0;
   int slide_ = 0;
+  std::chrono::steady_clock::time_point startedAt_;
+  bool timedOut_ = false;
   bool stopping_ = false;
   bool greeted_ = false;
   std::vector<std::string> written_;

@@ -35,9 +35,10 @@ constexpr int kMaxDeathsWithoutProgress = 3;
 /// The run's state: the queue, the jobs, the events.
 class Dispatch {
  public:
-  Dispatch(const std::string& jobPath, int jobs, bool allowLinks,
+  Dispatch(const std::string& jobPath, int jobs, bool allowLinks, std::chrono::seconds fileTimeout,
            const std::vector<FileTask>& tasks, JobEvents& events)
-      : jobPath_(jobPath), allowLinks_(allowLinks), queue_(tasks), events_(events) {
+      : jobPath_(jobPath), allowLinks_(allowLinks), fileTimeout_(fileTimeout), queue_(tasks),
+        events_(events) {
     wanted_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)),
                                     queue_.GroupsLeft());
     for (std::size_t i = 0; i < wanted_; ++i) StartJob();
@@ -53,6 +54,12 @@ class Dispatch {
         for (auto& job : jobs_) job->Reap(0);
         jobs_.clear();
         break;
+      }
+      if (fileTimeout_.count() > 0 && !cancelled_) {
+        // A file past its time: its job is ended; the end shows on its socket.
+        for (auto& job : jobs_)
+          if (job->Current() != nullptr && Clock::now() - job->StartedAt() > fileTimeout_)
+            job->StopForTime(fileTimeout_);
       }
       if (ready <= 0) continue;
       // Jobs that end are removed after the pass, so indexes stay valid.
@@ -189,7 +196,8 @@ class Dispatch {
                              [&](const auto& owned) { return owned.get() == &job; }));
     // A job that keeps dying before it finishes anything is not restarted for
     // ever; one of another build is not restarted at all (Greet).
-    deathsWithoutProgress_ = how.empty() ? 0 : deathsWithoutProgress_ + 1;
+    // A file that took too long says nothing about the next one.
+    deathsWithoutProgress_ = how.empty() || job.TimedOut() ? 0 : deathsWithoutProgress_ + 1;
     if (!cancelled_ && !queue_.Empty() && jobs_.size() < wanted_ &&
         deathsWithoutProgress_ < kMaxDeathsWithoutProgress) {
       StartJob();
@@ -200,6 +208,7 @@ class Dispatch {
 
   const std::string& jobPath_;
   bool allowLinks_;
+  std::chrono::seconds fileTimeout_;
   WorkQueue queue_;
   JobEvents& events_;
   std::vector<std::unique_ptr<JobProcess>> jobs_;
@@ -214,7 +223,7 @@ class Dispatch {
 
 JobRunner::Outcome JobRunner::Run(const std::vector<FileTask>& tasks, JobEvents& events) {
   if (tasks.empty()) return Outcome::kFinished;
-  Dispatch dispatch(jobPath_, jobs_, allowLinks_, tasks, events);
+  Dispatch dispatch(jobPath_, jobs_, allowLinks_, fileTimeout_, tasks, events);
   return dispatch.Run();
 }
 

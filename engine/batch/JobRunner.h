@@ -2,6 +2,7 @@
 // Converts a run's files in parallel job processes, handing out work from a
 // queue, and tells a front end what happens.
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ class JobRunner {
   /// Lets the jobs' renderers fetch what decks link to (off by default: they
   /// run confined, offline, reading only the deck).
   void SetAllowLinks(bool allow) { allowLinks_ = allow; }
+  /// A file a job has worked on for longer than `limit` ends that job: the
+  /// file is reported as not converted and a fresh job takes the rest. 0:
+  /// no limit (the default).
+  void SetFileTimeout(std::chrono::seconds limit) { fileTimeout_ = limit; }
 
   /// Converts `tasks` (in list order) and returns when every one is done or
   /// reported, or when the run was cancelled.
@@ -38,6 +43,7 @@ class JobRunner {
   std::string jobPath_;
   int jobs_;
   bool allowLinks_ = false;
+  std::chrono::seconds fileTimeout_{0};
 };
 
 /// quillmere-job in the folder of the running program, or the path in

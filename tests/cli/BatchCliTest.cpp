@@ -389,3 +389,16 @@ TEST_F(BatchCli, JpegAndWebpSlidesAreFilesTheirDecodersRead) {
   WebPFree(webp);
   EXPECT_EQ(out_.Names(), (std::vector<std::string>{"wide3_Slide2.jpg", "wide3_Slide2.webp"}));
 }
+
+TEST_F(BatchCli, FilesFromANulSeparatedListAreConvertedAfterThoseNamed) {
+  TempFolder lists;
+  const std::string list = lists / "decks.lst";
+  const std::string names = decks_.PathOf("std4.pptx") + std::string(1, '\0') + decks_.PathOf("custom2.pptx") + std::string(1, '\0');
+  std::ofstream(list, std::ios::binary) << names;
+  const auto outcome = RunBatch({"-m", "first", "-o", out_.Path(), "--files-from", list, "-0", decks_.PathOf("wide3.pptx")});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.errorText;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"custom2_Slide1.png", "std4_Slide1.png", "wide3_Slide1.png"}));
+  const auto missing = RunBatch({"--files-from", lists / "nothing.lst", "-o", out_.Path()});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.errorText.find("nothing.lst cannot be read"), std::string::npos) << missing.errorText;
+}

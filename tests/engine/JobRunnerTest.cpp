@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -156,6 +157,25 @@ TEST(JobRunner, AJobKilledInTheMiddleOfAJoinLeavesNoSlidePictureBehind) {
   EXPECT_TRUE(events.done.empty());
   EXPECT_TRUE(HiddenFiles(out.Path()).empty()) << HiddenFiles(out.Path()).front();
   EXPECT_TRUE(out.Names().empty());
+  EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, AFilePastItsTimeIsStoppedAndTheFilesAfterItStillConvert) {
+  test::TempFolder out;
+  ::setenv("QM_FAKE_DECKS", "/in/slow.pptx=40@100;/in/a.pptx=1;/in/b.pptx=1;/in/c.pptx=1", 1);
+  JobRunner runner(QM_FAKE_JOB, 1);
+  runner.SetFileTimeout(std::chrono::seconds(1));
+  Recorder events;
+  const auto started = std::chrono::steady_clock::now();
+  runner.Run({Each(1, "/in/slow.pptx", out.Path()), Each(2, "/in/a.pptx", out.Path()),
+              Each(3, "/in/b.pptx", out.Path()), Each(4, "/in/c.pptx", out.Path())},
+             events);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0], "/in/slow.pptx");  // no file left unconverted behind it
+  EXPECT_NE(events.failureTexts[0].find("took longer than 1 s"), std::string::npos) << events.failureTexts[0];
+  EXPECT_EQ(events.done, (std::vector<std::string>{"/in/a.pptx", "/in/b.pptx", "/in/c.pptx"}));
+  EXPECT_TRUE(HiddenFiles(out.Path()).empty()) << HiddenFiles(out.Path()).front();
   EXPECT_EQ(ChildProcesses(), 0);
 }
 
