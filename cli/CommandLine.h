@@ -27,6 +27,7 @@ struct CommandLine {
   bool nulSeparated = false;      ///< -0: that list is NUL-separated
   int maxMemoryMb = 0;            ///< --max-memory: per renderer; 0 the default
   int timeoutSeconds = 0;         ///< --timeout: per file; 0 none
+  bool json = false;              ///< --json: results as JSON lines on standard output
   std::vector<std::string> paths; ///< files and folders, in the order given
 };
 

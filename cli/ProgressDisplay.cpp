@@ -51,12 +51,24 @@ void ProgressDisplay::SlideStarted(const FileTask&, int slide, int count) {
   if (!quiet_ && terminal_) DrawBar();
 }
 
-void ProgressDisplay::Report(const FileTask& task, const std::string&) {
+FileRecord& ProgressDisplay::RecordOf(const FileTask& task) {
+  FileRecord& record = records_[task.position];
+  record.path = task.path;
+  return record;
+}
+
+void ProgressDisplay::Report(const FileTask& task, const std::string& text) {
   failed_.emplace(task.position, task.path);
+  FileRecord& record = RecordOf(task);
+  record.status = "failed";
+  record.reasons.push_back(TerminalText(text));
 }
 
 void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::string>& written,
                                int slideCount) {
+  FileRecord& record = RecordOf(task);
+  record.images = written;
+  record.slides = slideCount;
   if (failed_.count(task.position) != 0) return;
   // The exporters write nothing and say nothing for a slide that does not
   // exist; here that is a file not converted.
@@ -69,28 +81,41 @@ void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::stri
                                 ? has + "none of the slides asked for (" + task.request.SlidesText() + ")"
                                 : has + "there is no slide " + std::to_string(task.slide);
     notConverted_.emplace_back(task.path, why);
+    record.status = "not-converted";
+    record.reasons.push_back(why);
     Note("quillmere-batch: " + EscapedName(task.path) + " " + why + "; nothing was written.");
     return;
   }
   converted_.insert(task.position);
+  record.status = "converted";
 }
 
 void ProgressDisplay::Replaced(const FileTask& earlier, const FileTask& later) {
   if (converted_.erase(earlier.position) == 0) return;  // counted already, as failed
-  notConverted_.emplace_back(earlier.path, "its images were written again by " + later.path);
+  const std::string why = "its images were written again by " + later.path;
+  notConverted_.emplace_back(earlier.path, why);
+  FileRecord& record = RecordOf(earlier);
+  record.status = "not-converted";
+  record.reasons.push_back(why);
 }
 
 void ProgressDisplay::JobFailed(const FileTask* stopped, int slide,
                                 const std::vector<FileTask>& unconverted,
                                 const std::string& description) {
+  const auto notConverted = [this](const FileTask& task, const std::string& why) {
+    notConverted_.emplace_back(task.path, why);
+    FileRecord& record = RecordOf(task);
+    record.status = "not-converted";
+    record.reasons.push_back(why);
+  };
   if (stopped != nullptr)
-    notConverted_.emplace_back(stopped->path, description + (slide > 0 ? " at slide " + std::to_string(slide) : ""));
-  for (const FileTask& task : unconverted)
-    notConverted_.emplace_back(task.path, description + " before it reached this file");
+    notConverted(*stopped, description + (slide > 0 ? " at slide " + std::to_string(slide) : ""));
+  for (const FileTask& task : unconverted) notConverted(task, description + " before it reached this file");
 }
 
 void ProgressDisplay::Skipped(const SkippedPath& skipped) {
   ++skipped_;
+  skippedRecords_.push_back({skipped.path, "skipped", {}, -1, {skipped.reason}});
   Note("quillmere-batch: skipped " + EscapedName(skipped.path) + ": " + skipped.reason + ".");
 }
 

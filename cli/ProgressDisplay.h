@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/FileRecord.h"
 #include "engine/batch/JobEvents.h"
 #include "filelist/SkippedPath.h"
 
@@ -46,6 +47,11 @@ class ProgressDisplay : public JobEvents {
 
   int Converted() const { return static_cast<int>(converted_.size()); }
 
+  /// What became of each file that the run reached, by list position, and
+  /// of each path the gathering skipped.
+  const std::map<int, FileRecord>& Records() const { return records_; }
+  const std::vector<FileRecord>& SkippedRecords() const { return skippedRecords_; }
+
  private:
   void ClearBar();
   void DrawBar();
@@ -60,6 +66,10 @@ class ProgressDisplay : public JobEvents {
   std::map<int, std::string> failed_;  ///< list position -> path, files with reports
   std::vector<std::pair<std::string, std::string>> notConverted_;  ///< path, why
   int skipped_ = 0;
+  /// The record of the file at list position `task.position`, made on first use.
+  FileRecord& RecordOf(const FileTask& task);
+  std::map<int, FileRecord> records_;
+  std::vector<FileRecord> skippedRecords_;
   std::string current_;
   std::string slide_;
 };

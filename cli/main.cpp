@@ -13,6 +13,7 @@
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/BatchRun.h"
+#include "cli/JsonResults.h"
 #include "cli/PathListFile.h"
 #include "engine/batch/JobRunner.h"
 #include "base/Sandbox.h"
@@ -105,9 +106,12 @@ int main(int argc, char** argv) {
 
   if (const int signal = StopSignals::Caught()) {
     if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");
+    if (signal != SIGPIPE && options->json)
+      WriteJsonResults(stdout, list, display.Records(), display.SkippedRecords());
     return 128 + signal;
   }
   const std::string where = options->beside ? "beside their presentations" : "in " + options->outputFolder;
   const bool allConverted = display.Summarize(where);
+  if (options->json) WriteJsonResults(stdout, list, display.Records(), display.SkippedRecords());
   return allConverted ? 0 : kExitReports;
 }

@@ -402,3 +402,28 @@ TEST_F(BatchCli, FilesFromANulSeparatedListAreConvertedAfterThoseNamed) {
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_NE(missing.errorText.find("nothing.lst cannot be read"), std::string::npos) << missing.errorText;
 }
+
+TEST_F(BatchCli, JsonResultsFollowTheirSchemaOneLinePerFileThenTheSummary) {
+  TempFolder results;
+  const std::string lines = results / "results.jsonl";
+  const std::string command = "'" QM_BATCH_BIN "' --json -m second -o '" + out_.Path() + "' '" +
+                              decks_.PathOf("std4.pptx") + "' '" + decks_.PathOf("notes.pptx") + "' '" +
+                              decks_.PathOf("noslides.pptx") + "' > '" + lines + "' 2>/dev/null";
+  const int status = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  // Debian's jsonschema validates every line against the documented schema.
+  const std::string check = "/usr/bin/python3 -c 'import json, sys, jsonschema\n"
+                            "schema = json.load(open(sys.argv[1]))\n"
+                            "for line in open(sys.argv[2]): jsonschema.validate(json.loads(line), schema)' '" QM_RESULTS_SCHEMA
+                            "' '" + lines + "'";
+  EXPECT_EQ(std::system(check.c_str()), 0) << check;
+  std::ifstream in(lines);
+  std::vector<std::string> read;
+  for (std::string line; std::getline(in, line);) read.push_back(line);
+  ASSERT_EQ(read.size(), 4u);
+  EXPECT_NE(read[0].find("\"status\":\"converted\""), std::string::npos) << read[0];
+  EXPECT_NE(read[0].find("std4_Slide2.png"), std::string::npos) << read[0];
+  EXPECT_NE(read[1].find("\"status\":\"failed\""), std::string::npos) << read[1];
+  EXPECT_NE(read[2].find("\"status\":\"not-converted\""), std::string::npos) << read[2];
+  EXPECT_NE(read[3].find("\"converted\":1,\"failed\":1,\"files\":3,\"not-converted\":1"), std::string::npos) << read[3];
+}

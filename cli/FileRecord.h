@@ -1,0 +1,18 @@
+#pragma once
+// What became of one file of a run, as --json tells it.
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+struct FileRecord {
+  std::string path;
+  /// "converted", "failed" (it got a report), "not-converted" or "skipped".
+  std::string status = "not-converted";
+  std::vector<std::string> images;   ///< the images it wrote, in order
+  int slides = -1;                   ///< the deck's slide count; -1 when not read
+  std::vector<std::string> reasons;  ///< reports and why it was not converted
+};
+
+}  // namespace qm
