@@ -56,6 +56,8 @@ std::string UsageText() {
          "                        converted and the run goes on\n"
          "      --max-memory MB   memory one renderer may use (default: a fair share of the\n"
          "                        machine; QUILLMERE_WORKER_MEMORY_MB does the same)\n"
+         "      --skip-existing   leave a deck alone when every image it would write exists\n"
+         "                        and is newer than the deck\n"
          "      --json            write the results as JSON, one object a line, on standard\n"
          "                        output (one per file, then a summary; see the README)\n"
          "      --allow-links     let decks fetch the pictures they link to (web addresses,\n"
@@ -246,6 +248,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!flag(cl.nulSeparated)) return std::nullopt;
     } else if (arg == "--json") {
       if (!flag(cl.json)) return std::nullopt;
+    } else if (arg == "--skip-existing") {
+      if (!flag(cl.request.skipExisting)) return std::nullopt;
     } else if (arg == "--max-memory" || arg == "--timeout") {
       const auto v = value("a number");
       if (!v) return std::nullopt;

@@ -69,7 +69,7 @@ void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::stri
   FileRecord& record = RecordOf(task);
   record.images = written;
   record.slides = slideCount;
-  if (failed_.count(task.position) != 0) return;
+  if (failed_.count(task.position) != 0 || upToDate_.count(task.position) != 0) return;
   // The exporters write nothing and say nothing for a slide that does not
   // exist; here that is a file not converted.
   if (written.empty() && slideCount >= 0 &&
@@ -88,6 +88,11 @@ void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::stri
   }
   converted_.insert(task.position);
   record.status = "converted";
+}
+
+void ProgressDisplay::FileSkipped(const FileTask& task) {
+  upToDate_.insert(task.position);
+  RecordOf(task).status = "skipped";
 }
 
 void ProgressDisplay::Replaced(const FileTask& earlier, const FileTask& later) {
@@ -125,7 +130,8 @@ bool ProgressDisplay::Summarize(const std::string& where) {
   const int notConverted = static_cast<int>(notConverted_.size());
   if (!quiet_ || failed > 0 || notConverted > 0)
     std::fprintf(out_, "Done: %d file(s): %d converted, %d failed, %d not converted, %d skipped.%s\n",
-                 total_ + skipped_, Converted(), failed, notConverted, skipped_,
+                 total_ + skipped_, Converted(), failed, notConverted,
+                 skipped_ + static_cast<int>(upToDate_.size()),
                  Converted() > 0 ? (" The images are " + where + ".").c_str() : "");
   if (failed > 0) {
     std::fprintf(out_, "Failed (see the reports above):\n");

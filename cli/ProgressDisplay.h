@@ -31,6 +31,7 @@ class ProgressDisplay : public JobEvents {
   void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,
                  const std::string& description) override;
   void Replaced(const FileTask& earlier, const FileTask& later) override;
+  void FileSkipped(const FileTask& task) override;
   bool Poll() override { return false; }
 
   /// Names a path the gathering left out, with its reason, and counts it.
@@ -65,7 +66,8 @@ class ProgressDisplay : public JobEvents {
   std::set<int> converted_;             ///< list positions of files converted
   std::map<int, std::string> failed_;  ///< list position -> path, files with reports
   std::vector<std::pair<std::string, std::string>> notConverted_;  ///< path, why
-  int skipped_ = 0;
+  int skipped_ = 0;                     ///< paths the gathering left out
+  std::set<int> upToDate_;              ///< list positions left alone: images up to date
   /// The record of the file at list position `task.position`, made on first use.
   FileRecord& RecordOf(const FileTask& task);
   std::map<int, FileRecord> records_;

@@ -28,6 +28,9 @@ class JobEvents {
   /// `slideCount` the deck's slide count (-1 when it could not be read).
   virtual void FileDone(const FileTask& task, const std::vector<std::string>& written,
                         int slideCount) = 0;
+  /// `task` was left alone: every image it would write was up to date. Its
+  /// FileDone follows.
+  virtual void FileSkipped(const FileTask& task) { (void)task; }
   /// The images `earlier` wrote were written again by `later` (a clash of
   /// names, reported for `later`): `earlier` counts as not converted.
   virtual void Replaced(const FileTask& earlier, const FileTask& later) {

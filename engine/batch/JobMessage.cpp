@@ -24,6 +24,9 @@ bool DecodeJobMessage(WireMessage& message, JobMessage* decoded, std::string* wh
       // kFileStarted carries the path too; the front end knows it already.
       out.text = message.GetString();
       break;
+    case JobMessageType::kSkipped:
+      fits = message.GetNonNegative(&out.position);
+      break;
     case JobMessageType::kSlide:
       fits = message.GetNonNegative(&out.position) && message.GetNonNegative(&out.slide) &&
              message.GetNonNegative(&out.count);

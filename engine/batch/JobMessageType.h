@@ -17,6 +17,7 @@
 //                   kQuestion position, text  -> front: kAnswer yes(1)/no(0)
 //                   kWritten position, count, path...  (images the file wrote, in
 //                                                      parts that each fit a frame)
+//                   kSkipped position                  (its images were up to date)
 //                   kFileDone position, slides         (the deck's slide count + 1,
 //                                                      0 unknown)
 //                   kReady                             (after the last task of a batch)
@@ -33,7 +34,7 @@ namespace qm {
 /// "QMJB" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kJobProtocolMagic = 0x424A4D51u;
 /// Bumped whenever a message changes; a job of another version is refused.
-inline constexpr std::uint32_t kJobProtocolVersion = 3;
+inline constexpr std::uint32_t kJobProtocolVersion = 4;
 
 enum class JobMessageType : std::uint8_t {
   // job -> front end
@@ -46,6 +47,7 @@ enum class JobMessageType : std::uint8_t {
   kFileDone = 46,
   kHello = 47,
   kWritten = 48,
+  kSkipped = 49,
   // front end -> job
   kTasks = 60,
   kAnswer = 61,

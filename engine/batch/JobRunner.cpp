@@ -146,6 +146,9 @@ class Dispatch {
       case JobMessageType::kWritten:
         job.AddWritten(std::move(decoded.paths));
         break;
+      case JobMessageType::kSkipped:
+        events_.FileSkipped(*task);
+        break;
       case JobMessageType::kFileDone: {
         const FileTask done = *task;
         const std::vector<std::string> written = job.TakeWritten();

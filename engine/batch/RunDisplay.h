@@ -35,6 +35,9 @@ class RunDisplay : public JobEvents {
   void Report(const FileTask& task, const std::string& text) override;
   void Message(const FileTask& task, const std::string& text) override;
   bool Question(const FileTask& task, const std::string& text) override;
+  void FileSkipped(const FileTask& task) override {
+    if (observer_) observer_->FileSkipped(task);
+  }
   void FileDone(const FileTask& task, const std::vector<std::string>& written,
                 int slideCount) override;
   void JobFailed(const FileTask* stopped, int slide, const std::vector<FileTask>& unconverted,

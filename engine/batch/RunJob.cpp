@@ -142,6 +142,11 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
         ErrorTrap trap(ui, "Form1", "PushButton2_Click");
         task.ExportWith(exporters, trap);
       }
+      if (exporters.TakeSkipped()) {
+        WireMessage skipped(static_cast<std::uint8_t>(JobMessageType::kSkipped));
+        skipped.PutU32(static_cast<std::uint32_t>(task.position));
+        channel.Write(skipped);
+      }
       const int slides = exporters.LastSlideCount();
       SendFileDone(channel, task.position, exporters.TakeWritten(), slides);
     }

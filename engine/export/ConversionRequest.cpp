@@ -85,6 +85,7 @@ void ConversionRequest::PutTo(WireMessage& message) const {
   for (const int value : {dpi, scaleTo, width, height}) message.PutU32(static_cast<std::uint32_t>(value));
   message.PutU32(static_cast<std::uint32_t>(type));
   message.PutU32(static_cast<std::uint32_t>(quality));
+  message.PutU32(skipExisting ? 1 : 0);
 }
 
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
@@ -112,6 +113,9 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   if (!message.Ok() || type > static_cast<std::uint32_t>(ImageType::kWebp) || quality > 100) return false;
   read.type = static_cast<ImageType>(type);
   read.quality = static_cast<int>(quality);
+  const std::uint32_t skip = message.GetU32();
+  if (!message.Ok() || skip > 1) return false;
+  read.skipExisting = skip == 1;
   *request = std::move(read);
   return true;
 }

@@ -43,6 +43,9 @@ struct ConversionRequest {
   /// always PNG), and the quality of a JPEG or WebP (1 to 100; 0: 90).
   ImageType type = ImageType::kPng;
   int quality = 0;
+  /// Leave a deck alone when every image it would write exists and is newer
+  /// than the deck.
+  bool skipExisting = false;
 
   /// ".png", ".jpg" or ".webp".
   const char* Extension() const;

@@ -2,6 +2,8 @@
 
 #include "engine/export/Powerpoint1.h"
 
+#include <sys/stat.h>
+
 #include "base/Cancellation.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
@@ -41,6 +43,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
   std::string base;
   trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
   const std::string pngPath = SlidePngPath(outputFolder, base, n, 0, request_.Extension());
+  if (SkipAsUpToDate({pngPath}, sourcePath)) return;
 
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);
@@ -60,6 +63,23 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
 
 void Powerpoint1::NoteSlide(int slide, int count) {
   if (slideStarted_ && !CancelRequested()) slideStarted_(slide, count);
+}
+
+bool Powerpoint1::SkipAsUpToDate(const std::vector<std::string>& images,
+                                 const std::string& sourcePath) {
+  if (!request_.skipExisting || images.empty()) return false;
+  struct stat source {};
+  if (::stat(sourcePath.c_str(), &source) != 0) return false;
+  for (const std::string& image : images) {
+    struct stat written {};
+    if (::stat(image.c_str(), &written) != 0 || !S_ISREG(written.st_mode)) return false;
+    const bool newer = written.st_mtim.tv_sec != source.st_mtim.tv_sec
+                           ? written.st_mtim.tv_sec > source.st_mtim.tv_sec
+                           : written.st_mtim.tv_nsec > source.st_mtim.tv_nsec;
+    if (!newer) return false;
+  }
+  skipped_ = true;
+  return true;
 }
 
 std::vector<std::string> Powerpoint1::TakeWritten() {

@@ -4,6 +4,7 @@
 // through the standard error report and always returns normally.
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -65,13 +66,22 @@ class Powerpoint1 {
   /// not be read. Reset by TakeWritten().
   int LastSlideCount() const { return slideCount_; }
 
+  /// True when the last file was left alone because its images were up to
+  /// date (the request's skipExisting); reset by the call.
+  bool TakeSkipped() { return std::exchange(skipped_, false); }
+
  private:
   ApplicationFactory& factory_;
   Ui& ui_;
   void NoteSlide(int slide, int count);
+  /// When the request asks to skip existing images and every one of
+  /// `images` exists and is newer than `sourcePath`: notes the file as
+  /// skipped and returns true.
+  bool SkipAsUpToDate(const std::vector<std::string>& images, const std::string& sourcePath);
 
   short stitchDirection_ = 1;
   ConversionRequest request_;
+  bool skipped_ = false;
   Bitmap creator_;
   std::function<void(int, int)> slideStarted_;
   std::vector<std::string> written_;

@@ -42,6 +42,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
   std::string base;
   trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
   const std::string outputPath = CollapseSeparators(outputFolder + base + ".png");
+  if (SkipAsUpToDate({outputPath}, sourcePath)) return;
 
   SlideSession session(factory_, trap, kSessionLines);
   session.Open(sourcePath);

@@ -427,3 +427,38 @@ TEST_F(BatchCli, JsonResultsFollowTheirSchemaOneLinePerFileThenTheSummary) {
   EXPECT_NE(read[2].find("\"status\":\"not-converted\""), std::string::npos) << read[2];
   EXPECT_NE(read[3].find("\"converted\":1,\"failed\":1,\"files\":3,\"not-converted\":1"), std::string::npos) << read[3];
 }
+
+TEST_F(BatchCli, SkipExistingLeavesUpToDateDecksAloneAndRedoesADeckChangedSince) {
+  TempFolder in;
+  std::filesystem::copy_file(decks_.PathOf("std4.pptx"), in / "std4.pptx");
+  std::filesystem::copy_file(decks_.PathOf("wide3.pptx"), in / "wide3.pptx");
+  const auto run = [&] {
+    const std::string command = "'" QM_BATCH_BIN "' --json --skip-existing -o '" + out_.Path() + "' '" +
+                                in.Path() + "' 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    ::pclose(pipe);
+    return text;
+  };
+  EXPECT_NE(run().find("\"converted\":2,"), std::string::npos);  // nothing there yet
+  const auto written = std::filesystem::last_write_time(out_ / "std4_Slide1.png");
+  const std::string again = run();
+  EXPECT_NE(again.find("\"converted\":0,\"failed\":0,\"files\":2,\"not-converted\":0,\"skipped\":2"),
+            std::string::npos) << again;
+  EXPECT_EQ(std::filesystem::last_write_time(out_ / "std4_Slide1.png"), written);
+  // A deck changed after its images is converted again; the other is not.
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (int n = 1; n <= 4; ++n)
+    std::filesystem::last_write_time(out_ / ("std4_Slide" + std::to_string(n) + ".png"), now - std::chrono::seconds(100));
+  std::filesystem::last_write_time(in / "std4.pptx", now - std::chrono::seconds(50));
+  const std::string touched = run();
+  EXPECT_NE(touched.find("\"converted\":1,\"failed\":0,\"files\":2,\"not-converted\":0,\"skipped\":1"),
+            std::string::npos) << touched;
+  EXPECT_NE(std::filesystem::last_write_time(out_ / "std4_Slide1.png"), written);
+  // A missing image is written again too.
+  std::filesystem::remove(out_ / "wide3_Slide2.png");
+  EXPECT_NE(run().find("\"converted\":1,"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(out_ / "wide3_Slide2.png"));
+}
