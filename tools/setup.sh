@@ -19,7 +19,7 @@ packages=(
   qt6-base-dev
   libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev libwebp-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
-  poppler-utils python3-jsonschema
+  poppler-utils python3-jsonschema parallel
   xvfb xauth
 )
 # Installed from backports on Debian 12; at least this version everywhere.
