@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -56,6 +57,11 @@ std::string UsageText() {
          "                        converted and the run goes on\n"
          "      --max-memory MB   memory one renderer may use (default: a fair share of the\n"
          "                        machine; QUILLMERE_WORKER_MEMORY_MB does the same)\n"
+         "      --grid CxR        for --mode all: a grid C slides wide and at most R rows high\n"
+         "                        (\"4x\": rows of 4, as many as the slides need)\n"
+         "      --gap N           for --grid: N pixels between slides\n"
+         "      --background COLOUR\n"
+         "                        for --grid: #rrggbb, white (default), black or grey\n"
          "      --skip-existing   leave a deck alone when every image it would write exists\n"
          "                        and is newer than the deck\n"
          "      --json            write the results as JSON, one object a line, on standard\n"
@@ -116,6 +122,20 @@ std::optional<int> WholeNumber(const std::string& text, long low, long high) {
   return static_cast<int>(number);
 }
 
+/// "#rrggbb", "rrggbb" or one of a few names; nullopt for anything else.
+std::optional<Rgb> ColourFromText(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (text == "white") return Rgb{255, 255, 255};
+  if (text == "black") return Rgb{0, 0, 0};
+  if (text == "grey" || text == "gray") return Rgb{128, 128, 128};
+  if (!text.empty() && text[0] == '#') text.erase(0, 1);
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdef") != std::string::npos)
+    return std::nullopt;
+  const unsigned long value = std::stoul(text, nullptr, 16);
+  return Rgb{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
+             static_cast<std::uint8_t>(value)};
+}
+
 const char* ModeTextFor(const std::string& mode) {
   if (mode == "each") return kModeEachSlide;
   if (mode == "all") return kModeAllSlides;
@@ -136,6 +156,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   cl.jobs = DefaultJobCount();
   bool slideGiven = false, outputGiven = false, onlyPaths = false, slidesGiven = false;
   int firstSlide = 0, lastSlide = 0;  // -f, -l
+  bool gridLookGiven = false;         // --gap, --background
 
   const auto fail = [&](const std::string& message) -> std::optional<CommandLine> {
     *error = message;
@@ -250,6 +271,32 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!flag(cl.json)) return std::nullopt;
     } else if (arg == "--skip-existing") {
       if (!flag(cl.request.skipExisting)) return std::nullopt;
+    } else if (arg == "--grid") {
+      const auto v = value("COLUMNSxROWS");
+      if (!v) return std::nullopt;
+      const auto x = v->find('x');
+      const auto columns = x == std::string::npos ? std::nullopt : WholeNumber(v->substr(0, x), 1, 10000);
+      const auto rows = x == std::string::npos || x + 1 == v->size()
+                            ? std::optional<int>(0)
+                            : WholeNumber(v->substr(x + 1), 1, 10000);
+      if (!columns || !rows)
+        return fail("The grid \"" + *v + "\" must be COLUMNSxROWS, as in 4x3, or COLUMNSx, as in 4x.");
+      cl.request.gridColumns = *columns;
+      cl.request.gridRows = *rows;
+    } else if (arg == "--gap") {
+      const auto v = value("a number of pixels");
+      if (!v) return std::nullopt;
+      const auto gap = WholeNumber(*v, 0, 10000);
+      if (!gap) return fail("The gap \"" + *v + "\" must be a whole number of pixels from 0 to 10000.");
+      cl.request.gap = *gap;
+      gridLookGiven = true;
+    } else if (arg == "--background") {
+      const auto v = value("a colour");
+      if (!v) return std::nullopt;
+      const auto colour = ColourFromText(*v);
+      if (!colour) return fail("The colour \"" + *v + "\" must be #rrggbb, or white, black or grey.");
+      cl.request.background = *colour;
+      gridLookGiven = true;
     } else if (arg == "--max-memory" || arg == "--timeout") {
       const auto v = value("a number");
       if (!v) return std::nullopt;
@@ -302,6 +349,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   const int sizings = (cl.request.dpi > 0) + (cl.request.scaleTo > 0) +
                       (cl.request.width > 0 || cl.request.height > 0);
   if (sizings > 1) return fail("Give one size: --resolution, --scale-to, or --width and/or --height.");
+  if (cl.request.gridColumns > 0 && cl.modeText != kModeAllSlides)
+    return fail("--grid is for --mode all.");
+  if (gridLookGiven && cl.request.gridColumns == 0) return fail("--gap and --background are for --grid.");
   if (cl.request.quality > 0 && cl.request.type == ImageType::kPng)
     return fail("--quality is for --type jpeg or webp; PNG is lossless.");
   if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)

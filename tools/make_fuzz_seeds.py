@@ -43,7 +43,8 @@ def job_frames():
     # ... then the request: two slide ranges (1-1, 3-end) and padded numbers.
     task = (u32(1) + string("/in/deck.pptx") + string("/out/") + u32(1) + i64(0) + i64(0) + u32(150) +
             u32(2) + u32(1) + u32(1) + u32(3) + u32(0) + u32(1) +
-            u32(96) + u32(0) + u32(0) + u32(0) + u32(1) + u32(85) + u32(1))
+            u32(96) + u32(0) + u32(0) + u32(0) + u32(1) + u32(85) + u32(1) +
+            u32(3) + u32(0) + u32(10) + u32(0xFF0000))
     tasks = frame(bytes([60]) + u32(1) + task)
     started = frame(bytes([41]) + u32(1) + string("/in/deck.pptx"))
     slide = frame(bytes([42]) + u32(1) + u32(1) + u32(3))

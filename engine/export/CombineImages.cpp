@@ -39,6 +39,25 @@ void ThrowIfFailed(const Status& status) {
 
 }  // namespace
 
+std::vector<PlacedPicture> Powerpoint1::SlotPictures(ErrorTrap& trap,
+                                                     const std::vector<std::string>& jpegList) {
+  std::vector<PlacedPicture> pictures;
+  JpegRowReader reader;
+  for (const std::string& path : jpegList) {
+    if (trap.Step(116, [&] { ThrowIfFailed(reader.Open(path)); })) {
+      pictures.push_back({path, 0, 0, reader.Width(), reader.Height()});
+      reader.Close();
+      continue;
+    }
+    trap.Step(144, [&] { DeleteFileForce(ui_, path); });
+    // The slide keeps its slot: the picture before it is painted there
+    // again, so every later slide stays in its place. Before the first
+    // picture there is none to paint, and the slot takes no room.
+    if (!pictures.empty()) pictures.push_back(pictures.back());
+  }
+  return pictures;
+}
+
 void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
                                 const std::vector<std::string>& jpegList) {
   ErrorTrap trap(ui_, "Powerpoint1", "CombineImages");
@@ -50,32 +69,20 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
     return;
   }
 
+  if (request_.gridColumns > 0) {
+    CombineGrid(trap, outputPath, jpegList);
+    return;
+  }
   std::int64_t widest = 0, tallest = 0, sumWidths = 0, sumHeights = 0;
 
   // Lay the pictures out: only their headers are read here, each file closed again.
   std::vector<PlacedPicture> pictures;
   JpegRowReader reader;
-  for (const std::string& path : jpegList) {
-    std::string shown = path;
-    int w = 0;
-    int h = 0;
-    if (trap.Step(116, [&] { ThrowIfFailed(reader.Open(path)); })) {
-      w = reader.Width();
-      h = reader.Height();
-      reader.Close();
-    } else {
-      trap.Step(144, [&] { DeleteFileForce(ui_, path); });
-      // The slide keeps its slot: the picture before it is painted there
-      // again, so every later slide stays in its place. Before the first
-      // picture there is none to paint, and the slot takes no room.
-      if (pictures.empty()) continue;
-      shown = pictures.back().path;
-      w = pictures.back().width;
-      h = pictures.back().height;
-    }
-    widest = std::max<std::int64_t>(widest, w);
-    tallest = std::max<std::int64_t>(tallest, h);
-    PlacedPicture picture{shown, 0, 0, w, h};
+  for (PlacedPicture picture : SlotPictures(trap, jpegList)) {
+    widest = std::max<std::int64_t>(widest, picture.width);
+    tallest = std::max<std::int64_t>(tallest, picture.height);
+    const int w = picture.width;
+    const int h = picture.height;
     if (!vertical) {
       picture.x = static_cast<int>(std::min<std::int64_t>(sumWidths, INT32_MAX));
       sumWidths += w;
@@ -126,7 +133,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
     } else {
       // A wide canvas passes its pictures through a scratch file beside the
       // output, where the joined image itself is going.
-      SideBySideRows rows(pictures, static_cast<int>(width), static_cast<int>(height), kBackground,
+      SideBySideRows rows(pictures, static_cast<int>(width), static_cast<int>(height), Rgb::Grey(kBackground),
                           SideBySideRows::kDefaultBandBytes,
                           FolderPart(outputPath).empty() ? "." : FolderPart(outputPath));
       for (std::int64_t y = 0; y < height; ++y) {

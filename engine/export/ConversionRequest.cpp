@@ -86,6 +86,8 @@ void ConversionRequest::PutTo(WireMessage& message) const {
   message.PutU32(static_cast<std::uint32_t>(type));
   message.PutU32(static_cast<std::uint32_t>(quality));
   message.PutU32(skipExisting ? 1 : 0);
+  for (const int value : {gridColumns, gridRows, gap}) message.PutU32(static_cast<std::uint32_t>(value));
+  message.PutU32(static_cast<std::uint32_t>(background.r) << 16 | background.g << 8 | background.b);
 }
 
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
@@ -116,6 +118,15 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   const std::uint32_t skip = message.GetU32();
   if (!message.Ok() || skip > 1) return false;
   read.skipExisting = skip == 1;
+  for (int* value : {&read.gridColumns, &read.gridRows, &read.gap}) {
+    const std::uint32_t got = message.GetU32();
+    if (!message.Ok() || got > kMaxPixels) return false;
+    *value = static_cast<int>(got);
+  }
+  const std::uint32_t colour = message.GetU32();
+  if (!message.Ok() || colour > 0xFFFFFF) return false;
+  read.background = {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
+                     static_cast<std::uint8_t>(colour)};
   *request = std::move(read);
   return true;
 }

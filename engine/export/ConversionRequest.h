@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/protocol/WireMessage.h"
+#include "imaging/stitch/Rgb.h"
 
 namespace qm {
 
@@ -46,6 +47,14 @@ struct ConversionRequest {
   /// Leave a deck alone when every image it would write exists and is newer
   /// than the deck.
   bool skipExisting = false;
+  /// The all-slides mode as a grid: `gridColumns` pictures a row (0: the
+  /// join runs down or right as the direction says) and at most `gridRows`
+  /// rows (0: as many as the slides need), `gap` pixels between cells, the
+  /// canvas `background` where no slide lies.
+  int gridColumns = 0;
+  int gridRows = 0;
+  int gap = 0;
+  Rgb background;
 
   /// ".png", ".jpg" or ".webp".
   const char* Extension() const;

@@ -10,10 +10,13 @@
 
 #include "engine/adapter/ApplicationFactory.h"
 #include "engine/export/ConversionRequest.h"
+#include "imaging/stitch/PlacedPicture.h"
 #include "imaging/Bitmap.h"
 #include "base/Ui.h"
 
 namespace qm {
+
+class ErrorTrap;
 
 class Powerpoint1 {
  public:
@@ -78,6 +81,14 @@ class Powerpoint1 {
   /// `images` exists and is newer than `sourcePath`: notes the file as
   /// skipped and returns true.
   bool SkipAsUpToDate(const std::vector<std::string>& images, const std::string& sourcePath);
+  /// The pictures of `jpegList` with their sizes read from their headers, one
+  /// per slot: a picture that cannot be read is reported (116), deleted, and
+  /// its slot shows the picture before it (none before the first).
+  std::vector<PlacedPicture> SlotPictures(ErrorTrap& trap, const std::vector<std::string>& jpegList);
+  /// CombineImages for the request's grid: cells of the largest picture's
+  /// size, `gap` apart, on the request's background, a grid row at a time.
+  void CombineGrid(ErrorTrap& trap, const std::string& outputPath,
+                   const std::vector<std::string>& jpegList);
 
   short stitchDirection_ = 1;
   ConversionRequest request_;

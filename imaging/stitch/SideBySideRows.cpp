@@ -65,7 +65,7 @@ Status SizeChanged(const PlacedPicture& picture) {
 }  // namespace
 
 SideBySideRows::SideBySideRows(std::vector<PlacedPicture> pictures, int width, int height,
-                               std::uint8_t background, std::size_t bandBytes,
+                               Rgb background, std::size_t bandBytes,
                                std::string scratchFolder)
     : pictures_(std::move(pictures)),
       width_(width),
@@ -111,7 +111,12 @@ Status SideBySideRows::NextRow(const std::uint8_t** row) {
 Status SideBySideRows::FillBand() {
   const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
   bandFill_ = std::min(bandRows_, height_ - bandTop_);
-  band_.assign(rowBytes * bandFill_, background_);
+  band_.resize(rowBytes * bandFill_);
+  for (std::size_t i = 0; i + 2 < band_.size(); i += 3) {
+    band_[i] = background_.r;
+    band_[i + 1] = background_.g;
+    band_[i + 2] = background_.b;
+  }
   return UsesScratch() ? FillBandFromScratch() : FillBandFromPictures();
 }
 

@@ -9,12 +9,13 @@
 
 #include "base/Status.h"
 #include "imaging/stitch/PlacedPicture.h"
+#include "imaging/stitch/Rgb.h"
 
 namespace qm {
 
 /// Produces the rows of a canvas `width` x `height` on which JPEG pictures
 /// stand side by side, top-aligned (each picture's y is ignored); what no
-/// picture covers is `background` grey.
+/// picture covers is `background`.
 ///
 /// Rows are made a band at a time: the band holds as many whole rows as fit
 /// in `bandBytes` (rounded down to a multiple of 16 rows when at least 16
@@ -36,7 +37,7 @@ class SideBySideRows {
 
   /// `pictures` lie within the canvas: x + width <= `width`, height <= `height`.
   SideBySideRows(std::vector<PlacedPicture> pictures, int width, int height,
-                 std::uint8_t background, std::size_t bandBytes = kDefaultBandBytes,
+                 Rgb background, std::size_t bandBytes = kDefaultBandBytes,
                  std::string scratchFolder = "/tmp");
   ~SideBySideRows();
   SideBySideRows(const SideBySideRows&) = delete;
@@ -64,7 +65,7 @@ class SideBySideRows {
   std::vector<PlacedPicture> pictures_;
   int width_;
   int height_;
-  std::uint8_t background_;
+  Rgb background_;
   int bandRows_;
   std::vector<std::uint8_t> band_;
   int bandTop_ = 0;   ///< canvas row of the band's first row

@@ -462,3 +462,22 @@ TEST_F(BatchCli, SkipExistingLeavesUpToDateDecksAloneAndRedoesADeckChangedSince)
   EXPECT_NE(run().find("\"converted\":1,"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(out_ / "wide3_Slide2.png"));
 }
+
+TEST_F(BatchCli, AGridPutsSlidesInRowsWithGapsOnItsBackground) {
+  const auto& deck = decks_.Deck("std4.pptx");  // four slides of 960 x 720
+  const auto outcome = RunBatch({"-m", "all", "--grid", "3x", "--gap", "10", "--background", "#ff0000",
+                                 "-o", out_.Path(), deck.path});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.errorText;
+  const auto png = ReadPng(out_ / "std4.png");
+  ASSERT_EQ(png.width, 3 * 960 + 2 * 10);
+  ASSERT_EQ(png.height, 2 * 720 + 10);
+  const Pixel red{255, 0, 0};
+  for (int n = 1; n <= 4; ++n) {
+    const int x = (n - 1) % 3 * 970, y = (n - 1) / 3 * 730;
+    EXPECT_TRUE(Near(Sample(png, x, y, 960, 720), ToPixel(deck.colours[n - 1]), decks_.Tolerance())) << n;
+  }
+  EXPECT_EQ(PixelAt(png, 965, 100), red);         // the gap between columns
+  EXPECT_EQ(PixelAt(png, 100, 725), red);         // the gap between rows
+  EXPECT_EQ(PixelAt(png, 2400, 1100), red);       // the empty sixth cell
+  EXPECT_EQ(out_.Names(), std::vector<std::string>{"std4.png"});
+}

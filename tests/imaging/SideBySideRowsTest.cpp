@@ -68,7 +68,7 @@ class SideBySide : public ::testing::Test {
 
 TEST_F(SideBySide, BandsShorterThanThePicturesGiveTheRowsOfOneWholeBand) {
   const int before = OpenDescriptors();
-  const auto whole = AllRows(SideBySideRows(pictures_, width_, height_, 255), width_, height_);
+  const auto whole = AllRows(SideBySideRows(pictures_, width_, height_, Rgb::Grey(255)), width_, height_);
   ASSERT_EQ(whole.size(), std::size_t(width_) * height_ * 3);
 
   // The whole band matches each picture decoded on its own, background below.
@@ -86,7 +86,7 @@ TEST_F(SideBySide, BandsShorterThanThePicturesGiveTheRowsOfOneWholeBand) {
 
   const std::size_t rowBytes = std::size_t(width_) * 3;
   for (std::size_t bandBytes : {rowBytes, rowBytes * 7, rowBytes * 16, rowBytes * 33}) {
-    SideBySideRows banded(pictures_, width_, height_, 255, bandBytes);
+    SideBySideRows banded(pictures_, width_, height_, Rgb::Grey(255), bandBytes);
     EXPECT_LT(banded.BandRows(), height_);
     EXPECT_EQ(AllRows(std::move(banded), width_, height_), whole) << "band of " << bandBytes / rowBytes;
   }
@@ -96,9 +96,9 @@ TEST_F(SideBySide, BandsShorterThanThePicturesGiveTheRowsOfOneWholeBand) {
 TEST_F(SideBySide, EachPictureIsDecodedOnceHoweverManyBandsTheCanvasTakes) {
   // Decoding every picture again for every band (passing over the rows above
   // it each time) made wide joins grow with the square of the slide count.
-  const auto whole = AllRows(SideBySideRows(pictures_, width_, height_, 255), width_, height_);
+  const auto whole = AllRows(SideBySideRows(pictures_, width_, height_, Rgb::Grey(255)), width_, height_);
   const std::size_t rowBytes = std::size_t(width_) * 3;
-  SideBySideRows banded(pictures_, width_, height_, 255, rowBytes, folder_.Path());
+  SideBySideRows banded(pictures_, width_, height_, Rgb::Grey(255), rowBytes, folder_.Path());
   ASSERT_TRUE(banded.UsesScratch());
   std::vector<std::uint8_t> rows;
   const std::uint8_t* row = nullptr;
@@ -117,7 +117,7 @@ TEST_F(SideBySide, EachPictureIsDecodedOnceHoweverManyBandsTheCanvasTakes) {
 
 TEST_F(SideBySide, PictureThatCannotBeReadFailsNamingIt) {
   const std::size_t rowBytes = std::size_t(width_) * 3;
-  SideBySideRows rows(pictures_, width_, height_, 255, rowBytes * 16);
+  SideBySideRows rows(pictures_, width_, height_, Rgb::Grey(255), rowBytes * 16);
   std::remove(pictures_[1].path.c_str());
   const std::uint8_t* row = nullptr;
   const Status status = rows.NextRow(&row);
