@@ -39,6 +39,7 @@ std::string UsageText() {
          "                        real slide numbers\n"
          "  -f, --first N         for --mode each: from slide N (with -l: slides N to M)\n"
          "  -l, --last M          for --mode each: up to slide M\n"
+         "      --skip-hidden     for --mode each: leave out the slides the slide show hides\n"
          "      --pad             for --mode each: numbers with leading zeros to the deck's\n"
          "                        slide count (deck_Slide007.png), so names sort\n"
          "  -r, --resolution DPI  draw slides at DPI pixels to the inch (default 96: the\n"
@@ -261,6 +262,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       (arg == "-f" || arg == "--first" ? firstSlide : lastSlide) = one->front().first;
     } else if (arg == "--pad") {
       if (!flag(cl.request.padNumbers)) return std::nullopt;
+    } else if (arg == "--skip-hidden") {
+      if (!flag(cl.request.skipHidden)) return std::nullopt;
     } else if (arg == "--files-from") {
       const auto v = value("a file, or - for standard input");
       if (!v) return std::nullopt;
@@ -356,8 +359,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     return fail("--quality is for --type jpeg or webp; PNG is lossless.");
   if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)
     return fail("A joined image (--mode all) is always PNG; --type is for the other modes.");
-  if ((!cl.request.slides.empty() || cl.request.padNumbers) && cl.modeText != kModeEachSlide)
-    return fail("--slides, -f, -l and --pad are for --mode each.");
+  if ((!cl.request.slides.empty() || cl.request.padNumbers || cl.request.skipHidden) &&
+      cl.modeText != kModeEachSlide)
+    return fail("--slides, -f, -l, --pad and --skip-hidden are for --mode each.");
 
   if (cl.modeText == kModeXSlide && !slideGiven)
     return fail("--mode slide needs the slide number: --slide N.");

@@ -43,7 +43,7 @@ def job_frames():
     # ... then the request: two slide ranges (1-1, 3-end) and padded numbers.
     task = (u32(1) + string("/in/deck.pptx") + string("/out/") + u32(1) + i64(0) + i64(0) + u32(150) +
             u32(2) + u32(1) + u32(1) + u32(3) + u32(0) + u32(1) +
-            u32(96) + u32(0) + u32(0) + u32(0) + u32(1) + u32(85) + u32(1) +
+            u32(96) + u32(0) + u32(0) + u32(0) + u32(1) + u32(85) + u32(1) + u32(1) +
             u32(3) + u32(0) + u32(10) + u32(0xFF0000))
     tasks = frame(bytes([60]) + u32(1) + task)
     started = frame(bytes([41]) + u32(1) + string("/in/deck.pptx"))
@@ -51,14 +51,15 @@ def job_frames():
     report = frame(bytes([43]) + u32(1) + string("Cannot write the image /out/deck_Slide1.png"))
     written = frame(bytes([48]) + u32(1) + u32(2) + string("/out/deck_Slide1.png") + string("/out/deck_Slide2.png"))
     done = frame(bytes([46]) + u32(1) + u32(4))
-    render_replies = (frame(bytes([1]) + u32(0x57524D51) + u32(1) + u32(99)) +
+    render_replies = (frame(bytes([1]) + u32(0x57524D51) + u32(2) + u32(99)) +
+                      frame(bytes([8]) + u32(2) + u32(0) + u32(4)) +
                       frame(bytes([3]) + u32(3) + i64(14401) + i64(8101)) +
                       frame(bytes([4]) + u32(960) + u32(540)) +
                       frame(bytes([6]) + u32(7) + string("slide index 9 of 3")) +
                       frame(bytes([5])) + frame(bytes([7])))
     render_requests = (frame(bytes([20]) + string("/in/deck.pptx")) +
                        frame(bytes([21]) + u32(0) + string("/out/.x.bmp") + u32(0) + u32(0)) +
-                       frame(bytes([22])) + frame(bytes([23])))
+                       frame(bytes([24])) + frame(bytes([22])) + frame(bytes([23])))
     return {"job-run": hello + ready + started + slide + report + written + done,
             "tasks": tasks, "render-replies": render_replies, "render-requests": render_requests}
 

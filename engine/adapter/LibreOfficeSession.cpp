@@ -3,6 +3,7 @@
 #include "engine/adapter/EncryptionProbe.h"
 #include "engine/adapter/SlidePartsProbe.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/Error.h"
@@ -45,6 +46,7 @@ std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentIn
   // no slide to write.
   if (info->slideCount == 1 && CountSlideParts(path) == 0) info->slideCount = 0;
   openPath_ = path;
+  hidden_.reset();
   openSerial_ = ++lastSerial_;
   return openSerial_;
 }
@@ -53,6 +55,12 @@ void LibreOfficeSession::Export(std::uint64_t serial, int number, const std::str
                                 int width, int height) {
   if (!IsOpen(serial)) throw Error(bitmapPath + ": the presentation to export from is closed");
   Worker(openPath_).Export(number - 1, bitmapPath, width, height);
+}
+
+bool LibreOfficeSession::IsHidden(std::uint64_t serial, int number) {
+  if (!IsOpen(serial)) throw Error(openPath_ + ": the presentation is closed");
+  if (!hidden_) hidden_ = Worker(openPath_).HiddenSlides();
+  return std::find(hidden_->begin(), hidden_->end(), number - 1) != hidden_->end();
 }
 
 void LibreOfficeSession::Close(std::uint64_t serial) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "engine/render/RenderDocumentInfo.h"
@@ -42,6 +44,10 @@ class LibreOfficeSession {
   void Export(std::uint64_t serial, int number, const std::string& bitmapPath, int width,
               int height);
 
+  /// True when slide `number` (1-based) of presentation `serial` is hidden.
+  /// The renderer is asked once per open presentation.
+  bool IsHidden(std::uint64_t serial, int number);
+
   /// Closes presentation `serial`; nothing happens when it is not open.
   void Close(std::uint64_t serial);
 
@@ -62,6 +68,8 @@ class LibreOfficeSession {
   std::string openPath_;
   std::uint64_t openSerial_ = 0;
   std::uint64_t lastSerial_ = 0;
+  /// The open presentation's hidden slides (0-based), once asked for.
+  std::optional<std::vector<int>> hidden_;
   bool ended_ = false;
 };
 

@@ -28,4 +28,9 @@ void LibreOfficeSlide::Export(const std::string& fileName, const std::string& fi
   session_->Export(serial_, number_, fileName, scaleWidth, scaleHeight);
 }
 
+bool LibreOfficeSlide::Hidden() {
+  if (!session_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
+  return session_->IsHidden(serial_, number_);
+}
+
 }  // namespace qm

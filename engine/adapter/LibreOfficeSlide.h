@@ -27,6 +27,9 @@ class LibreOfficeSlide : public Slide {
   void Export(const std::string& fileName, const std::string& filterName, int scaleWidth,
               int scaleHeight) override;
 
+  /// Asks the session, which asks the renderer once per open presentation.
+  bool Hidden() override;
+
   /// 1-based slide number.
   int Number() const { return number_; }
 

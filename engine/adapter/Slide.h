@@ -15,6 +15,10 @@ class Slide {
   /// (naming the file and what went wrong) on failure.
   virtual void Export(const std::string& fileName, const std::string& filterName,
                       int scaleWidth, int scaleHeight) = 0;
+
+  /// True when the slide show leaves the slide out (a hidden slide). Throws
+  /// qm::Error when that cannot be read.
+  virtual bool Hidden() = 0;
 };
 
 }  // namespace qm

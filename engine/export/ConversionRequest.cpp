@@ -86,6 +86,7 @@ void ConversionRequest::PutTo(WireMessage& message) const {
   message.PutU32(static_cast<std::uint32_t>(type));
   message.PutU32(static_cast<std::uint32_t>(quality));
   message.PutU32(skipExisting ? 1 : 0);
+  message.PutU32(skipHidden ? 1 : 0);
   for (const int value : {gridColumns, gridRows, gap}) message.PutU32(static_cast<std::uint32_t>(value));
   message.PutU32(static_cast<std::uint32_t>(background.r) << 16 | background.g << 8 | background.b);
 }
@@ -118,6 +119,9 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   const std::uint32_t skip = message.GetU32();
   if (!message.Ok() || skip > 1) return false;
   read.skipExisting = skip == 1;
+  const std::uint32_t hidden = message.GetU32();
+  if (!message.Ok() || hidden > 1) return false;
+  read.skipHidden = hidden == 1;
   for (int* value : {&read.gridColumns, &read.gridRows, &read.gap}) {
     const std::uint32_t got = message.GetU32();
     if (!message.Ok() || got > kMaxPixels) return false;

@@ -47,6 +47,8 @@ struct ConversionRequest {
   /// Leave a deck alone when every image it would write exists and is newer
   /// than the deck.
   bool skipExisting = false;
+  /// Leave hidden slides out of the each-slide mode (the slide show skips them).
+  bool skipHidden = false;
   /// The all-slides mode as a grid: `gridColumns` pictures a row (0: the
   /// join runs down or right as the direction says) and at most `gridRows`
   /// rows (0: as many as the slides need), `gap` pixels between cells, the

@@ -59,17 +59,18 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
         count = static_cast<short>(slideCount_);
       })) {
     if (request_.padNumbers) digits = static_cast<int>(std::to_string(count).size());
-    std::vector<std::string> wanted;
+    std::vector<short> slides;
     for (short i = 1; i <= count; ++i)
-      if (request_.Wants(i)) wanted.push_back(SlidePngPath(outputFolder, base, i, digits, request_.Extension()));
+      if (request_.Wants(i) && !(request_.skipHidden && session.IsHidden(i))) slides.push_back(i);
+    std::vector<std::string> wanted;
+    for (const short i : slides) wanted.push_back(SlidePngPath(outputFolder, base, i, digits, request_.Extension()));
     if (SkipAsUpToDate(wanted, sourcePath)) {
       session.Close();
       return;
     }
     // Only the slides asked for; a slide asked for that the deck lacks is
     // not written, as in the single-slide modes.
-    for (short i = 1; i <= count; ++i)
-      if (request_.Wants(i)) exportSlide(i);
+    for (const short i : slides) exportSlide(i);
   } else {
     // A loop whose bound cannot be read still runs its body once, with a
     // counter that names no slide: that export fails and is reported.

@@ -29,6 +29,15 @@ void SlideSession::Open(const std::string& sourcePath) {
 
 std::int32_t SlideSession::Count() { return Opened().GetSlides().Count(); }
 
+bool SlideSession::IsHidden(int n) {
+  if (!presentation_) return false;
+  try {
+    return presentation_->GetSlides().Item(static_cast<std::int16_t>(n))->Hidden();
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 void SlideSession::UseSizeOf(const ConversionRequest& request) {
   size_ = {0, 0};
   if (!presentation_) return;

@@ -32,6 +32,10 @@ class SlideSession {
   /// the export then says what is wrong).
   void UseSizeOf(const ConversionRequest& request);
 
+  /// True when slide `n` is hidden; false when that cannot be read (the
+  /// slide is then written, as without the question).
+  bool IsHidden(int n);
+
   /// Pushes slide `n` through a temporary bitmap in `outputFolder`: export
   /// (exportSlide), when the bitmap exists (bitmapExists) load it into
   /// `creator` (loadBitmap) and hand it to `write` (writePicture), then

@@ -13,6 +13,7 @@
 //   kOpen    path                          -> kOpened  slideCount, widthTwips, heightTwips
 //   kExport  slideIndex(0-based), path,     -> kExported pixelWidth, pixelHeight
 //            pixelWidth, pixelHeight (0 = the default size at 96 dpi)
+//   kHidden                                -> kHiddenSlides count, slideIndex(0-based)...
 //   kClose                                 -> kClosed
 //   kQuit                                  -> kBye, then the worker ends
 
@@ -23,7 +24,7 @@ namespace qm {
 /// "QMRW" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kRenderProtocolMagic = 0x57524D51u;
 /// Bumped whenever a message changes; a worker of another version is refused.
-inline constexpr std::uint32_t kRenderProtocolVersion = 1;
+inline constexpr std::uint32_t kRenderProtocolVersion = 2;
 /// Largest frame either side accepts; a longer length prefix is garbage.
 inline constexpr std::uint32_t kMaxFrameBytes = 1u << 20;
 
@@ -36,11 +37,13 @@ enum class RenderMessageType : std::uint8_t {
   kClosed = 5,
   kFailed = 6,
   kBye = 7,
+  kHiddenSlides = 8,
   // program -> worker
   kOpen = 20,
   kExport = 21,
   kClose = 22,
   kQuit = 23,
+  kHidden = 24,
 };
 
 }  // namespace qm

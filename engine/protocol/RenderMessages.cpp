@@ -37,6 +37,17 @@ bool DecodeRenderReply(WireMessage& message, RenderReply* reply) {
       out.failure = static_cast<RenderFailure>(message.GetU32());
       out.text = message.GetString();
       break;
+    case RenderMessageType::kHiddenSlides: {
+      int count = 0;
+      // Each index takes 4 bytes: a count past them is a damaged message.
+      fits = message.GetNonNegative(&count) && static_cast<std::size_t>(count) <= message.Remaining() / 4;
+      for (int i = 0; fits && i < count; ++i) {
+        int index = 0;
+        fits = message.GetNonNegative(&index);
+        out.hidden.push_back(index);
+      }
+      break;
+    }
     case RenderMessageType::kClosed:
     case RenderMessageType::kBye:
       break;
@@ -64,6 +75,7 @@ bool DecodeRenderRequest(WireMessage& message, RenderRequest* request) {
       break;
     case RenderMessageType::kClose:
     case RenderMessageType::kQuit:
+    case RenderMessageType::kHidden:
       break;
     default:
       return false;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/protocol/RenderFailure.h"
 #include "engine/protocol/RenderMessageType.h"
@@ -24,6 +25,7 @@ struct RenderReply {
   std::int64_t heightTwips = 0;  ///< kOpened
   int width = 0;              ///< kExported
   int height = 0;             ///< kExported
+  std::vector<int> hidden;    ///< kHiddenSlides: 0-based indexes of hidden slides
 };
 
 /// A request of the program; which fields are set depends on `type`.

@@ -329,6 +329,18 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   Fail(subject + ": the renderer sent a reply this program does not understand");
 }
 
+std::vector<int> RenderWorker::HiddenSlides() {
+  const std::string subject = documentPath_;
+  WireMessage message = Exchange(WireMessage(RenderMessageType::kHidden), slideTimeout_, subject);
+  RenderReply reply;
+  if (DecodeRenderReply(message, &reply)) {
+    if (reply.type == RenderMessageType::kHiddenSlides) return reply.hidden;
+    if (reply.type == RenderMessageType::kFailed)
+      throw Error(DescribeRefusal(reply.failure, reply.text, subject, 0));
+  }
+  Fail(subject + ": the renderer sent a reply this program does not understand");
+}
+
 std::string RenderWorker::StageDeck(const std::string& absolute, const std::string& subject) {
   const std::string staged = folder_->Path() + "/deck";
   RemoveStagedDeck();

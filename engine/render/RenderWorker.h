@@ -79,6 +79,10 @@ class RenderWorker {
   /// Closes the open presentation (nothing happens when none is open).
   void Close();
 
+  /// The 0-based indexes of the open presentation's hidden slides. Throws
+  /// qm::Error as Export does.
+  std::vector<int> HiddenSlides();
+
   /// Asks the worker to end, waits briefly, kills it if it lingers, reaps it
   /// and removes its folder. Never throws (a wait hook that throws meanwhile
   /// has the worker killed at once, and its exception is dropped); idempotent.

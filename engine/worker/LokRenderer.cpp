@@ -174,6 +174,24 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
   return RenderFailure::kNone;
 }
 
+RenderFailure LokRenderer::HiddenSlides(std::vector<int>* hidden) {
+  if (document_ == nullptr) return RenderFailure::kNoDocument;
+  hidden->clear();
+  if (document_->pClass->getPartInfo == nullptr) return RenderFailure::kNone;
+  for (int part = 0; part < slideCount_; ++part) {
+    char* info = document_->pClass->getPartInfo(document_, part);
+    if (info == nullptr) continue;
+    // {"visible": "0", ...}: the slide show leaves the slide out.
+    const std::string text = info;
+    office_->pClass->freeError(info);
+    const auto key = text.find("\"visible\"");
+    if (key == std::string::npos) continue;
+    const auto value = text.find('"', text.find(':', key) + 1);
+    if (value != std::string::npos && text.compare(value, 3, "\"0\"") == 0) hidden->push_back(part);
+  }
+  return RenderFailure::kNone;
+}
+
 RenderFailure LokRenderer::Export(int index, const std::string& path, int* width, int* height,
                                   std::string* detail) {
   if (document_ == nullptr) return RenderFailure::kNoDocument;

@@ -70,6 +70,10 @@ class LokRenderer {
   RenderFailure Open(const std::string& absolutePath, int* slideCount, std::int64_t* widthTwips,
                      std::int64_t* heightTwips, std::string* detail);
 
+  /// The 0-based indexes of the open presentation's hidden slides (those the
+  /// slide show skips), from LibreOffice's part information.
+  RenderFailure HiddenSlides(std::vector<int>* hidden);
+
   /// Writes slide `index` (0-based) as a 24-bit BMP file at `path`, sized
   /// `*width` x `*height` pixels; 0 x 0 means the slide size at 96 dpi rounded
   /// to whole pixels, and one 0 follows the slide's aspect ratio. On success

@@ -66,6 +66,19 @@ bool RenderServer::Serve() {
         case RenderMessageType::kExport:
           sent = HandleExport(decoded);
           break;
+        case RenderMessageType::kHidden: {
+          std::vector<int> hidden;
+          const RenderFailure failure = renderer_.HiddenSlides(&hidden);
+          if (failure != RenderFailure::kNone) {
+            sent = Fail(failure, "");
+            break;
+          }
+          WireMessage reply(RenderMessageType::kHiddenSlides);
+          reply.PutU32(static_cast<std::uint32_t>(hidden.size()));
+          for (const int index : hidden) reply.PutU32(static_cast<std::uint32_t>(index));
+          sent = Reply(reply);
+          break;
+        }
         case RenderMessageType::kClose:
           renderer_.Close();
           sent = Reply(WireMessage(RenderMessageType::kClosed));

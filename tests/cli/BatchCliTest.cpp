@@ -481,3 +481,12 @@ TEST_F(BatchCli, AGridPutsSlidesInRowsWithGapsOnItsBackground) {
   EXPECT_EQ(PixelAt(png, 2400, 1100), red);       // the empty sixth cell
   EXPECT_EQ(out_.Names(), std::vector<std::string>{"std4.png"});
 }
+
+TEST_F(BatchCli, SkipHiddenLeavesOutTheSlidesTheShowHides) {
+  const auto& deck = decks_.Deck("hidden5.pptx");
+  ASSERT_EQ(deck.hidden, std::vector<int>{3});
+  const auto outcome = RunBatch({"--skip-hidden", "-o", out_.Path(), deck.path});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.errorText;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"hidden5_Slide1.png", "hidden5_Slide2.png",
+                                                    "hidden5_Slide4.png", "hidden5_Slide5.png"}));
+}

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/Error.h"
+#include "engine/protocol/RenderMessageType.h"
 #include "engine/render/RenderWorkerSettings.h"
 #include "tests/support/LeakCheck.h"
 #include "tests/support/TempFolder.h"
@@ -65,7 +66,7 @@ class RenderTestBase : public ::testing::Test {
   std::string WriteScript(const std::string& name, const std::string& body);
 
   /// printf arguments writing a well-formed kHello frame of `version` to fd 3.
-  static std::string HelloPrintf(unsigned version = 1);
+  static std::string HelloPrintf(unsigned version = kRenderProtocolVersion);
 
   /// Number of worker folders under the private temporary root.
   int WorkerFolderCount() const;

@@ -18,6 +18,7 @@ class FakeSlideObject : public Slide {
   FakeSlideObject(Log log, FakeSlide slide, int index, std::string deckPath)
       : log_(std::move(log)), slide_(slide), index_(index), deckPath_(std::move(deckPath)) {}
 
+  bool Hidden() override { return slide_.hidden; }
   void Export(const std::string& fileName, const std::string& filterName, int scaleWidth,
               int scaleHeight) override {
     log_->push_back("export " + std::to_string(index_) + " " + fileName);

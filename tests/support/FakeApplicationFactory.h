@@ -22,6 +22,7 @@ struct FakeSlide {
   bool failExport = false;  ///< Export throws
   bool exportWritesNothing = false;  ///< Export returns but writes no file
   int exportDelayMs = 0;  ///< Export takes this long (a slow slide)
+  bool hidden = false;    ///< the slide show leaves it out
 };
 
 /// A deck the fake can open, found by its exact path.
