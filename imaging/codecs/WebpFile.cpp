@@ -17,17 +17,32 @@ Status WriteWebpFile(const Bitmap& bitmap, const std::string& path, int quality)
   if (quality < 1 || quality > 100)
     return refuse("the quality must be from 1 to 100, not " + std::to_string(quality));
 
-  std::uint8_t* encoded = nullptr;
-  const std::size_t size =
-      WebPEncodeRGB(bitmap.pixels.data(), bitmap.width, bitmap.height,
-                    static_cast<int>(bitmap.RowBytes()), static_cast<float>(quality), &encoded);
-  if (size == 0) {
-    WebPFree(encoded);
+  // Method 2 of libwebp's 0 (fastest) to 6: on slides a third less time
+  // than the simple API's 4, for files 2 % larger (method 0 made them larger
+  // than PNG's).
+  WebPConfig config;
+  WebPPicture picture;
+  if (!WebPConfigInit(&config) || !WebPPictureInit(&picture))
+    return refuse("the installed libwebp is not the version this program was built with");
+  config.quality = static_cast<float>(quality);
+  config.method = 2;
+  picture.width = bitmap.width;
+  picture.height = bitmap.height;
+  WebPMemoryWriter memory;
+  WebPMemoryWriterInit(&memory);
+  picture.writer = WebPMemoryWrite;
+  picture.custom_ptr = &memory;
+  const bool encoded =
+      WebPPictureImportRGB(&picture, bitmap.pixels.data(), static_cast<int>(bitmap.RowBytes())) &&
+      WebPEncode(&config, &picture);
+  WebPPictureFree(&picture);
+  if (!encoded) {
+    WebPMemoryWriterClear(&memory);
     return refuse("the encoder failed (out of memory?)");
   }
   AtomicFile file;
-  bool written = file.Open(path) && file.Write(encoded, size);
-  WebPFree(encoded);
+  bool written = file.Open(path) && file.Write(memory.mem, memory.size);
+  WebPMemoryWriterClear(&memory);
   if (written) written = file.Commit();
   if (!written) return Status::Failure(file.Message(), file.SystemError());
   return {};
