@@ -191,6 +191,7 @@ class Dispatch {
     if (!job.Fault().empty()) how = job.Fault();
     const FileTask* stopped = job.Current();
     std::vector<FileTask> left = job.NotStarted();
+    const bool timedOut = job.TimedOut();  // `job` is gone after the erase below
     if (!cancelled_ && (stopped != nullptr || !left.empty())) {
       events_.JobFailed(stopped, job.CurrentSlide(), left,
                         "the conversion job " + (how.empty() ? std::string("ended") : how));
@@ -200,7 +201,7 @@ class Dispatch {
     // A job that keeps dying before it finishes anything is not restarted for
     // ever; one of another build is not restarted at all (Greet).
     // A file that took too long says nothing about the next one.
-    deathsWithoutProgress_ = how.empty() || job.TimedOut() ? 0 : deathsWithoutProgress_ + 1;
+    deathsWithoutProgress_ = how.empty() || timedOut ? 0 : deathsWithoutProgress_ + 1;
     if (!cancelled_ && !queue_.Empty() && jobs_.size() < wanted_ &&
         deathsWithoutProgress_ < kMaxDeathsWithoutProgress) {
       StartJob();
