@@ -24,7 +24,7 @@ class FileListView : public QTreeWidget {
 
   explicit FileListView(QWidget* parent);
 
-  /// InitFileList: the single column, with `list`'s header and width.
+  /// Makes the single column, with the file list's header and width.
   void InitColumn();
 
   /// Shows `list`'s rows and selection anew, without reporting them as a

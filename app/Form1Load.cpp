@@ -96,7 +96,6 @@ bool Form1::Load() {
     setWindowIcon(ProgramIcon());
     SetApplicationTitle(ApplicationTitleFrom(kProductName));
   });
-  files_.InitFileList();
   trap.Step(kColumnHeader, [&] { listView1_->InitColumn(); });
   trap.Step(kColumnWidth, [&] { listView1_->setColumnWidth(0, Px(FileList::kColumnWidthTwips)); });
   {

@@ -9,7 +9,7 @@
 namespace qm {
 
 /// Twips to pixels at 15 twips per pixel, to the nearest pixel.
-constexpr int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+constexpr int Px(int twips) { return static_cast<int>(PixelsFromTwips(twips)); }
 
 /// A rectangle given as left, top, width, height in twips.
 inline QRect TwipsRect(int left, int top, int width, int height) {

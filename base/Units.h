@@ -7,4 +7,10 @@ namespace qm {
 /// positions, slide sizes and strip heights convert with this factor.
 inline constexpr int kTwipsPerPixel = 15;
 
+/// Twips to whole pixels at 96 dpi, to the nearest pixel, halves up: the
+/// window's geometry and the default slide size alike.
+constexpr long PixelsFromTwips(long twips) {
+  return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel);
+}
+
 }  // namespace qm

@@ -3,11 +3,18 @@
 namespace qm {
 
 bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& codePoint) {
+  const std::size_t start = pos;
   const auto lead = static_cast<unsigned char>(text[pos++]);
   if (lead < 0x80) {
     codePoint = lead;
     return true;
   }
+  // Whatever is wrong, the caller moves on by the one byte that starts no
+  // character: the bytes after it may start one.
+  const auto refuse = [&] {
+    pos = start + 1;
+    return false;
+  };
   int extra = 0;
   char32_t value = 0;
   char32_t smallest = 0;  // below this the form is overlong
@@ -18,16 +25,16 @@ bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& codePoint) {
   } else if ((lead & 0xF8) == 0xF0) {
     extra = 3, value = lead & 0x07, smallest = 0x10000;
   } else {
-    return false;  // a continuation byte, or a lead byte no longer allowed
+    return refuse();  // a continuation byte, or a lead byte no longer allowed
   }
   for (int i = 0; i < extra; ++i) {
-    if (pos >= text.size()) return false;
+    if (pos >= text.size()) return refuse();
     const auto next = static_cast<unsigned char>(text[pos]);
-    if ((next & 0xC0) != 0x80) return false;
+    if ((next & 0xC0) != 0x80) return refuse();
     value = (value << 6) | (next & 0x3F);
     ++pos;
   }
-  if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+  if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return refuse();
   codePoint = value;
   return true;
 }

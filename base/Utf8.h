@@ -9,11 +9,12 @@
 namespace qm {
 
 /// Decodes the code point that starts at byte `pos` of `text` into
-/// `codePoint` and moves `pos` past it. Returns false, leaving `pos` on the
-/// offending byte plus one, when the bytes there are not well-formed UTF-8:
-/// a stray continuation byte, a truncated sequence, an overlong form, a
-/// surrogate (U+D800..U+DFFF) or a value above U+10FFFF. `pos` must be
-/// below text.size().
+/// `codePoint` and moves `pos` past it. Returns false when the bytes there
+/// are not well-formed UTF-8 (a stray continuation byte, a truncated
+/// sequence, an overlong form, a surrogate U+D800..U+DFFF or a value above
+/// U+10FFFF): `pos` then moves past the one byte at `pos`, which starts no
+/// character, so that a caller going on from there reads every later byte.
+/// `pos` must be below text.size().
 bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& codePoint);
 
 /// True when all of `text` is well-formed UTF-8 (the empty text is).

@@ -136,7 +136,6 @@ double TimeFind(const std::string& tree, long& lines) {
 // Imports `tree` with the default pattern. Returns the seconds taken.
 double TimeImport(const std::string& tree, long& rows, long& yields) {
   qm::FileList list;
-  list.InitFileList();
   CountingUi ui;
   const auto start = Clock::now();
   qm::ImportFolder(list, ui, tree, qm::ImportSearchPattern("ppt*"));

@@ -157,7 +157,6 @@ std::string EscapedName(const std::string& text) {
     char32_t c = 0;
     if (!DecodeUtf8(text, pos, c)) {  // a byte that is no part of a character
       out += hex(static_cast<unsigned char>(text[start]));
-      pos = start + 1;
       continue;
     }
     if (c == '\\') out += "\\\\";

@@ -16,10 +16,6 @@ class FileList {
   static constexpr const char* kColumnHeader = "PowerPoint File(s)";
   static constexpr int kColumnWidthTwips = 6500;
 
-  /// Sets up the single column. Called once at start-up before anything is added.
-  void InitFileList() { initialised_ = true; }
-  bool Initialised() const { return initialised_; }
-
   /// Appends one row with exactly `path`; no check of any kind.
   void AddFileToList(const std::string& path) { rows_.push_back(path); }
 
@@ -59,7 +55,6 @@ class FileList {
   void OnClearList(Ui& ui);
 
  private:
-  bool initialised_ = false;
   std::vector<std::string> rows_;
   std::optional<int> selected_;
 };

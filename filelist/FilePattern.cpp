@@ -29,7 +29,6 @@ char32_t NextChar(std::string_view text, std::size_t& pos) {
   const std::size_t start = pos;
   char32_t c = 0;
   if (DecodeUtf8(text, pos, c)) return c;
-  pos = start + 1;
   return kBrokenByteBase + static_cast<unsigned char>(text[start]);
 }
 

@@ -11,12 +11,6 @@ struct RenderDocumentInfo {
   int slideCount = 0;           ///< hidden slides included
   std::int64_t widthTwips = 0;  ///< 1440 twips per inch
   std::int64_t heightTwips = 0;
-
-  /// Default export width: the slide width at 96 dpi rounded to whole pixels
-  /// (15 twips per pixel, halves up).
-  int DefaultPixelWidth() const { return static_cast<int>((widthTwips * 2 + 15) / 30); }
-  /// Default export height, rounded the same way.
-  int DefaultPixelHeight() const { return static_cast<int>((heightTwips * 2 + 15) / 30); }
 };
 
 }  // namespace qm

@@ -49,9 +49,6 @@ void Callback(int type, const char* payload, void* data) {
   static_cast<LokRenderer*>(data)->OnCallback(type, payload);
 }
 
-/// Twips to whole pixels at 96 dpi, halves rounded up.
-long PixelsFromTwips(long twips) { return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel); }
-
 /// How slides are to be drawn, as the environment asks.
 LokRenderer::Drawing DrawingFromEnvironment() {
   const char* drawing = std::getenv(LokRenderer::kDrawingVariable);

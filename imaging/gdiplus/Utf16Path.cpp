@@ -44,12 +44,11 @@ std::u16string PathToUtf16(const std::string& path) {
   out.reserve(path.size());
   std::size_t i = 0;
   while (i < path.size()) {
-    std::size_t next = i;
+    const std::size_t start = i;
     char32_t c = 0;
-    if (!DecodeUtf8(path, next, c)) {
+    if (!DecodeUtf8(path, i, c)) {
       // A byte that starts no valid sequence travels as an escaped raw byte.
-      out.push_back(static_cast<char16_t>(0xDC00 + static_cast<std::uint8_t>(path[i])));
-      ++i;
+      out.push_back(static_cast<char16_t>(0xDC00 + static_cast<std::uint8_t>(path[start])));
       continue;
     }
     if (c >= 0x10000) {
@@ -58,7 +57,6 @@ std::u16string PathToUtf16(const std::string& path) {
     } else {
       out.push_back(static_cast<char16_t>(c));
     }
-    i = next;
   }
   return out;
 }

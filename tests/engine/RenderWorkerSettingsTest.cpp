@@ -1,6 +1,8 @@
 // Worker settings from the environment, worker folders, and the default size.
 
 #include <gtest/gtest.h>
+
+#include "base/Units.h"
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -110,20 +112,20 @@ TEST(RenderWorkerSettings, TimeoutsAreDescribedInSeconds) {
   EXPECT_EQ(DescribeTimeout(milliseconds(1500)), "1.5 s");
 }
 
-TEST(RenderDocumentInfo, DefaultSizeIsTheSlideAt96DpiRoundedToWholePixels) {
+TEST(PixelsFromTwips, DefaultSizeIsTheSlideAt96DpiRoundedToWholePixels) {
   RenderDocumentInfo info;
   info.widthTwips = 14400;  // 10 in
   info.heightTwips = 8100;  // 5.625 in
-  EXPECT_EQ(info.DefaultPixelWidth(), 960);
-  EXPECT_EQ(info.DefaultPixelHeight(), 540);
+  EXPECT_EQ(PixelsFromTwips(info.widthTwips), 960);
+  EXPECT_EQ(PixelsFromTwips(info.heightTwips), 540);
   info.widthTwips = 15876;  // 1058.4 px
   info.heightTwips = 8933;  // 595.53 px
-  EXPECT_EQ(info.DefaultPixelWidth(), 1058);
-  EXPECT_EQ(info.DefaultPixelHeight(), 596);
+  EXPECT_EQ(PixelsFromTwips(info.widthTwips), 1058);
+  EXPECT_EQ(PixelsFromTwips(info.heightTwips), 596);
   info.widthTwips = 15 * 7 + 7;   // 7.47 px
   info.heightTwips = 15 * 7 + 8;  // 7.53 px
-  EXPECT_EQ(info.DefaultPixelWidth(), 7);
-  EXPECT_EQ(info.DefaultPixelHeight(), 8);
+  EXPECT_EQ(PixelsFromTwips(info.widthTwips), 7);
+  EXPECT_EQ(PixelsFromTwips(info.heightTwips), 8);
 }
 
 TEST(WorkerFolder, IsPrivateAndGoneAfterwards) {

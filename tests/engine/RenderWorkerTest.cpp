@@ -2,6 +2,8 @@
 // through one shared warm worker.
 
 #include <gtest/gtest.h>
+
+#include "base/Units.h"
 #include <signal.h>
 
 #include <chrono>
@@ -64,8 +66,8 @@ TEST_P(DeckRenderingTest, EverySlideHasTheSlideSizeAt96DpiAndItsBackgroundColour
 
   const RenderDocumentInfo info = Worker().Open(deck.path);
   ASSERT_EQ(info.slideCount, deck.slides);
-  EXPECT_EQ(info.DefaultPixelWidth(), deck.widthPx);
-  EXPECT_EQ(info.DefaultPixelHeight(), deck.heightPx);
+  EXPECT_EQ(PixelsFromTwips(info.widthTwips), deck.widthPx);
+  EXPECT_EQ(PixelsFromTwips(info.heightTwips), deck.heightPx);
 
   for (int n = 1; n <= deck.slides; ++n) {
     SCOPED_TRACE(deck.name + " slide " + std::to_string(n));

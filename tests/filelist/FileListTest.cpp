@@ -13,7 +13,6 @@ using test::ScriptedUi;
 
 FileList ListOf(std::initializer_list<const char*> rows) {
   FileList list;
-  list.InitFileList();
   for (const char* row : rows) list.AddFileToList(row);
   return list;
 }

@@ -15,7 +15,6 @@ TEST(AddSampleFiles, ASecondLoadAddsNothingButADifferentCaseIsNew) {
   tree.Folder("Samples/inner");
   tree.File("Samples/inner/deeper.pptx");
   FileList list;
-  list.InitFileList();
   list.AddFileToList(tree / "Samples/DECK.pptx");
   EXPECT_EQ(AddSampleFiles(list, tree / "Samples"), 2);
   EXPECT_TRUE(list.ListContains(tree / "Samples/deck.pptx"));
@@ -28,7 +27,6 @@ TEST(AddSampleFiles, ASecondLoadAddsNothingButADifferentCaseIsNew) {
 TEST(AddSampleFiles, AMissingFolderAddsNothing) {
   test::TestTree tree;
   FileList list;
-  list.InitFileList();
   EXPECT_EQ(AddSampleFiles(list, tree / "Samples"), 0);
   EXPECT_EQ(list.FileCount(), 0);
 }
