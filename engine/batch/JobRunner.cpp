@@ -140,7 +140,9 @@ class Dispatch {
         const bool yes = !cancelled_ && events_.Question(*task, decoded.text);
         WireMessage answer(static_cast<std::uint8_t>(JobMessageType::kAnswer));
         answer.PutU32(yes ? 1 : 0);
-        job.Channel().Write(answer);
+        // A job that cannot be written to is gone: its end shows on its
+        // socket and is handled there.
+        (void)job.Channel().Write(answer);
         break;
       }
       case JobMessageType::kWritten:

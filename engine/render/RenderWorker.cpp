@@ -204,7 +204,9 @@ void RenderWorker::Spawn(const std::string& workerPath) {
   socket_ = pair[0];
   pid_ = pid;
   channel_ = std::make_unique<FrameChannel>(socket_, socket_);
-  folder_->RecordOwner(pid);
+  // Without the note, a folder this worker leaves behind is removed by a
+  // later run only once it is a day old (RemoveStale): nothing to stop for.
+  (void)folder_->RecordOwner(pid);
 }
 
 void RenderWorker::AwaitHello() {

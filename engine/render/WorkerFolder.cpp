@@ -30,7 +30,12 @@ WorkerFolder::WorkerFolder(const std::string& root) {
   path_ = buffer.data();
 }
 
-void WorkerFolder::RecordOwner(pid_t worker) { std::ofstream(path_ + "/owner") << worker << '\n'; }
+bool WorkerFolder::RecordOwner(pid_t worker) {
+  std::ofstream owner(path_ + "/owner");
+  owner << worker << '\n';
+  owner.close();
+  return static_cast<bool>(owner);
+}
 
 void WorkerFolder::Remove() {
   if (path_.empty()) return;

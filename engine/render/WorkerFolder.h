@@ -23,7 +23,8 @@ class WorkerFolder {
 
   /// Notes the worker's process id inside the folder ("owner"), so that
   /// RemoveStale() can tell a live worker's folder from a forgotten one.
-  void RecordOwner(pid_t worker);
+  /// False when the note could not be written.
+  bool RecordOwner(pid_t worker);
 
   /// Removes the folder now (idempotent; errors are ignored).
   void Remove();
