@@ -5,7 +5,6 @@
 
 #include "base/Error.h"
 #include "base/Paths.h"
-#include "imaging/gdiplus/GpStatus.h"
 #include "imaging/writers/SaveAsAny.h"
 
 namespace qm {
@@ -19,8 +18,8 @@ std::string SlidePngPath(const std::string& outputFolder, const std::string& bas
 }
 
 void WriteSlidePng(const Bitmap& picture, const std::string& pngPath) {
-  if (!SaveBitmapByMime(&picture, pngPath, "image/png")) {
-    std::string why = GdipLastFailure();
+  std::string why;
+  if (!SaveBitmapByMime(&picture, pngPath, "image/png", &why)) {
     if (!why.empty() && why.back() == '.') why.pop_back();
     throw Error("Cannot write the image " + pngPath + (why.empty() ? std::string() : " (" + why + ")"));
   }

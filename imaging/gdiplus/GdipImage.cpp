@@ -78,6 +78,7 @@ GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID*
   } else {
     return GpStatus::UnknownImageFormat;
   }
+  image->NoteSaveFailure(written.Ok() ? std::string() : written.Message());
   return GpStatusFrom(written);
 }
 

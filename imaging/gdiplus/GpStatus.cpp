@@ -22,15 +22,8 @@ GpStatus StatusFromErrno(int error) {
   }
 }
 
-namespace {
-thread_local std::string gLastFailure;
-}  // namespace
-
 GpStatus GpStatusFrom(const Status& result) {
-  gLastFailure = result.Ok() ? std::string() : result.Message();
   return result.Ok() ? GpStatus::Ok : StatusFromErrno(result.SystemError());
 }
-
-const std::string& GdipLastFailure() { return gLastFailure; }
 
 }  // namespace qm

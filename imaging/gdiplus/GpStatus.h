@@ -51,14 +51,8 @@ inline std::int32_t StatusNumber(GpStatus status) { return static_cast<std::int3
 GpStatus StatusFromErrno(int error);
 
 /// The status of a codec's result: Ok when it succeeded, otherwise
-/// StatusFromErrno of its system error (so GenericError when none).
-/// Also keeps the codec's sentence for GdipLastFailure().
+/// StatusFromErrno of its system error (so GenericError when none). The
+/// words of a failure stay with the image (GpImage::SaveFailure).
 GpStatus GpStatusFrom(const Status& result);
-
-/// What the last codec result passed through GpStatusFrom on this thread
-/// said when it failed (which file, and the system's reason); empty after a
-/// success. GDI+'s statuses carry no such words; the writers add them to
-/// their own messages.
-const std::string& GdipLastFailure();
 
 }  // namespace qm

@@ -31,14 +31,17 @@ ProgramToken& Program() {
 
 }  // namespace
 
-bool SaveBitmapByMime(const Bitmap* bitmap, const std::string& path, const std::string& mime) {
+bool SaveBitmapByMime(const Bitmap* bitmap, const std::string& path, const std::string& mime,
+                      std::string* why) {
   bool result = false;
+  if (why != nullptr) why->clear();
   GpBitmap* image = nullptr;
   if (GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) != GpStatus::Ok) return false;
   CLSID clsid;
   if (FindEncoderByMime(mime, &clsid)) {
     const std::u16string widePath = PathToUtf16(path);
     result = GdipSaveImageToFile(image, widePath.c_str(), &clsid, nullptr) == GpStatus::Ok;
+    if (!result && why != nullptr) *why = image->SaveFailure();
   }
   GdipDisposeImage(image);
   return result;

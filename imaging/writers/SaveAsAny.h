@@ -16,8 +16,11 @@ namespace qm {
 /// bitmap is null or empty, no encoder has that MIME type (no file is made),
 /// or saving failed (for example a folder that does not exist). Relies on
 /// the library being started (StartGdiPlus); never starts it itself, so it
-/// returns false while it is not. Shows nothing; throws only std::bad_alloc.
-bool SaveBitmapByMime(const Bitmap* bitmap, const std::string& path, const std::string& mime);
+/// returns false while it is not. When saving failed, `why` (if given) gets
+/// the codec's sentence (which file, the system's reason); it is emptied
+/// otherwise. Shows nothing; throws only std::bad_alloc.
+bool SaveBitmapByMime(const Bitmap* bitmap, const std::string& path, const std::string& mime,
+                      std::string* why = nullptr);
 
 /// Looks `mime` up among the encoders, in the order the table lists them,
 /// comparing without regard to ASCII case. On a match stores that encoder's

@@ -13,6 +13,7 @@ void SaveBitmapAsJpeg(const Bitmap* picture, const std::string& path, std::uint8
   input.SuppressExternalCodecs = 0;
 
   ULONG_PTR token = 0;
+  std::string why;  // the codec's words when the save fails
   GpStatus status = GdiplusStartup(&token, &input, nullptr);
   if (status == GpStatus::Ok) {
     GpBitmap* image = nullptr;
@@ -31,12 +32,12 @@ void SaveBitmapAsJpeg(const Bitmap* picture, const std::string& path, std::uint8
 
       const std::u16string widePath = PathToUtf16(path);
       status = GdipSaveImageToFile(image, widePath.c_str(), &jpegEncoder, &params);
+      why = image->SaveFailure();
       GdipDisposeImage(image);
     }
     GdiplusShutdown(token);
   }
   if (status != GpStatus::Ok) {
-    std::string why = GdipLastFailure();
     if (!why.empty() && why.back() == '.') why.pop_back();
     throw Error("Cannot save the image. GDI+ Error:" + std::to_string(StatusNumber(status)) +
                     (why.empty() ? std::string() : " (" + why + ")"),

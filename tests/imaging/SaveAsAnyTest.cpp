@@ -69,8 +69,13 @@ TEST_F(SaveAsAnyTest, NullOrEmptyBitmapReturnsFalseAndCreatesNoFile) {
 
 TEST_F(SaveAsAnyTest, FolderThatDoesNotExistReturnsFalseAndCreatesNoFile) {
   const Bitmap picture(4, 4);
-  EXPECT_FALSE(SaveBitmapByMime(&picture, folder_ / "missing/a.png", "image/png"));
+  std::string why;
+  EXPECT_FALSE(SaveBitmapByMime(&picture, folder_ / "missing/a.png", "image/png", &why));
   EXPECT_TRUE(folder_.Names().empty());
+  // The words travel with the call, not through a channel another save may overwrite.
+  EXPECT_NE(why.find("missing/a.png"), std::string::npos) << why;
+  EXPECT_TRUE(SaveBitmapByMime(&picture, folder_ / "a.png", "image/png", &why));
+  EXPECT_TRUE(why.empty()) << why;
 }
 
 TEST_F(SaveAsAnyTest, ReadOnlyFolderReturnsFalseAndCreatesNoFile) {
