@@ -10,6 +10,7 @@
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
 #include "engine/adapter/PresentationChecks.h"
+#include "engine/batch/BatchRunLines.h"
 #include "engine/batch/JobRunner.h"
 #include "engine/batch/RunDisplay.h"
 #include "engine/export/SaveModes.h"
@@ -57,44 +58,44 @@ short SlideNumberFromText(const std::string& text) {
 
 void BatchRun::Start() {
   ErrorTrap trap(ui_, "Form1", "PushButton2_Click");
-  if (runInProgress_) return;  // 100
-  runInProgress_ = true;       // 102
+  if (runInProgress_) return;  // kCheckRunning
+  runInProgress_ = true;       // kMarkRunning
 
   // Checks; each refusal goes straight to the end.
   const auto refuse = [&](int line, const char* message) {
     trap.Step(line, [&] { ShowPlainMessage(ui_, message); });
-    runInProgress_ = false;  // 184
+    runInProgress_ = false;  // kEndRun
   };
-  if (trap.HoldsOrFails(104, [&] { return options_.FileCount() == 0; }))
-    return refuse(182, "No files added.");
+  if (trap.HoldsOrFails(kCheckFiles, [&] { return options_.FileCount() == 0; }))
+    return refuse(kSayNoFiles, kNoFilesMessage);
   // Without either output choice there is nowhere sound to write.
-  if (trap.HoldsOrFails(106, [&] {
+  if (trap.HoldsOrFails(kCheckFolder, [&] {
         return !options_.SaveBesideSource() &&
                (!options_.SaveToFolder() || !FolderExists(options_.OutputFolderText()));
       }))
-    return refuse(180, "Folder does not exist. Please select another folder.");
-  if (trap.HoldsOrFails(108, [&] { return gdiStartFailed_; }))
-    return refuse(178, "GDI+ Initialization Failed.");
-  if (trap.HoldsOrFails(110, [&] { return WarnIfPowerPointOpen(factory_, ui_); })) {
+    return refuse(kSayNoFolder, kNoFolderMessage);
+  if (trap.HoldsOrFails(kCheckImaging, [&] { return gdiStartFailed_; }))
+    return refuse(kSayImagingFailed, kImagingFailedMessage);
+  if (trap.HoldsOrFails(kCheckRunningApplication, [&] { return WarnIfPowerPointOpen(factory_, ui_); })) {
     runInProgress_ = false;  // 184
     return;
   }
 
-  trap.Step(112, [&] { stitchDirection_ = 1; });
+  trap.Step(kResetDirection, [&] { stitchDirection_ = 1; });
   std::string x;
-  if (trap.HoldsOrFails(114, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
+  if (trap.HoldsOrFails(kCheckXMode, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
     for (;;) {
-      trap.Step(116, [&] { x = ui_.InputBox("Enter X: ", "Input X", ""); });
-      if (trap.HoldsOrFails(118, [&] { return !IsNumeric(x); }))
-        trap.Step(120, [&] { ShowPlainMessage(ui_, "Must be a numeric entry."); });
-      if (!trap.HoldsOrFails(122, [&] { return !IsNumeric(x); })) break;
+      trap.Step(kAskX, [&] { x = ui_.InputBox("Enter X: ", "Input X", ""); });
+      if (trap.HoldsOrFails(kCheckXNumeric, [&] { return !IsNumeric(x); }))
+        trap.Step(kSayNotNumeric, [&] { ShowPlainMessage(ui_, kNotNumericMessage); });
+      if (!trap.HoldsOrFails(kAskXAgain, [&] { return !IsNumeric(x); })) break;
     }
-  } else if (trap.HoldsOrFails(124, [&] { return options_.ModeText() == kModeAllSlides; })) {
-    trap.Step(126, [&] { stitchDirection_ = ui_.ChooseStitchDirection(); });
+  } else if (trap.HoldsOrFails(kCheckAllMode, [&] { return options_.ModeText() == kModeAllSlides; })) {
+    trap.Step(kAskDirection, [&] { stitchDirection_ = ui_.ChooseStitchDirection(); });
   }
 
   int count = 0;
-  trap.Step(128, [&] { count = options_.FileCount(); });
+  trap.Step(kCountFiles, [&] { count = options_.FileCount(); });
   std::string outputFolder;
   std::vector<FileTask> tasks;
   cancelRequested_ = cancelled_ = false;
@@ -103,17 +104,17 @@ void BatchRun::Start() {
     // loop, so no file is converted twice.
     if (i > options_.FileCount()) break;
     std::string path;
-    if (!trap.Step(130, [&] { path = options_.FileAt(i); })) break;
+    if (!trap.Step(kReadPath, [&] { path = options_.FileAt(i); })) break;
     // Jobs convert; progress follows what they report.
     tasks.push_back(ResolveTask(trap, i, path, x, outputFolder));
   }
   ConvertThroughJobs(trap, tasks);
 
-  trap.Step(170, [&] { ui_.SetPointer(Pointer::Default); });
-  trap.Step(172, [&] { ui_.SetProgressValue(0); });
-  trap.Step(174, [&] { ui_.SetProgressText("Progress Bar"); });
-  trap.Step(176, [&] { ShowPlainMessage(ui_, "Done."); });
-  runInProgress_ = false;  // 184
+  trap.Step(kDefaultPointer, [&] { ui_.SetPointer(Pointer::Default); });
+  trap.Step(kResetProgress, [&] { ui_.SetProgressValue(0); });
+  trap.Step(kResetCaption, [&] { ui_.SetProgressText(kIdleCaption); });
+  trap.Step(kSayDone, [&] { ShowPlainMessage(ui_, kDoneMessage); });
+  runInProgress_ = false;  // kEndRun
 }
 
 FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string& path,
@@ -121,12 +122,12 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
   FileTask task;
   task.position = position;
   task.path = path;
-  if (trap.HoldsOrFails(140, [&] { return options_.SaveToFolder(); })) {
-    trap.Step(142, [&] { outputFolder = options_.OutputFolderText() + "/"; });
-  } else if (trap.HoldsOrFails(144, [&] { return options_.SaveBesideSource(); })) {
+  if (trap.HoldsOrFails(kCheckToFolder, [&] { return options_.SaveToFolder(); })) {
+    trap.Step(kFolderOfOption1, [&] { outputFolder = options_.OutputFolderText() + "/"; });
+  } else if (trap.HoldsOrFails(kCheckBeside, [&] { return options_.SaveBesideSource(); })) {
     // A bare file name lies in the current folder: its empty folder part
     // stays empty rather than becoming the root.
-    trap.Step(146, [&] {
+    trap.Step(kFolderOfSource, [&] {
       const std::string folder = FolderPart(path);
       outputFolder = folder.empty() ? folder : folder + "/";
     });
@@ -135,24 +136,24 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
   task.direction = stitchDirection_;
   task.request = options_.Request();
   std::string mode;
-  trap.Step(148, [&] { mode = options_.ModeText(); });
+  trap.Step(kCheckEachMode, [&] { mode = options_.ModeText(); });
   if (mode == kModeEachSlide) {
     task.kind = ExportKind::kEachSlide;
-    task.line = 150;
+    task.line = kDispatchEach;
   } else if (mode == kModeAllSlides) {
     task.kind = ExportKind::kAllSlides;
-    task.line = 154;
+    task.line = kDispatchAll;
   } else if (mode == kModeFirstSlide) {
     task.kind = ExportKind::kOneSlide;
     task.slide = 1;
-    task.line = 158;
+    task.line = kDispatchFirst;
   } else if (mode == kModeSecondSlide) {
     task.kind = ExportKind::kOneSlide;
     task.slide = 2;
-    task.line = 162;
+    task.line = kDispatchSecond;
   } else if (mode == kModeXSlide) {
-    task.line = 166;
-    if (trap.Step(166, [&] { task.slide = SlideNumberFromText(x); }))
+    task.line = kDispatchX;
+    if (trap.Step(kDispatchX, [&] { task.slide = SlideNumberFromText(x); }))
       task.kind = ExportKind::kOneSlide;
   }
   return task;
@@ -178,7 +179,7 @@ std::string DescribeJobFailure(const FileTask* stopped, int slide,
 }
 
 void BatchRun::ConvertThroughJobs(ErrorTrap& trap, const std::vector<FileTask>& tasks) {
-  trap.Step(138, [&] { ui_.SetPointer(Pointer::Busy); });
+  trap.Step(kBusyPointer, [&] { ui_.SetPointer(Pointer::Busy); });
   std::vector<FileTask> work;
   for (const FileTask& task : tasks)
     if (task.kind != ExportKind::kNone) work.push_back(task);

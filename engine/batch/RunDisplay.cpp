@@ -6,6 +6,7 @@
 #include "base/ErrorReport.h"
 #include "base/Paths.h"
 #include "engine/batch/BatchRun.h"
+#include "engine/batch/BatchRunLines.h"
 
 namespace qm {
 
@@ -17,7 +18,7 @@ void RunDisplay::FileStarted(const FileTask& task) {
   underway_[task.position] = 0.0;
   ShowProgress();
   ShowCaption(task);
-  trap_.Step(136, [&] { ui_.Yield(); });
+  trap_.Step(kYield, [&] { ui_.Yield(); });
   if (observer_) observer_->FileStarted(task);
 }
 
@@ -66,7 +67,7 @@ void RunDisplay::JobFailed(const FileTask* stopped, int slide,
                            const std::vector<FileTask>& unconverted,
                            const std::string& description) {
   const std::string text = DescribeJobFailure(stopped, slide, unconverted, description);
-  const int line = stopped != nullptr ? stopped->line : 128;
+  const int line = stopped != nullptr ? stopped->line : kCountFiles;
   const auto report = [this, line, text] { trap_.Report(line, text); };
   if (stopped != nullptr)
     ShowFor(stopped->position, report);
@@ -132,7 +133,7 @@ void RunDisplay::Finished(int position) {
 }
 
 void RunDisplay::ShowProgress() {
-  trap_.Step(132, [&] {
+  trap_.Step(kShowProgress, [&] {
     if (order_.empty()) return;
     double done = static_cast<double>(finished_.size());
     for (const auto& [position, share] : underway_) done += share;
@@ -147,7 +148,7 @@ void RunDisplay::ShowProgress() {
 
 void RunDisplay::ShowCaption(const FileTask& task) {
   captioned_ = task.position;
-  trap_.Step(134, [&] { ui_.SetProgressText("Processing: " + FileNamePart(task.path)); });
+  trap_.Step(kShowCaption, [&] { ui_.SetProgressText("Processing: " + FileNamePart(task.path)); });
 }
 
 }  // namespace qm

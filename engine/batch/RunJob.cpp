@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/batch/BatchRunLines.h"
 #include "base/Cancellation.h"
 #include "base/OpenFileLimit.h"
 #include "base/TemporaryName.h"
@@ -137,7 +138,7 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
         SweepStaleTemporaries(task.outputFolder.empty() ? "." : task.outputFolder);
       ui.Send(static_cast<std::uint8_t>(JobMessageType::kFileStarted), task.path);
       if (!imagingStarted) {
-        ShowPlainMessage(ui, "GDI+ Initialization Failed.");
+        ShowPlainMessage(ui, kImagingFailedMessage);
       } else {
         ErrorTrap trap(ui, "Form1", "PushButton2_Click");
         task.ExportWith(exporters, trap);
