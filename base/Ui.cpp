@@ -8,4 +8,6 @@ MessageAnswer ShowPlainMessage(Ui& ui, const std::string& text, MessageButtons b
   return ui.Message(text, buttons, MessageIcon::None, ApplicationTitle());
 }
 
+void Ui::RunEnded(const std::string& doneText) { ShowPlainMessage(*this, doneText); }
+
 }  // namespace qm

@@ -52,6 +52,10 @@ class Ui {
 
   /// Lets the front end handle pending input (the message loop yield).
   virtual void Yield() = 0;
+
+  /// A run is over: by default the plain message `doneText` ("Done.") says
+  /// so. A front end with a summary of its own (the terminal) says nothing.
+  virtual void RunEnded(const std::string& doneText);
 };
 
 /// Plain message: no icon, caption ApplicationTitle().

@@ -4,15 +4,12 @@
 
 #include <iostream>
 
-#include "engine/batch/BatchRunLines.h"
 #include "cli/ProgressDisplay.h"
 
 namespace qm {
 
 MessageAnswer TerminalUi::Message(const std::string& text, MessageButtons buttons,
                                   MessageIcon icon, const std::string&) {
-  if (buttons == MessageButtons::Ok && icon == MessageIcon::None && text == kDoneMessage)
-    return MessageAnswer::Ok;
   display_.Note(TerminalText(text) + (icon == MessageIcon::Warning ? "\n" : ""));
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {

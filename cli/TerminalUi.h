@@ -17,7 +17,7 @@ class TerminalUi : public Ui {
   /// first. The slide-number question is answered with `slideText`, the
   /// direction choice with `direction`. A Yes/No question is asked on the
   /// terminal when standard input and standard error are terminals, else
-  /// answered Yes. The run's closing "Done." is left to the summary.
+  /// answered Yes.
   TerminalUi(ProgressDisplay& display, std::string slideText, short direction)
       : display_(display), slideText_(std::move(slideText)), direction_(direction) {}
 
@@ -32,6 +32,8 @@ class TerminalUi : public Ui {
   void SetPointer(Pointer pointer) override { pointer_ = pointer; }
   Pointer CurrentPointer() const override { return pointer_; }
   void Yield() override {}
+  /// The summary says how the run ended.
+  void RunEnded(const std::string&) override {}
 
  private:
   ProgressDisplay& display_;

@@ -113,7 +113,7 @@ void BatchRun::Start() {
   trap.Step(kDefaultPointer, [&] { ui_.SetPointer(Pointer::Default); });
   trap.Step(kResetProgress, [&] { ui_.SetProgressValue(0); });
   trap.Step(kResetCaption, [&] { ui_.SetProgressText(kIdleCaption); });
-  trap.Step(kSayDone, [&] { ShowPlainMessage(ui_, kDoneMessage); });
+  trap.Step(kSayDone, [&] { ui_.RunEnded(kDoneMessage); });
   runInProgress_ = false;  // kEndRun
 }
 

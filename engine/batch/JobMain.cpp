@@ -9,6 +9,7 @@
 // --allow-links lets the worker fetch what decks link to (it runs confined
 // otherwise).
 
+#include <malloc.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -43,6 +44,11 @@ int main(int argc, char** argv) {
                          "  quillmere-job --fd N --parent PID\n");
     return 2;
   }
+  // Slides pass through several picture-sized buffers; keeping freed ones in
+  // the heap saves mapping them afresh for each slide. (Process-wide, so it
+  // is set here, by the program, not by the library it runs.)
+  ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
   // End with the program, also when it is killed; it may already be gone.
   ::prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (::getppid() != static_cast<pid_t>(parent)) return 1;

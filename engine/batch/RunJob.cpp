@@ -1,6 +1,5 @@
 #include "engine/batch/RunJob.h"
 
-#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -97,10 +96,6 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
   InstallStopHandlers();
   // A joined image of thousands of slides lists thousands of pictures.
   RaiseOpenFileLimit();
-  // Slides pass through several picture-sized buffers; keeping freed ones in
-  // the heap saves mapping them afresh for each slide.
-  ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
-  ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
 
   FrameChannel channel(fd, fd);
   JobUi ui(channel);
