@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <functional>
 #include <cstdlib>
 #include <thread>
 
@@ -148,6 +149,137 @@ const char* ModeTextFor(const std::string& mode) {
 
 
 
+/// What the request options given so far imply for the checks after them.
+struct RequestOptionState {
+  bool slidesGiven = false;  ///< --slides
+  int firstSlide = 0;        ///< -f
+  int lastSlide = 0;         ///< -l
+  bool gridLookGiven = false;  ///< --gap, --background
+};
+
+enum class OptionResult { kNotMine, kTaken, kFailed };
+
+/// Reads `arg` when it is one of the options that fill the conversion
+/// request (slides, sizes, type, grid, skipping), taking its value through
+/// `value` or `flag` as ParseCommandLine does for every option.
+OptionResult ParseRequestOption(const std::string& arg,
+                                const std::function<std::optional<std::string>(const char*)>& value,
+                                const std::function<bool(bool&)>& flag,
+                                ConversionRequest& request, RequestOptionState& state,
+                                std::string* error) {
+  const auto failed = [&](const std::string& message) {
+    *error = message;
+    return OptionResult::kFailed;
+  };
+    if (arg == "-s" || arg == "--slides") {
+      const auto v = value("a slide list");
+      if (!v) return OptionResult::kFailed;
+      const auto ranges = ParseSlideList(*v, error);
+      if (!ranges) return OptionResult::kFailed;
+      request.slides = *ranges;
+      state.slidesGiven = true;
+    } else if (arg == "-f" || arg == "--first" || arg == "-l" || arg == "--last") {
+      const auto v = value("a slide number");
+      if (!v) return OptionResult::kFailed;
+      const auto one = ParseSlideList(*v, error);
+      if (!one || one->size() != 1 || one->front().last != one->front().first)
+        return failed("The slide number \"" + *v + "\" for " + arg + " must be a whole number from 1 to 32767.");
+      (arg == "-f" || arg == "--first" ? state.firstSlide : state.lastSlide) = one->front().first;
+    } else if (arg == "--pad") {
+      if (!flag(request.padNumbers)) return OptionResult::kFailed;
+    } else if (arg == "--skip-hidden") {
+      if (!flag(request.skipHidden)) return OptionResult::kFailed;
+    } else if (arg == "--skip-existing") {
+      if (!flag(request.skipExisting)) return OptionResult::kFailed;
+    } else if (arg == "--grid") {
+      const auto v = value("COLUMNSxROWS");
+      if (!v) return OptionResult::kFailed;
+      const auto x = v->find('x');
+      const auto columns = x == std::string::npos ? std::nullopt : WholeNumber(v->substr(0, x), 1, 10000);
+      const auto rows = x == std::string::npos || x + 1 == v->size()
+                            ? std::optional<int>(0)
+                            : WholeNumber(v->substr(x + 1), 1, 10000);
+      if (!columns || !rows)
+        return failed("The grid \"" + *v + "\" must be COLUMNSxROWS, as in 4x3, or COLUMNSx, as in 4x.");
+      request.gridColumns = *columns;
+      request.gridRows = *rows;
+    } else if (arg == "--gap") {
+      const auto v = value("a number of pixels");
+      if (!v) return OptionResult::kFailed;
+      const auto gap = WholeNumber(*v, 0, 10000);
+      if (!gap) return failed("The gap \"" + *v + "\" must be a whole number of pixels from 0 to 10000.");
+      request.gap = *gap;
+      state.gridLookGiven = true;
+    } else if (arg == "--background") {
+      const auto v = value("a colour");
+      if (!v) return OptionResult::kFailed;
+      const auto colour = ColourFromText(*v);
+      if (!colour) return failed("The colour \"" + *v + "\" must be #rrggbb, or white, black or grey.");
+      request.background = *colour;
+      state.gridLookGiven = true;
+    } else if (arg == "-t" || arg == "--type") {
+      const auto v = value("an image type");
+      if (!v) return OptionResult::kFailed;
+      if (*v == "png") request.type = ImageType::kPng;
+      else if (*v == "jpeg" || *v == "jpg") request.type = ImageType::kJpeg;
+      else if (*v == "webp") request.type = ImageType::kWebp;
+      else return failed("Unknown image type \"" + *v + "\": use png, jpeg or webp.");
+    } else if (arg == "--quality") {
+      const auto v = value("a number");
+      if (!v) return OptionResult::kFailed;
+      const auto quality = WholeNumber(*v, 1, 100);
+      if (!quality) return failed("The quality \"" + *v + "\" must be a whole number from 1 to 100.");
+      request.quality = *quality;
+    } else if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
+               arg == "--height") {
+      const auto v = value("a number");
+      if (!v) return OptionResult::kFailed;
+      const bool dpi = arg == "-r" || arg == "--resolution";
+      const int limit = dpi ? 2400 : 32767;
+      const auto number = WholeNumber(*v, 1, limit);
+      if (!number)
+        return failed("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +
+                    std::to_string(limit) + ".");
+      (dpi ? request.dpi
+           : arg == "--scale-to" ? request.scaleTo
+           : arg == "--width"    ? request.width
+                                 : request.height) = *number;
+  } else {
+    return OptionResult::kNotMine;
+  }
+  return OptionResult::kTaken;
+}
+
+/// The checks between request options, and between them and the mode.
+bool CheckRequest(CommandLine& cl, const RequestOptionState& state, std::string* error) {
+  const auto failed = [&](const std::string& message) {
+    *error = message;
+    return false;
+  };
+  if (state.firstSlide != 0 || state.lastSlide != 0) {
+    if (state.slidesGiven) return failed("Use either --slides or -f/-l, not both.");
+    if (state.lastSlide != 0 && state.lastSlide < std::max(state.firstSlide, 1))
+      return failed("The last slide (" + std::to_string(state.lastSlide) + ") comes before the first (" +
+                  std::to_string(std::max(state.firstSlide, 1)) + ").");
+    cl.request.slides = {{std::max(state.firstSlide, 1), state.lastSlide}};
+  }
+  const int sizings = (cl.request.dpi > 0) + (cl.request.scaleTo > 0) +
+                      (cl.request.width > 0 || cl.request.height > 0);
+  if (sizings > 1) return failed("Give one size: --resolution, --scale-to, or --width and/or --height.");
+  if (cl.request.gridColumns > 0 && cl.modeText != kModeAllSlides)
+    return failed("--grid is for --mode all.");
+  if (state.gridLookGiven && cl.request.gridColumns == 0) return failed("--gap and --background are for --grid.");
+  if (cl.request.quality > 0 && cl.request.type == ImageType::kPng)
+    return failed("--quality is for --type jpeg or webp; PNG is lossless.");
+  if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)
+    return failed("A joined image (--mode all) is always PNG; --type is for the other modes.");
+  if ((!cl.request.slides.empty() || cl.request.padNumbers || cl.request.skipHidden) &&
+      cl.modeText != kModeEachSlide)
+    return failed("--slides, -f, -l, --pad and --skip-hidden are for --mode each.");
+
+  return true;
+}
+
 }  // namespace
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
@@ -155,9 +287,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   CommandLine cl;
   cl.modeText = kModeEachSlide;
   cl.jobs = DefaultJobCount();
-  bool slideGiven = false, outputGiven = false, onlyPaths = false, slidesGiven = false;
-  int firstSlide = 0, lastSlide = 0;  // -f, -l
-  bool gridLookGiven = false;         // --gap, --background
+  bool slideGiven = false, outputGiven = false, onlyPaths = false;
+  RequestOptionState state;
 
   const auto fail = [&](const std::string& message) -> std::optional<CommandLine> {
     *error = message;
@@ -246,24 +377,6 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!flag(cl.version)) return std::nullopt;
     } else if (arg == "--allow-links") {
       if (!flag(cl.allowLinks)) return std::nullopt;
-    } else if (arg == "-s" || arg == "--slides") {
-      const auto v = value("a slide list");
-      if (!v) return std::nullopt;
-      const auto ranges = ParseSlideList(*v, error);
-      if (!ranges) return std::nullopt;
-      cl.request.slides = *ranges;
-      slidesGiven = true;
-    } else if (arg == "-f" || arg == "--first" || arg == "-l" || arg == "--last") {
-      const auto v = value("a slide number");
-      if (!v) return std::nullopt;
-      const auto one = ParseSlideList(*v, error);
-      if (!one || one->size() != 1 || one->front().last != one->front().first)
-        return fail("The slide number \"" + *v + "\" for " + arg + " must be a whole number from 1 to 32767.");
-      (arg == "-f" || arg == "--first" ? firstSlide : lastSlide) = one->front().first;
-    } else if (arg == "--pad") {
-      if (!flag(cl.request.padNumbers)) return std::nullopt;
-    } else if (arg == "--skip-hidden") {
-      if (!flag(cl.request.skipHidden)) return std::nullopt;
     } else if (arg == "--files-from") {
       const auto v = value("a file, or - for standard input");
       if (!v) return std::nullopt;
@@ -272,34 +385,6 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!flag(cl.nulSeparated)) return std::nullopt;
     } else if (arg == "--json") {
       if (!flag(cl.json)) return std::nullopt;
-    } else if (arg == "--skip-existing") {
-      if (!flag(cl.request.skipExisting)) return std::nullopt;
-    } else if (arg == "--grid") {
-      const auto v = value("COLUMNSxROWS");
-      if (!v) return std::nullopt;
-      const auto x = v->find('x');
-      const auto columns = x == std::string::npos ? std::nullopt : WholeNumber(v->substr(0, x), 1, 10000);
-      const auto rows = x == std::string::npos || x + 1 == v->size()
-                            ? std::optional<int>(0)
-                            : WholeNumber(v->substr(x + 1), 1, 10000);
-      if (!columns || !rows)
-        return fail("The grid \"" + *v + "\" must be COLUMNSxROWS, as in 4x3, or COLUMNSx, as in 4x.");
-      cl.request.gridColumns = *columns;
-      cl.request.gridRows = *rows;
-    } else if (arg == "--gap") {
-      const auto v = value("a number of pixels");
-      if (!v) return std::nullopt;
-      const auto gap = WholeNumber(*v, 0, 10000);
-      if (!gap) return fail("The gap \"" + *v + "\" must be a whole number of pixels from 0 to 10000.");
-      cl.request.gap = *gap;
-      gridLookGiven = true;
-    } else if (arg == "--background") {
-      const auto v = value("a colour");
-      if (!v) return std::nullopt;
-      const auto colour = ColourFromText(*v);
-      if (!colour) return fail("The colour \"" + *v + "\" must be #rrggbb, or white, black or grey.");
-      cl.request.background = *colour;
-      gridLookGiven = true;
     } else if (arg == "--max-memory" || arg == "--timeout") {
       const auto v = value("a number");
       if (!v) return std::nullopt;
@@ -309,60 +394,16 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return fail("The value \"" + *v + "\" for " + arg + " must be a whole number of " +
                     (memory ? "megabytes from 64 to 1048576." : "seconds from 1 to 86400."));
       (memory ? cl.maxMemoryMb : cl.timeoutSeconds) = *number;
-    } else if (arg == "-t" || arg == "--type") {
-      const auto v = value("an image type");
-      if (!v) return std::nullopt;
-      if (*v == "png") cl.request.type = ImageType::kPng;
-      else if (*v == "jpeg" || *v == "jpg") cl.request.type = ImageType::kJpeg;
-      else if (*v == "webp") cl.request.type = ImageType::kWebp;
-      else return fail("Unknown image type \"" + *v + "\": use png, jpeg or webp.");
-    } else if (arg == "--quality") {
-      const auto v = value("a number");
-      if (!v) return std::nullopt;
-      const auto quality = WholeNumber(*v, 1, 100);
-      if (!quality) return fail("The quality \"" + *v + "\" must be a whole number from 1 to 100.");
-      cl.request.quality = *quality;
-    } else if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
-               arg == "--height") {
-      const auto v = value("a number");
-      if (!v) return std::nullopt;
-      const bool dpi = arg == "-r" || arg == "--resolution";
-      const int limit = dpi ? 2400 : 32767;
-      const auto number = WholeNumber(*v, 1, limit);
-      if (!number)
-        return fail("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +
-                    std::to_string(limit) + ".");
-      (dpi ? cl.request.dpi
-           : arg == "--scale-to" ? cl.request.scaleTo
-           : arg == "--width"    ? cl.request.width
-                                 : cl.request.height) = *number;
+    } else if (const OptionResult taken = ParseRequestOption(arg, value, flag, cl.request, state, error);
+               taken != OptionResult::kNotMine) {
+      if (taken == OptionResult::kFailed) return std::nullopt;
     } else {
       return fail("Unknown option " + arg + ". Try --help.");
     }
   }
   if (cl.help || cl.version) return cl;
 
-  if (firstSlide != 0 || lastSlide != 0) {
-    if (slidesGiven) return fail("Use either --slides or -f/-l, not both.");
-    if (lastSlide != 0 && lastSlide < std::max(firstSlide, 1))
-      return fail("The last slide (" + std::to_string(lastSlide) + ") comes before the first (" +
-                  std::to_string(std::max(firstSlide, 1)) + ").");
-    cl.request.slides = {{std::max(firstSlide, 1), lastSlide}};
-  }
-  const int sizings = (cl.request.dpi > 0) + (cl.request.scaleTo > 0) +
-                      (cl.request.width > 0 || cl.request.height > 0);
-  if (sizings > 1) return fail("Give one size: --resolution, --scale-to, or --width and/or --height.");
-  if (cl.request.gridColumns > 0 && cl.modeText != kModeAllSlides)
-    return fail("--grid is for --mode all.");
-  if (gridLookGiven && cl.request.gridColumns == 0) return fail("--gap and --background are for --grid.");
-  if (cl.request.quality > 0 && cl.request.type == ImageType::kPng)
-    return fail("--quality is for --type jpeg or webp; PNG is lossless.");
-  if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)
-    return fail("A joined image (--mode all) is always PNG; --type is for the other modes.");
-  if ((!cl.request.slides.empty() || cl.request.padNumbers || cl.request.skipHidden) &&
-      cl.modeText != kModeEachSlide)
-    return fail("--slides, -f, -l, --pad and --skip-hidden are for --mode each.");
-
+  if (!CheckRequest(cl, state, error)) return std::nullopt;
   if (cl.modeText == kModeXSlide && !slideGiven)
     return fail("--mode slide needs the slide number: --slide N.");
   if (slideGiven && cl.modeText != kModeXSlide)
