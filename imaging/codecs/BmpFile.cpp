@@ -125,8 +125,22 @@ Status WriteBgrxBmpFile(const std::uint8_t* bgrx, int width, int height, const s
   return WriteWhole(path, header, bgrx, static_cast<std::size_t>(imageSize));
 }
 
-Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
-  // One read of the whole file: slide bitmaps are megabytes, read per slide.
+namespace {
+
+/// Where a bitmap file keeps its pixels and how they are laid out.
+struct BmpLayout {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool topDown = false;
+  std::uint64_t bytesPerPixel = 3;
+  std::uint64_t stride = 0;
+  std::uint64_t pixelOffset = 0;
+  int blue = 0, green = 1, red = 2;  ///< byte positions within a pixel
+};
+
+/// The whole of the file at `path`, in one read: slide bitmaps are
+/// megabytes, read once per slide.
+Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* data) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
@@ -137,17 +151,24 @@ Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
     ::close(fd);
     return Refuse(path, "the file's size cannot be read");
   }
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(file.st_size));
+  data->resize(static_cast<std::size_t>(file.st_size));
   std::size_t got = 0;
-  while (got < data.size()) {
-    const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+  while (got < data->size()) {
+    const ssize_t n = ::read(fd, data->data() + got, data->size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  if (got != data.size()) return Refuse(path, "the file cannot be read to its end");
+  if (got != data->size()) return Refuse(path, "the file cannot be read to its end");
+  return {};
+}
 
+/// Reads the headers of the bitmap file `data` into `layout`, refusing
+/// anything but uncompressed 24- and 32-bit colour whose pixels lie whole
+/// inside the file.
+Status ReadBmpLayout(const std::string& path, const std::vector<std::uint8_t>& data,
+                     BmpLayout* layout) {
   if (data.size() < kFileHeaderSize + kInfoHeaderSize)
     return Refuse(path, "the file is too short to hold a bitmap header");
   if (data[0] != 'B' || data[1] != 'M') return Refuse(path, "the file is not a Windows bitmap");
@@ -169,46 +190,53 @@ Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
     return Refuse(path, "only 24-bit and 32-bit colour bitmaps are supported, this one has " +
                             std::to_string(bits) + " bits per pixel");
 
-  // Byte positions of blue, green and red within a pixel.
-  int blue = 0, green = 1, red = 2;
+  BmpLayout read;
   if (compression == kBiBitfields && bits == 32) {
     // The masks follow a 40-byte header, or lie inside a larger one.
     const std::uint64_t maskAt = kFileHeaderSize + kInfoHeaderSize;
     if (maskAt + 12 > data.size()) return Refuse(path, "its colour masks are cut short");
-    red = ByteOfMask(Get32(&data[maskAt]));
-    green = ByteOfMask(Get32(&data[maskAt + 4]));
-    blue = ByteOfMask(Get32(&data[maskAt + 8]));
-    if (red < 0 || green < 0 || blue < 0)
+    read.red = ByteOfMask(Get32(&data[maskAt]));
+    read.green = ByteOfMask(Get32(&data[maskAt + 4]));
+    read.blue = ByteOfMask(Get32(&data[maskAt + 8]));
+    if (read.red < 0 || read.green < 0 || read.blue < 0)
       return Refuse(path, "its colour masks are not whole bytes");
   } else if (compression != kBiRgb) {
     return Refuse(path, "compressed bitmaps are not supported");
   }
 
-  const bool topDown = rawHeight < 0;
-  const std::int32_t height = topDown ? -rawHeight : rawHeight;
-  const std::uint64_t bytesPerPixel = bits / 8;
-  const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bytesPerPixel + 3) & ~std::uint64_t{3};
-  const std::uint64_t needed = stride * static_cast<std::uint64_t>(height);
+  read.width = width;
+  read.topDown = rawHeight < 0;
+  read.height = read.topDown ? -rawHeight : rawHeight;
+  read.bytesPerPixel = bits / 8;
+  read.stride = (static_cast<std::uint64_t>(width) * read.bytesPerPixel + 3) & ~std::uint64_t{3};
+  read.pixelOffset = pixelOffset;
+  const std::uint64_t needed = read.stride * static_cast<std::uint64_t>(read.height);
   if (pixelOffset < kFileHeaderSize + kInfoHeaderSize || pixelOffset > data.size())
     return Refuse(path, "its pixel data offset points outside the file");
   if (needed > data.size() - pixelOffset)
     return Refuse(path, "the file is truncated: " + std::to_string(needed) +
                             " bytes of pixel data expected, " +
                             std::to_string(data.size() - pixelOffset) + " found");
+  *layout = read;
+  return {};
+}
 
-  // Into the caller's storage: a picture box loads slide after slide of one
-  // size, so its buffer is reused rather than allocated and cleared again.
-  bitmap->width = width;
-  bitmap->height = height;
-  bitmap->pixels.resize(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
-  for (std::int32_t y = 0; y < height; ++y) {
-    const std::int32_t fileRow = topDown ? y : height - 1 - y;
-    const std::uint8_t* src = &data[pixelOffset + stride * static_cast<std::uint64_t>(fileRow)];
+/// Copies the pixels `layout` describes into `bitmap` as R, G, B, top row
+/// first, into the caller's storage: a picture box loads slide after slide
+/// of one size, so its buffer is reused rather than allocated again.
+void CopyBmpPixels(const std::vector<std::uint8_t>& data, const BmpLayout& layout, Bitmap* bitmap) {
+  bitmap->width = layout.width;
+  bitmap->height = layout.height;
+  bitmap->pixels.resize(static_cast<std::size_t>(layout.width) * 3 * static_cast<std::size_t>(layout.height));
+  const bool plain = layout.blue == 0 && layout.green == 1 && layout.red == 2;
+  for (std::int32_t y = 0; y < layout.height; ++y) {
+    const std::int32_t fileRow = layout.topDown ? y : layout.height - 1 - y;
+    const std::uint8_t* src = &data[layout.pixelOffset + layout.stride * static_cast<std::uint64_t>(fileRow)];
     std::uint8_t* dst = bitmap->Row(y);
     std::uint8_t* const end = dst + bitmap->RowBytes();
-    if (blue == 0 && green == 1 && red == 2) {
+    if (plain) {
       // The layouts the program writes, in loops of constant shape.
-      if (bytesPerPixel == 4) {
+      if (layout.bytesPerPixel == 4) {
         for (; dst != end; dst += 3, src += 4) {
           dst[0] = src[2];
           dst[1] = src[1];
@@ -223,12 +251,22 @@ Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
       }
       continue;
     }
-    for (; dst != end; dst += 3, src += bytesPerPixel) {
-      dst[0] = src[red];
-      dst[1] = src[green];
-      dst[2] = src[blue];
+    for (; dst != end; dst += 3, src += layout.bytesPerPixel) {
+      dst[0] = src[layout.red];
+      dst[1] = src[layout.green];
+      dst[2] = src[layout.blue];
     }
   }
+}
+
+}  // namespace
+
+Status ReadBmpFile(const std::string& path, Bitmap* bitmap) {
+  std::vector<std::uint8_t> data;
+  if (Status read = ReadWholeFile(path, &data); !read.Ok()) return read;
+  BmpLayout layout;
+  if (Status parsed = ReadBmpLayout(path, data, &layout); !parsed.Ok()) return parsed;
+  CopyBmpPixels(data, layout, bitmap);
   return {};
 }
 
