@@ -3,6 +3,7 @@
 // converts them in job processes.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,38 @@ namespace {
 
 constexpr int kExitReports = 1;
 constexpr int kExitUsage = 2;
+
+/// The files of the run, in order: those named on the command line and in
+/// the --files-from list as they are, and the matching files of the folders
+/// among them, whose search names what it leaves out in `skipped`. nullopt,
+/// with the sentence in `error`, when the list cannot be read or nothing is
+/// left to convert.
+std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& options,
+                                                    qm::SkippedPaths* skipped, std::string* error) {
+  using namespace qm;
+  ProgressDisplay gathering(stderr, 0, options.quiet);
+  TerminalUi gatheringUi(gathering, options.slideText, options.direction);
+  std::vector<std::string> paths = options.paths;
+  if (!options.filesFrom.empty()) {
+    const auto listed = ReadPathList(options.filesFrom, options.nulSeparated, error);
+    if (!listed) return std::nullopt;
+    for (const std::string& path : *listed) paths.push_back(AbsoluteFromHere(path));
+  }
+  FileList files;
+  for (const std::string& path : paths) {
+    if (FolderExists(path))
+      ImportFolder(files, gatheringUi, path, "*." + options.extension, skipped);
+    else
+      files.AddFileToList(path);
+  }
+  if (files.FileCount() == 0) {
+    *error = "Nothing to convert: no file matches *." + options.extension + " in the folders given.";
+    return std::nullopt;
+  }
+  std::vector<std::string> list;
+  for (int i = 1; i <= files.FileCount(); ++i) list.push_back(files.FileAt(i));
+  return list;
+}
 
 }  // namespace
 
@@ -55,39 +88,17 @@ int main(int argc, char** argv) {
   // From here on Ctrl+C, a kill or a closed output pipe cancels the run.
   StopSignals stopSignals;
 
-  // Files named directly are taken as they are; folders are searched, and
-  // what their search leaves out is named.
-  ProgressDisplay gathering(stderr, 0, options->quiet);
-  TerminalUi gatheringUi(gathering, options->slideText, options->direction);
-  FileList files;
   SkippedPaths skipped;
-  std::vector<std::string> paths = options->paths;
-  if (!options->filesFrom.empty()) {
-    const auto listed = ReadPathList(options->filesFrom, options->nulSeparated, &error);
-    if (!listed) {
-      std::fprintf(stderr, "quillmere-batch: %s\n", error.c_str());
-      return kExitUsage;
-    }
-    for (const std::string& path : *listed) paths.push_back(AbsoluteFromHere(path));
-  }
-  for (const std::string& path : paths) {
-    if (FolderExists(path))
-      ImportFolder(files, gatheringUi, path, "*." + options->extension, &skipped);
-    else
-      files.AddFileToList(path);
-  }
-  ProgressDisplay display(stderr, files.FileCount(), options->quiet);
-  for (const SkippedPath& path : skipped) display.Skipped(path);
-  if (files.FileCount() == 0) {
-    std::fprintf(stderr, "quillmere-batch: Nothing to convert: no file matches *.%s in the folders given.\n",
-                 options->extension.c_str());
+  const auto list = GatherFiles(*options, &skipped, &error);
+  if (!list) {
+    std::fprintf(stderr, "quillmere-batch: %s\n", error.c_str());
     return kExitUsage;
   }
-  std::vector<std::string> list;
-  for (int i = 1; i <= files.FileCount(); ++i) list.push_back(files.FileAt(i));
+  ProgressDisplay display(stderr, static_cast<int>(list->size()), options->quiet);
+  for (const SkippedPath& path : skipped) display.Skipped(path);
 
   TerminalUi ui(display, options->slideText, options->direction);
-  ListRunOptions runOptions(list, options->modeText, options->outputFolder, options->beside,
+  ListRunOptions runOptions(*list, options->modeText, options->outputFolder, options->beside,
                             options->request);
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;
@@ -107,11 +118,11 @@ int main(int argc, char** argv) {
   if (const int signal = StopSignals::Caught()) {
     if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");
     if (signal != SIGPIPE && options->json)
-      WriteJsonResults(stdout, list, display.Records(), display.SkippedRecords());
+      WriteJsonResults(stdout, *list, display.Records(), display.SkippedRecords());
     return 128 + signal;
   }
   const std::string where = options->beside ? "beside their presentations" : "in " + options->outputFolder;
   const bool allConverted = display.Summarize(where);
-  if (options->json) WriteJsonResults(stdout, list, display.Records(), display.SkippedRecords());
+  if (options->json) WriteJsonResults(stdout, *list, display.Records(), display.SkippedRecords());
   return allConverted ? 0 : kExitReports;
 }
