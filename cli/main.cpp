@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
   JobRunner runner(DefaultJobPath(), options->jobs);
   runner.SetAllowLinks(options->allowLinks);
   runner.SetFileTimeout(std::chrono::seconds(options->timeoutSeconds));
+  runner.SetCancelToken(&StopSignals::Token());
   BatchRun run(probe, ui, runOptions);
   run.SetJobRunner(&runner);
   run.SetObserver(&display);

@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/batch/RunJob.h"
@@ -59,7 +58,7 @@ int main(int argc, char** argv) {
     // A cancel ends the renderer's wait at once (within one wait slice):
     // the worker is killed and what it was writing removed.
     pool->SetWaitHook([] {
-      if (qm::CancelRequested()) throw qm::Error("the run was cancelled");
+      if (qm::JobCancelToken().Requested()) throw qm::Error("the run was cancelled");
     });
     return std::make_unique<qm::LibreOfficeApplicationFactory>(pool);
   });

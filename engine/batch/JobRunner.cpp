@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/ProgramFolder.h"
 #include "engine/batch/JobMessage.h"
@@ -36,9 +35,9 @@ constexpr int kMaxDeathsWithoutProgress = 3;
 class Dispatch {
  public:
   Dispatch(const std::string& jobPath, int jobs, bool allowLinks, std::chrono::seconds fileTimeout,
-           const std::vector<FileTask>& tasks, JobEvents& events)
-      : jobPath_(jobPath), allowLinks_(allowLinks), fileTimeout_(fileTimeout), queue_(tasks),
-        events_(events) {
+           const CancelToken* cancel, const std::vector<FileTask>& tasks, JobEvents& events)
+      : jobPath_(jobPath), allowLinks_(allowLinks), fileTimeout_(fileTimeout), cancel_(cancel),
+        queue_(tasks), events_(events) {
     wanted_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)),
                                     queue_.GroupsLeft());
     for (std::size_t i = 0; i < wanted_; ++i) StartJob();
@@ -49,7 +48,7 @@ class Dispatch {
       std::vector<pollfd> fds;
       for (auto& job : jobs_) fds.push_back({job->Fd(), POLLIN, 0});
       const int ready = ::poll(fds.data(), fds.size(), kSliceMs);
-      if (!cancelled_ && (events_.Poll() || CancelRequested())) Cancel();
+      if (!cancelled_ && (events_.Poll() || (cancel_ != nullptr && cancel_->Requested()))) Cancel();
       if (cancelled_ && Clock::now() > stopDeadline_) {
         for (auto& job : jobs_) job->Reap(0);
         jobs_.clear();
@@ -215,6 +214,7 @@ class Dispatch {
   const std::string& jobPath_;
   bool allowLinks_;
   std::chrono::seconds fileTimeout_;
+  const CancelToken* cancel_;
   WorkQueue queue_;
   JobEvents& events_;
   std::vector<std::unique_ptr<JobProcess>> jobs_;
@@ -229,7 +229,7 @@ class Dispatch {
 
 JobRunner::Outcome JobRunner::Run(const std::vector<FileTask>& tasks, JobEvents& events) {
   if (tasks.empty()) return Outcome::kFinished;
-  Dispatch dispatch(jobPath_, jobs_, allowLinks_, fileTimeout_, tasks, events);
+  Dispatch dispatch(jobPath_, jobs_, allowLinks_, fileTimeout_, cancel_, tasks, events);
   return dispatch.Run();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CancelToken.h"
 #include "engine/batch/FileTask.h"
 #include "engine/batch/JobEvents.h"
 
@@ -17,7 +18,7 @@ namespace qm {
 /// big deck never holds up files behind it while another job sits idle.
 ///
 /// Waits are sliced (100 ms) and call JobEvents::Poll between slices; a
-/// cancel (Poll returning true, or CancelRequested() in this process) asks
+/// cancel (Poll returning true, or the cancel token's request) asks
 /// every job to stop at its next slide and waits for them to clean up. A job
 /// that does not end within a few seconds after that is killed. When Run
 /// returns, no job process is left.
@@ -34,6 +35,9 @@ class JobRunner {
   /// file is reported as not converted and a fresh job takes the rest. 0:
   /// no limit (the default).
   void SetFileTimeout(std::chrono::seconds limit) { fileTimeout_ = limit; }
+  /// A token (not owned) whose request cancels the run as Poll returning
+  /// true does: the program's stop signals (StopSignals::Token()).
+  void SetCancelToken(const CancelToken* token) { cancel_ = token; }
 
   /// Converts `tasks` (in list order) and returns when every one is done or
   /// reported, or when the run was cancelled.
@@ -44,6 +48,7 @@ class JobRunner {
   int jobs_;
   bool allowLinks_ = false;
   std::chrono::seconds fileTimeout_{0};
+  const CancelToken* cancel_ = nullptr;
 };
 
 /// quillmere-job in the folder of the running program, or the path in

@@ -1,6 +1,5 @@
 #include "engine/batch/JobUi.h"
 
-#include "base/Cancellation.h"
 #include "engine/batch/JobMessageType.h"
 
 namespace qm {
@@ -13,7 +12,7 @@ constexpr int kAnswerTimeoutMs = 24 * 3600 * 1000;
 MessageAnswer JobUi::Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                              const std::string&) {
   if (buttons == MessageButtons::YesNo) {
-    if (CancelRequested() || !Send(static_cast<std::uint8_t>(JobMessageType::kQuestion), text))
+    if (cancel_.Requested() || !Send(static_cast<std::uint8_t>(JobMessageType::kQuestion), text))
       return MessageAnswer::No;
     WireMessage answer;
     if (channel_.Read(kAnswerTimeoutMs, &answer) != FrameChannel::ReadStatus::kOk ||
@@ -21,7 +20,7 @@ MessageAnswer JobUi::Message(const std::string& text, MessageButtons buttons, Me
       return MessageAnswer::No;
     return answer.GetU32() == 1 ? MessageAnswer::Yes : MessageAnswer::No;
   }
-  if (!CancelRequested()) {
+  if (!cancel_.Requested()) {
     const auto type = icon == MessageIcon::Warning ? JobMessageType::kReport : JobMessageType::kMessage;
     Send(static_cast<std::uint8_t>(type), text);
   }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/CancelToken.h"
 #include "base/Ui.h"
 #include "engine/protocol/FrameChannel.h"
 
@@ -17,8 +18,8 @@ namespace qm {
 /// No: what fails then fails because of the cancel.
 class JobUi : public Ui {
  public:
-  /// Sends through `channel` (not owned).
-  explicit JobUi(FrameChannel& channel) : channel_(channel) {}
+  /// Sends through `channel` (not owned); `cancel` (not owned) is the job's.
+  JobUi(FrameChannel& channel, const CancelToken& cancel) : channel_(channel), cancel_(cancel) {}
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
@@ -43,6 +44,7 @@ class JobUi : public Ui {
 
  private:
   FrameChannel& channel_;
+  const CancelToken& cancel_;
   int position_ = 0;
   Pointer pointer_ = Pointer::Default;
 };

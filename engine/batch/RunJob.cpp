@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/batch/BatchRunLines.h"
-#include "base/Cancellation.h"
+#include "base/CancelToken.h"
 #include "base/OpenFileLimit.h"
 #include "base/TemporaryName.h"
 #include "base/ErrorTrap.h"
@@ -27,10 +27,12 @@ namespace qm {
 namespace {
 
 volatile std::sig_atomic_t gStopSignal = 0;
+/// The job's own cancel: its stop signals request it, its exporters heed it.
+CancelToken gJobCancel;
 
 void OnStopSignal(int signal) {
   if (gStopSignal == 0) gStopSignal = signal;
-  RequestCancel();
+  gJobCancel.Request();
 }
 
 void InstallStopHandlers() {
@@ -52,7 +54,7 @@ constexpr int kFrameMs = 10'000;
 /// was cancelled.
 bool Receive(FrameChannel& channel, int fd, WireMessage* message) {
   for (;;) {
-    if (CancelRequested()) return false;
+    if (gJobCancel.Requested()) return false;
     pollfd pfd{fd, POLLIN, 0};
     const int ready = ::poll(&pfd, 1, kSliceMs);
     if (ready <= 0) continue;  // timeout or a signal: look again
@@ -92,13 +94,15 @@ void SendFileDone(FrameChannel& channel, int position, const std::vector<std::st
 
 }  // namespace
 
+const CancelToken& JobCancelToken() { return gJobCancel; }
+
 int RunJob(int fd, const FactoryMaker& makeFactory) {
   InstallStopHandlers();
   // A joined image of thousands of slides lists thousands of pictures.
   RaiseOpenFileLimit();
 
   FrameChannel channel(fd, fd);
-  JobUi ui(channel);
+  JobUi ui(channel, gJobCancel);
   std::unique_ptr<ApplicationFactory> factory;
   try {
     factory = makeFactory();
@@ -106,6 +110,7 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
     return 2;
   }
   Powerpoint1 exporters(*factory, ui);
+  exporters.SetCancelToken(&gJobCancel);
   exporters.SetSlideObserver([&](int slide, int count) { ui.SendSlide(slide, count); });
   // A job is a program of its own: it starts the imaging layer as start-up does.
   const bool imagingStarted = StartGdiPlus();
@@ -123,7 +128,7 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
     if (!Receive(channel, fd, &message)) break;
     if (message.TypeByte() != static_cast<std::uint8_t>(JobMessageType::kTasks)) break;
     const std::uint32_t count = message.GetU32();
-    for (std::uint32_t i = 0; i < count && !CancelRequested(); ++i) {
+    for (std::uint32_t i = 0; i < count && !gJobCancel.Requested(); ++i) {
       FileTask task;
       if (!FileTask::GetFrom(message, &task)) break;
       ui.SetPosition(task.position);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/CancelToken.h"
 #include "engine/adapter/ApplicationFactory.h"
 
 namespace qm {
@@ -20,5 +21,9 @@ using FactoryMaker = std::function<std::unique_ptr<ApplicationFactory>()>;
 /// files are deleted before the job returns. The job also ends when its
 /// parent dies (it is sent SIGTERM then).
 int RunJob(int fd, const FactoryMaker& makeFactory);
+
+/// The request to stop that the job's stop signals make and its exporters
+/// heed; the factory's renderers may heed it too.
+const CancelToken& JobCancelToken();
 
 }  // namespace qm

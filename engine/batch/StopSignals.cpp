@@ -1,6 +1,5 @@
 #include "engine/batch/StopSignals.h"
 
-#include "base/Cancellation.h"
 
 namespace qm {
 
@@ -8,13 +7,16 @@ namespace {
 
 constexpr int kSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 volatile std::sig_atomic_t gCaught = 0;
+CancelToken gStopRequested;
 
 void OnStop(int signal) {
   if (gCaught == 0) gCaught = signal;
-  RequestCancel();
+  gStopRequested.Request();
 }
 
 }  // namespace
+
+const CancelToken& StopSignals::Token() { return gStopRequested; }
 
 StopSignals::StopSignals() {
   struct sigaction action {};

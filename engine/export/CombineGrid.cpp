@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
@@ -78,7 +77,7 @@ void Powerpoint1::CombineGrid(ErrorTrap& trap, const std::string& outputPath,
       for (std::int64_t y = 0; y < cellHeight; ++y) {
         const std::uint8_t* line = nullptr;
         check(band.NextRow(&line));
-        if (CancelRequested()) return png.Abandon();
+        if (Cancelled()) return png.Abandon();
         check(png.WriteRow(line));
       }
       for (std::int64_t y = 0; row + 1 < rows && y < gap; ++y) check(png.WriteRow(gapRow.data()));

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
@@ -63,7 +62,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
   ErrorTrap trap(ui_, "Powerpoint1", "CombineImages");
 
   // A cancelled join writes nothing; it only deletes the temporary pictures.
-  if (CancelRequested()) {
+  if (Cancelled()) {
     for (const std::string& path : jpegList)
       if (FileExists(path)) trap.Step(144, [&] { DeleteFileForce(ui_, path); });
     return;
@@ -108,7 +107,7 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
     ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)));
     // A cancel during the join abandons the file under way: nothing is written.
     const auto writeRow = [&](const std::uint8_t* row) {
-      if (CancelRequested()) return false;
+      if (Cancelled()) return false;
       ThrowIfFailed(png.WriteRow(row));
       return true;
     };

@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include "base/Cancellation.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
 #include "engine/export/SlidePng.h"
@@ -45,7 +44,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
   const std::string pngPath = SlidePngPath(outputFolder, base, n, 0, request_.Extension());
   if (SkipAsUpToDate({pngPath}, sourcePath)) return;
 
-  SlideSession session(factory_, trap, kSessionLines);
+  SlideSession session(factory_, trap, kSessionLines, cancel_);
   session.Open(sourcePath);
   session.UseSizeOf(request_);
   if (trap.HoldsOrFails(kSlideInDeck, [&] {
@@ -62,7 +61,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
 }
 
 void Powerpoint1::NoteSlide(int slide, int count) {
-  if (slideStarted_ && !CancelRequested()) slideStarted_(slide, count);
+  if (slideStarted_ && !Cancelled()) slideStarted_(slide, count);
 }
 
 bool Powerpoint1::SkipAsUpToDate(const std::vector<std::string>& images,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/adapter/ApplicationFactory.h"
+#include "base/CancelToken.h"
 #include "engine/export/ConversionRequest.h"
 #include "imaging/stitch/PlacedPicture.h"
 #include "imaging/Bitmap.h"
@@ -41,7 +42,8 @@ class Powerpoint1 {
   /// rest is background white. A picture that cannot be read is reported and
   /// left out. Rows are streamed, so memory does not grow with the result,
   /// and at most one picture file is open at a time, however many there are.
-  /// When CancelRequested(), no image is written; the pictures are deleted.
+  /// When the cancel token was requested, no image is written; the pictures
+  /// are deleted.
   void CombineImages(const std::string& outputPath, bool vertical,
                      const std::vector<std::string>& jpegList);
 
@@ -52,6 +54,10 @@ class Powerpoint1 {
   /// What the next exports ask beyond the mode: the slides the each-slide
   /// mode writes, and how slide numbers are written in names.
   void SetRequest(const ConversionRequest& request) { request_ = request; }
+
+  /// The token whose request stops the exports at the next slide (and
+  /// keeps a joined image from being written); none by default.
+  void SetCancelToken(const CancelToken* token) { cancel_ = token; }
 
   /// The last slide picture loaded (the picture box every exporter loads into).
   const Bitmap& Creator() const { return creator_; }
@@ -92,6 +98,8 @@ class Powerpoint1 {
 
   short stitchDirection_ = 1;
   ConversionRequest request_;
+  const CancelToken* cancel_ = nullptr;
+  bool Cancelled() const { return cancel_ != nullptr && cancel_->Requested(); }
   bool skipped_ = false;
   Bitmap creator_;
   std::function<void(int, int)> slideStarted_;

@@ -44,7 +44,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
   const std::string outputPath = CollapseSeparators(outputFolder + base + ".png");
   if (SkipAsUpToDate({outputPath}, sourcePath)) return;
 
-  SlideSession session(factory_, trap, kSessionLines);
+  SlideSession session(factory_, trap, kSessionLines, cancel_);
   session.Open(sourcePath);
   session.UseSizeOf(request_);
 

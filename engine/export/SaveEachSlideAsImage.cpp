@@ -41,7 +41,7 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
   std::string base;
   trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
 
-  SlideSession session(factory_, trap, kSessionLines);
+  SlideSession session(factory_, trap, kSessionLines, cancel_);
   session.Open(sourcePath);
   session.UseSizeOf(request_);
   short count = 0;

@@ -1,7 +1,6 @@
 #include "engine/export/SlideSession.h"
 
 #include "imaging/codecs/BmpFile.h"
-#include "base/Cancellation.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "base/TemporaryName.h"
@@ -53,7 +52,7 @@ void SlideSession::UseSizeOf(const ConversionRequest& request) {
 void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,
                                const std::function<void(const Bitmap&)>& write) {
   // A cancelled run renders nothing more; what was written stays.
-  if (CancelRequested()) return;
+  if (cancel_ != nullptr && cancel_->Requested()) return;
   const std::string bitmapPath = TemporaryPathIn(outputFolder, ".bmp");
   trap_.Step(lines_.exportSlide, [&] {
     Opened()

@@ -8,6 +8,7 @@
 
 #include "engine/adapter/ApplicationFactory.h"
 #include "imaging/Bitmap.h"
+#include "base/CancelToken.h"
 #include "base/ErrorTrap.h"
 #include "engine/export/ConversionRequest.h"
 #include "engine/export/SessionLines.h"
@@ -17,9 +18,11 @@ namespace qm {
 /// The two references an exporter holds for the duration of one file.
 class SlideSession {
  public:
-  /// Reports each step under its line in `lines`.
-  SlideSession(ApplicationFactory& factory, ErrorTrap& trap, const SessionLines& lines)
-      : factory_(factory), trap_(trap), lines_(lines) {}
+  /// Reports each step under its line in `lines`; renders nothing more once
+  /// `cancel` (when given) was requested.
+  SlideSession(ApplicationFactory& factory, ErrorTrap& trap, const SessionLines& lines,
+               const CancelToken* cancel = nullptr)
+      : factory_(factory), trap_(trap), lines_(lines), cancel_(cancel) {}
 
   /// Steps create, makeVisible and open (`sourcePath`).
   void Open(const std::string& sourcePath);
@@ -53,6 +56,7 @@ class SlideSession {
   ApplicationFactory& factory_;
   ErrorTrap& trap_;
   SessionLines lines_;
+  const CancelToken* cancel_;
   /// The application, or a throw whose description names the file: every
   /// follow-up report of a file that could not be opened says which file.
   Application& App() const;

@@ -1,6 +1,7 @@
 // Joining thousands of slide pictures under a low limit on open files, and a
-// join that was cancelled. Each join runs in a forked child: the limit and
-// the cancel request are for the whole process and cannot be taken back.
+// join that was cancelled. The limit is for the whole process and cannot be
+// taken back, so those joins run in a forked child; a cancel is a token of
+// the exporter's own.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 #include <functional>
 #include <iostream>
 
-#include "base/Cancellation.h"
+#include "base/CancelToken.h"
 #include "engine/export/Powerpoint1.h"
 #include "imaging/codecs/JpegFile.h"
 #include "tests/support/FakeApplicationFactory.h"
@@ -58,10 +59,12 @@ int JoinInChild(const std::string& output, bool vertical, const std::vector<std:
     getrlimit(RLIMIT_NOFILE, &limit);
     limit.rlim_cur = std::min(limit.rlim_max, openFileLimit);
     if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return 2;
-    if (cancel) RequestCancel();
+    CancelToken token;
+    if (cancel) token.Request();
     FakeApplicationFactory factory;
     ScriptedUi ui;
     Powerpoint1 exporter(factory, ui);
+    exporter.SetCancelToken(&token);
     exporter.CombineImages(output, vertical, list);
     for (const auto& report : ui.Reports()) std::cerr << report << "\n";
     return ui.Reports().empty() ? 0 : 1;
@@ -134,4 +137,22 @@ TEST_F(CombineImages, ASlideThatFailedKeepsItsSlotSoLaterSlidesStayInPlace) {
     }
     EXPECT_EQ(folder_.Names(), std::vector<std::string>{"joined.png"});
   }
+}
+
+TEST_F(CombineImages, ACancelTokenStopsOnlyTheExporterHoldingItAndCanBeTakenBack) {
+  FakeApplicationFactory factory;
+  ScriptedUi ui;
+  CancelToken token;
+  Powerpoint1 cancelled(factory, ui);
+  cancelled.SetCancelToken(&token);
+  Powerpoint1 other(factory, ui);
+  token.Request();
+  cancelled.CombineImages(folder_ / "a.png", true, WritePictures(3));
+  EXPECT_TRUE(folder_.Names().empty()) << folder_.Names().front();  // nothing written, pictures gone
+  other.CombineImages(folder_ / "b.png", true, WritePictures(3));
+  EXPECT_EQ(folder_.Names(), std::vector<std::string>{"b.png"});
+  token.Reset();
+  cancelled.CombineImages(folder_ / "a.png", true, WritePictures(3));
+  EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"a.png", "b.png"}));
+  EXPECT_TRUE(ui.Reports().empty());
 }
