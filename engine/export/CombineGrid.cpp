@@ -57,11 +57,7 @@ void Powerpoint1::CombineGrid(ErrorTrap& trap, const std::string& outputPath,
     const std::string scratch = FolderPart(outputPath).empty() ? "." : FolderPart(outputPath);
     // The gap between grid rows, in the background colour.
     std::vector<std::uint8_t> gapRow(static_cast<std::size_t>(width) * 3);
-    for (std::size_t i = 0; i < gapRow.size(); i += 3) {
-      gapRow[i] = request_.background.r;
-      gapRow[i + 1] = request_.background.g;
-      gapRow[i + 2] = request_.background.b;
-    }
+    FillRgb(gapRow, request_.background);
     for (std::int64_t row = 0; row < rows; ++row) {
       std::vector<PlacedPicture> cells;
       for (std::int64_t column = 0; column < columns; ++column) {

@@ -112,11 +112,7 @@ Status SideBySideRows::FillBand() {
   const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
   bandFill_ = std::min(bandRows_, height_ - bandTop_);
   band_.resize(rowBytes * bandFill_);
-  for (std::size_t i = 0; i + 2 < band_.size(); i += 3) {
-    band_[i] = background_.r;
-    band_[i + 1] = background_.g;
-    band_[i + 2] = background_.b;
-  }
+  FillRgb(band_, background_);
   return UsesScratch() ? FillBandFromScratch() : FillBandFromPictures();
 }
 
