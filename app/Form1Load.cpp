@@ -84,7 +84,7 @@ void SetOptionState(QRadioButton& button, bool selected) {
 bool Form1::Load() {
   ErrorTrap trap(*this, "Form1", "Form_Load");
   trap.Step(kApplySkin, [&] { ApplySkin(); });
-  const std::string cursorFile = ProgramFolder() + "HAND-M.CUR";
+  const std::string cursorFile = DataFolder() + "HAND-M.CUR";
   if (trap.HoldsOrFails(kCursorFileExists, [&] { return FileExists(cursorFile); })) {
     trap.Step(kLoadCursor, [&] {
       hand_ = LoadCursorFile(cursorFile);
@@ -151,7 +151,7 @@ void Form1::RestoreOptions(ErrorTrap& trap) {
 
 void Form1::ApplySkin() {
   // Without the vendor's skin component only the system colours apply.
-  if (!FileExists(ProgramFolder() + "x/o.cjs")) return;
+  if (!FileExists(DataFolder() + "x/o.cjs")) return;
   UseSystemColors(*this);
 }
 

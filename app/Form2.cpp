@@ -70,7 +70,7 @@ void Form2::Load() {
   ErrorTrap trap(ui_, "Form2", "Form_Load");
   trap.Step(kSystemColours, [&] { UseSystemColors(*this); });
   trap.Step(kIcon, [&] { setWindowIcon(ProgramIcon()); });
-  const std::string cursorFile = ProgramFolder() + "HAND-M.CUR";
+  const std::string cursorFile = DataFolder() + "HAND-M.CUR";
   if (trap.HoldsOrFails(kCursorFileExists, [&] { return FileExists(cursorFile); }))
     trap.Step(kLoadCursor, [&] { hand_ = LoadCursorFile(cursorFile); });
 }

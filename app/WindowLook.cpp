@@ -90,12 +90,12 @@ std::optional<QCursor> LoadIconPointer(const std::string& path) {
 }
 
 QCursor DragPointer() {
-  if (auto drawn = LoadIconPointer(ProgramFolder() + "drag.ico")) return *drawn;
+  if (auto drawn = LoadIconPointer(DataFolder() + "drag.ico")) return *drawn;
   return QCursor(Qt::ClosedHandCursor);
 }
 
 QIcon ProgramIcon() {
-  const QString path = QString::fromStdString(ProgramFolder() + "quillmere.png");
+  const QString path = QString::fromStdString(DataFolder() + "quillmere.png");
   return QFile::exists(path) ? QIcon(path) : QIcon();
 }
 

@@ -38,7 +38,7 @@ std::optional<QCursor> LoadCursorFile(const std::string& path);
 /// an icon (missing, damaged, or no icon reader in this Qt).
 std::optional<QCursor> LoadIconPointer(const std::string& path);
 
-/// The list's pointer while a row is dragged: drag.ico beside the executable,
+/// The list's pointer while a row is dragged: drag.ico among the data files,
 /// or Qt's closed hand when that file cannot be read, so a drag still shows.
 QCursor DragPointer();
 
@@ -46,7 +46,7 @@ QCursor DragPointer();
 /// Custom when it was loaded, the arrow otherwise.
 QCursor CursorFor(Pointer pointer, const std::optional<QCursor>& hand);
 
-/// The program's icon: quillmere.png beside the executable (an empty icon
+/// The program's icon: quillmere.png among the data files (an empty icon
 /// when it is not there).
 QIcon ProgramIcon();
 

@@ -1,9 +1,27 @@
 #include "base/ProgramFolder.h"
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qm {
+
+namespace {
+
+/// <prefix>/<relative>/ when the program's folder is <prefix>/<anything>/
+/// and that folder exists; else the program's folder. /proc/self/exe is
+/// already resolved, so the parent is taken by name.
+std::string InstalledOrOwnFolder(const char* relative) {
+  const std::string own = ProgramFolder();
+  if (own.size() < 2) return own;
+  const auto slash = own.rfind('/', own.size() - 2);
+  if (slash == std::string::npos) return own;
+  const std::string candidate = own.substr(0, slash + 1) + relative + "/";
+  struct stat info {};
+  return ::stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? candidate : own;
+}
+
+}  // namespace
 
 std::string ProgramFolder() {
   char buffer[PATH_MAX];
@@ -13,5 +31,9 @@ std::string ProgramFolder() {
   const auto slash = self.rfind('/');
   return slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
 }
+
+std::string HelperFolder() { return InstalledOrOwnFolder(QM_INSTALL_HELPER_DIR); }
+
+std::string DataFolder() { return InstalledOrOwnFolder(QM_INSTALL_DATA_DIR); }
 
 }  // namespace qm

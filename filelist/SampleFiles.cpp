@@ -7,7 +7,7 @@
 
 namespace qm {
 
-std::string SamplesFolder() { return ProgramFolder() + "Samples"; }
+std::string SamplesFolder() { return DataFolder() + "Samples"; }
 
 int AddSampleFiles(FileList& list, const std::string& folder) {
   int added = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// The example presentations shipped in the Samples folder beside the program.
+// The example presentations shipped in the Samples folder of the data files.
 
 #include <string>
 
@@ -7,7 +7,7 @@ namespace qm {
 
 class FileList;
 
-/// The Samples folder beside the running program, without a trailing "/".
+/// The Samples folder among the data files (DataFolder()), without a trailing "/".
 std::string SamplesFolder();
 
 /// Appends every file of `folder` (pattern "*.*": any name, no sub-folders),

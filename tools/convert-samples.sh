@@ -5,7 +5,7 @@
 # images are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh
+bash tools/setup.sh programs
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Opening the Quillmere window with the samples; press \"Start Saving As PNG\"." >&2
   exec build/bin/quillmere build/bin/Samples

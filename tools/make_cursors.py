@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Writes the window's pointer and icon files, drawn by this project from the
 pixel maps below: HAND-M.CUR (the hand over push buttons), drag.ico (the
-pointer while a row of the list is dragged) and quillmere.png (the window and
-desktop icon).
+pointer while a row of the list is dragged), quillmere.png (the window's icon)
+and icons/NxN/quillmere.png (the desktop's icon at each size N named).
 
-    python3 tools/make_cursors.py OUT_DIR
+    python3 tools/make_cursors.py OUT_DIR [N...]
 """
 import struct
 import sys
@@ -114,27 +114,44 @@ def png(image):
             + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
+def icon_colour(u, v):
+    """The icon's colour at (u, v), on a 48-unit square: a slide (white page,
+    orange title bar, a picture of hills under a sun) with a blue stack of
+    pages behind it."""
+    def inside(x0, y0, x1, y1):
+        return x0 <= u < x1 and y0 <= v < y1
+
+    colour = (0, 0, 0, 0)
+    for rect, name in (((10, 4, 46, 32), "b"), ((6, 8, 42, 36), "b"), ((2, 12, 40, 44), "#"),
+                       ((3, 13, 39, 43), "."), ((3, 13, 39, 19), "o")):
+        if inside(*rect):
+            colour = COLOURS[name]
+    if inside(5, 22, 37, 43):
+        if (u - 28.5) ** 2 + (v - 26.5) ** 2 <= 10.5:
+            colour = COLOURS["y"]
+        if v - 0.5 > 40 - abs(((u - 5.5) % 16) - 8):
+            colour = COLOURS["g"]
+    return colour
+
+
 def program_icon(size=48):
-    """A slide (white page, orange title bar, a picture of hills under a sun)
-    with a blue stack of pages behind it."""
-    image = [[(0, 0, 0, 0)] * size for _ in range(size)]
-
-    def fill(x0, y0, x1, y1, colour):
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                image[y][x] = colour
-
-    fill(10, 4, 46, 32, COLOURS["b"])
-    fill(6, 8, 42, 36, COLOURS["b"])
-    fill(2, 12, 40, 44, COLOURS["#"])
-    fill(3, 13, 39, 43, COLOURS["."])
-    fill(3, 13, 39, 19, COLOURS["o"])
-    for y in range(22, 43):
-        for x in range(5, 37):
-            if (x - 28) ** 2 + (y - 26) ** 2 <= 9:
-                image[y][x] = COLOURS["y"]
-            if y > 40 - abs(((x - 5) % 16) - 8):
-                image[y][x] = COLOURS["g"]
+    """The icon drawn at size x size pixels, each pixel the mean of 4 x 4
+    samples (alpha-weighted), so every size has clean edges."""
+    image = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            total = [0, 0, 0, 0]
+            for sy in range(4):
+                for sx in range(4):
+                    r, g, b, a = icon_colour((x + (sx + 0.5) / 4) * 48 / size,
+                                             (y + (sy + 0.5) / 4) * 48 / size)
+                    total = [total[0] + r * a, total[1] + g * a, total[2] + b * a, total[3] + a]
+            alpha = total[3]
+            row.append((0, 0, 0, 0) if alpha == 0 else
+                       (round(total[0] / alpha), round(total[1] / alpha), round(total[2] / alpha),
+                        round(alpha / 16)))
+        image.append(row)
     return image
 
 
@@ -144,6 +161,10 @@ def main():
     (out / "HAND-M.CUR").write_bytes(windows_icon(pixel_map(HAND, 32), 2, HAND_HOTSPOT))
     (out / "drag.ico").write_bytes(windows_icon(pixel_map(DRAG, 32), 1, DRAG_HOTSPOT))
     (out / "quillmere.png").write_bytes(png(program_icon()))
+    for size in (int(size) for size in sys.argv[2:]):
+        folder = out / "icons" / f"{size}x{size}"
+        folder.mkdir(parents=True, exist_ok=True)
+        (folder / "quillmere.png").write_bytes(png(program_icon(size)))
 
 
 if __name__ == "__main__":

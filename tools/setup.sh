@@ -3,6 +3,12 @@
 # configures and builds into build/. Safe to run again; quiet when nothing is missing.
 # On another system it says so, lists the packages and stops before apt.
 #
+#   bash tools/setup.sh [programs|tests|package]
+#     programs  what the programs need; builds only them (and what they ship)
+#     tests     (the default) that and what the tests need; builds everything
+#     package   what the programs and their package need; builds nothing
+#               (tools/make-deb.sh builds the package in build-deb/)
+#
 # LibreOffice must be 25.2 or later: its LibreOfficeKit draws a slide as the slide
 # show shows it straight into a pixel buffer, several times faster than exporting
 # each slide as a PNG. Debian 13 ships it; on Debian 12 it comes from Debian's own
@@ -12,16 +18,29 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+purpose="${1:-tests}"
+case "$purpose" in
+  programs | tests | package) ;;
+  *) echo "usage: bash tools/setup.sh [programs|tests|package]" >&2; exit 2 ;;
+esac
+
+# What building and running the programs needs.
 packages=(
-  build-essential cmake pkg-config python3
-  clang
-  libgtest-dev nlohmann-json3-dev
-  qt6-base-dev
+  build-essential cmake pkg-config python3 help2man
+  nlohmann-json3-dev qt6-base-dev
   libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev libwebp-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
+)
+# What checking the package needs (the tests check it too).
+package_packages=(dpkg-dev lintian desktop-file-utils appstream bash-completion)
+# What the tests, the test decks and the fuzz lane need.
+test_packages=(
+  clang libgtest-dev
   poppler-utils python3-jsonschema parallel
   xvfb xauth
 )
+[ "$purpose" = programs ] || packages+=("${package_packages[@]}")
+[ "$purpose" != tests ] || packages+=("${test_packages[@]}")
 # Installed from backports on Debian 12; at least this version everywhere.
 office_packages=(libreoffice-impress-nogui libreofficekit-dev)
 office_version=4:25.2
@@ -54,7 +73,9 @@ installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 # clang's runtime with libFuzzer, for tools/fuzz.sh: the release's own clang.
-if [ "$os_version" = 12 ]; then packages+=(libclang-rt-14-dev); else packages+=(libclang-rt-19-dev); fi
+if [ "$purpose" = tests ]; then
+  if [ "$os_version" = 12 ]; then packages+=(libclang-rt-14-dev); else packages+=(libclang-rt-19-dev); fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -106,8 +127,21 @@ if ((${#office_missing[@]})); then
     "${office_missing[@]}" >&2
 fi
 
+[ "$purpose" != package ] || exit 0
+
 werror=OFF
 [ "${QUILLMERE_WERROR:-0}" = 1 ] && werror=ON
+# The programs alone leave an earlier choice of the tests as it was.
+tests=()
+if [ "$purpose" = tests ]; then
+  tests=(-DQUILLMERE_TESTS=ON)
+elif [ ! -f build/CMakeCache.txt ]; then
+  tests=(-DQUILLMERE_TESTS=OFF)
+fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_WERROR="$werror" \
-  --log-level=WARNING >&2
-cmake --build build -j"$(nproc)" >&2
+  "${tests[@]}" --log-level=WARNING >&2
+if [ "$purpose" = tests ]; then
+  cmake --build build -j"$(nproc)" >&2
+else
+  cmake --build build -j"$(nproc)" --target qm_programs >&2
+fi

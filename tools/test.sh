@@ -3,6 +3,6 @@
 # Pass "-L fast" (or any ctest arguments) to narrow it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh
+bash tools/setup.sh tests
 cd build
 ctest --output-on-failure -j2 "$@"

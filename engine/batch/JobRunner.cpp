@@ -236,7 +236,7 @@ JobRunner::Outcome JobRunner::Run(const std::vector<FileTask>& tasks, JobEvents&
 std::string DefaultJobPath() {
   const char* path = std::getenv("QUILLMERE_JOB");
   if (path != nullptr && *path != '\0') return path;
-  const std::string folder = ProgramFolder();
+  const std::string folder = HelperFolder();
   return folder.empty() ? std::string() : folder + "quillmere-job";
 }
 

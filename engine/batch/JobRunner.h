@@ -51,7 +51,7 @@ class JobRunner {
   const CancelToken* cancel_ = nullptr;
 };
 
-/// quillmere-job in the folder of the running program, or the path in
+/// quillmere-job in the helper programs' folder (HelperFolder()), or the path in
 /// QUILLMERE_JOB when that is set (tests point it elsewhere).
 std::string DefaultJobPath();
 

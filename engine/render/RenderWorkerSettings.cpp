@@ -74,7 +74,7 @@ int MaxJobsForMemory() {
 }
 
 std::string DefaultRenderWorkerPath() {
-  const std::string folder = ProgramFolder();
+  const std::string folder = HelperFolder();
   return folder.empty() ? folder : folder + "quillmere-render-worker";
 }
 

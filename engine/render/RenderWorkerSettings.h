@@ -63,8 +63,8 @@ struct RenderWorkerSettings {
   std::string MissingPart() const;
 };
 
-/// quillmere-render-worker in the folder of the running program (found
-/// through /proc/self/exe); "" when that folder cannot be found.
+/// quillmere-render-worker in the helper programs' folder (HelperFolder());
+/// "" when that folder cannot be found.
 std::string DefaultRenderWorkerPath();
 
 /// "N s", with one decimal when `timeout` is not a whole number of seconds.
