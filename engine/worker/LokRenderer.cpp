@@ -49,15 +49,6 @@ void Callback(int type, const char* payload, void* data) {
   static_cast<LokRenderer*>(data)->OnCallback(type, payload);
 }
 
-/// How slides are to be drawn, as the environment asks.
-LokRenderer::Drawing DrawingFromEnvironment() {
-  const char* drawing = std::getenv(LokRenderer::kDrawingVariable);
-  if (drawing == nullptr) return LokRenderer::Drawing::kAuto;
-  if (std::strcmp(drawing, "export") == 0) return LokRenderer::Drawing::kExport;
-  if (std::strcmp(drawing, "renderer") == 0) return LokRenderer::Drawing::kRenderer;
-  return LokRenderer::Drawing::kAuto;
-}
-
 const char* DocumentKindName(int type) {
   switch (type) {
     case LOK_DOCTYPE_TEXT:
@@ -74,7 +65,7 @@ const char* DocumentKindName(int type) {
 }  // namespace
 
 bool LokRenderer::Start(const std::string& programDir, const std::string& profileUrl,
-                        const std::string& scratchFolder, std::string* error) {
+                        const std::string& scratchFolder, Drawing drawing, std::string* error) {
   slidePicture_ = (std::filesystem::absolute(scratchFolder) / "slide.png").string();
   const std::string merged = programDir + "/libmergedlo.so";
   const std::string app = programDir + "/libsofficeapp.so";
@@ -91,7 +82,7 @@ bool LokRenderer::Start(const std::string& programDir, const std::string& profil
   office_->pClass->setOptionalFeatures(
       office_, LOK_FEATURE_DOCUMENT_PASSWORD | LOK_FEATURE_DOCUMENT_PASSWORD_TO_MODIFY);
   office_->pClass->registerCallback(office_, &Callback, this);
-  drawing_ = DrawingFromEnvironment();
+  drawing_ = drawing;
   return true;
 }
 

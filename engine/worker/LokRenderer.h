@@ -56,13 +56,18 @@ class LokRenderer {
   LokRenderer(const LokRenderer&) = delete;
   LokRenderer& operator=(const LokRenderer&) = delete;
 
+  enum class Drawing { kAuto, kExport, kRenderer };
+
   /// Starts LibreOfficeKit from `programDir` (the folder holding
   /// libmergedlo.so) with the profile at `profileUrl`. Returns false and sets
   /// `*error` (a sentence) when it cannot start.
   /// `scratchFolder` is the private folder each exported slide picture
-  /// passes through on its way to the bitmap file.
+  /// passes through on its way to the bitmap file. `drawing`: kAuto draws
+  /// with the slide renderer wherever it draws the exact size and exports
+  /// the rest; kExport only exports; kRenderer only uses the renderer (a
+  /// slide it cannot draw exactly fails).
   bool Start(const std::string& programDir, const std::string& profileUrl,
-             const std::string& scratchFolder, std::string* error);
+             const std::string& scratchFolder, Drawing drawing, std::string* error);
 
   /// Opens `absolutePath`, closing any document open before. On success
   /// returns kNone and fills the slide count (hidden slides included) and the
@@ -89,12 +94,6 @@ class LokRenderer {
 
   /// Called by LibreOfficeKit on its callbacks (password requests, dialogs).
   void OnCallback(int type, const char* payload);
-
-  /// The environment variable that chooses how slides are drawn: unset (or
-  /// any other value) kAuto, "export" kExport, "renderer" kRenderer. Read
-  /// once, by Start.
-  static constexpr const char* kDrawingVariable = "QUILLMERE_SLIDE_DRAWING";
-  enum class Drawing { kAuto, kExport, kRenderer };
 
  private:
   /// Draws slide `index` through the slide renderer into layers_, exactly

@@ -17,9 +17,8 @@ std::string Resolved(const std::string& path) {
 
 }  // namespace
 
-WorkerConfinement WorkerConfinement::WantedFromEnvironment() {
+WorkerConfinement WorkerConfinement::Wanted(const char* list) {
   WorkerConfinement wanted;
-  const char* list = std::getenv("QUILLMERE_CONFINEMENT");
   if (list == nullptr || *list == '\0') {
     wanted.network = wanted.files = wanted.office = true;
     return wanted;

@@ -12,9 +12,9 @@ struct WorkerConfinement {
   bool office = false;   ///< LibreOffice fetches no linked content and allows no host
   std::string notes;     ///< why a layer did not take, one sentence each
 
-  /// Every layer, unless QUILLMERE_CONFINEMENT lists the ones wanted
-  /// ("network,files,office"; "none" for none): to try each layer alone.
-  static WorkerConfinement WantedFromEnvironment();
+  /// The layers `list` names ("network,files,office"; "none" for none: to
+  /// try each layer alone); every layer when `list` is null or empty.
+  static WorkerConfinement Wanted(const char* list);
 
   /// Enters the `wanted` layers this system offers, in the calling process,
   /// which must still be single-threaded (before LibreOffice starts):

@@ -49,11 +49,11 @@
 
 #include "engine/protocol/FrameChannel.h"
 #include "engine/worker/LokRenderer.h"
-#include "base/OfficeLocation.h"
 #include "engine/worker/OfficeProfile.h"
 #include "engine/worker/RenderServer.h"
 #include "engine/worker/SignalSafeRemoval.h"
 #include "engine/worker/WorkerConfinement.h"
+#include "engine/worker/WorkerSettings.h"
 
 namespace {
 
@@ -122,13 +122,12 @@ void SendFatal(qm::FrameChannel& channel, const std::string& sentence) {
 }
 
 /// Points standard input at /dev/null and standard output and error at
-/// DIR/worker.log (or /dev/null when that cannot be made), unless
-/// QUILLMERE_WORKER_STDERR=1 asks to keep them for debugging.
-void QuietStandardStreams(const std::string& folder) {
+/// DIR/worker.log (or /dev/null when that cannot be made), unless `keep`
+/// asks to leave them, for debugging.
+void QuietStandardStreams(const std::string& folder, bool keep) {
   const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
   if (nothing >= 0) dup2(nothing, STDIN_FILENO);
-  const char* keep = std::getenv("QUILLMERE_WORKER_STDERR");
-  if (keep != nullptr && std::strcmp(keep, "1") == 0) return;
+  if (keep) return;
   int log = open((folder + "/worker.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (log < 0) log = nothing;
   if (log >= 0) {
@@ -137,37 +136,57 @@ void QuietStandardStreams(const std::string& folder) {
   }
 }
 
+/// Ends the worker when the program that started it is gone already, and
+/// asks for SIGTERM when it goes later.
+void DieWithProgram(long parent) {
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (parent != 0 && getppid() != static_cast<pid_t>(parent)) End(1);
+}
+
+/// Enters the confinement `settings` ask for (none with --allow-links) and
+/// logs which layers took. Must run while the process is one thread.
+qm::WorkerConfinement Confine(const qm::WorkerSettings& settings) {
+  if (settings.allowLinks) return {};
+  const qm::WorkerConfinement confinement =
+      qm::WorkerConfinement::Enter(settings.folder, settings.officeProgram, settings.confinement);
+  std::fprintf(stderr, "%s\n", confinement.Summary().c_str());
+  // A change of credentials may clear the parent-death signal: set it again.
+  DieWithProgram(settings.parent);
+  return confinement;
+}
+
+/// Starts LibreOffice in `renderer` with a profile of its own in the worker's
+/// folder; on failure tells the program why and ends the worker.
+void StartOffice(qm::LokRenderer& renderer, qm::FrameChannel& channel,
+                 const qm::WorkerSettings& settings, bool officeConfined) {
+  std::string error;
+  if (!qm::IsolateOfficeEnvironment(settings.folder, &error)) {
+    SendFatal(channel, error);
+    End(1);
+  }
+  const std::string profileUrl = qm::PrepareOfficeProfile(settings.folder, officeConfined, &error);
+  if (profileUrl.empty()) {
+    SendFatal(channel, error);
+    End(1);
+  }
+  if (!renderer.Start(settings.officeProgram, profileUrl, settings.folder, settings.drawing,
+                      &error)) {
+    SendFatal(channel, error);
+    End(1);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  int fd = -1;
-  long parent = 0;
-  std::string folder;
-  bool allowLinks = false;
-  bool understood = true;
-  for (int i = 1; i < argc; ++i) {
-    const std::string name = argv[i];
-    if (name == "--allow-links") {
-      allowLinks = true;
-    } else if (i + 1 >= argc) {
-      understood = false;
-    } else if (name == "--fd") {
-      fd = std::atoi(argv[++i]);
-    } else if (name == "--folder") {
-      folder = argv[++i];
-    } else if (name == "--parent") {
-      parent = std::atol(argv[++i]);
-    } else {
-      understood = false;
-    }
-  }
-  if (fd < 0 || folder.empty() || folder.size() >= sizeof gFolder || !understood) {
+  qm::WorkerSettings settings = qm::WorkerSettings::FromEnvironment();
+  if (!settings.ReadCommandLine(argc, argv) || settings.folder.size() >= sizeof gFolder) {
     std::fprintf(stderr,
                  "quillmere-render-worker is started by Quillmere itself:\n"
                  "  quillmere-render-worker --fd N --folder DIR [--parent PID] [--allow-links]\n");
     _exit(2);
   }
-  std::memcpy(gFolder, folder.c_str(), folder.size() + 1);
+  std::memcpy(gFolder, settings.folder.c_str(), settings.folder.size() + 1);
   // Slide pictures are megabytes, one after another: served from the heap
   // rather than mapped and unmapped afresh, they cost no page faults.
   ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
@@ -177,42 +196,17 @@ int main(int argc, char** argv) {
   // blocked already) until LibreOffice has started and our handlers are back.
   BlockStopSignals(true);
   InstallStopHandlers();
-  // Die with the program, also when it is killed; it may already be gone.
-  prctl(PR_SET_PDEATHSIG, SIGTERM);
-  if (parent != 0 && getppid() != static_cast<pid_t>(parent)) End(1);
+  DieWithProgram(settings.parent);
   // Processes LibreOffice may start must not hold the connection open: the
   // program sees the worker's death as the connection closing.
-  fcntl(fd, F_SETFD, FD_CLOEXEC);
-  QuietStandardStreams(folder);
+  fcntl(settings.fd, F_SETFD, FD_CLOEXEC);
+  QuietStandardStreams(settings.folder, settings.keepStandardStreams);
+  // Still one thread: a user namespace can only be entered so.
+  const qm::WorkerConfinement confinement = Confine(settings);
 
-  const std::string programDir = qm::OfficeProgramFolder();
-  qm::WorkerConfinement confinement;
-  if (!allowLinks) {
-    // Still one thread: a user namespace can only be entered so.
-    confinement = qm::WorkerConfinement::Enter(folder, programDir,
-                                               qm::WorkerConfinement::WantedFromEnvironment());
-    std::fprintf(stderr, "%s\n", confinement.Summary().c_str());
-    // A change of credentials may clear the parent-death signal: set it again.
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (parent != 0 && getppid() != static_cast<pid_t>(parent)) End(1);
-  }
-
-  qm::FrameChannel channel(fd, fd);
-  std::string error;
-  if (!qm::IsolateOfficeEnvironment(folder, &error)) {
-    SendFatal(channel, error);
-    End(1);
-  }
-  const std::string profileUrl = qm::PrepareOfficeProfile(folder, confinement.office, &error);
-  if (profileUrl.empty()) {
-    SendFatal(channel, error);
-    End(1);
-  }
+  qm::FrameChannel channel(settings.fd, settings.fd);
   static qm::LokRenderer renderer;  // never destroyed: the process ends with _exit
-  if (!renderer.Start(programDir, profileUrl, folder, &error)) {
-    SendFatal(channel, error);
-    End(1);
-  }
+  StartOffice(renderer, channel, settings, confinement.office);
   InstallStopHandlers();  // LibreOffice installs handlers of its own while starting
   BlockStopSignals(false);  // one that came meanwhile is handled now
 
