@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <functional>
 #include <cstdlib>
 #include <thread>
 
@@ -16,6 +15,7 @@
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "base/Sandbox.h"
+#include "cli/OptionArgument.h"
 #include "engine/export/SaveModes.h"
 
 namespace qm {
@@ -147,8 +147,6 @@ const char* ModeTextFor(const std::string& mode) {
   return nullptr;
 }
 
-
-
 /// What the request options given so far imply for the checks after them.
 struct RequestOptionState {
   bool slidesGiven = false;  ///< --slides
@@ -157,93 +155,208 @@ struct RequestOptionState {
   bool gridLookGiven = false;  ///< --gap, --background
 };
 
+/// What the other options given so far imply for the checks after them.
+struct RunOptionState {
+  bool slideGiven = false;   ///< --slide
+  bool outputGiven = false;  ///< --output
+};
+
 enum class OptionResult { kNotMine, kTaken, kFailed };
 
-/// Reads `arg` when it is one of the options that fill the conversion
-/// request (slides, sizes, type, grid, skipping), taking its value through
-/// `value` or `flag` as ParseCommandLine does for every option.
-OptionResult ParseRequestOption(const std::string& arg,
-                                const std::function<std::optional<std::string>(const char*)>& value,
-                                const std::function<bool(bool&)>& flag,
-                                ConversionRequest& request, RequestOptionState& state,
-                                std::string* error) {
-  const auto failed = [&](const std::string& message) {
-    *error = message;
-    return OptionResult::kFailed;
-  };
-    if (arg == "-s" || arg == "--slides") {
-      const auto v = value("a slide list");
-      if (!v) return OptionResult::kFailed;
-      const auto ranges = ParseSlideList(*v, error);
-      if (!ranges) return OptionResult::kFailed;
-      request.slides = *ranges;
-      state.slidesGiven = true;
-    } else if (arg == "-f" || arg == "--first" || arg == "-l" || arg == "--last") {
-      const auto v = value("a slide number");
-      if (!v) return OptionResult::kFailed;
-      const auto one = ParseSlideList(*v, error);
-      if (!one || one->size() != 1 || one->front().last != one->front().first)
-        return failed("The slide number \"" + *v + "\" for " + arg + " must be a whole number from 1 to 32767.");
-      (arg == "-f" || arg == "--first" ? state.firstSlide : state.lastSlide) = one->front().first;
-    } else if (arg == "--pad") {
-      if (!flag(request.padNumbers)) return OptionResult::kFailed;
-    } else if (arg == "--skip-hidden") {
-      if (!flag(request.skipHidden)) return OptionResult::kFailed;
-    } else if (arg == "--skip-existing") {
-      if (!flag(request.skipExisting)) return OptionResult::kFailed;
-    } else if (arg == "--grid") {
-      const auto v = value("COLUMNSxROWS");
-      if (!v) return OptionResult::kFailed;
-      const auto x = v->find('x');
-      const auto columns = x == std::string::npos ? std::nullopt : WholeNumber(v->substr(0, x), 1, 10000);
-      const auto rows = x == std::string::npos || x + 1 == v->size()
-                            ? std::optional<int>(0)
-                            : WholeNumber(v->substr(x + 1), 1, 10000);
-      if (!columns || !rows)
-        return failed("The grid \"" + *v + "\" must be COLUMNSxROWS, as in 4x3, or COLUMNSx, as in 4x.");
-      request.gridColumns = *columns;
-      request.gridRows = *rows;
-    } else if (arg == "--gap") {
-      const auto v = value("a number of pixels");
-      if (!v) return OptionResult::kFailed;
-      const auto gap = WholeNumber(*v, 0, 10000);
-      if (!gap) return failed("The gap \"" + *v + "\" must be a whole number of pixels from 0 to 10000.");
-      request.gap = *gap;
-      state.gridLookGiven = true;
-    } else if (arg == "--background") {
-      const auto v = value("a colour");
-      if (!v) return OptionResult::kFailed;
-      const auto colour = ColourFromText(*v);
-      if (!colour) return failed("The colour \"" + *v + "\" must be #rrggbb, or white, black or grey.");
-      request.background = *colour;
-      state.gridLookGiven = true;
-    } else if (arg == "-t" || arg == "--type") {
-      const auto v = value("an image type");
-      if (!v) return OptionResult::kFailed;
-      if (*v == "png") request.type = ImageType::kPng;
-      else if (*v == "jpeg" || *v == "jpg") request.type = ImageType::kJpeg;
-      else if (*v == "webp") request.type = ImageType::kWebp;
-      else return failed("Unknown image type \"" + *v + "\": use png, jpeg or webp.");
-    } else if (arg == "--quality") {
-      const auto v = value("a number");
-      if (!v) return OptionResult::kFailed;
-      const auto quality = WholeNumber(*v, 1, 100);
-      if (!quality) return failed("The quality \"" + *v + "\" must be a whole number from 1 to 100.");
-      request.quality = *quality;
-    } else if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
-               arg == "--height") {
-      const auto v = value("a number");
-      if (!v) return OptionResult::kFailed;
-      const bool dpi = arg == "-r" || arg == "--resolution";
-      const int limit = dpi ? 2400 : 32767;
-      const auto number = WholeNumber(*v, 1, limit);
-      if (!number)
-        return failed("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +
-                    std::to_string(limit) + ".");
-      (dpi ? request.dpi
-           : arg == "--scale-to" ? request.scaleTo
-           : arg == "--width"    ? request.width
-                                 : request.height) = *number;
+OptionResult Taken(bool ok) { return ok ? OptionResult::kTaken : OptionResult::kFailed; }
+
+/// Reads --grid's COLUMNSxROWS ("4x": rows 0, as many as needed) into `request`.
+bool ReadGrid(OptionArgument& option, ConversionRequest& request) {
+  const auto v = option.Value("COLUMNSxROWS");
+  if (!v) return false;
+  const auto x = v->find('x');
+  const auto columns = x == std::string::npos ? std::nullopt : WholeNumber(v->substr(0, x), 1, 10000);
+  const auto rows = x == std::string::npos || x + 1 == v->size()
+                        ? std::optional<int>(0)
+                        : WholeNumber(v->substr(x + 1), 1, 10000);
+  if (!columns || !rows)
+    return option.Fail("The grid \"" + *v + "\" must be COLUMNSxROWS, as in 4x3, or COLUMNSx, as in 4x.");
+  request.gridColumns = *columns;
+  request.gridRows = *rows;
+  return true;
+}
+
+/// Reads one of the options that give the slides' size: -r, --scale-to,
+/// --width, --height.
+bool ReadSize(OptionArgument& option, ConversionRequest& request) {
+  const std::string& arg = option.Name();
+  const auto v = option.Value("a number");
+  if (!v) return false;
+  const bool dpi = arg == "-r" || arg == "--resolution";
+  const int limit = dpi ? 2400 : 32767;
+  const auto number = WholeNumber(*v, 1, limit);
+  if (!number)
+    return option.Fail("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +
+                       std::to_string(limit) + ".");
+  (dpi ? request.dpi
+       : arg == "--scale-to" ? request.scaleTo
+       : arg == "--width"    ? request.width
+                             : request.height) = *number;
+  return true;
+}
+
+/// Reads one of the slide options: --slides, -f, -l.
+bool ReadSlides(OptionArgument& option, ConversionRequest& request, RequestOptionState& state,
+                std::string* error) {
+  const std::string& arg = option.Name();
+  if (arg == "-s" || arg == "--slides") {
+    const auto v = option.Value("a slide list");
+    if (!v) return false;
+    const auto ranges = ParseSlideList(*v, error);
+    if (!ranges) return false;
+    request.slides = *ranges;
+    state.slidesGiven = true;
+    return true;
+  }
+  const auto v = option.Value("a slide number");
+  if (!v) return false;
+  const auto one = ParseSlideList(*v, error);
+  if (!one || one->size() != 1 || one->front().last != one->front().first)
+    return option.Fail("The slide number \"" + *v + "\" for " + arg +
+                       " must be a whole number from 1 to 32767.");
+  (arg == "-f" || arg == "--first" ? state.firstSlide : state.lastSlide) = one->front().first;
+  return true;
+}
+
+/// Reads `option` when it is one of the options that fill the conversion
+/// request (slides, sizes, type, grid, skipping).
+OptionResult ParseRequestOption(OptionArgument& option, ConversionRequest& request,
+                                RequestOptionState& state, std::string* error) {
+  const std::string& arg = option.Name();
+  if (arg == "-s" || arg == "--slides" || arg == "-f" || arg == "--first" || arg == "-l" ||
+      arg == "--last") {
+    return Taken(ReadSlides(option, request, state, error));
+  }
+  if (arg == "--pad") return Taken(option.Flag(request.padNumbers));
+  if (arg == "--skip-hidden") return Taken(option.Flag(request.skipHidden));
+  if (arg == "--skip-existing") return Taken(option.Flag(request.skipExisting));
+  if (arg == "--grid") return Taken(ReadGrid(option, request));
+  if (arg == "-r" || arg == "--resolution" || arg == "--scale-to" || arg == "--width" ||
+      arg == "--height") {
+    return Taken(ReadSize(option, request));
+  }
+  if (arg == "--gap") {
+    const auto v = option.Value("a number of pixels");
+    if (!v) return OptionResult::kFailed;
+    const auto gap = WholeNumber(*v, 0, 10000);
+    if (!gap) return Taken(option.Fail("The gap \"" + *v + "\" must be a whole number of pixels from 0 to 10000."));
+    request.gap = *gap;
+    state.gridLookGiven = true;
+  } else if (arg == "--background") {
+    const auto v = option.Value("a colour");
+    if (!v) return OptionResult::kFailed;
+    const auto colour = ColourFromText(*v);
+    if (!colour) return Taken(option.Fail("The colour \"" + *v + "\" must be #rrggbb, or white, black or grey."));
+    request.background = *colour;
+    state.gridLookGiven = true;
+  } else if (arg == "-t" || arg == "--type") {
+    const auto v = option.Value("an image type");
+    if (!v) return OptionResult::kFailed;
+    if (*v == "png") request.type = ImageType::kPng;
+    else if (*v == "jpeg" || *v == "jpg") request.type = ImageType::kJpeg;
+    else if (*v == "webp") request.type = ImageType::kWebp;
+    else return Taken(option.Fail("Unknown image type \"" + *v + "\": use png, jpeg or webp."));
+  } else if (arg == "--quality") {
+    const auto v = option.Value("a number");
+    if (!v) return OptionResult::kFailed;
+    const auto quality = WholeNumber(*v, 1, 100);
+    if (!quality) return Taken(option.Fail("The quality \"" + *v + "\" must be a whole number from 1 to 100."));
+    request.quality = *quality;
+  } else {
+    return OptionResult::kNotMine;
+  }
+  return OptionResult::kTaken;
+}
+
+/// Reads --slide N, numeric and within a slide number's range.
+bool ReadSlideNumber(OptionArgument& option, CommandLine& cl) {
+  const auto v = option.Value("a slide number");
+  if (!v) return false;
+  if (!IsNumeric(*v)) return option.Fail("The slide number \"" + *v + "\" is not numeric.");
+  try {
+    SlideNumberFromText(*v);
+  } catch (const Error&) {
+    return option.Fail("The slide number \"" + *v +
+                       "\" is out of range: use a number from -32768 to 32767.");
+  }
+  cl.slideText = *v;
+  return true;
+}
+
+/// Reads --max-memory MB or --timeout S.
+bool ReadLimit(OptionArgument& option, CommandLine& cl) {
+  const auto v = option.Value("a number");
+  if (!v) return false;
+  const bool memory = option.Name() == "--max-memory";
+  const auto number = WholeNumber(*v, memory ? 64 : 1, memory ? 1 << 20 : 86400);
+  if (!number)
+    return option.Fail("The value \"" + *v + "\" for " + option.Name() + " must be a whole number of " +
+                       (memory ? "megabytes from 64 to 1048576." : "seconds from 1 to 86400."));
+  (memory ? cl.maxMemoryMb : cl.timeoutSeconds) = *number;
+  return true;
+}
+
+/// Reads `option` when it is one of the options of the run itself: mode,
+/// output, jobs, inputs, reporting.
+OptionResult ParseRunOption(OptionArgument& option, CommandLine& cl, RunOptionState& state) {
+  const std::string& arg = option.Name();
+  if (arg == "-m" || arg == "--mode") {
+    const auto v = option.Value("a mode");
+    if (!v) return OptionResult::kFailed;
+    const char* text = ModeTextFor(*v);
+    if (!text) return Taken(option.Fail("Unknown mode \"" + *v + "\": use each, all, first, second or slide."));
+    cl.modeText = text;
+  } else if (arg == "-x" || arg == "--slide") {
+    if (!ReadSlideNumber(option, cl)) return OptionResult::kFailed;
+    state.slideGiven = true;
+  } else if (arg == "-d" || arg == "--direction") {
+    const auto v = option.Value("a direction");
+    if (!v) return OptionResult::kFailed;
+    if (*v == "down") cl.direction = 1;
+    else if (*v == "right") cl.direction = 2;
+    else return Taken(option.Fail("Unknown direction \"" + *v + "\": use down or right."));
+  } else if (arg == "-o" || arg == "--output") {
+    const auto v = option.Value("a folder");
+    if (!v) return OptionResult::kFailed;
+    cl.outputFolder = *v;
+    state.outputGiven = true;
+  } else if (arg == "-e" || arg == "--extension") {
+    const auto v = option.Value("an extension");
+    if (!v) return OptionResult::kFailed;
+    if (v->empty() || v->find('/') != std::string::npos)
+      return Taken(option.Fail("The extension \"" + *v + "\" cannot be used."));
+    cl.extension = *v;
+  } else if (arg == "-j" || arg == "--jobs") {
+    const auto v = option.Value("a number");
+    if (!v) return OptionResult::kFailed;
+    const auto jobs = WholeNumber(*v, 1, 64);
+    if (!jobs) return Taken(option.Fail("The number of jobs \"" + *v + "\" must be a whole number from 1 to 64."));
+    cl.jobs = *jobs;
+  } else if (arg == "--files-from") {
+    const auto v = option.Value("a file, or - for standard input");
+    if (!v) return OptionResult::kFailed;
+    cl.filesFrom = *v;
+  } else if (arg == "--max-memory" || arg == "--timeout") {
+    return Taken(ReadLimit(option, cl));
+  } else if (arg == "-b" || arg == "--beside") {
+    return Taken(option.Flag(cl.beside));
+  } else if (arg == "-q" || arg == "--quiet") {
+    return Taken(option.Flag(cl.quiet));
+  } else if (arg == "-h" || arg == "--help") {
+    return Taken(option.Flag(cl.help));
+  } else if (arg == "--version") {
+    return Taken(option.Flag(cl.version));
+  } else if (arg == "--allow-links") {
+    return Taken(option.Flag(cl.allowLinks));
+  } else if (arg == "-0" || arg == "--null") {
+    return Taken(option.Flag(cl.nulSeparated));
+  } else if (arg == "--json") {
+    return Taken(option.Flag(cl.json));
   } else {
     return OptionResult::kNotMine;
   }
@@ -280,6 +393,35 @@ bool CheckRequest(CommandLine& cl, const RequestOptionState& state, std::string*
   return true;
 }
 
+/// The checks of the run's options between themselves and against the file
+/// system; then the output folder and the paths are made absolute.
+bool CheckRun(CommandLine& cl, const RunOptionState& state, std::string* error) {
+  const auto failed = [&](const std::string& message) {
+    *error = message;
+    return false;
+  };
+  if (cl.modeText == kModeXSlide && !state.slideGiven)
+    return failed("--mode slide needs the slide number: --slide N.");
+  if (state.slideGiven && cl.modeText != kModeXSlide)
+    return failed("--slide is only for --mode slide.");
+  if (cl.beside && state.outputGiven) return failed("Use either --output or --beside, not both.");
+  if (!state.outputGiven) cl.outputFolder = CurrentFolder();
+  if (!cl.beside && !FolderExists(cl.outputFolder)) {
+    struct stat info {};
+    if (::stat(cl.outputFolder.c_str(), &info) == 0)
+      return failed("The output folder " + cl.outputFolder + " is not a folder.");
+    return failed("The output folder " + cl.outputFolder + " does not exist.");
+  }
+  if (cl.nulSeparated && cl.filesFrom.empty()) return failed("-0 is for --files-from.");
+  if (cl.paths.empty() && cl.filesFrom.empty())
+    return failed("Nothing to convert: name presentation files or folders.");
+  // A name without a folder lies in the current folder; jobs and the list
+  // see every path whole.
+  cl.outputFolder = AbsoluteFromHere(cl.outputFolder);
+  for (std::string& path : cl.paths) path = AbsoluteFromHere(path);
+  return true;
+}
+
 }  // namespace
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
@@ -287,16 +429,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   CommandLine cl;
   cl.modeText = kModeEachSlide;
   cl.jobs = DefaultJobCount();
-  bool slideGiven = false, outputGiven = false, onlyPaths = false;
-  RequestOptionState state;
-
-  const auto fail = [&](const std::string& message) -> std::optional<CommandLine> {
-    *error = message;
-    return std::nullopt;
-  };
+  bool onlyPaths = false;
+  RequestOptionState requestState;
+  RunOptionState runState;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
+    const std::string& arg = args[i];
     if (onlyPaths || arg.empty() || arg[0] != '-' || arg == "-") {
       cl.paths.push_back(arg);
       continue;
@@ -305,124 +443,18 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       onlyPaths = true;
       continue;
     }
-    // "--name=value" and "-xVALUE" carry their value inline.
-    std::optional<std::string> inlineValue;
-    const auto split = arg.rfind("--", 0) == 0 ? arg.find('=') : (arg.size() > 2 ? 2 : std::string::npos);
-    if (split != std::string::npos) {
-      inlineValue = arg.substr(split + (arg[split] == '=' ? 1 : 0));
-      arg.erase(split);
-    }
-    const auto value = [&](const char* what) -> std::optional<std::string> {
-      if (inlineValue) return inlineValue;
-      if (i + 1 < args.size()) return args[++i];
-      *error = "Option " + arg + " needs " + what + ".";
+    OptionArgument option(args, &i, error);
+    OptionResult result = ParseRunOption(option, cl, runState);
+    if (result == OptionResult::kNotMine)
+      result = ParseRequestOption(option, cl.request, requestState, error);
+    if (result == OptionResult::kNotMine) {
+      *error = "Unknown option " + option.Name() + ". Try --help.";
       return std::nullopt;
-    };
-    const auto flag = [&](bool& target) {
-      if (inlineValue) {
-        *error = "Option " + arg + " takes no value.";
-        return false;
-      }
-      target = true;
-      return true;
-    };
-
-    if (arg == "-m" || arg == "--mode") {
-      const auto v = value("a mode");
-      if (!v) return std::nullopt;
-      const char* text = ModeTextFor(*v);
-      if (!text) return fail("Unknown mode \"" + *v + "\": use each, all, first, second or slide.");
-      cl.modeText = text;
-    } else if (arg == "-x" || arg == "--slide") {
-      const auto v = value("a slide number");
-      if (!v) return std::nullopt;
-      if (!IsNumeric(*v)) return fail("The slide number \"" + *v + "\" is not numeric.");
-      try {
-        SlideNumberFromText(*v);
-      } catch (const Error&) {
-        return fail("The slide number \"" + *v + "\" is out of range: use a number from -32768 to 32767.");
-      }
-      cl.slideText = *v;
-      slideGiven = true;
-    } else if (arg == "-d" || arg == "--direction") {
-      const auto v = value("a direction");
-      if (!v) return std::nullopt;
-      if (*v == "down") cl.direction = 1;
-      else if (*v == "right") cl.direction = 2;
-      else return fail("Unknown direction \"" + *v + "\": use down or right.");
-    } else if (arg == "-o" || arg == "--output") {
-      const auto v = value("a folder");
-      if (!v) return std::nullopt;
-      cl.outputFolder = *v;
-      outputGiven = true;
-    } else if (arg == "-e" || arg == "--extension") {
-      const auto v = value("an extension");
-      if (!v) return std::nullopt;
-      if (v->empty() || v->find('/') != std::string::npos)
-        return fail("The extension \"" + *v + "\" cannot be used.");
-      cl.extension = *v;
-    } else if (arg == "-j" || arg == "--jobs") {
-      const auto v = value("a number");
-      if (!v) return std::nullopt;
-      const auto jobs = WholeNumber(*v, 1, 64);
-      if (!jobs) return fail("The number of jobs \"" + *v + "\" must be a whole number from 1 to 64.");
-      cl.jobs = *jobs;
-    } else if (arg == "-b" || arg == "--beside") {
-      if (!flag(cl.beside)) return std::nullopt;
-    } else if (arg == "-q" || arg == "--quiet") {
-      if (!flag(cl.quiet)) return std::nullopt;
-    } else if (arg == "-h" || arg == "--help") {
-      if (!flag(cl.help)) return std::nullopt;
-    } else if (arg == "--version") {
-      if (!flag(cl.version)) return std::nullopt;
-    } else if (arg == "--allow-links") {
-      if (!flag(cl.allowLinks)) return std::nullopt;
-    } else if (arg == "--files-from") {
-      const auto v = value("a file, or - for standard input");
-      if (!v) return std::nullopt;
-      cl.filesFrom = *v;
-    } else if (arg == "-0" || arg == "--null") {
-      if (!flag(cl.nulSeparated)) return std::nullopt;
-    } else if (arg == "--json") {
-      if (!flag(cl.json)) return std::nullopt;
-    } else if (arg == "--max-memory" || arg == "--timeout") {
-      const auto v = value("a number");
-      if (!v) return std::nullopt;
-      const bool memory = arg == "--max-memory";
-      const auto number = WholeNumber(*v, memory ? 64 : 1, memory ? 1 << 20 : 86400);
-      if (!number)
-        return fail("The value \"" + *v + "\" for " + arg + " must be a whole number of " +
-                    (memory ? "megabytes from 64 to 1048576." : "seconds from 1 to 86400."));
-      (memory ? cl.maxMemoryMb : cl.timeoutSeconds) = *number;
-    } else if (const OptionResult taken = ParseRequestOption(arg, value, flag, cl.request, state, error);
-               taken != OptionResult::kNotMine) {
-      if (taken == OptionResult::kFailed) return std::nullopt;
-    } else {
-      return fail("Unknown option " + arg + ". Try --help.");
     }
+    if (result == OptionResult::kFailed) return std::nullopt;
   }
   if (cl.help || cl.version) return cl;
-
-  if (!CheckRequest(cl, state, error)) return std::nullopt;
-  if (cl.modeText == kModeXSlide && !slideGiven)
-    return fail("--mode slide needs the slide number: --slide N.");
-  if (slideGiven && cl.modeText != kModeXSlide)
-    return fail("--slide is only for --mode slide.");
-  if (cl.beside && outputGiven) return fail("Use either --output or --beside, not both.");
-  if (!outputGiven) cl.outputFolder = CurrentFolder();
-  if (!cl.beside && !FolderExists(cl.outputFolder)) {
-    struct stat info {};
-    if (::stat(cl.outputFolder.c_str(), &info) == 0)
-      return fail("The output folder " + cl.outputFolder + " is not a folder.");
-    return fail("The output folder " + cl.outputFolder + " does not exist.");
-  }
-  if (cl.nulSeparated && cl.filesFrom.empty()) return fail("-0 is for --files-from.");
-  if (cl.paths.empty() && cl.filesFrom.empty())
-    return fail("Nothing to convert: name presentation files or folders.");
-  // A name without a folder lies in the current folder; jobs and the list
-  // see every path whole.
-  cl.outputFolder = AbsoluteFromHere(cl.outputFolder);
-  for (std::string& path : cl.paths) path = AbsoluteFromHere(path);
+  if (!CheckRequest(cl, requestState, error) || !CheckRun(cl, runState, error)) return std::nullopt;
   return cl;
 }
 

@@ -4,36 +4,41 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
+#include "engine/export/JoinedImage.h"
 #include "engine/export/Powerpoint1.h"
 #include "imaging/codecs/PngStreamWriter.h"
 #include "imaging/stitch/SideBySideRows.h"
 
 namespace qm {
 
+namespace {
+
+/// The report of a grid too small for its `count` slides.
+std::string LeftOutOfGrid(std::int64_t columns, std::int64_t rows, std::size_t count,
+                          const std::string& outputPath) {
+  const std::size_t first = static_cast<std::size_t>(columns * rows) + 1;
+  return "The grid of " + std::to_string(columns) + " x " + std::to_string(rows) + " holds " +
+         std::to_string(columns * rows) + " slides of " + std::to_string(count) + ": " +
+         (first == count ? "slide " + std::to_string(first) + " was"
+                         : "slides " + std::to_string(first) + " to " + std::to_string(count) +
+                               " were") +
+         " left out of " + outputPath;
+}
+
+}  // namespace
+
 void Powerpoint1::CombineGrid(ErrorTrap& trap, const std::string& outputPath,
                               const std::vector<std::string>& jpegList) {
-  const auto check = [](const Status& status) {
-    if (!status.Ok()) throw Error(status.Message());
-  };
   std::vector<PlacedPicture> pictures = SlotPictures(trap, jpegList);
   const std::int64_t columns = request_.gridColumns;
   const std::int64_t needed = (static_cast<std::int64_t>(pictures.size()) + columns - 1) / columns;
   const std::int64_t rows = request_.gridRows > 0 ? request_.gridRows : std::max<std::int64_t>(needed, 1);
   if (static_cast<std::int64_t>(pictures.size()) > columns * rows) {
-    const std::size_t first = static_cast<std::size_t>(columns * rows) + 1;
-    trap.Report(148, "The grid of " + std::to_string(columns) + " x " + std::to_string(rows) +
-                         " holds " + std::to_string(columns * rows) + " slides of " +
-                         std::to_string(pictures.size()) + ": " +
-                         (first == pictures.size()
-                              ? "slide " + std::to_string(first) + " was"
-                              : "slides " + std::to_string(first) + " to " +
-                                    std::to_string(pictures.size()) + " were") +
-                         " left out of " + outputPath);
+    trap.Report(148, LeftOutOfGrid(columns, rows, pictures.size(), outputPath));
     pictures.resize(static_cast<std::size_t>(columns * rows));
   }
   std::int64_t cellWidth = 0, cellHeight = 0;
@@ -46,15 +51,9 @@ void Powerpoint1::CombineGrid(ErrorTrap& trap, const std::string& outputPath,
   const std::int64_t height = rows * cellHeight + (rows - 1) * gap;
 
   trap.Step(148, [&] {
-    if (pictures.empty())
-      throw Error("Cannot write the image " + outputPath + ": no slide picture could be read");
-    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
-    if (width > kLimit || height > kLimit || width * 3 > kLimit)
-      throw Error("Cannot write the image " + outputPath + ": " + std::to_string(width) + " x " +
-                  std::to_string(height) + " pixels is larger than a PNG file can hold");
     PngStreamWriter png;
-    check(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)));
-    const std::string scratch = FolderPart(outputPath).empty() ? "." : FolderPart(outputPath);
+    OpenJoinedImage(png, outputPath, !pictures.empty(), width, height);
+    const std::string scratch = ScratchFolderFor(outputPath);
     // The gap between grid rows, in the background colour.
     std::vector<std::uint8_t> gapRow(static_cast<std::size_t>(width) * 3);
     FillRgb(gapRow, request_.background);
@@ -72,13 +71,13 @@ void Powerpoint1::CombineGrid(ErrorTrap& trap, const std::string& outputPath,
                           request_.background, SideBySideRows::kDefaultBandBytes, scratch);
       for (std::int64_t y = 0; y < cellHeight; ++y) {
         const std::uint8_t* line = nullptr;
-        check(band.NextRow(&line));
+        ThrowIfFailed(band.NextRow(&line));
         if (Cancelled()) return png.Abandon();
-        check(png.WriteRow(line));
+        ThrowIfFailed(png.WriteRow(line));
       }
-      for (std::int64_t y = 0; row + 1 < rows && y < gap; ++y) check(png.WriteRow(gapRow.data()));
+      for (std::int64_t y = 0; row + 1 < rows && y < gap; ++y) ThrowIfFailed(png.WriteRow(gapRow.data()));
     }
-    check(png.Finish());
+    ThrowIfFailed(png.Finish());
     written_.push_back(outputPath);
   });
 

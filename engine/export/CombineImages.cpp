@@ -8,14 +8,14 @@
 // larger) for a left-to-right one, plus one JPEG decoder.
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
-#include "base/Status.h"
 #include "base/Units.h"
-#include "imaging/codecs/PngStreamWriter.h"
+#include "engine/export/JoinedImage.h"
 #include "engine/export/Powerpoint1.h"
 #include "imaging/codecs/JpegRowReader.h"
 #include "imaging/codecs/PngStreamWriter.h"
@@ -31,9 +31,69 @@ constexpr std::uint8_t kBackground = 255;
 /// 50 twips at 15 twips per pixel, added below a top-to-bottom join.
 constexpr int kBottomStripRows = 50 / kTwipsPerPixel;
 
-/// Turns a codec's failure into the raised error carrying its message.
-void ThrowIfFailed(const Status& status) {
-  if (!status.Ok()) throw Error(status.Message());
+/// Takes one row of the joined image; false when the join is to stop.
+using RowSink = std::function<bool(const std::uint8_t*)>;
+
+struct CanvasSize {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+
+/// Places `pictures` one after another, down (`vertical`) or across, and
+/// gives the canvas that holds them (with the strip below a downward join).
+CanvasSize LayOutInLine(std::vector<PlacedPicture>& pictures, bool vertical) {
+  std::int64_t widest = 0, tallest = 0, sumWidths = 0, sumHeights = 0;
+  for (PlacedPicture& picture : pictures) {
+    widest = std::max<std::int64_t>(widest, picture.width);
+    tallest = std::max<std::int64_t>(tallest, picture.height);
+    if (!vertical) {
+      picture.x = static_cast<int>(std::min<std::int64_t>(sumWidths, INT32_MAX));
+      sumWidths += picture.width;
+    } else {
+      picture.y = static_cast<int>(std::min<std::int64_t>(sumHeights, INT32_MAX));
+      sumHeights += picture.height;
+    }
+  }
+  return vertical ? CanvasSize{widest, sumHeights + kBottomStripRows} : CanvasSize{sumWidths, tallest};
+}
+
+/// Reads `pictures` one after the other into rows `width` wide, padded with
+/// the background, then the strip below. False when `writeRow` stopped it.
+bool PaintDown(const std::vector<PlacedPicture>& pictures, std::int64_t width,
+               const RowSink& writeRow) {
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, kBackground);
+  JpegRowReader reader;
+  for (const PlacedPicture& picture : pictures) {
+    ThrowIfFailed(reader.Open(picture.path));
+    if (reader.Width() != picture.width || reader.Height() != picture.height)
+      throw Error("Cannot read the JPEG image \"" + picture.path +
+                  "\": its size changed while the joined image was being made.");
+    for (int y = 0; y < picture.height; ++y) {
+      ThrowIfFailed(reader.ReadRow(row.data()));
+      std::fill(row.begin() + std::size_t(picture.width) * 3, row.end(), kBackground);
+      if (!writeRow(row.data())) return false;
+    }
+    reader.Close();  // deleted later: a later slot may paint it again
+  }
+  std::fill(row.begin(), row.end(), kBackground);
+  for (int y = 0; y < kBottomStripRows; ++y)
+    if (!writeRow(row.data())) return false;
+  return true;
+}
+
+/// Reads `pictures`, placed side by side, band by band into the canvas's
+/// rows. A wide canvas passes them through a scratch file in
+/// `scratchFolder`. False when `writeRow` stopped it.
+bool PaintAcross(const std::vector<PlacedPicture>& pictures, CanvasSize canvas,
+                 const std::string& scratchFolder, const RowSink& writeRow) {
+  SideBySideRows rows(pictures, static_cast<int>(canvas.width), static_cast<int>(canvas.height),
+                      Rgb::Grey(kBackground), SideBySideRows::kDefaultBandBytes, scratchFolder);
+  for (std::int64_t y = 0; y < canvas.height; ++y) {
+    const std::uint8_t* row = nullptr;
+    ThrowIfFailed(rows.NextRow(&row));
+    if (!writeRow(row)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -72,81 +132,28 @@ void Powerpoint1::CombineImages(const std::string& outputPath, bool vertical,
     CombineGrid(trap, outputPath, jpegList);
     return;
   }
-  std::int64_t widest = 0, tallest = 0, sumWidths = 0, sumHeights = 0;
-
   // Lay the pictures out: only their headers are read here, each file closed again.
-  std::vector<PlacedPicture> pictures;
-  JpegRowReader reader;
-  for (PlacedPicture picture : SlotPictures(trap, jpegList)) {
-    widest = std::max<std::int64_t>(widest, picture.width);
-    tallest = std::max<std::int64_t>(tallest, picture.height);
-    const int w = picture.width;
-    const int h = picture.height;
-    if (!vertical) {
-      picture.x = static_cast<int>(std::min<std::int64_t>(sumWidths, INT32_MAX));
-      sumWidths += w;
-    } else {
-      picture.y = static_cast<int>(std::min<std::int64_t>(sumHeights, INT32_MAX));
-      sumHeights += h;
-    }
-    pictures.push_back(std::move(picture));
-  }
-
-  const std::int64_t width = vertical ? widest : sumWidths;
-  const std::int64_t height = vertical ? sumHeights + kBottomStripRows : tallest;
+  std::vector<PlacedPicture> pictures = SlotPictures(trap, jpegList);
+  const CanvasSize canvas = LayOutInLine(pictures, vertical);
 
   // Paint and write in one pass, top to bottom.
   trap.Step(148, [&] {
-    if (pictures.empty())
-      throw Error("Cannot write the image " + outputPath + ": no slide picture could be read");
-    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
-    if (width > kLimit || height > kLimit)
-      throw Error("Cannot write the image " + outputPath + ": " + std::to_string(width) + " x " +
-                  std::to_string(height) + " pixels is larger than a PNG file can hold");
     PngStreamWriter png;
-    ThrowIfFailed(png.Open(outputPath, static_cast<int>(width), static_cast<int>(height)));
+    OpenJoinedImage(png, outputPath, !pictures.empty(), canvas.width, canvas.height);
     // A cancel during the join abandons the file under way: nothing is written.
-    const auto writeRow = [&](const std::uint8_t* row) {
+    const RowSink writeRow = [&](const std::uint8_t* row) {
       if (Cancelled()) return false;
       ThrowIfFailed(png.WriteRow(row));
       return true;
     };
-
-    if (vertical) {
-      std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, kBackground);
-      for (PlacedPicture& picture : pictures) {
-        ThrowIfFailed(reader.Open(picture.path));
-        if (reader.Width() != picture.width || reader.Height() != picture.height)
-          throw Error("Cannot read the JPEG image \"" + picture.path +
-                      "\": its size changed while the joined image was being made.");
-        for (int y = 0; y < picture.height; ++y) {
-          ThrowIfFailed(reader.ReadRow(row.data()));
-          std::fill(row.begin() + std::size_t(picture.width) * 3, row.end(), kBackground);
-          if (!writeRow(row.data())) return png.Abandon();
-        }
-        reader.Close();  // deleted below: a later slot may paint it again
-      }
-      std::fill(row.begin(), row.end(), kBackground);
-      for (int y = 0; y < kBottomStripRows; ++y)
-        if (!writeRow(row.data())) return png.Abandon();
-    } else {
-      // A wide canvas passes its pictures through a scratch file beside the
-      // output, where the joined image itself is going.
-      SideBySideRows rows(pictures, static_cast<int>(width), static_cast<int>(height), Rgb::Grey(kBackground),
-                          SideBySideRows::kDefaultBandBytes,
-                          FolderPart(outputPath).empty() ? "." : FolderPart(outputPath));
-      for (std::int64_t y = 0; y < height; ++y) {
-        const std::uint8_t* row = nullptr;
-        ThrowIfFailed(rows.NextRow(&row));
-        if (!writeRow(row)) return png.Abandon();
-      }
-    }
+    const bool whole = vertical ? PaintDown(pictures, canvas.width, writeRow)
+                                : PaintAcross(pictures, canvas, ScratchFolderFor(outputPath), writeRow);
+    if (!whole) return png.Abandon();
     ThrowIfFailed(png.Finish());
     written_.push_back(outputPath);
   });
 
   // Whatever was painted or not, no temporary picture stays behind.
-  reader.Close();
   for (const PlacedPicture& picture : pictures) {  // a repeated one is gone at its second visit
     if (FileExists(picture.path)) trap.Step(144, [&] { DeleteFileForce(ui_, picture.path); });
   }
