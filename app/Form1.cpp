@@ -70,7 +70,14 @@ void Form1::BuildControls() {
                  Qt::WindowCloseButtonHint);
   setFixedSize(TwipsSize(8040, 7575));
   setFont(WindowFont());
+  PlaceControls();
+  OrderTabs();
+  UseWhiteBackground(*this);
+  TrackPointer();
+  ConnectControls();
+}
 
+void Form1::PlaceControls() {
   listView1_ = new FileListView(this);
   listView1_->setGeometry(TwipsRect(120, 120, 7800, 2535));
   pushButton1_ = MakeButton(this, "PushButton1", "Add PowerPoint Files", TwipsRect(120, 2750, 3840, 405));
@@ -108,7 +115,9 @@ void Form1::BuildControls() {
   progressBar1_->setAlignment(Qt::AlignCenter);
   progressBar1_->setTextVisible(true);
   progressBar1_->setFormat("Progress Bar");
+}
 
+void Form1::OrderTabs() {
   // Tab order of the design: ListView1 (0), PushButton1 (4), PushButton5,
   // PushButton7, PushButton2, ProgressBar1, Frame2, Combo1, PushButton8,
   // Frame3, Option2, Option1, Frame4, Text3, PushButton4 (17).
@@ -117,9 +126,9 @@ void Form1::BuildControls() {
                             pushButton4_};
   for (size_t i = 1; i < std::size(order); ++i)
     setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
 
-  UseWhiteBackground(*this);
-
+void Form1::TrackPointer() {
   for (QWidget* button : {pushButton1_, pushButton2_, pushButton4_, pushButton5_, pushButton7_,
                           pushButton8_}) {
     button->setMouseTracking(true);
@@ -131,7 +140,9 @@ void Form1::BuildControls() {
     plain->setMouseTracking(true);
     plain->installEventFilter(this);
   }
+}
 
+void Form1::ConnectControls() {
   connect(combo1_, &QComboBox::currentIndexChanged, this, &Form1::Combo1Changed);
   connect(text3_, &QLineEdit::textChanged, this, &Form1::Text3Changed);
   connect(option1_, &QRadioButton::clicked, this, &Form1::OptionClicked);

@@ -20,6 +20,7 @@
 #include "engine/batch/RunOptions.h"
 #include "filelist/FileList.h"
 #include "filelist/RowDrag.h"
+#include "imaging/writers/GdiPlusSession.h"
 
 class QComboBox;
 class QGroupBox;
@@ -89,7 +90,17 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  /// Makes the window: its frame and font, then the pieces below.
   void BuildControls();
+  /// Creates every control at its place and size, with its name and text.
+  void PlaceControls();
+  /// The order Tab moves through the controls.
+  void OrderTabs();
+  /// Watches the pointer over the buttons and the plain surfaces, for the
+  /// hand pointer (eventFilter).
+  void TrackPointer();
+  /// Connects the controls to what they do.
+  void ConnectControls();
   void ApplySkin();
   void RestoreOptions(class ErrorTrap& trap);
   void QueryUnload();
@@ -139,7 +150,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   JobRunner runner_;
   BatchRun run_;
   bool gdiStartFailed_ = false;
-  bool gdiStarted_ = false;
+  /// The imaging library, started at load and stopped at unload.
+  GdiPlusSession imaging_;
   bool closeAfterRun_ = false;
   /// Reports of the run under way, shown one at a time without blocking it;
   /// the front one is open.

@@ -19,7 +19,7 @@
 #include "base/ProgramFolder.h"
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/export/SaveModes.h"
-#include "imaging/writers/SaveAsAny.h"
+#include "imaging/writers/GdiPlusSession.h"
 
 namespace qm {
 
@@ -118,7 +118,7 @@ bool Form1::Load() {
   trap.Step(kCheckInstalled, [&] { installed = CheckPowerPointInstalled(factory_, *this); });
   if (!installed) return false;
 
-  if (trap.HoldsOrFails(kStartGdiPlus, [&] { return !(gdiStarted_ = StartGdiPlus()); })) {
+  if (trap.HoldsOrFails(kStartGdiPlus, [&] { return !imaging_.Start(); })) {
     trap.Step(kGdiFailedMessage, [&] { ShowPlainMessage(*this, "GDI+ Initialization Failed."); });
     trap.Step(kSetGdiStartFailed, [&] {
       gdiStartFailed_ = true;
@@ -157,7 +157,7 @@ void Form1::ApplySkin() {
 
 void Form1::QueryUnload() {
   ErrorTrap trap(*this, "Form1", "Form_QueryUnload");
-  trap.Step(kStopGdiPlus, [&] { StopGdiPlus(); });
+  trap.Step(kStopGdiPlus, [&] { imaging_.Stop(); });
 }
 
 }  // namespace qm

@@ -22,7 +22,7 @@
 #include "engine/batch/StopSignals.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderImport.h"
-#include "imaging/writers/SaveAsAny.h"
+#include "imaging/writers/GdiPlusSession.h"
 
 namespace {
 
@@ -112,9 +112,10 @@ int main(int argc, char** argv) {
   BatchRun run(probe, ui, runOptions);
   run.SetJobRunner(&runner);
   run.SetObserver(&display);
-  run.SetGdiStartFailed(!StartGdiPlus());
+  GdiPlusSession imaging;
+  run.SetGdiStartFailed(!imaging.Start());
   run.Start();
-  StopGdiPlus();
+  imaging.Stop();
 
   if (const int signal = StopSignals::Caught()) {
     if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");

@@ -20,7 +20,7 @@
 #include "engine/batch/JobUi.h"
 #include "engine/export/Powerpoint1.h"
 #include "engine/protocol/RenderMessageType.h"
-#include "imaging/writers/SaveAsAny.h"
+#include "imaging/writers/GdiPlusSession.h"
 
 namespace qm {
 
@@ -113,7 +113,8 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
   exporters.SetCancelToken(&gJobCancel);
   exporters.SetSlideObserver([&](int slide, int count) { ui.SendSlide(slide, count); });
   // A job is a program of its own: it starts the imaging layer as start-up does.
-  const bool imagingStarted = StartGdiPlus();
+  GdiPlusSession imaging;
+  const bool imagingStarted = imaging.Start();
   std::set<std::string> swept;
 
   WireMessage hello(static_cast<std::uint8_t>(JobMessageType::kHello));
@@ -154,7 +155,7 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
   }
 
   factory.reset();  // ends the render worker and removes its folder
-  if (imagingStarted) StopGdiPlus();
+  imaging.Stop();
   return gStopSignal != 0 ? 128 + gStopSignal : 0;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace qm {
@@ -16,17 +15,6 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
-}
-
-/// The program-wide token; 0 while not started.
-struct ProgramToken {
-  std::mutex mutex;
-  ULONG_PTR token = 0;
-};
-
-ProgramToken& Program() {
-  static ProgramToken program;
-  return program;
 }
 
 }  // namespace
@@ -70,24 +58,5 @@ bool FindEncoderByMime(const std::string& mime, CLSID* clsid) {
 }
 
 std::string WideTextFromPointer(const WCHAR* text) { return Utf16ToPath(text); }
-
-bool StartGdiPlus() {
-  ProgramToken& program = Program();
-  std::lock_guard<std::mutex> lock(program.mutex);
-  if (program.token != 0) return true;
-  GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (GdiplusStartup(&token, &input, nullptr) != GpStatus::Ok) return false;
-  program.token = token;
-  return true;
-}
-
-void StopGdiPlus() {
-  ProgramToken& program = Program();
-  std::lock_guard<std::mutex> lock(program.mutex);
-  if (program.token == 0) return;
-  GdiplusShutdown(program.token);
-  program.token = 0;
-}
 
 }  // namespace qm

@@ -1,7 +1,6 @@
 #pragma once
 // The program's PNG writer (module SaveAsAny): writes a bitmap with the
-// encoder that belongs to a MIME type, and owns the program-wide start and
-// stop of the GDI+-style library.
+// encoder that belongs to a MIME type.
 
 #include <string>
 
@@ -15,7 +14,7 @@ namespace qm {
 /// that name. Returns true exactly when the file was written; false when the
 /// bitmap is null or empty, no encoder has that MIME type (no file is made),
 /// or saving failed (for example a folder that does not exist). Relies on
-/// the library being started (StartGdiPlus); never starts it itself, so it
+/// the library being started (a GdiPlusSession); never starts it itself, so it
 /// returns false while it is not. When saving failed, `why` (if given) gets
 /// the codec's sentence (which file, the system's reason); it is emptied
 /// otherwise. Shows nothing; throws only std::bad_alloc.
@@ -32,13 +31,5 @@ bool FindEncoderByMime(const std::string& mime, CLSID* clsid);
 /// The UTF-16 text at `text` up to its NUL, as UTF-8 (paths keep raw bytes,
 /// see Utf16ToPath); empty for null.
 std::string WideTextFromPointer(const WCHAR* text);
-
-/// Starts the library for the whole program and keeps the token. Returns
-/// true when it is usable. A second call while started starts nothing more
-/// and returns true.
-bool StartGdiPlus();
-
-/// Undoes StartGdiPlus; does nothing when it did not succeed or was undone.
-void StopGdiPlus();
 
 }  // namespace qm

@@ -12,7 +12,7 @@ namespace qm {
 /// Writes `picture` to `path` (UTF-8) with the JPEG encoder at `quality`
 /// (100 = highest setting), replacing a file of that name. Starts the
 /// GDI+-style library for the call and stops it again, nesting inside the
-/// program-wide start, so it works whether or not StartGdiPlus succeeded.
+/// program's session, so it works whether or not the program's GdiPlusSession started.
 /// Throws qm::Error("Cannot save the image. GDI+ Error:<status>", 5) with
 /// the status of the step that failed: the start, the bitmap creation (a
 /// null or empty picture: 2) or the save (a folder that does not exist: 7).

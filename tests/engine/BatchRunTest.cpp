@@ -3,6 +3,7 @@
 // ends take, in the fast lane.
 
 #include "engine/batch/BatchRun.h"
+#include "imaging/writers/GdiPlusSession.h"
 
 #include <stdlib.h>
 
@@ -51,17 +52,18 @@ class Options : public RunOptions {
 class BatchRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(StartGdiPlus());  // as start-up does
+    ASSERT_TRUE(imaging_.Start());  // as start-up does
     options_.folder = out_.Path();
     // Every run, also of a BatchRun made in a test, converts in fake jobs.
     ::setenv("QUILLMERE_JOB", QM_FAKE_JOB, 1);
     ::setenv("QM_FAKE_DECKS", "", 1);
   }
   void TearDown() override {
-    StopGdiPlus();
+    imaging_.Stop();
     ::unsetenv("QUILLMERE_JOB");
     ::unsetenv("QM_FAKE_DECKS");
   }
+  GdiPlusSession imaging_;  // as the program holds one for its run
   /// A deck of `slides` slides the fake jobs know, added to the list.
   std::string AddDeck(const std::string& name, int slides = 3) {
     const std::string path = in_ / name;

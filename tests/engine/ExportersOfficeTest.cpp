@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "tests/support/DeckCatalog.h"
+#include "imaging/writers/GdiPlusSession.h"
 #include "tests/support/LeakCheck.h"
 #include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/render/RenderWorkerPool.h"
@@ -56,7 +57,7 @@ LibreOfficeApplicationFactory& SharedFactory() {
 class ExportersWithLibreOffice : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(StartGdiPlus());
+    ASSERT_TRUE(imaging_.Start());
     // Warm the shared worker before the leak snapshot: it outlives the test.
     SharedPool()->Release(SharedPool()->Acquire());
     leaks_.emplace();
@@ -64,9 +65,10 @@ class ExportersWithLibreOffice : public ::testing::TestWithParam<std::string> {
     leaks_->WatchFolder(QM_TEST_DECKS);
   }
   void TearDown() override {
-    StopGdiPlus();
+    imaging_.Stop();
     if (leaks_) leaks_->ExpectNoLeaks();
   }
+  GdiPlusSession imaging_;  // as the program holds one for its run
 
   const DeckCatalog& catalog_ = DeckCatalog::Default();
   TempFolder out_;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "imaging/codecs/BmpFile.h"
+#include "imaging/writers/GdiPlusSession.h"
 #include "tests/support/FakeApplicationFactory.h"
 #include "tests/support/LeakCheck.h"
 #include "engine/export/Powerpoint1.h"
@@ -34,15 +35,16 @@ class Exporters : public ::testing::Test {
  protected:
   // The program starts the imaging layer once at start-up; the PNG writer relies on it.
   void SetUp() override {
-    ASSERT_TRUE(StartGdiPlus());
+    ASSERT_TRUE(imaging_.Start());
     leaks_.emplace();
     leaks_->WatchFolder(in_.Path());
     leaks_->WatchFolder(out_.Path());
   }
   void TearDown() override {
-    StopGdiPlus();
+    imaging_.Stop();
     if (leaks_) leaks_->ExpectNoLeaks();
   }
+  GdiPlusSession imaging_;  // as the program holds one for its run
 
   std::string Deck(const std::string& name = "deck.pptx") { return in_ / name; }
   std::string Out() { return out_.Path() + "/"; }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "tests/support/PngTestReader.h"
+#include "imaging/writers/GdiPlusSession.h"
 #include "imaging/writers/SaveAsAny.h"
 #include "imaging/writers/SaveAsJpg.h"
 #include "tests/support/TempFolder.h"
@@ -19,8 +20,9 @@ using test::TempFolder;
 /// Starts the library for the whole program during one test.
 class SaveAsAnyTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(StartGdiPlus()); }
-  void TearDown() override { StopGdiPlus(); }
+  void SetUp() override { ASSERT_TRUE(imaging_.Start()); }
+  void TearDown() override { imaging_.Stop(); }
+  GdiPlusSession imaging_;
   TempFolder folder_;
 };
 
@@ -120,14 +122,15 @@ TEST(SaveAsAnyLifecycle, WriterNeverStartsTheLibraryItself) {
 }
 
 TEST(SaveAsAnyLifecycle, StartTwiceThenStopLeavesItStoppedAndStopAloneIsHarmless) {
-  StopGdiPlus();  // nothing started: does nothing
-  ASSERT_TRUE(StartGdiPlus());
-  ASSERT_TRUE(StartGdiPlus());
+  GdiPlusSession imaging;
+  imaging.Stop();  // nothing started: does nothing
+  ASSERT_TRUE(imaging.Start());
+  ASSERT_TRUE(imaging.Start());
   CLSID clsid;
   EXPECT_TRUE(FindEncoderByMime("image/png", &clsid));
-  StopGdiPlus();
+  imaging.Stop();
   EXPECT_FALSE(FindEncoderByMime("image/png", &clsid));
-  StopGdiPlus();
+  imaging.Stop();
 }
 
 TEST(WideTextFromPointer, ReadsUpToTheFirstNul) {

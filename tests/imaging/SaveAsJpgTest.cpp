@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
+#include "imaging/writers/GdiPlusSession.h"
 #include "imaging/codecs/JpegFile.h"
 #include "imaging/writers/SaveAsAny.h"
 #include "imaging/writers/SaveAsJpg.h"
@@ -74,13 +75,14 @@ TEST(SaveBitmapAsJpeg, ExistingFileIsReplaced) {
 }
 
 TEST(SaveBitmapAsJpeg, FailureInsideTheProgramStartKeepsTheLibraryStarted) {
+  GdiPlusSession imaging;
   TempFolder folder;
-  ASSERT_TRUE(StartGdiPlus());
+  ASSERT_TRUE(imaging.Start());
   const Bitmap picture(8, 8);
   EXPECT_EQ(RaisedBy(&picture, folder / "missing/a.jpg").Number(), 5);
   CLSID clsid;
   EXPECT_TRUE(FindEncoderByMime("image/png", &clsid));
-  StopGdiPlus();
+  imaging.Stop();
 }
 
 }  // namespace
