@@ -61,6 +61,31 @@ std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& optio
   return list;
 }
 
+/// Converts `list` as `options` ask, in jobs, showing the run on `display`.
+void Convert(const qm::CommandLine& options, const std::vector<std::string>& list,
+             qm::ProgressDisplay& display) {
+  using namespace qm;
+  TerminalUi ui(display, options.slideText, options.direction);
+  ListRunOptions runOptions(list, options.modeText, options.outputFolder, options.beside,
+                            options.request);
+  // Only asked whether a presentation application is running: starts no renderer.
+  LibreOfficeApplicationFactory probe;
+  // The renderers of the jobs read their ceiling where the variable says.
+  if (options.maxMemoryMb > 0)
+    ::setenv("QUILLMERE_WORKER_MEMORY_MB", std::to_string(options.maxMemoryMb).c_str(), 1);
+  JobRunner runner(DefaultJobPath(), options.jobs);
+  runner.SetAllowLinks(options.allowLinks);
+  runner.SetFileTimeout(std::chrono::seconds(options.timeoutSeconds));
+  runner.SetCancelToken(&StopSignals::Token());
+  BatchRun run(probe, ui, runOptions);
+  run.SetJobRunner(&runner);
+  run.SetObserver(&display);
+  GdiPlusSession imaging;
+  run.SetGdiStartFailed(!imaging.Start());
+  run.Start();
+  imaging.Stop();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,26 +121,7 @@ int main(int argc, char** argv) {
   }
   ProgressDisplay display(stderr, static_cast<int>(list->size()), options->quiet);
   for (const SkippedPath& path : skipped) display.Skipped(path);
-
-  TerminalUi ui(display, options->slideText, options->direction);
-  ListRunOptions runOptions(*list, options->modeText, options->outputFolder, options->beside,
-                            options->request);
-  // Only asked whether a presentation application is running: starts no renderer.
-  LibreOfficeApplicationFactory probe;
-  // The renderers of the jobs read their ceiling where the variable says.
-  if (options->maxMemoryMb > 0)
-    ::setenv("QUILLMERE_WORKER_MEMORY_MB", std::to_string(options->maxMemoryMb).c_str(), 1);
-  JobRunner runner(DefaultJobPath(), options->jobs);
-  runner.SetAllowLinks(options->allowLinks);
-  runner.SetFileTimeout(std::chrono::seconds(options->timeoutSeconds));
-  runner.SetCancelToken(&StopSignals::Token());
-  BatchRun run(probe, ui, runOptions);
-  run.SetJobRunner(&runner);
-  run.SetObserver(&display);
-  GdiPlusSession imaging;
-  run.SetGdiStartFailed(!imaging.Start());
-  run.Start();
-  imaging.Stop();
+  Convert(*options, *list, display);
 
   if (const int signal = StopSignals::Caught()) {
     if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");

@@ -125,57 +125,63 @@ bool FilePattern::Run(std::string_view name, char* reached, char* next) const {
     const bool atEnd = pos >= name.size();
     const std::size_t charStart = pos;
     const char32_t c = atEnd ? 0 : NextChar(name, pos);
-
-    // Tokens that may match nothing before this character (or at the end).
-    for (std::size_t i = 0; i < count; ++i) {
-      if (!reached[i]) continue;
-      switch (tokens_[i].kind) {
-        case Kind::Star:
-        case Kind::DosStar:
-          reached[i + 1] = 1;
-          break;
-        case Kind::DosQm:
-          if (atEnd || c == U'.') reached[i + 1] = 1;
-          break;
-        case Kind::DosDot:
-          if (atEnd) reached[i + 1] = 1;
-          break;
-        case Kind::Literal:
-          break;
-      }
-    }
+    PassEmptyMatches(reached, c, atEnd);
     if (atEnd) return reached[count] != 0;
-
-    // Tokens that consume this character.
-    std::fill(next, next + count + 1, 0);
-    bool any = false;
-    const char32_t folded = Fold(c);
-    for (std::size_t i = 0; i < count; ++i) {
-      if (!reached[i]) continue;
-      const Token& token = tokens_[i];
-      std::size_t to = count + 1;  // none
-      switch (token.kind) {
-        case Kind::Star:
-          to = i;
-          break;
-        case Kind::DosStar:
-          if (c != U'.' || (lastDot != std::string_view::npos && lastDot > charStart)) to = i;
-          break;
-        case Kind::DosQm:
-          if (c != U'.') to = i + 1;
-          break;
-        case Kind::DosDot:
-          if (c == U'.') to = i + 1;
-          break;
-        case Kind::Literal:
-          if (token.folded == folded) to = i + 1;
-          break;
-      }
-      if (to <= count) next[to] = 1, any = true;
-    }
-    if (!any) return false;
+    if (!Consume(reached, next, c, charStart, lastDot)) return false;
     std::swap(reached, next);
   }
+}
+
+void FilePattern::PassEmptyMatches(char* reached, char32_t c, bool atEnd) const {
+  for (std::size_t i = 0; i < tokens_.size(); ++i) {
+    if (!reached[i]) continue;
+    switch (tokens_[i].kind) {
+      case Kind::Star:
+      case Kind::DosStar:
+        reached[i + 1] = 1;
+        break;
+      case Kind::DosQm:
+        if (atEnd || c == U'.') reached[i + 1] = 1;
+        break;
+      case Kind::DosDot:
+        if (atEnd) reached[i + 1] = 1;
+        break;
+      case Kind::Literal:
+        break;
+    }
+  }
+}
+
+bool FilePattern::Consume(const char* reached, char* next, char32_t c, std::size_t charStart,
+                          std::size_t lastDot) const {
+  const std::size_t count = tokens_.size();
+  std::fill(next, next + count + 1, 0);
+  bool any = false;
+  const char32_t folded = Fold(c);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!reached[i]) continue;
+    const Token& token = tokens_[i];
+    std::size_t to = count + 1;  // none
+    switch (token.kind) {
+      case Kind::Star:
+        to = i;
+        break;
+      case Kind::DosStar:
+        if (c != U'.' || (lastDot != std::string_view::npos && lastDot > charStart)) to = i;
+        break;
+      case Kind::DosQm:
+        if (c != U'.') to = i + 1;
+        break;
+      case Kind::DosDot:
+        if (c == U'.') to = i + 1;
+        break;
+      case Kind::Literal:
+        if (token.folded == folded) to = i + 1;
+        break;
+    }
+    if (to <= count) next[to] = 1, any = true;
+  }
+  return any;
 }
 
 }  // namespace qm

@@ -52,6 +52,16 @@ class FilePattern {
   // tokens_.size() + 1 positions each.
   bool Run(std::string_view name, char* reached, char* next) const;
 
+  // Adds to `reached` the positions that tokens matching nothing lead to,
+  // before the character `c` (or at the end of the name, `atEnd`).
+  void PassEmptyMatches(char* reached, char32_t c, bool atEnd) const;
+
+  // Fills `next` with the positions reached by consuming `c`, which starts
+  // at byte `charStart` of a name whose last "." is at `lastDot`; false
+  // when none is.
+  bool Consume(const char* reached, char* next, char32_t c, std::size_t charStart,
+               std::size_t lastDot) const;
+
   std::vector<Token> tokens_;
   bool matchesEverything_ = false;
   bool starsAndAsciiOnly_ = false;  ///< the fast walk applies to ASCII names

@@ -120,23 +120,28 @@ class Dispatch {
                     ", which it was not given, and was ended");
       return false;
     }
+    return ServeFileMessage(job, *task, decoded);
+  }
+
+  /// Handles a message of `job` about `task`, one of the files it was given.
+  bool ServeFileMessage(JobProcess& job, const FileTask& task, JobMessage& decoded) {
     switch (decoded.type) {
       case JobMessageType::kFileStarted:
         job.Started(decoded.position);
-        events_.FileStarted(*task);
+        events_.FileStarted(task);
         break;
       case JobMessageType::kSlide:
         job.Slide(decoded.slide);
-        events_.SlideStarted(*task, decoded.slide, decoded.count);
+        events_.SlideStarted(task, decoded.slide, decoded.count);
         break;
       case JobMessageType::kReport:
-        events_.Report(*task, decoded.text);
+        events_.Report(task, decoded.text);
         break;
       case JobMessageType::kMessage:
-        events_.Message(*task, decoded.text);
+        events_.Message(task, decoded.text);
         break;
       case JobMessageType::kQuestion: {
-        const bool yes = !cancelled_ && events_.Question(*task, decoded.text);
+        const bool yes = !cancelled_ && events_.Question(task, decoded.text);
         WireMessage answer(static_cast<std::uint8_t>(JobMessageType::kAnswer));
         answer.PutU32(yes ? 1 : 0);
         // A job that cannot be written to is gone: its end shows on its
@@ -148,10 +153,10 @@ class Dispatch {
         job.AddWritten(std::move(decoded.paths));
         break;
       case JobMessageType::kSkipped:
-        events_.FileSkipped(*task);
+        events_.FileSkipped(task);
         break;
       case JobMessageType::kFileDone: {
-        const FileTask done = *task;
+        const FileTask done = task;
         const std::vector<std::string> written = job.TakeWritten();
         job.Finished(decoded.position);
         deathsWithoutProgress_ = 0;

@@ -92,6 +92,28 @@ void SendFileDone(FrameChannel& channel, int position, const std::vector<std::st
   channel.Write(done);
 }
 
+/// Converts one file and tells the front end how it went: started, the
+/// reports on the way (through `ui`), skipped or not, the images written,
+/// done. Without the imaging library the file gets its plain message.
+void ConvertTask(const FileTask& task, Powerpoint1& exporters, JobUi& ui, FrameChannel& channel,
+                 bool imagingStarted) {
+  ui.SetPosition(task.position);
+  ui.Send(static_cast<std::uint8_t>(JobMessageType::kFileStarted), task.path);
+  if (!imagingStarted) {
+    ShowPlainMessage(ui, kImagingFailedMessage);
+  } else {
+    ErrorTrap trap(ui, "Form1", "PushButton2_Click");
+    task.ExportWith(exporters, trap);
+  }
+  if (exporters.TakeSkipped()) {
+    WireMessage skipped(static_cast<std::uint8_t>(JobMessageType::kSkipped));
+    skipped.PutU32(static_cast<std::uint32_t>(task.position));
+    channel.Write(skipped);
+  }
+  const int slides = exporters.LastSlideCount();
+  SendFileDone(channel, task.position, exporters.TakeWritten(), slides);
+}
+
 }  // namespace
 
 const CancelToken& JobCancelToken() { return gJobCancel; }
@@ -132,25 +154,11 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
     for (std::uint32_t i = 0; i < count && !gJobCancel.Requested(); ++i) {
       FileTask task;
       if (!FileTask::GetFrom(message, &task)) break;
-      ui.SetPosition(task.position);
       // Temporary files of conversions that were killed outright are
       // removed by the next run that writes into their folder.
       if (swept.insert(task.outputFolder).second)
         SweepStaleTemporaries(task.outputFolder.empty() ? "." : task.outputFolder);
-      ui.Send(static_cast<std::uint8_t>(JobMessageType::kFileStarted), task.path);
-      if (!imagingStarted) {
-        ShowPlainMessage(ui, kImagingFailedMessage);
-      } else {
-        ErrorTrap trap(ui, "Form1", "PushButton2_Click");
-        task.ExportWith(exporters, trap);
-      }
-      if (exporters.TakeSkipped()) {
-        WireMessage skipped(static_cast<std::uint8_t>(JobMessageType::kSkipped));
-        skipped.PutU32(static_cast<std::uint32_t>(task.position));
-        channel.Write(skipped);
-      }
-      const int slides = exporters.LastSlideCount();
-      SendFileDone(channel, task.position, exporters.TakeWritten(), slides);
+      ConvertTask(task, exporters, ui, channel, imagingStarted);
     }
   }
 
