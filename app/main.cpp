@@ -56,9 +56,12 @@ void RestartScaled(double factor, char** argv) {
   bool ok = false;
   double scale = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
   if (!ok || scale <= 0) scale = 1.0;
-  ::setenv("QT_SCALE_FACTOR", std::to_string(scale * factor).c_str(), 1);
-  ::setenv(kFittedVariable, "1", 1);  // once: the next start takes what it gets
-  ::execv("/proc/self/exe", argv);
+  // Once: the next start takes what it gets. Without the mark the next
+  // start would restart again, so no mark, no restart.
+  if (::setenv("QT_SCALE_FACTOR", std::to_string(scale * factor).c_str(), 1) != 0 ||
+      ::setenv(kFittedVariable, "1", 1) != 0)
+    return;
+  (void)::execv("/proc/self/exe", argv);  // returns only on failure: the window opens unscaled
 }
 
 }  // namespace

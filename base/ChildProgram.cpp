@@ -78,7 +78,7 @@ pid_t StartChildProgram(const ChildProgram& child, std::string* error) {
   pid_t pid = -1;
   if (code == 0)
     code = ::posix_spawn(&pid, argv[0], setup.Actions(), setup.Attributes(), argv.data(), environ);
-  ::close(above);
+  (void)::close(above);  // a spare descriptor, only kept open to be above the others
   if (code != 0) {
     *error = std::strerror(code);
     return -1;

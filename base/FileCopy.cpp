@@ -49,17 +49,17 @@ bool CopyFileBytes(const std::string& from, const std::string& to, std::string* 
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) {
     *why = to + " could not be created: " + std::strerror(errno);
-    ::close(in);
+    (void)::close(in);  // only read from: closing it loses nothing
     return false;
   }
   bool copied = CopyDescriptor(in, out);
   if (!copied) *why = from + " could not be copied to " + to + ": " + std::strerror(errno);
-  ::close(in);
+  (void)::close(in);  // only read from: closing it loses nothing
   if (::close(out) != 0 && copied) {
     *why = to + " could not be written: " + std::strerror(errno);
     copied = false;
   }
-  if (!copied) ::unlink(to.c_str());
+  if (!copied) (void)::unlink(to.c_str());  // the partial copy; the failure is reported
   return copied;
 }
 
@@ -70,7 +70,9 @@ bool MoveFileBytes(const std::string& from, const std::string& to, std::string* 
     return false;
   }
   if (!CopyFileBytes(from, to, why)) return false;
-  ::unlink(from.c_str());
+  // The copy is whole; a source that stays behind is in a folder its owner
+  // removes, so the move has still happened for the caller.
+  (void)::unlink(from.c_str());
   return true;
 }
 

@@ -24,8 +24,9 @@ void DeleteFileForce(Ui& ui, const std::string& path) {
   ui.Yield();
   if (::unlink(path.c_str()) == 0) return;
   // The forced retry: a file without write permission for its owner.
-  ::chmod(path.c_str(), S_IRUSR | S_IWUSR);
-  ::unlink(path.c_str());
+  // Best effort: whether the file went is what the caller looks at next.
+  (void)::chmod(path.c_str(), S_IRUSR | S_IWUSR);
+  (void)::unlink(path.c_str());
 }
 
 std::string FileNamePart(const std::string& path) {

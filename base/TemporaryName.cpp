@@ -108,7 +108,7 @@ int SweepStaleTemporaries(const std::string& folder, pid_t owner) {
   if (dirFd < 0) return 0;
   DIR* dir = ::fdopendir(dirFd);
   if (dir == nullptr) {
-    ::close(dirFd);
+    (void)::close(dirFd);  // a folder only read from
     return 0;
   }
   int removed = 0;

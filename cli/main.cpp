@@ -2,7 +2,9 @@
 // main only parses, gathers the files and shows the run; the batch core
 // converts them in job processes.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,9 +72,6 @@ void Convert(const qm::CommandLine& options, const std::vector<std::string>& lis
                             options.request);
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;
-  // The renderers of the jobs read their ceiling where the variable says.
-  if (options.maxMemoryMb > 0)
-    ::setenv("QUILLMERE_WORKER_MEMORY_MB", std::to_string(options.maxMemoryMb).c_str(), 1);
   JobRunner runner(DefaultJobPath(), options.jobs);
   runner.SetAllowLinks(options.allowLinks);
   runner.SetFileTimeout(std::chrono::seconds(options.timeoutSeconds));
@@ -108,6 +107,13 @@ int main(int argc, char** argv) {
   // Without LibreOffice nothing can be converted: say so once.
   if (const auto missing = MissingRendererParts(); !missing.empty()) {
     for (const std::string& sentence : missing) std::fprintf(stderr, "quillmere-batch: %s\n", sentence.c_str());
+    return kExitReports;
+  }
+  // The renderers of the jobs read their ceiling where the variable says.
+  if (options->maxMemoryMb > 0 &&
+      ::setenv("QUILLMERE_WORKER_MEMORY_MB", std::to_string(options->maxMemoryMb).c_str(), 1) != 0) {
+    std::fprintf(stderr, "quillmere-batch: --max-memory cannot be handed to the renderers: %s\n",
+                 std::strerror(errno));
     return kExitReports;
   }
   // From here on Ctrl+C, a kill or a closed output pipe cancels the run.

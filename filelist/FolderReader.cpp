@@ -15,7 +15,7 @@ FolderReader::FolderReader(const std::string& folder)
 }
 
 FolderReader::~FolderReader() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) (void)::close(fd_);  // a folder only read from
 }
 
 namespace {

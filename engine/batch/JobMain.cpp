@@ -49,7 +49,9 @@ int main(int argc, char** argv) {
   ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
   ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
   // End with the program, also when it is killed; it may already be gone.
-  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  // Without it a job may outlive a program killed outright; a program that
+  // ends normally still stops its jobs itself.
+  (void)::prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (::getppid() != static_cast<pid_t>(parent)) return 1;
   const int status = qm::RunJob(fd, [jobs, allowLinks] {
     qm::RenderWorkerSettings settings = qm::RenderWorkerSettings::FromEnvironment(jobs);

@@ -52,9 +52,9 @@ JobProcess::JobProcess(const std::string& jobPath, int jobs, bool allowLinks) {
   sigemptyset(&child.blocked);
   std::string error;
   pid_ = StartChildProgram(child, &error);
-  ::close(pair[1]);
+  (void)::close(pair[1]);  // the job's end: it holds its own copy now
   if (pid_ < 0) {
-    ::close(pair[0]);
+    (void)::close(pair[0]);  // never used
     throw Error("A conversion job could not be started: " + error);
   }
   socket_ = pair[0];
@@ -97,12 +97,12 @@ void JobProcess::Stop() {
   if (stopping_ || pid_ <= 0) return;
   stopping_ = true;
   if (channel_) channel_->Write(WireMessage(static_cast<std::uint8_t>(JobMessageType::kQuit)));
-  ::kill(pid_, SIGTERM);
+  (void)::kill(pid_, SIGTERM);  // it may have ended already; Reap waits either way
 }
 
 std::string JobProcess::Reap(int graceMs) {
   if (socket_ >= 0) {
-    ::close(socket_);
+    (void)::close(socket_);  // the job's messages are read or no longer wanted
     socket_ = -1;
   }
   if (pid_ <= 0) return "";
@@ -112,7 +112,7 @@ std::string JobProcess::Reap(int graceMs) {
     const pid_t done = ::waitpid(pid_, &status, WNOHANG);
     if (done == pid_ || (done < 0 && errno != EINTR)) break;
     if (std::chrono::steady_clock::now() >= deadline) {
-      ::kill(pid_, SIGKILL);
+      (void)::kill(pid_, SIGKILL);  // it may have ended meanwhile: waited for below
       while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
       }
       break;
@@ -131,7 +131,7 @@ void JobProcess::StopForTime(std::chrono::seconds limit) {
   if (timedOut_ || pid_ <= 0) return;
   timedOut_ = true;
   NoteFault("was stopped: the file took longer than " + std::to_string(limit.count()) + " s");
-  ::kill(pid_, SIGKILL);  // its renderer follows (parent-death signal)
+  (void)::kill(pid_, SIGKILL);  // its renderer follows (parent-death signal); may be gone
 }
 
 void JobProcess::RemoveLeftovers(pid_t ended) const {

@@ -39,10 +39,14 @@ void InstallStopHandlers() {
   struct sigaction action {};
   action.sa_handler = &OnStopSignal;
   sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  // Cannot fail for these signals and a valid action; were one to, its
+  // default ends the job, which the program sees as the job's death.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) (void)::sigaction(signal, &action, nullptr);
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGPIPE, &ignore, nullptr);
+  // Failing, a closed socket ends the job at its next write, which the
+  // program sees as the job's death and handles.
+  (void)::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 /// How often a waiting job looks at the cancel request.

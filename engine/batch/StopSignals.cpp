@@ -23,11 +23,12 @@ StopSignals::StopSignals() {
   action.sa_handler = &OnStop;
   sigemptyset(&action.sa_mask);
   // No SA_RESTART: a wait in progress returns at once and looks at the request.
-  for (int i = 0; i < 4; ++i) ::sigaction(kSignals[i], &action, &saved_[i]);
+  // Cannot fail for these signals and a valid action.
+  for (int i = 0; i < 4; ++i) (void)::sigaction(kSignals[i], &action, &saved_[i]);
 }
 
 StopSignals::~StopSignals() {
-  for (int i = 0; i < 4; ++i) ::sigaction(kSignals[i], &saved_[i], nullptr);
+  for (int i = 0; i < 4; ++i) (void)::sigaction(kSignals[i], &saved_[i], nullptr);
 }
 
 int StopSignals::Caught() { return gCaught; }

@@ -196,11 +196,11 @@ void RenderWorker::Spawn(const std::string& workerPath) {
   std::string error;
   const pid_t pid = StartChildProgram(child, &error);
   if (pid < 0) {
-    ::close(pair[0]);
-    ::close(pair[1]);
+    (void)::close(pair[0]);  // never used
+    (void)::close(pair[1]);
     throw Error("The renderer " + workerPath + " could not be run: " + error);
   }
-  ::close(pair[1]);
+  (void)::close(pair[1]);  // the worker's end: it holds its own copy now
   socket_ = pair[0];
   pid_ = pid;
   channel_ = std::make_unique<FrameChannel>(socket_, socket_);
@@ -368,7 +368,7 @@ std::string RenderWorker::StageDeck(const std::string& absolute, const std::stri
 
 void RenderWorker::RemoveStagedDeck() {
   if (stagedDeck_.empty()) return;
-  ::unlink(stagedDeck_.c_str());
+  (void)::unlink(stagedDeck_.c_str());  // else it goes with the worker's folder
   stagedDeck_.clear();
 }
 
@@ -419,7 +419,7 @@ void RenderWorker::RemovePartialOutput() {
   // What the worker was writing is in its folder, which goes with it.
   const std::string target = exportTarget_;
   exportTarget_.clear();
-  if (!exportTargetExisted_) ::unlink(target.c_str());
+  if (!exportTargetExisted_) (void)::unlink(target.c_str());  // a partial picture, if any; the failure is reported
 }
 
 void RenderWorker::Slice(const std::string& subject, bool checkMemory) {
@@ -475,8 +475,8 @@ void RenderWorker::Reap(bool kill) {
       // Its group too: the worker's children, if any, die with it. The
       // group bears the worker's id, which cannot be taken by anyone else
       // before the worker is reaped.
-      ::kill(-pid_, SIGKILL);
-      ::kill(pid_, SIGKILL);
+      (void)::kill(-pid_, SIGKILL);  // the group may be empty or gone: waited for below
+      (void)::kill(pid_, SIGKILL);
     }
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
@@ -484,7 +484,7 @@ void RenderWorker::Reap(bool kill) {
     pid_ = -1;
   }
   if (socket_ >= 0) {
-    ::close(socket_);
+    (void)::close(socket_);  // the worker's replies are read or no longer wanted
     socket_ = -1;
   }
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "engine/worker/FileUrl.h"
 
@@ -82,12 +83,24 @@ bool IsolateOfficeEnvironment(const std::string& folder, std::string* error) {
       *error = "The renderer could not create its folder " + path + ": " + std::strerror(errno);
       return false;
     }
-    ::chmod(path.c_str(), 0700);  // XDG_RUNTIME_DIR must be 0700 whatever the umask
-    for (const char* variable : place.variables) ::setenv(variable, path.c_str(), 1);
+    // XDG_RUNTIME_DIR must be 0700 whatever the umask; a folder we just made
+    // is ours to change, and at worst the libraries only warn.
+    (void)::chmod(path.c_str(), 0700);
+    for (const char* variable : place.variables) {
+      if (::setenv(variable, path.c_str(), 1) != 0) {
+        *error = std::string("The renderer could not set ") + variable + ": " + std::strerror(errno);
+        return false;
+      }
+    }
   }
-  ::setenv("GSETTINGS_BACKEND", "memory", 1);
-  ::setenv("DCONF_PROFILE", "/dev/null", 1);
-  ::setenv("GIO_USE_VFS", "local", 1);
+  for (const auto& [variable, value] : {std::pair<const char*, const char*>{"GSETTINGS_BACKEND", "memory"},
+                                        {"DCONF_PROFILE", "/dev/null"},
+                                        {"GIO_USE_VFS", "local"}}) {
+    if (::setenv(variable, value, 1) != 0) {
+      *error = std::string("The renderer could not set ") + variable + ": " + std::strerror(errno);
+      return false;
+    }
+  }
   return true;
 }
 

@@ -60,8 +60,8 @@ void EmptyFolder(int dirFd, int depth) {
         const int child = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child < 0) continue;
         EmptyFolder(child, depth + 1);
-        ::close(child);
-        ::unlinkat(dirFd, name, AT_REMOVEDIR);
+        (void)::close(child);  // a folder only read from
+        (void)::unlinkat(dirFd, name, AT_REMOVEDIR);  // the final rmdir tells
         descended = true;
         break;
       }
@@ -79,7 +79,7 @@ bool RemoveTreeSignalSafe(const char* path) {
     const int dirFd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (dirFd < 0) return errno == ENOENT;
     EmptyFolder(dirFd, 0);
-    ::close(dirFd);
+    (void)::close(dirFd);  // a folder only read from
     if (::rmdir(path) == 0 || errno == ENOENT) return true;
     if (errno != ENOTEMPTY && errno != EEXIST) return false;
   }

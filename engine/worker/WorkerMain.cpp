@@ -90,10 +90,12 @@ void InstallStopHandlers() {
   struct sigaction action {};
   action.sa_handler = &OnStopSignal;
   sigfillset(&action.sa_mask);
-  for (const int signal : kStopSignals) sigaction(signal, &action, nullptr);
+  // These cannot fail for these signals and a valid action; were one to, the
+  // signal's default still ends the worker, and the program removes the folder.
+  for (const int signal : kStopSignals) (void)sigaction(signal, &action, nullptr);
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
-  sigaction(SIGPIPE, &ignore, nullptr);
+  (void)sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 /// Blocks (`block`) or unblocks the stop signals on the calling thread.
@@ -101,7 +103,7 @@ void BlockStopSignals(bool block) {
   sigset_t set;
   sigemptyset(&set);
   for (const int signal : kStopSignals) sigaddset(&set, signal);
-  sigprocmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+  (void)sigprocmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);  // fails only for a bad `how`
 }
 
 [[noreturn]] void End(int status) {
@@ -126,20 +128,23 @@ void SendFatal(qm::FrameChannel& channel, const std::string& sentence) {
 /// asks to leave them, for debugging.
 void QuietStandardStreams(const std::string& folder, bool keep) {
   const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
-  if (nothing >= 0) dup2(nothing, STDIN_FILENO);
+  if (nothing >= 0) (void)dup2(nothing, STDIN_FILENO);  // the worker reads nothing from it
   if (keep) return;
   int log = open((folder + "/worker.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (log < 0) log = nothing;
   if (log >= 0) {
-    dup2(log, STDOUT_FILENO);
-    dup2(log, STDERR_FILENO);
+    // Failing, the chatter goes where it went before: nothing is lost.
+    (void)dup2(log, STDOUT_FILENO);
+    (void)dup2(log, STDERR_FILENO);
   }
 }
 
 /// Ends the worker when the program that started it is gone already, and
 /// asks for SIGTERM when it goes later.
 void DieWithProgram(long parent) {
-  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  // Failing, a worker may outlive a program killed outright; its job and the
+  // program's own ends still stop it otherwise.
+  (void)prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (parent != 0 && getppid() != static_cast<pid_t>(parent)) End(1);
 }
 
@@ -199,7 +204,9 @@ int main(int argc, char** argv) {
   DieWithProgram(settings.parent);
   // Processes LibreOffice may start must not hold the connection open: the
   // program sees the worker's death as the connection closing.
-  fcntl(settings.fd, F_SETFD, FD_CLOEXEC);
+  // Failing, a child of LibreOffice could hold it open after the worker died,
+  // and the program would learn of the death at its time limit instead.
+  (void)fcntl(settings.fd, F_SETFD, FD_CLOEXEC);
   QuietStandardStreams(settings.folder, settings.keepStandardStreams);
   // Still one thread: a user namespace can only be entered so.
   const qm::WorkerConfinement confinement = Confine(settings);

@@ -57,11 +57,13 @@ bool AtomicFile::Open(const std::string& path) {
   }
   if (fd < 0) return FailWithErrno("cannot create a file in its folder", errno);
   tempPath_ = pattern;
-  fchmod(fd, 0666 & ~ProcessUmask());
+  // The new file takes the permissions a plain create would give it. File
+  // systems without permissions (FAT) refuse, and the file is written anyway.
+  (void)fchmod(fd, 0666 & ~ProcessUmask());
   stream_ = fdopen(fd, "wb");
   if (!stream_) {
     const int error = errno;
-    close(fd);
+    (void)close(fd);  // nothing was written through it
     return FailWithErrno("cannot open the new file for writing", error);
   }
   return true;
@@ -99,7 +101,7 @@ void AtomicFile::Abandon() {
     stream_ = nullptr;
   }
   if (!tempPath_.empty()) {
-    unlink(tempPath_.c_str());
+    (void)unlink(tempPath_.c_str());  // the abandoned file; the swept temporaries catch a leftover
     tempPath_.clear();
   }
 }

@@ -30,7 +30,9 @@ int UnnamedFileIn(const std::string& folder) {
   // A file system without O_TMPFILE: a named file, unlinked at once.
   std::string pattern = folder + "/.quillmere-join-XXXXXX";
   const int named = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (named >= 0) ::unlink(pattern.c_str());
+  // Unnamed at once. It was just created in this folder, so the unlink can
+  // hardly fail; were it to, the scratch file would stay behind, named.
+  if (named >= 0) (void)::unlink(pattern.c_str());
   return named;
 }
 
@@ -75,7 +77,7 @@ SideBySideRows::SideBySideRows(std::vector<PlacedPicture> pictures, int width, i
       scratchFolder_(std::move(scratchFolder)) {}
 
 SideBySideRows::~SideBySideRows() {
-  if (scratch_ >= 0) ::close(scratch_);
+  if (scratch_ >= 0) (void)::close(scratch_);  // an unnamed scratch file: its space goes with it
 }
 
 SideBySideRows::SideBySideRows(SideBySideRows&& other) noexcept
