@@ -94,11 +94,9 @@ void WritePngAsTheProgramDoes(const std::string& bitmapPath, qm::Bitmap* picture
   totals->encodeMs += MsSince(start);
   if (!status.Ok()) throw std::runtime_error(status.Message());
   start = Clock::now();
-  qm::AtomicFile file;
-  const bool written = file.Open(bitmapPath + ".png") && file.Write(png->data(), png->size()) &&
-                       file.Commit();
+  const qm::Status written = qm::AtomicFile::WriteWhole(bitmapPath + ".png", png->data(), png->size());
   totals->writeMs += MsSince(start);
-  if (!written) throw std::runtime_error(file.Message());
+  if (!written.Ok()) throw std::runtime_error(written.Message());
 }
 
 PassTotals RunPass(qm::RenderWorker& worker, const std::vector<std::string>& files,

@@ -35,12 +35,10 @@ mode_t ProcessUmask() {
 
 AtomicFile::~AtomicFile() { Abandon(); }
 
-bool AtomicFile::Open(const std::string& path) {
+Status AtomicFile::Open(const std::string& path) {
   Abandon();
   path_ = path;
-  message_.clear();
-  systemError_ = 0;
-  failed_ = false;
+  failure_ = Status();
   if (path.empty() || path.back() == '/')
     return FailWithErrno("the path names no file", EINVAL);
 
@@ -66,20 +64,22 @@ bool AtomicFile::Open(const std::string& path) {
     (void)close(fd);  // nothing was written through it
     return FailWithErrno("cannot open the new file for writing", error);
   }
-  return true;
+  return {};
 }
 
-bool AtomicFile::Write(const void* data, std::size_t size) {
-  if (failed_ || !stream_) return false;
-  if (size == 0) return true;
+Status AtomicFile::Write(const void* data, std::size_t size) {
+  if (!failure_.Ok()) return failure_;
+  if (!stream_) return FailWithErrno("the file is not open", EBADF);
+  if (size == 0) return {};
   errno = 0;
   if (std::fwrite(data, 1, size, stream_) != size)
     return FailWithErrno("cannot write the file", errno ? errno : EIO);
-  return true;
+  return {};
 }
 
-bool AtomicFile::Commit() {
-  if (failed_ || !stream_) return false;
+Status AtomicFile::Commit() {
+  if (!failure_.Ok()) return failure_;
+  if (!stream_) return FailWithErrno("the file is not open", EBADF);
   errno = 0;
   const bool flushed = std::fflush(stream_) == 0 && !std::ferror(stream_);
   const int flushError = errno ? errno : EIO;
@@ -92,7 +92,15 @@ bool AtomicFile::Commit() {
   if (std::rename(tempPath_.c_str(), path_.c_str()) != 0)
     return FailWithErrno("cannot put the new file in place", errno);
   tempPath_.clear();
-  return true;
+  return {};
+}
+
+Status AtomicFile::WriteWhole(const std::string& path, const void* data, std::size_t size) {
+  AtomicFile file;
+  Status written = file.Open(path);
+  if (written.Ok()) written = file.Write(data, size);
+  if (written.Ok()) written = file.Commit();
+  return written;
 }
 
 void AtomicFile::Abandon() {
@@ -107,17 +115,13 @@ void AtomicFile::Abandon() {
 }
 
 void AtomicFile::Fail(const std::string& what, int systemError) {
-  if (!failed_) {
-    message_ = "Cannot write \"" + path_ + "\": " + what + ".";
-    systemError_ = systemError;
-    failed_ = true;
-  }
+  if (failure_.Ok()) failure_ = Status::Failure("Cannot write \"" + path_ + "\": " + what + ".", systemError);
   Abandon();
 }
 
-bool AtomicFile::FailWithErrno(const std::string& what, int error) {
+Status AtomicFile::FailWithErrno(const std::string& what, int error) {
   Fail(what + " (" + std::strerror(error) + ")", error);
-  return false;
+  return failure_;
 }
 
 }  // namespace qm

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Status.h"
+
 namespace qm {
 
 /// Writes a file under a hidden temporary name in the destination's folder
@@ -16,9 +18,10 @@ namespace qm {
 /// The data is not forced to the disk (no fsync): the promise holds against
 /// readers and failed writes, not against a power cut, and keeps writes fast.
 ///
-/// Every failing call returns false, keeps the errno of the failed system call
-/// (SystemError(), 0 when the failure was not a system call) and a sentence
-/// naming the destination (Message()). Not copyable; one writer per object.
+/// Every failing call returns a failed Status: a sentence naming the
+/// destination, and the errno of the failed system call (0 when the failure
+/// was not a system call's). The first failure is kept (Failure()); every
+/// later call returns it. Not copyable; one writer per object.
 class AtomicFile {
  public:
   AtomicFile() = default;
@@ -29,18 +32,22 @@ class AtomicFile {
   /// Creates the temporary beside `path` (an empty `path` or one ending in
   /// "/" is refused). The new file gets the permissions an ordinary new file
   /// would get (0666 less the process umask).
-  bool Open(const std::string& path);
+  Status Open(const std::string& path);
 
-  /// Appends `size` bytes. False after any earlier failure.
-  bool Write(const void* data, std::size_t size);
+  /// Appends `size` bytes. Fails after any earlier failure.
+  Status Write(const void* data, std::size_t size);
 
   /// The open stream, for libraries that write to a FILE*; null when not
   /// open. Failures on it are found by Commit().
   std::FILE* Stream() { return stream_; }
 
+  /// Writes `size` bytes at `data` as the whole file at `path`: Open, Write,
+  /// Commit.
+  static Status WriteWhole(const std::string& path, const void* data, std::size_t size);
+
   /// Flushes, closes and renames the temporary over the destination. On
   /// failure the temporary is removed and the destination is untouched.
-  bool Commit();
+  Status Commit();
 
   /// Closes and removes the temporary, if any. Safe to call repeatedly.
   void Abandon();
@@ -51,18 +58,16 @@ class AtomicFile {
 
   const std::string& Path() const { return path_; }
   const std::string& TempPath() const { return tempPath_; }
-  const std::string& Message() const { return message_; }
-  int SystemError() const { return systemError_; }
+  /// The first failure since Open; ok while there is none.
+  const Status& Failure() const { return failure_; }
 
  private:
-  bool FailWithErrno(const std::string& what, int error);
+  Status FailWithErrno(const std::string& what, int error);
 
   std::string path_;
   std::string tempPath_;
   std::FILE* stream_ = nullptr;
-  std::string message_;
-  int systemError_ = 0;
-  bool failed_ = false;
+  Status failure_;
 };
 
 }  // namespace qm

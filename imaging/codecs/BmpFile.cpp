@@ -80,10 +80,11 @@ bool FitsABitmapFile(std::uint64_t imageSize) {
 Status WriteWhole(const std::string& path, const std::uint8_t* header, const std::uint8_t* data,
                   std::size_t size) {
   AtomicFile file;
-  const bool ok = file.Open(path) && file.Write(header, kFileHeaderSize + kInfoHeaderSize) &&
-                  file.Write(data, size) && file.Commit();
-  if (!ok) return Status::Failure(file.Message(), file.SystemError());
-  return {};
+  Status written = file.Open(path);
+  if (written.Ok()) written = file.Write(header, kFileHeaderSize + kInfoHeaderSize);
+  if (written.Ok()) written = file.Write(data, size);
+  if (written.Ok()) written = file.Commit();
+  return written;
 }
 
 }  // namespace

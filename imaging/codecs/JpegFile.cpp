@@ -70,7 +70,7 @@ Status WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality)
     rows[y] = const_cast<JSAMPLE*>(bitmap.Row(y));  // libjpeg only reads them
 
   AtomicFile file;
-  if (!file.Open(path)) return Status::Failure(file.Message(), file.SystemError());
+  if (Status opened = file.Open(path); !opened.Ok()) return opened;
   jpeg_compress_struct info{};
   JpegErrorHandler errors;
   bool created = false;
@@ -80,11 +80,9 @@ Status WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality)
     // A failed write shows as libjpeg's "Output file write error"; the
     // errno of that moment says why.
     file.Fail(errors.message, errors.systemError);
-  } else {
-    file.Commit();
+    return file.Failure();
   }
-  if (!file.Message().empty()) return Status::Failure(file.Message(), file.SystemError());
-  return {};
+  return file.Commit();
 }
 
 Status ReadJpegFile(const std::string& path, Bitmap* bitmap) {

@@ -45,10 +45,7 @@ Status WritePngFile(const Bitmap& bitmap, const std::string& path, const PngSett
     const Status encoded = EncodePng(bitmap, chosen, &png);
     if (!encoded.Ok())
       return Status::Failure("Cannot write \"" + path + "\": " + encoded.Message() + ".");
-    AtomicFile file;
-    if (!(file.Open(path) && file.Write(png.data(), png.size()) && file.Commit()))
-      return Status::Failure(file.Message(), file.SystemError());
-    return {};
+    return AtomicFile::WriteWhole(path, png.data(), png.size());
   }
   PngStreamWriter writer;
   Status status = writer.Open(path, bitmap.width, bitmap.height, chosen);

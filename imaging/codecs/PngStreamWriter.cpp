@@ -27,7 +27,7 @@ PngStreamWriter::~PngStreamWriter() { Abandon(); }
 
 int PngStreamWriter::WriteToFile(spng_ctx*, void* user, void* data, std::size_t length) {
   auto* self = static_cast<PngStreamWriter*>(user);
-  return self->file_.Write(data, length) ? 0 : SPNG_IO_ERROR;
+  return self->file_.Write(data, length).Ok() ? 0 : SPNG_IO_ERROR;
 }
 
 void PngStreamWriter::EncoderFree::operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
@@ -43,7 +43,8 @@ Status PngStreamWriter::Open(const std::string& path, int width, int height,
   if (width <= 0 || height <= 0 || width > kLargestPngSide || height > kLargestPngSide)
     return Fail("a PNG image must be between 1 and 2147483647 pixels wide and high, not " +
                 std::to_string(width) + " x " + std::to_string(height));
-  if (!file_.Open(path)) return Fail(file_.Message(), file_.SystemError());
+  if (const Status opened = file_.Open(path); !opened.Ok())
+    return Fail(opened.Message(), opened.SystemError());
 
   ctx_.reset(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!ctx_) return Fail("out of memory while starting the PNG encoder");
@@ -88,7 +89,8 @@ Status PngStreamWriter::Finish() {
     return Fail("only " + std::to_string(rowsWritten_) + " of " + std::to_string(height_) +
                 " rows were written");
   ctx_.reset();
-  if (!file_.Commit()) return Fail(file_.Message(), file_.SystemError());
+  if (const Status committed = file_.Commit(); !committed.Ok())
+    return Fail(committed.Message(), committed.SystemError());
   return {};
 }
 
@@ -111,8 +113,8 @@ Status PngStreamWriter::Fail(const std::string& what, int systemError) {
 
 Status PngStreamWriter::FailFromLibrary(const std::string& what, int code) {
   // A failed write of the output reports the file system's reason.
-  if (code == SPNG_IO_ERROR && !file_.Message().empty())
-    return Fail(file_.Message(), file_.SystemError());
+  if (code == SPNG_IO_ERROR && !file_.Failure().Ok())
+    return Fail(file_.Failure().Message(), file_.Failure().SystemError());
   return Fail(what + " (" + spng_strerror(code) + ")");
 }
 

@@ -40,12 +40,9 @@ Status WriteWebpFile(const Bitmap& bitmap, const std::string& path, int quality)
     WebPMemoryWriterClear(&memory);
     return refuse("the encoder failed (out of memory?)");
   }
-  AtomicFile file;
-  bool written = file.Open(path) && file.Write(memory.mem, memory.size);
+  const Status written = AtomicFile::WriteWhole(path, memory.mem, memory.size);
   WebPMemoryWriterClear(&memory);
-  if (written) written = file.Commit();
-  if (!written) return Status::Failure(file.Message(), file.SystemError());
-  return {};
+  return written;
 }
 
 }  // namespace qm

@@ -230,7 +230,7 @@ TEST(TemporaryName, TemporaryFilesLeftBehind_NamesCarryTheOwnerInARecognisableFo
 
   TempFolder folder;
   AtomicFile file;
-  ASSERT_TRUE(file.Open(folder / "deck_Slide1.png"));
+  ASSERT_TRUE(file.Open(folder / "deck_Slide1.png").Ok());
   const std::string partial = fs::path(file.TempPath()).filename().string();
   EXPECT_TRUE(std::regex_match(
       partial, std::regex("\\.deck_Slide1\\.png\\.quillmere-" + me + "-[A-Za-z0-9]{6}")))
