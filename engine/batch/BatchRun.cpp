@@ -57,7 +57,7 @@ short SlideNumberFromText(const std::string& text) {
 }
 
 void BatchRun::Start() {
-  ErrorTrap trap(ui_, "Form1", "PushButton2_Click");
+  ErrorTrap trap(ui_, kBatchRunModule, kBatchRunProcedure);
   if (runInProgress_) return;  // kCheckRunning
   runInProgress_ = true;       // kMarkRunning
 

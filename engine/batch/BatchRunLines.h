@@ -6,6 +6,11 @@
 
 namespace qm {
 
+/// The module and procedure the batch run's reports name. The jobs report a
+/// file's failures under the same name, as the run that dispatched it.
+inline constexpr const char* kBatchRunModule = "Form1";
+inline constexpr const char* kBatchRunProcedure = "PushButton2_Click";
+
 enum BatchRunLine : int {
   kCheckRunning = 100,
   kMarkRunning = 102,

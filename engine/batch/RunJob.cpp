@@ -106,7 +106,7 @@ void ConvertTask(const FileTask& task, Powerpoint1& exporters, JobUi& ui, FrameC
   if (!imagingStarted) {
     ShowPlainMessage(ui, kImagingFailedMessage);
   } else {
-    ErrorTrap trap(ui, "Form1", "PushButton2_Click");
+    ErrorTrap trap(ui, kBatchRunModule, kBatchRunProcedure);
     task.ExportWith(exporters, trap);
   }
   if (exporters.TakeSkipped()) {
