@@ -1,8 +1,9 @@
 #include "base/ProgramFolder.h"
 
 #include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "base/Paths.h"
 
 namespace qm {
 
@@ -17,8 +18,7 @@ std::string InstalledOrOwnFolder(const char* relative) {
   const auto slash = own.rfind('/', own.size() - 2);
   if (slash == std::string::npos) return own;
   const std::string candidate = own.substr(0, slash + 1) + relative + "/";
-  struct stat info {};
-  return ::stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? candidate : own;
+  return FolderExists(candidate) ? candidate : own;
 }
 
 }  // namespace
