@@ -18,7 +18,8 @@ hidden slides, the colour of each slide and, for the password-protected decks
 (password.pptx, password.odp, password.ppt), the password. The broken files (notes.pptx,
 empty.pptx, truncated.pptx, sheet.xlsx) and the memory bomb (bomb.pptx: one
 slide showing a 15000 x 15000 PNG that takes under 1 MB) are listed under
-"broken".
+"broken". content.pptx carries what real decks do: a chart, a table and an
+embedded spreadsheet, one a slide, whose colours decks.json gives.
 """
 
 import argparse
@@ -135,7 +136,7 @@ def rels_xml(rels):
     return "".join(out)
 
 
-def content_types_xml(slide_count):
+def content_types_xml(slide_count, overrides=()):
     out = [XML_DECL,
            '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">',
            '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>',
@@ -152,6 +153,8 @@ def content_types_xml(slide_count):
            '<Override PartName="/docProps/app.xml" ContentType="application/vnd.openxmlformats-officedocument.extended-properties+xml"/>']
     for n in range(1, slide_count + 1):
         out.append('<Override PartName="/ppt/slides/slide%d.xml" ContentType="%s.slide+xml"/>' % (n, CT_PML))
+    for name, ctype in overrides:
+        out.append('<Override PartName="%s" ContentType="%s"/>' % (name, ctype))
     out.append("</Types>")
     return "".join(out)
 
@@ -323,12 +326,16 @@ def write_zip(path, parts):
     os.replace(tmp, path)
 
 
-def write_pptx(path, cx, cy, slides, title, media=None, links=None):
+def write_pptx(path, cx, cy, slides, title, media=None, links=None, parts_of=None):
     """slides: list of (background rgb, [shape xml], hidden).
     media: {slide number: [(relationship id, file name in ppt/media, bytes)]}, for pictures.
-    links: {slide number: [(relationship id, URL)]}, for pictures linked, not embedded."""
+    links: {slide number: [(relationship id, URL)]}, for pictures linked, not embedded.
+    parts_of: {slide number: [(relationship id, relationship type, part name under ppt/,
+    bytes or text, content type)]}, for charts and embedded objects."""
     count = len(slides)
-    parts = [("[Content_Types].xml", content_types_xml(count)),
+    overrides = [("/ppt/" + name, ctype) for entries in (parts_of or {}).values()
+                 for _, _, name, _, ctype in entries]
+    parts = [("[Content_Types].xml", content_types_xml(count, overrides)),
              ("_rels/.rels", rels_xml([
                  ("rId1", "officeDocument", "ppt/presentation.xml"),
                  ("rId2", "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
@@ -363,6 +370,9 @@ def write_pptx(path, cx, cy, slides, title, media=None, links=None):
             parts.append(("ppt/media/" + name, data))
         for rid, url in (links or {}).get(n, []):
             slide_rels.append((rid, "image", url))
+        for rid, rtype, name, data, _ in (parts_of or {}).get(n, []):
+            slide_rels.append((rid, rtype, "../" + name))
+            parts.append(("ppt/" + name, data))
         parts.append(("ppt/slides/_rels/slide%d.xml.rels" % n, rels_xml(slide_rels)))
     write_zip(path, parts)
 
@@ -512,6 +522,111 @@ def write_linked_deck(folder, url):
     write_pptx(os.path.join(folder, "linked.pptx"), cx, cy, [(colour, shapes, False)], "linked",
                links={1: [("rId2", url)]})
     write_bytes(os.path.join(folder, "linked.png"), solid_png(64, LINKED_COLOUR + (0xFF,)))
+
+
+# What content.pptx holds, where, and in which colours: a test samples these
+# points to tell a drawn object from a missing one. Boxes are fractions of the
+# slide (left, top, width, height), kept off the corner sample points.
+CONTENT_BOX = (0.2, 0.2, 0.6, 0.6)
+CHART_BAR_COLOUR = (250, 200, 0)
+TABLE_CELL_COLOUR = (0, 112, 192)
+OBJECT_PICTURE_COLOUR = (0, 176, 80)
+CT_OFFICE = "application/vnd.openxmlformats-officedocument"
+C_NS = "http://schemas.openxmlformats.org/drawingml/2006/chart"
+
+
+def frame_xfrm(tag, cx, cy, box):
+    left, top, width, height = box
+    return ('<%s><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></%s>'
+            % (tag, cx * left, cy * top, cx * width, cy * height, tag))
+
+
+def chart_xml():
+    """A clustered column chart with its values cached, as PowerPoint saves one:
+    three columns of one series, each as high as the axis, in CHART_BAR_COLOUR,
+    so the middle of the chart lies inside the middle column."""
+    def cache(kind, values):
+        points = "".join('<c:pt idx="%d"><c:v>%s</c:v></c:pt>' % (i, v) for i, v in enumerate(values))
+        fmt = "<c:formatCode>General</c:formatCode>" if kind == "num" else ""
+        return "<c:%sCache>%s<c:ptCount val=\"%d\"/>%s</c:%sCache>" % (kind, fmt, len(values), points, kind)
+    return (XML_DECL +
+            '<c:chartSpace xmlns:c="%s" xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" '
+            'xmlns:r="%s"><c:roundedCorners val="0"/><c:chart><c:autoTitleDeleted val="1"/>'
+            '<c:plotArea><c:layout/><c:barChart><c:barDir val="col"/><c:grouping val="clustered"/>'
+            '<c:varyColors val="0"/><c:ser><c:idx val="0"/><c:order val="0"/>'
+            '<c:tx><c:strRef><c:f>Sheet1!$B$1</c:f>%s</c:strRef></c:tx>'
+            '<c:spPr><a:solidFill><a:srgbClr val="%s"/></a:solidFill></c:spPr><c:invertIfNegative val="0"/>'
+            '<c:cat><c:strRef><c:f>Sheet1!$A$2:$A$4</c:f>%s</c:strRef></c:cat>'
+            '<c:val><c:numRef><c:f>Sheet1!$B$2:$B$4</c:f>%s</c:numRef></c:val></c:ser>'
+            '<c:gapWidth val="40"/><c:axId val="1"/><c:axId val="2"/></c:barChart>'
+            '<c:catAx><c:axId val="1"/><c:scaling><c:orientation val="minMax"/></c:scaling><c:delete val="0"/>'
+            '<c:axPos val="b"/><c:crossAx val="2"/></c:catAx>'
+            '<c:valAx><c:axId val="2"/><c:scaling><c:orientation val="minMax"/><c:max val="4"/><c:min val="0"/>'
+            '</c:scaling><c:delete val="0"/><c:axPos val="l"/><c:crossAx val="1"/></c:valAx></c:plotArea>'
+            '<c:plotVisOnly val="1"/></c:chart>'
+            '<c:spPr><a:solidFill><a:srgbClr val="FFFFFF"/></a:solidFill></c:spPr></c:chartSpace>'
+            % (C_NS, R_OFFICE, cache("str", ["Sales"]), hex_colour(CHART_BAR_COLOUR),
+               cache("str", ["North", "Middle", "South"]), cache("num", [4, 4, 4])))
+
+
+def chart_frame(shape_id, rid, cx, cy):
+    return ('<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id="%d" name="Chart %d"/><p:cNvGraphicFramePr/>'
+            '<p:nvPr/></p:nvGraphicFramePr>%s<a:graphic><a:graphicData uri="%s">'
+            '<c:chart xmlns:c="%s" r:id="%s"/></a:graphicData></a:graphic></p:graphicFrame>'
+            % (shape_id, shape_id, frame_xfrm("p:xfrm", cx, cy, CONTENT_BOX), C_NS, C_NS, rid))
+
+
+def table_frame(shape_id, cx, cy):
+    """A 3 x 3 table whose cells are filled with TABLE_CELL_COLOUR, a letter in each."""
+    _, _, width, height = CONTENT_BOX
+    col, row = cx * width // 3, cy * height // 3
+    cell = ('<a:tc><a:txBody><a:bodyPr/><a:lstStyle/><a:p><a:r><a:rPr lang="en-US" sz="1400">'
+            '<a:latin typeface="%s"/></a:rPr><a:t>%s</a:t></a:r></a:p></a:txBody>'
+            '<a:tcPr><a:solidFill><a:srgbClr val="%s"/></a:solidFill></a:tcPr></a:tc>')
+    rows = "".join('<a:tr h="%d">%s</a:tr>' % (row, "".join(cell % (FONT, letter, hex_colour(TABLE_CELL_COLOUR))
+                                                             for letter in letters))
+                   for letters in ("ABC", "DEF", "GHI"))
+    return ('<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id="%d" name="Table %d"/><p:cNvGraphicFramePr>'
+            '<a:graphicFrameLocks noGrp="1"/></p:cNvGraphicFramePr><p:nvPr/></p:nvGraphicFramePr>%s'
+            '<a:graphic><a:graphicData uri="http://schemas.openxmlformats.org/drawingml/2006/table">'
+            '<a:tbl><a:tblPr/><a:tblGrid>%s</a:tblGrid>%s</a:tbl></a:graphicData></a:graphic></p:graphicFrame>'
+            % (shape_id, shape_id, frame_xfrm("p:xfrm", cx, cy, CONTENT_BOX),
+               '<a:gridCol w="%d"/>' % col * 3, rows))
+
+
+def object_frame(shape_id, package_rid, picture_rid, cx, cy):
+    """An embedded spreadsheet (an OLE object) with the picture PowerPoint stores
+    of it, as a deck made by PowerPoint carries one."""
+    _, _, width, height = CONTENT_BOX
+    return ('<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id="%d" name="Object %d"/><p:cNvGraphicFramePr>'
+            '<a:graphicFrameLocks noChangeAspect="1"/></p:cNvGraphicFramePr><p:nvPr/></p:nvGraphicFramePr>%s'
+            '<a:graphic><a:graphicData uri="http://schemas.openxmlformats.org/presentationml/2006/ole">'
+            '<p:oleObj name="Worksheet" r:id="%s" imgW="%d" imgH="%d" progId="Excel.Sheet.12"><p:embed/>'
+            '<p:pic><p:nvPicPr><p:cNvPr id="0" name=""/><p:cNvPicPr/><p:nvPr/></p:nvPicPr>'
+            '<p:blipFill><a:blip r:embed="%s"/><a:stretch><a:fillRect/></a:stretch></p:blipFill>'
+            '<p:spPr>%s<a:prstGeom prst="rect"><a:avLst/></a:prstGeom></p:spPr></p:pic></p:oleObj>'
+            '</a:graphicData></a:graphic></p:graphicFrame>'
+            % (shape_id, shape_id, frame_xfrm("p:xfrm", cx, cy, CONTENT_BOX), package_rid,
+               cx * width, cy * height, picture_rid, frame_xfrm("a:xfrm", cx, cy, CONTENT_BOX)))
+
+
+def write_content_deck(path):
+    """content.pptx: three 16:9 slides with what real decks carry and numbered
+    slides lack, each filling CONTENT_BOX: a column chart (an embedded chart
+    object), a table, and an embedded spreadsheet shown by its stored picture."""
+    cx, cy = SIZE_16X9
+    with tempfile.TemporaryDirectory(prefix="qm-decks-xlsx-") as tmp:
+        minimal_xlsx(os.path.join(tmp, "sheet.xlsx"))
+        with open(os.path.join(tmp, "sheet.xlsx"), "rb") as f:
+            sheet = f.read()
+    picture = solid_png(64, OBJECT_PICTURE_COLOUR + (0xFF,))
+    slides = [(colour_of_slide(n), [shape], False) for n, shape in enumerate(
+        [chart_frame(2, "rId2", cx, cy), table_frame(2, cx, cy), object_frame(2, "rId2", "rId3", cx, cy)], 1)]
+    write_pptx(path, cx, cy, slides, "content",
+               media={3: [("rId3", "object3.png", picture)]},
+               parts_of={1: [("rId2", "chart", "charts/chart1.xml", chart_xml(), CT_OFFICE + ".drawingml.chart+xml")],
+                         3: [("rId2", "package", "embeddings/Sheet1.xlsx", sheet,
+                              CT_OFFICE + ".spreadsheetml.sheet")]})
 
 
 def write_numbered_deck(path, cx, cy, count, hidden=()):
@@ -796,6 +911,11 @@ def make_test_set(out):
     write_varied_deck(os.path.join(out, "varied2.pptx"))
     decks["varied2.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 2, ()),
                                  colours=[list(colour_of_slide(1)), [20, 24, 40]])
+    write_content_deck(os.path.join(out, "content.pptx"))
+    decks["content.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 3, ()),
+                                 content={"box": list(CONTENT_BOX),
+                                          "colours": [list(CHART_BAR_COLOUR), list(TABLE_CELL_COLOUR),
+                                                      list(OBJECT_PICTURE_COLOUR)]})
     write_pptx(os.path.join(out, "noslides.pptx"), SIZE_16X9[0], SIZE_16X9[1], [], "no slides")
     write_bomb_deck(os.path.join(out, "bomb.pptx"))
 

@@ -29,10 +29,13 @@ const char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 )";
 
 // A document from a place not listed as trusted (none is) may not make
-// LibreOffice fetch what it links to; OLE objects and DDE stay inert.
+// LibreOffice fetch what it links to. DisableActiveContent is left off on
+// purpose: besides links it keeps every embedded object from loading, and
+// LibreOffice holds a deck's charts as embedded objects, so every chart
+// would be drawn as an empty frame. What an embedded object could reach
+// outside the deck, the network namespace and Landlock stop.
 const char kBlockLinks[] = R"(<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="SecureURL" oor:op="fuse"><value/></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="BlockUntrustedRefererLinks" oor:op="fuse"><value>true</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="DisableActiveContent" oor:op="fuse"><value>true</value></prop></item>
 )";
 
 const char kEnd[] = "</oor:items>\n";

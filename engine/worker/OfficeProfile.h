@@ -9,8 +9,9 @@ namespace qm {
 /// a renderer needs: no lock files beside the user's presentations (a killed
 /// worker would leave them behind), no document locking, no autosave or
 /// recovery data. With `blockLinks`, linked content is blocked too: no
-/// location is trusted, links from untrusted documents are not followed, and
-/// embedded objects and DDE stay inactive. The user's own profile is never
+/// location is trusted and links from untrusted documents are not followed;
+/// embedded objects (charts among them) load and draw as in the deck. The
+/// user's own profile is never
 /// read or written. Returns the profile's URL for LibreOfficeKit, or "" with
 /// `*error` set.
 std::string PrepareOfficeProfile(const std::string& folder, bool blockLinks, std::string* error);

@@ -23,9 +23,11 @@
 
 #include <fstream>
 
+#include "bench/NormalizedRmse.h"
 #include "imaging/codecs/JpegFile.h"
 #include "tests/support/DeckCatalog.h"
 #include "tests/support/PngTestReader.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 
 using namespace qm::test;
@@ -310,6 +312,50 @@ TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadUnlessAllowed) {
   EXPECT_GT(listener.Connections(), 0);
   const auto png = ReadPng(local / "linked_Slide1.png");
   EXPECT_TRUE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40));
+}
+
+// A confinement layer that removes content (LibreOffice's DisableActiveContent
+// drew every chart as an empty frame) shows as a slide that differs from the
+// same slide drawn with no confinement at all.
+TEST_F(BatchCli, ConfinementLeavesEverySlideAsDrawnWithoutIt) {
+  // Copies named by format too, so std4.ppt and std4.pptx write apart.
+  TempFolder in, confined, open;
+  std::vector<std::string> decks;
+  for (const std::string& name : decks_.PlainDeckNames()) {
+    const std::filesystem::path from = decks_.Deck(name).path;
+    decks.push_back(in / (from.stem().string() + "-" + from.extension().string().substr(1) +
+                          from.extension().string()));
+    std::filesystem::copy_file(from, decks.back());
+  }
+  ASSERT_TRUE(decks_.Has("content.pptx"));
+  auto args = decks;
+  args.insert(args.begin(), {"-m", "each", "-o", confined.Path()});
+  const auto inside = RunBatch(args);
+  ASSERT_EQ(inside.exitCode, 0) << inside.errorText;
+  {
+    const ScopedEnv none("QUILLMERE_CONFINEMENT", "none");
+    args[3] = open.Path();
+    const auto outside = RunBatch(args);
+    ASSERT_EQ(outside.exitCode, 0) << outside.errorText;
+  }
+  ASSERT_EQ(confined.Names(), open.Names());
+  ASSERT_GE(confined.Names().size(), 30u);
+  for (const std::string& name : confined.Names()) {
+    RgbImage a = ReadPng(confined / name), b = ReadPng(open / name);
+    qm::Bitmap left(a.width, a.height), right(b.width, b.height);
+    left.pixels = std::move(a.rgb);
+    right.pixels = std::move(b.rgb);
+    EXPECT_LE(qm::NormalizedRmse(left, right), 0.005) << name;
+  }
+  // And the objects are there, not merely missing alike.
+  const DeckFacts& content = decks_.Deck("content.pptx");
+  ASSERT_EQ(content.contentColours.size(), 3u);
+  for (int n = 1; n <= 3; ++n) {
+    const auto png = ReadPng(confined / ("content-pptx_Slide" + std::to_string(n) + ".png"));
+    EXPECT_TRUE(Near(PixelAt(png, png.width / 2, png.height / 2), ToPixel(content.contentColours[n - 1]),
+                     decks_.Tolerance()))
+        << "slide " << n << " of content.pptx lost its chart, table or embedded object";
+  }
 }
 
 TEST_F(BatchCli, BesideTheSourceOneFileSpelledTwoWaysIsAClashAndNeitherCountsAsConverted) {

@@ -47,6 +47,8 @@ DeckCatalog::DeckCatalog(const std::string& folder) : folder_(folder) {
     deck.heightPx = value.at("size_px").at(1).get<int>();
     deck.hidden = value.at("hidden").get<std::vector<int>>();
     deck.colours = value.at("colours").get<std::vector<Rgb>>();
+    if (value.contains("content"))
+      deck.contentColours = value.at("content").at("colours").get<std::vector<Rgb>>();
     deck.passwordProtected = value.contains("password") && !value.at("password").is_null();
     decks_[name] = deck;
   }

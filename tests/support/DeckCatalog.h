@@ -22,6 +22,9 @@ struct DeckFacts {
   int heightPx = 0;
   std::vector<int> hidden;   ///< 1-based numbers of hidden slides
   std::vector<Rgb> colours;  ///< background of slide n at [n-1]
+  /// The colour at the middle of slide n at [n-1], for decks whose slides
+  /// carry an object there (a chart, a table, an embedded object); else empty.
+  std::vector<Rgb> contentColours;
   bool passwordProtected = false;
 };
 
