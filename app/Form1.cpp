@@ -1,5 +1,7 @@
 #include "app/Form1.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -180,7 +182,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     // The run unwinds first: its jobs stop at their next slide and clean up,
     // then the window closes.
     closeAfterRun_ = true;
-    if (!reports_.empty() && !reports_.front().isNull()) reports_.front()->close();
+    DropReports();
     run_.Cancel();
     event->ignore();
     return;
@@ -217,10 +219,12 @@ MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, Me
     SetUpBox(*box, text, icon, title);
     box->setStandardButtons(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QDialog::finished, this, [this] {
-      reports_.pop_front();
-      ShowNextReport();
-    });
+    // Not modal: the window's own close box must still end the run while
+    // reports wait (a window under a modal box never gets its close).
+    box->setWindowModality(Qt::NonModal);
+    // Qt may say a box finished more than once (a held Enter, a close while
+    // it ends): it leaves the queue by its identity, once.
+    connect(box, &QDialog::finished, this, [this, box] { ReportFinished(box); });
     reports_.push_back(box);
     if (reports_.size() == 1) ShowNextReport();
     return MessageAnswer::Ok;
@@ -241,15 +245,34 @@ MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, Me
   return MessageAnswer::Ok;
 }
 
+void Form1::ReportFinished(QMessageBox* box) {
+  const auto it = std::find(reports_.begin(), reports_.end(), box);
+  if (it == reports_.end()) return;  // it left the queue before
+  const bool shown = it == reports_.begin();
+  reports_.erase(it);
+  if (shown) ShowNextReport();
+}
+
 void Form1::ShowNextReport() {
   while (!reports_.empty() && reports_.front().isNull()) reports_.pop_front();
   if (reports_.empty()) return;
   // Once the person has closed the window, what is left goes unread.
   if (closeAfterRun_) {
-    reports_.front()->close();
+    DropReports();
     return;
   }
-  reports_.front()->open();
+  if (!reports_.front()->isVisible()) reports_.front()->show();
+}
+
+void Form1::DropReports() {
+  std::deque<QPointer<QMessageBox>> dropped;
+  dropped.swap(reports_);
+  for (const QPointer<QMessageBox>& box : dropped) {
+    if (box.isNull()) continue;
+    box->disconnect(this);
+    box->hide();
+    box->deleteLater();
+  }
 }
 
 void Form1::WaitForReports() {

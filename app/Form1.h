@@ -119,8 +119,14 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   /// fits its title.
   void SetUpBox(QMessageBox& box, const std::string& text, MessageIcon icon,
                 const std::string& title);
-  /// Opens the next queued report, if any.
+  /// Takes `box` off the queue of reports when it is there (a box may say
+  /// it finished more than once) and, when it was the one shown, shows the
+  /// next.
+  void ReportFinished(QMessageBox* box);
+  /// Shows the next queued report, if any and none is shown.
   void ShowNextReport();
+  /// Closes and forgets every queued report, unread.
+  void DropReports();
   /// Returns once every queued report has been closed.
   void WaitForReports();
   /// The settings file's AllowLinks, read when a run starts; false unless "True".

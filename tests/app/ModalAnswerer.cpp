@@ -23,8 +23,19 @@ QStringList ModalAnswerer::Texts(const QString& kind) const {
   return texts;
 }
 
-void ModalAnswerer::Answer() {
+QWidget* ShownReport() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->objectName() == "ErrorReport" && window->isVisible()) return window;
+  return nullptr;
+}
+
+QWidget* BoxToAnswer() {
   QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr ? modal : ShownReport();
+}
+
+void ModalAnswerer::Answer() {
+  QWidget* modal = BoxToAnswer();
   // A box is answered once; its loop may take a moment to end.
   if (modal == nullptr || modal == last_ || !modal->isVisible()) return;
   last_ = modal;

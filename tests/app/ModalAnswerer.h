@@ -27,6 +27,13 @@ struct ShownBox {
   bool multiSelect = false;  ///< a file dialog takes several files
 };
 
+/// The window's report box on screen, if one is: reports wait beside the
+/// window during a run rather than as modal boxes.
+QWidget* ShownReport();
+
+/// The box a person would answer now: the modal one, else a shown report.
+QWidget* BoxToAnswer();
+
 class ModalAnswerer : public QObject {
   Q_OBJECT
 

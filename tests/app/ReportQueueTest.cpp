@@ -1,0 +1,118 @@
+// The window's queue of report boxes under a person who dismisses them as fast
+// as they open: runs of fake jobs (no LibreOffice) whose decks each fail once,
+// so every file brings one report while the run goes on.
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "app/Form1.h"
+#include "tests/app/ModalAnswerer.h"
+#include "tests/app/StoreFolder.h"
+#include "tests/support/FakeApplicationFactory.h"
+
+namespace {
+
+/// `count` files in `folder` and the fake job's description of them: each a
+/// deck of two slides whose second cannot be exported.
+std::vector<std::string> FailingDecks(const QString& folder, int count) {
+  std::vector<std::string> paths;
+  QString decks;
+  for (int i = 1; i <= count; ++i) {
+    paths.push_back((folder + QString("/bad%1.pptx").arg(i)).toStdString());
+    std::ofstream(paths.back()) << "not a deck";
+    decks += QString::fromStdString(paths.back()) + "=2!;";
+  }
+  qputenv("QM_FAKE_DECKS", decks.toUtf8());
+  return paths;
+}
+
+}  // namespace
+
+class ReportQueueTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { qm::test::ClearStore(); }
+
+  // Each report box gets Enter twice in a row, as a held key gives it, and
+  // is then finished once more by hand: a box that finishes twice must not
+  // take another report off the queue (the window crashed on an empty one).
+  void reportsDismissedAsFastAsTheyOpenAreEachShownOnce() {
+    QTemporaryDir in, out;
+    const auto decks = FailingDecks(in.path(), 6);
+    qm::test::FakeApplicationFactory factory;
+    qm::Form1 window(factory, QM_FAKE_JOB, 2);
+    QVERIFY(window.Load());
+    window.show();
+    window.AddDroppedFiles(decks);
+    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+
+    QStringList reports, messages;
+    QTimer dismisser;
+    QObject::connect(&dismisser, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(qm::test::BoxToAnswer());
+      if (box == nullptr || !box->isVisible()) return;
+      if (box->objectName() == "ErrorReport") {
+        reports << box->property("rawText").toString();
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);
+        box->done(QMessageBox::Ok);
+      } else {
+        messages << box->property("rawText").toString();
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    dismisser.start(1);
+    window.findChild<QPushButton*>("PushButton2")->click();
+    dismisser.stop();
+
+    QCOMPARE(messages, QStringList{"Done."});
+    QCOMPARE(reports.size(), 6);
+    for (int i = 1; i <= 6; ++i)
+      QCOMPARE(reports.filter(QString("bad%1.pptx: slide").arg(i)).size(), 1);
+    QVERIFY(!window.RunInProgress());
+  }
+
+  // Closing the window while reports wait ends the run and drops them: the
+  // window closes instead of waiting for each box to be dismissed.
+  void closingTheWindowWithReportsQueuedClosesIt() {
+    QTemporaryDir in, out;
+    const auto decks = FailingDecks(in.path(), 6);
+    qm::test::FakeApplicationFactory factory;
+    qm::Form1 window(factory, QM_FAKE_JOB, 2);
+    QVERIFY(window.Load());
+    window.show();
+    window.AddDroppedFiles(decks);
+    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+
+    int closeTries = 0;
+    bool blockedByModal = true;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (qm::test::ShownReport() == nullptr || closeTries > 0) return;
+      ++closeTries;
+      // The close box's click reaches a window only when no modal window
+      // blocks it: Qt drops the window manager's close then.
+      blockedByModal = QGuiApplication::modalWindow() != nullptr;
+      window.close();
+    });
+    closer.start(1);
+    window.findChild<QPushButton*>("PushButton2")->click();
+    closer.stop();
+
+    QCOMPARE(closeTries, 1);
+    QVERIFY(!blockedByModal);
+    QVERIFY(!window.RunInProgress());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
+    QVERIFY(qm::test::ShownReport() == nullptr);
+  }
+};
+
+QTEST_MAIN(ReportQueueTest)
+#include "ReportQueueTest.moc"
