@@ -13,6 +13,7 @@ struct FileRecord {
   std::vector<std::string> images;   ///< the images it wrote, in order
   int slides = -1;                   ///< the deck's slide count; -1 when not read
   std::vector<std::string> reasons;  ///< reports and why it was not converted
+  std::vector<std::string> notes;    ///< what its images leave out on purpose, in words
 };
 
 }  // namespace qm

@@ -16,7 +16,8 @@ nlohmann::json ToJson(const FileRecord& record) {
           {"status", record.status},
           {"images", record.images},
           {"slides", record.slides >= 0 ? nlohmann::json(record.slides) : nlohmann::json(nullptr)},
-          {"reasons", record.reasons}};
+          {"reasons", record.reasons},
+          {"notes", record.notes}};
 }
 
 }  // namespace

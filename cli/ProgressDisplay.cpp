@@ -2,6 +2,7 @@
 
 #include "base/Paths.h"
 #include "base/Utf8.h"
+#include "engine/adapter/LinkedPictureProbe.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -69,6 +70,12 @@ void ProgressDisplay::FileDone(const FileTask& task, const std::vector<std::stri
   FileRecord& record = RecordOf(task);
   record.images = written;
   record.slides = slideCount;
+  if (linksBlocked_ && !written.empty()) {
+    if (const int linked = CountLinkedPictures(task.path); linked > 0) {
+      record.notes.push_back(LinkedPicturesNote(linked));
+      Note("quillmere-batch: " + EscapedName(task.path) + ": " + record.notes.back() + ".");
+    }
+  }
   if (failed_.count(task.position) != 0 || upToDate_.count(task.position) != 0) return;
   // The exporters write nothing and say nothing for a slide that does not
   // exist; here that is a file not converted.
@@ -120,7 +127,7 @@ void ProgressDisplay::JobFailed(const FileTask* stopped, int slide,
 
 void ProgressDisplay::Skipped(const SkippedPath& skipped) {
   ++skipped_;
-  skippedRecords_.push_back({skipped.path, "skipped", {}, -1, {skipped.reason}});
+  skippedRecords_.push_back({skipped.path, "skipped", {}, -1, {skipped.reason}, {}});
   Note("quillmere-batch: skipped " + EscapedName(skipped.path) + ": " + skipped.reason + ".");
 }
 

@@ -34,6 +34,11 @@ class ProgressDisplay : public JobEvents {
   void FileSkipped(const FileTask& task) override;
   bool Poll() override { return false; }
 
+  /// With `blocked` (the renderer fetches no links), each file that wrote
+  /// images and links to pictures is told of them, in its record's notes
+  /// and on a line of its own.
+  void SetLinksBlocked(bool blocked) { linksBlocked_ = blocked; }
+
   /// Names a path the gathering left out, with its reason, and counts it.
   void Skipped(const SkippedPath& skipped);
 
@@ -61,6 +66,7 @@ class ProgressDisplay : public JobEvents {
   int total_;
   bool quiet_;
   bool terminal_;
+  bool linksBlocked_ = false;
   bool barShown_ = false;
   int started_ = 0;
   std::set<int> converted_;             ///< list positions of files converted

@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   ProgressDisplay display(stderr, static_cast<int>(list->size()), options->quiet);
+  display.SetLinksBlocked(!options->allowLinks);
   for (const SkippedPath& path : skipped) display.Skipped(path);
   Convert(*options, *list, display);
 

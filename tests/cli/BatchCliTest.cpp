@@ -299,6 +299,11 @@ TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadUnlessAllowed) {
   const auto confined = RunBatch({"-b", web / "linked.pptx", local / "linked.pptx"});
   EXPECT_EQ(confined.exitCode, 0) << confined.errorText;
   EXPECT_EQ(listener.Connections(), 0) << "the renderer reached out to the web link";
+  // Left out on purpose, and said so.
+  for (const TempFolder* folder : {&web, &local})
+    EXPECT_NE(confined.errorText.find(*folder / "linked.pptx: 1 linked picture not fetched (use --allow-links)"),
+              std::string::npos)
+        << confined.errorText;
   for (const TempFolder* folder : {&web, &local}) {
     const auto png = ReadPng(*folder / "linked_Slide1.png");
     EXPECT_TRUE(Near(Sample(png, 0, 0, png.width, png.height), background, decks_.Tolerance()));
@@ -309,6 +314,7 @@ TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadUnlessAllowed) {
   // Allowed, the same decks do reach out and read in: the checks above can fail.
   const auto allowed = RunBatch({"--allow-links", "-b", web / "linked.pptx", local / "linked.pptx"});
   EXPECT_EQ(allowed.exitCode, 0) << allowed.errorText;
+  EXPECT_EQ(allowed.errorText.find("not fetched"), std::string::npos) << allowed.errorText;
   EXPECT_GT(listener.Connections(), 0);
   const auto png = ReadPng(local / "linked_Slide1.png");
   EXPECT_TRUE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40));

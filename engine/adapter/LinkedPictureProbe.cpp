@@ -1,0 +1,101 @@
+#include "engine/adapter/LinkedPictureProbe.h"
+
+#include <zip.h>
+
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace qm {
+
+namespace {
+
+/// A relationship part bigger than this is no presentation's.
+constexpr zip_uint64_t kMaxRelationshipBytes = 16u << 20;
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+/// The value of attribute `name` in one element's text, quoted either way;
+/// empty when absent.
+std::string_view Attribute(std::string_view element, std::string_view name) {
+  for (std::size_t at = element.find(name); at != std::string_view::npos;
+       at = element.find(name, at + 1)) {
+    // A whole attribute name: after a space, followed by = and a quote.
+    if (at == 0 || element[at - 1] != ' ') continue;
+    std::size_t value = at + name.size();
+    if (value + 1 >= element.size() || element[value] != '=') continue;
+    const char quote = element[value + 1];
+    if (quote != '"' && quote != '\'') continue;
+    value += 2;
+    const std::size_t end = element.find(quote, value);
+    if (end == std::string_view::npos) return {};
+    return element.substr(value, end - value);
+  }
+  return {};
+}
+
+/// Counts the external picture relationships in one relationship part.
+int CountInRelationships(std::string_view xml) {
+  int count = 0;
+  for (std::size_t at = xml.find("<Relationship "); at != std::string_view::npos;
+       at = xml.find("<Relationship ", at + 1)) {
+    const std::size_t end = xml.find('>', at);
+    if (end == std::string_view::npos) break;
+    const std::string_view element = xml.substr(at, end - at);
+    if (Attribute(element, "TargetMode") == "External" && EndsWith(Attribute(element, "Type"), "/image"))
+      ++count;
+  }
+  return count;
+}
+
+struct ArchiveCloser {
+  void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct EntryCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+/// The whole of entry `index` when it is small enough; empty otherwise.
+std::string ReadEntry(zip_t* archive, zip_uint64_t index) {
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive, index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
+      stat.size > kMaxRelationshipBytes)
+    return {};
+  std::unique_ptr<zip_file_t, EntryCloser> file(zip_fopen_index(archive, index, 0));
+  if (!file) return {};
+  std::string text(stat.size, '\0');
+  zip_uint64_t got = 0;
+  while (got < stat.size) {
+    const zip_int64_t n = zip_fread(file.get(), text.data() + got, stat.size - got);
+    if (n <= 0) return {};
+    got += static_cast<zip_uint64_t>(n);
+  }
+  return text;
+}
+
+}  // namespace
+
+int CountLinkedPictures(const std::string& path) {
+  int error = 0;
+  std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
+  if (!archive) return 0;
+  const zip_int64_t entries = zip_get_num_entries(archive.get(), 0);
+  if (entries < 0 || zip_name_locate(archive.get(), "ppt/presentation.xml", 0) < 0) return 0;
+  int count = 0;
+  for (zip_int64_t i = 0; i < entries; ++i) {
+    const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
+    if (name == nullptr || std::strncmp(name, "ppt/", 4) != 0 || !EndsWith(name, ".rels")) continue;
+    count += CountInRelationships(ReadEntry(archive.get(), static_cast<zip_uint64_t>(i)));
+  }
+  return count;
+}
+
+std::string LinkedPicturesNote(int count) {
+  return std::to_string(count) + (count == 1 ? " linked picture" : " linked pictures") +
+         " not fetched (use --allow-links)";
+}
+
+}  // namespace qm
