@@ -279,15 +279,15 @@ void Form1::WaitForReports() {
   while (!reports_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-std::string Form1::InputBox(const std::string& prompt, const std::string& title,
-                            const std::string& defaultText) {
+std::optional<std::string> Form1::InputBox(const std::string& prompt, const std::string& title,
+                                           const std::string& defaultText) {
   QInputDialog box(this);
   box.setObjectName("InputBox");
   box.setWindowTitle(QString::fromStdString(title.empty() ? ApplicationTitle() : title));
   box.setProperty("rawText", QString::fromStdString(prompt));
   box.setLabelText(DisplayText(prompt));
   box.setTextValue(QString::fromStdString(defaultText));
-  if (box.exec() != QDialog::Accepted) return {};
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
   return box.textValue().toStdString();
 }
 

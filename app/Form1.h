@@ -66,8 +66,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   // bar and pointer.
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
-  std::string InputBox(const std::string& prompt, const std::string& title,
-                       const std::string& defaultText) override;
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& defaultText) override;
   short ChooseStitchDirection() override;
   void SetProgressValue(int value) override;
   void SetProgressText(const std::string& text) override;

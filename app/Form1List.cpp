@@ -145,7 +145,8 @@ void Form1::PushButton5Click() {
   std::string extension;
   trap.Step(kAskExtension, [&] {
     extension = InputBox(kExtensionPrompt, ApplicationTitle(),
-                         SettingsStore::GetSetting(SettingsStore::kExtension, kDefaultExtension));
+                         SettingsStore::GetSetting(SettingsStore::kExtension, kDefaultExtension))
+                    .value_or("");
   });
   if (extension.empty()) return;  // nothing typed, or cancelled
   trap.Step(kStoreExtension,

@@ -2,6 +2,7 @@
 // The one way the core talks to a person. The window, the command-line tool
 // and the tests each implement it; the core never knows which one it has.
 
+#include <optional>
 #include <string>
 
 namespace qm {
@@ -31,9 +32,10 @@ class Ui {
   virtual MessageAnswer Message(const std::string& text, MessageButtons buttons,
                                 MessageIcon icon, const std::string& title) = 0;
 
-  /// Asks for one line of text. Cancel answers the empty text.
-  virtual std::string InputBox(const std::string& prompt, const std::string& title,
-                               const std::string& defaultText) = 0;
+  /// Asks for one line of text: what was typed (perhaps empty), or nullopt
+  /// when the person gave the question up (Cancel, Escape, the close box).
+  virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                              const std::string& defaultText) = 0;
 
   /// The Image Option choice: returns 1 (top to bottom) or 2 (left to right).
   virtual short ChooseStitchDirection() = 0;

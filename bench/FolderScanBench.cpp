@@ -47,8 +47,9 @@ class CountingUi : public qm::Ui {
     std::cerr << "report: " << text << "\n";
     return qm::MessageAnswer::Ok;
   }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override {
-    return {};
+  std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                      const std::string&) override {
+    return std::nullopt;
   }
   short ChooseStitchDirection() override { return qm::kTopToBottom; }
   void SetProgressValue(int) override {}

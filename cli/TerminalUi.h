@@ -23,7 +23,8 @@ class TerminalUi : public Ui {
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override {
+  std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                      const std::string&) override {
     return slideText_;
   }
   short ChooseStitchDirection() override { return direction_; }

@@ -85,7 +85,15 @@ void BatchRun::Start() {
   std::string x;
   if (trap.HoldsOrFails(kCheckXMode, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
     for (;;) {
-      trap.Step(kAskX, [&] { x = ui_.InputBox("Enter X: ", "Input X", ""); });
+      std::optional<std::string> answer;
+      trap.Step(kAskX, [&] { answer = ui_.InputBox("Enter X: ", "Input X", ""); });
+      // Given up, the question ends the run before it starts: asking again
+      // would leave the person no way out but a number.
+      if (!answer) {
+        runInProgress_ = false;  // 184
+        return;
+      }
+      x = *answer;
       if (trap.HoldsOrFails(kCheckXNumeric, [&] { return !IsNumeric(x); }))
         trap.Step(kSayNotNumeric, [&] { ShowPlainMessage(ui_, kNotNumericMessage); });
       if (!trap.HoldsOrFails(kAskXAgain, [&] { return !IsNumeric(x); })) break;

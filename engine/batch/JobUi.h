@@ -23,8 +23,9 @@ class JobUi : public Ui {
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override {
-    return "";
+  std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                      const std::string&) override {
+    return std::nullopt;
   }
   short ChooseStitchDirection() override { return 1; }
   void SetProgressValue(int) override {}

@@ -189,6 +189,18 @@ TEST_F(BatchRunTest, XIsAskedUntilNumericOncePerRunAndRoundsHalfToEven) {
   EXPECT_TRUE(test::FileIsPng(out_ / "a_Slide4.png"));
 }
 
+// Asked again after a cancel, a person had no way out but typing a number.
+TEST_F(BatchRunTest, XQuestionGivenUpEndsTheRunBeforeAnyFile) {
+  AddDeck("a.pptx", 5);
+  options_.mode = kModeXSlide;
+  ui_.inputAnswers = {"two"};  // then Cancel
+  run_.Start();
+  EXPECT_EQ(ui_.CallsOf("input").size(), 2u);
+  EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"Must be a numeric entry."});
+  EXPECT_TRUE(out_.Names().empty());
+  EXPECT_FALSE(run_.RunInProgress());
+}
+
 TEST_F(BatchRunTest, XOutOfSixteenBitRangeIsOneReportPerFile) {
   AddDeck("a.pptx");
   AddDeck("b.pptx");

@@ -12,11 +12,11 @@ MessageAnswer ScriptedUi::Message(const std::string& text, MessageButtons button
   return answer;
 }
 
-std::string ScriptedUi::InputBox(const std::string& prompt, const std::string& title,
-                                 const std::string& defaultText) {
+std::optional<std::string> ScriptedUi::InputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& defaultText) {
   calls.push_back({"input", prompt, title, MessageButtons::Ok, MessageIcon::None, 0});
   (void)defaultText;
-  if (inputAnswers.empty()) return "";
+  if (inputAnswers.empty()) return std::nullopt;
   std::string answer = inputAnswers.front();
   inputAnswers.pop_front();
   return answer;

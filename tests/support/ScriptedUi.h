@@ -26,7 +26,8 @@ class ScriptedUi : public Ui {
  public:
   /// Answers for Yes/No boxes, taken in order; Yes when the script is empty.
   std::deque<MessageAnswer> yesNoAnswers;
-  /// Answers for input boxes, taken in order; "" (cancel) when empty.
+  /// Answers for input boxes, taken in order; once none is left, the
+  /// question is given up (cancelled).
   std::deque<std::string> inputAnswers;
   /// Answers for the direction choice, taken in order; 1 when empty.
   std::deque<short> directionAnswers;
@@ -37,8 +38,8 @@ class ScriptedUi : public Ui {
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
-  std::string InputBox(const std::string& prompt, const std::string& title,
-                       const std::string& defaultText) override;
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& defaultText) override;
   short ChooseStitchDirection() override;
   void SetProgressValue(int value) override;
   void SetProgressText(const std::string& text) override;
