@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QSpacerItem>
 
+#include "app/CaptionBar.h"
 #include "app/FileListView.h"
 #include "app/SettingsStore.h"
 #include "app/Form2.h"
@@ -109,14 +110,14 @@ void Form1::PlaceControls() {
   option2_->setGeometry(TwipsRect(240, 1410, 3615, 255));
 
   pushButton2_ = MakeButton(this, "PushButton2", "Start Saving As PNG", TwipsRect(120, 6510, 7800, 405));
-  progressBar1_ = new QProgressBar(this);
+  progressBar1_ = new CaptionBar(this);
   progressBar1_->setObjectName("ProgressBar1");
   progressBar1_->setGeometry(TwipsRect(120, 7030, 7800, 405));
   progressBar1_->setRange(0, 100);
   progressBar1_->setValue(0);
   progressBar1_->setAlignment(Qt::AlignCenter);
   progressBar1_->setTextVisible(true);
-  progressBar1_->setFormat("Progress Bar");
+  progressBar1_->SetCaption("Progress Bar");
 }
 
 void Form1::OrderTabs() {
@@ -301,12 +302,10 @@ void Form1::SetProgressValue(int value) { progressBar1_->setValue(value); }
 
 void Form1::SetProgressText(const std::string& text) {
   // One line, shortened in the middle when it does not fit: a long name
-  // keeps its start and its end. The bar's format treats "%" as a
-  // placeholder; a file name keeps its own.
+  // keeps its start and its end.
   progressBar1_->setProperty("rawText", QString::fromStdString(text));
-  const QString shown = progressBar1_->fontMetrics().elidedText(
-      QString::fromStdString(text), Qt::ElideMiddle, progressBar1_->width() - 24);
-  progressBar1_->setFormat(QString(shown).replace("%", "%%"));
+  progressBar1_->SetCaption(progressBar1_->fontMetrics().elidedText(
+      QString::fromStdString(text), Qt::ElideMiddle, progressBar1_->width() - 24));
 }
 
 void Form1::SetPointer(Pointer pointer) {

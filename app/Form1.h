@@ -25,12 +25,12 @@
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
 namespace qm {
 
+class CaptionBar;
 class FileListView;
 
 class Form1 : public QWidget, public Ui, public RunOptions {
@@ -185,7 +185,7 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   QPushButton* pushButton4_;
   QRadioButton* option2_;
   QPushButton* pushButton2_;
-  QProgressBar* progressBar1_;
+  CaptionBar* progressBar1_;
 };
 
 }  // namespace qm

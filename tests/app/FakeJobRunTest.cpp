@@ -1,9 +1,11 @@
-// The window's queue of report boxes under a person who dismisses them as fast
-// as they open: runs of fake jobs (no LibreOffice) whose decks each fail once,
-// so every file brings one report while the run goes on.
+// The window's runs against fake jobs (no LibreOffice): its queue of report
+// boxes under a person who dismisses them as fast as they open (every deck
+// fails once, so each file brings a report while the run goes on), and what
+// its progress bar says.
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -34,7 +36,7 @@ std::vector<std::string> FailingDecks(const QString& folder, int count) {
 
 }  // namespace
 
-class ReportQueueTest : public QObject {
+class FakeJobRunTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -79,6 +81,33 @@ class ReportQueueTest : public QObject {
     QVERIFY(!window.RunInProgress());
   }
 
+  // The bar's caption is the file's name as it stands: QProgressBar would
+  // read "%p" in it as the percentage and show "%%" for an escaped "%".
+  void progressCaptionShowsAFileNameWithPercentSignsAsItIs() {
+    QTemporaryDir in, out;
+    const std::string deck = (in.path() + "/100%p 50%%.pptx").toStdString();
+    std::ofstream(deck) << "not a deck";
+    qputenv("QM_FAKE_DECKS", QByteArray::fromStdString(deck + "=3@80"));
+    qm::test::FakeApplicationFactory factory;
+    qm::Form1 window(factory, QM_FAKE_JOB, 1);
+    QVERIFY(window.Load());
+    window.show();
+    window.AddDroppedFiles({deck});
+    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+
+    auto* bar = window.findChild<QProgressBar*>("ProgressBar1");
+    QStringList captions;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (!captions.contains(bar->text())) captions << bar->text();
+      if (auto* box = qobject_cast<QMessageBox*>(qm::test::BoxToAnswer())) box->accept();
+    });
+    watcher.start(5);
+    window.findChild<QPushButton*>("PushButton2")->click();
+    watcher.stop();
+    QVERIFY2(captions.contains("Processing: 100%p 50%%.pptx"), qPrintable(captions.join(" | ")));
+  }
+
   // Closing the window while reports wait ends the run and drops them: the
   // window closes instead of waiting for each box to be dismissed.
   void closingTheWindowWithReportsQueuedClosesIt() {
@@ -114,5 +143,5 @@ class ReportQueueTest : public QObject {
   }
 };
 
-QTEST_MAIN(ReportQueueTest)
-#include "ReportQueueTest.moc"
+QTEST_MAIN(FakeJobRunTest)
+#include "FakeJobRunTest.moc"
