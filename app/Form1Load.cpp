@@ -1,6 +1,7 @@
 // The main window's start-up and closing.
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -59,11 +60,15 @@ constexpr const char* kProductName = "Quillmere";
 constexpr const char* kModeEntries[] = {kModeEachSlide, kModeAllSlides, kModeFirstSlide,
                                         kModeSecondSlide, kModeXSlide};
 
-/// The user's desktop folder followed by "/": the output folder of a first start.
+/// The output folder of a first start, followed by "/": the user's desktop
+/// folder, or the home folder where there is no desktop folder (a first run
+/// must not meet "Folder does not exist.").
 std::string DefaultOutputFolder() {
   const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-  if (desktop.isEmpty()) throw Error("The desktop folder cannot be found");
-  return desktop.toStdString() + "/";
+  if (!desktop.isEmpty() && FolderExists(desktop.toStdString())) return desktop.toStdString() + "/";
+  const QString home = QDir::homePath();
+  if (home.isEmpty()) throw Error("Neither the desktop folder nor the home folder can be found");
+  return home.toStdString() + (home.endsWith('/') ? "" : "/");
 }
 
 /// Sets an option button as the form's assignment does: true selects it and

@@ -81,13 +81,20 @@ std::string SettingsStore::GetSetting(const std::string& key, const std::string&
 }
 
 bool SettingsStore::SaveSetting(const std::string& key, const std::string& value) {
-  QSettings store(QString::fromStdString(FilePath()), QSettings::IniFormat);
+  const std::string path = FilePath();
+  QSettings store(QString::fromStdString(path), QSettings::IniFormat);
+  // Read first: QSettings parses the file on first use.
+  (void)store.contains(Key(key));
+  // A damaged file gave every key its default since the start: it is
+  // replaced by the values in use, not written back with what could be
+  // parsed of it (values the person never saw would come back at the next
+  // start).
+  if (DamagedFiles().count(path) != 0 || store.status() == QSettings::FormatError) store.clear();
   store.setValue(Key(key), QString::fromStdString(value));
   store.sync();
-  // A damaged file was read as far as it goes and is now written back whole
-  // and sound; only a file that could not be written loses the value.
+  // Only a file that could not be written loses the value.
   if (store.status() == QSettings::AccessError) return false;
-  DamagedFiles().erase(FilePath());
+  DamagedFiles().erase(path);
   return true;
 }
 

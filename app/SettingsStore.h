@@ -29,9 +29,11 @@ class SettingsStore {
   static std::string GetSetting(const std::string& key, const std::string& defaultText);
 
   /// Stores `value` under `key` at once (atomically: the file is replaced
-  /// whole). Returns false when the store could not be written (a folder
-  /// without write permission, a damaged file that is left alone); only this
-  /// value is lost then, and nothing is shown.
+  /// whole). A damaged file is replaced by a sound one holding this value
+  /// alone: every other key gave its default while it was damaged, and goes
+  /// on doing so. Returns false when the store could not be written (a
+  /// folder without write permission); only this value is lost then, and
+  /// nothing is shown.
   static bool SaveSetting(const std::string& key, const std::string& value);
 
   /// The file the store lives in.

@@ -48,7 +48,8 @@ struct StartedWindow {
   }
 };
 
-QString DesktopFolder() { return QString::fromLocal8Bit(qgetenv("HOME")) + "/Desktop/"; }
+QString HomeFolder() { return QString::fromLocal8Bit(qgetenv("HOME")) + "/"; }
+QString DesktopFolder() { return HomeFolder() + "Desktop/"; }
 
 }  // namespace
 
@@ -56,7 +57,10 @@ class WindowStartupTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { qm::test::ClearStore(); }
+  void init() {
+    qm::test::ClearStore();
+    std::filesystem::create_directories(DesktopFolder().toStdString());
+  }
 
   void emptyStoreStartsWithDefaults() {
     StartedWindow w;
@@ -200,6 +204,14 @@ class WindowStartupTest : public QObject {
     QCOMPARE(w.Find<QLineEdit>("Text3")->text(), QString());
   }
 
+  // A first run must not meet "Folder does not exist.".
+  void noDesktopFolderStartsWithTheHomeFolder() {
+    std::filesystem::remove(DesktopFolder().toStdString());
+    StartedWindow w;
+    QVERIFY(w.loaded);
+    QCOMPARE(w.Find<QLineEdit>("Text3")->text(), HomeFolder());
+  }
+
   void damagedStoreStartsWithDefaultsAndIsMadeSoundByTheNextChange() {
     // Keys before the damage parse; every key still gives its default.
     qm::test::WriteStoreFile("[Quillmere]\nCombo=3\nFolder=/stored/\n[Quillmere\n\xff\xfe\x00garbage");
@@ -212,6 +224,10 @@ class WindowStartupTest : public QObject {
     QTest::mouseClick(w.Find<QRadioButton>("Option2"), Qt::LeftButton);
     QCOMPARE(SettingsStore::GetSetting("Option2", "missing"), std::string("True"));
     QCOMPARE(SettingsStore::GetSetting("Option1", "missing"), std::string("False"));
+    // The values the window used came from the defaults, not from the damaged
+    // file: what could be parsed of it must not come back at the next start.
+    QCOMPARE(SettingsStore::GetSetting("Folder", "missing"), std::string("missing"));
+    QCOMPARE(SettingsStore::GetSetting("Combo", "missing"), std::string("missing"));
   }
 
   void unwritableStoreLosesOnlyTheChangedValue() {
