@@ -49,7 +49,22 @@ QString DisplayText(const std::string& text) {
   QString shown = QString::fromStdString(text);
   shown.replace("\r\n", "\n");
   shown.replace('\r', '\n');
-  return shown;
+  // A box wraps its text at spaces only, so a long path would run past its
+  // edge: give it a chance to break (an invisible zero-width space) after
+  // each "/" and every 32 characters of a run that has none.
+  QString wrappable;
+  wrappable.reserve(shown.size() + shown.size() / 16);
+  int run = 0;
+  for (const QChar c : shown) {
+    wrappable += c;
+    if (c.isSpace()) {
+      run = 0;
+    } else if (!c.isHighSurrogate() && (c == '/' || ++run >= 32)) {
+      wrappable += QChar(0x200B);
+      run = 0;
+    }
+  }
+  return wrappable;
 }
 
 }  // namespace

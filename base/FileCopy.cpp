@@ -11,6 +11,25 @@ namespace qm {
 
 namespace {
 
+/// `error`'s description as the middle of a sentence: "permission denied".
+std::string Reason(int error) {
+  std::string text = std::strerror(error);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && (text.size() < 2 || text[1] < 'A' || text[1] > 'Z'))
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
+}
+
+/// Why `to` could not be written, said of its folder: the name of a file
+/// being made (often a temporary of ours) tells a person nothing, the folder
+/// does.
+std::string CannotWrite(const std::string& to, int error) {
+  const std::size_t slash = to.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "the current folder"
+                             : slash == 0              ? "/"
+                                                       : to.substr(0, slash);
+  return "cannot write into " + folder + ": " + Reason(error);
+}
+
 /// Copies everything from `in` to `out`: copy_file_range, or read and write
 /// where the file systems do not support it.
 bool CopyDescriptor(int in, int out) {
@@ -43,20 +62,20 @@ bool CopyDescriptor(int in, int out) {
 bool CopyFileBytes(const std::string& from, const std::string& to, std::string* why) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
-    *why = from + " could not be read: " + std::strerror(errno);
+    *why = "cannot read " + from + ": " + Reason(errno);
     return false;
   }
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) {
-    *why = to + " could not be created: " + std::strerror(errno);
+    *why = CannotWrite(to, errno);
     (void)::close(in);  // only read from: closing it loses nothing
     return false;
   }
   bool copied = CopyDescriptor(in, out);
-  if (!copied) *why = from + " could not be copied to " + to + ": " + std::strerror(errno);
+  if (!copied) *why = CannotWrite(to, errno);
   (void)::close(in);  // only read from: closing it loses nothing
   if (::close(out) != 0 && copied) {
-    *why = to + " could not be written: " + std::strerror(errno);
+    *why = CannotWrite(to, errno);
     copied = false;
   }
   if (!copied) (void)::unlink(to.c_str());  // the partial copy; the failure is reported
@@ -66,7 +85,9 @@ bool CopyFileBytes(const std::string& from, const std::string& to, std::string* 
 bool MoveFileBytes(const std::string& from, const std::string& to, std::string* why) {
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   if (errno != EXDEV) {
-    *why = from + " could not be moved to " + to + ": " + std::strerror(errno);
+    const int error = errno;
+    *why = ::access(from.c_str(), F_OK) != 0 ? "cannot read " + from + ": " + Reason(error)
+                                              : CannotWrite(to, error);
     return false;
   }
   if (!CopyFileBytes(from, to, why)) return false;

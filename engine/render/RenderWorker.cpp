@@ -141,7 +141,7 @@ std::string DescribeRefusal(RenderFailure failure, const std::string& detail,
     case RenderFailure::kBadSize:
       return subject + ": " + slide + " cannot be exported at that size (" + detail + ")";
     case RenderFailure::kWriteFailed:
-      return subject + ": " + slide + " could not be exported. " + detail;
+      return subject + ": " + slide + " could not be exported: " + detail;
     default:
       return subject + ": the renderer refused the request (" + detail + ")";
   }
