@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpacerItem>
+#include <QTimer>
 
 #include "app/CaptionBar.h"
 #include "app/FileListView.h"
@@ -254,11 +257,26 @@ MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, Me
   if (buttons == MessageButtons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
   }
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  CentreWhileHidden(box);
+  const int answer = box.exec();
+  if (buttons == MessageButtons::YesNo) return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
   return MessageAnswer::Ok;
+}
+
+void Form1::CentreWhileHidden(QWidget& box) const {
+  // Over a window on screen Qt centres a box itself; over one not shown yet
+  // (start-up's checks) it would put it in the screen's corner.
+  // A message box settles its size only as it shows: placed once shown.
+  if (isVisible()) return;
+  QTimer::singleShot(0, &box, [&box] {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect room = screen->availableGeometry();
+    box.move(room.center() - QPoint(box.frameGeometry().width() / 2, box.frameGeometry().height() / 2));
+  });
 }
 
 void Form1::ReportFinished(QMessageBox* box) {

@@ -123,6 +123,9 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   /// it finished more than once) and, when it was the one shown, shows the
   /// next.
   void ReportFinished(QMessageBox* box);
+  /// Places `box` in the middle of the screen when the window is not shown
+  /// yet; over a shown window Qt places it.
+  void CentreWhileHidden(QWidget& box) const;
   /// Shows the next queued report, if any and none is shown.
   void ShowNextReport();
   /// Closes and forgets every queued report, unread.
