@@ -66,14 +66,28 @@ void FileListView::InitColumn() {
   setColumnCount(1);
   setHeaderLabels({QString::fromUtf8(FileList::kColumnHeader)});
   setColumnWidth(0, Px(FileList::kColumnWidthTwips));
+  // Many files of one folder share their start: a long path keeps its file
+  // name and loses its middle, and the whole of it is the row's tooltip.
+  setTextElideMode(Qt::ElideMiddle);
 }
+
+namespace {
+
+/// A row showing `path`, with the whole path as its tooltip.
+QTreeWidgetItem* RowOf(const QString& path) {
+  auto* item = new QTreeWidgetItem(QStringList{path});
+  item->setToolTip(0, path);
+  return item;
+}
+
+}  // namespace
 
 void FileListView::ShowRows(const FileList& list) {
   const QSignalBlocker quiet(this);
   clear();
   QList<QTreeWidgetItem*> items;
   for (int i = 1; i <= list.FileCount(); ++i)
-    items.append(new QTreeWidgetItem(QStringList{QString::fromStdString(list.FileAt(i))}));
+    items.append(RowOf(QString::fromStdString(list.FileAt(i))));
   addTopLevelItems(items);
   if (const auto selected = list.Selected()) setCurrentItem(topLevelItem(*selected - 1));
 }
@@ -81,8 +95,10 @@ void FileListView::ShowRows(const FileList& list) {
 void FileListView::ShowTradedRows(const FileList& list, int first, int second) {
   const QSignalBlocker quiet(this);
   for (const int position : {first, second})
-    if (QTreeWidgetItem* item = topLevelItem(position - 1))
+    if (QTreeWidgetItem* item = topLevelItem(position - 1)) {
       item->setText(0, QString::fromStdString(list.FileAt(position)));
+      item->setToolTip(0, item->text(0));
+    }
   const auto selected = list.Selected();
   setCurrentItem(selected ? topLevelItem(*selected - 1) : nullptr);
 }

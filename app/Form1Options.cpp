@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -67,6 +68,17 @@ void Form1::ResetPointer() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  // Enter presses the button that has the focus, as Space does: outside a
+  // dialog Qt's buttons take only Space.
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button != nullptr && !key->isAutoRepeat() && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+      button->click();
+      return true;
+    }
+  }
   QPointF at;
   if (event->type() == QEvent::MouseMove)
     at = static_cast<QMouseEvent*>(event)->position();

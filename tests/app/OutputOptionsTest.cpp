@@ -104,6 +104,16 @@ class OutputOptionsTest : public QObject {
     QCOMPARE(Stored("Folder"), std::string("/before/"));
   }
 
+  // Outside a dialog Qt's buttons take Space only; a person presses Enter.
+  void enterPressesTheFocusedButton() {
+    ShownWindow w;
+    auto* browse = w.Find<QPushButton>("PushButton4");
+    browse->setFocus();
+    QTest::keyClick(browse, Qt::Key_Return);
+    QCOMPARE(w.answerer.Shown().size(), size_t{1});
+    QCOMPARE(w.answerer.Shown()[0].kind, QString("BrowseForFolder"));
+  }
+
   void chosenFolderGetsExactlyOneTrailingSeparator() {
     QTemporaryDir chosen;
     ShownWindow w;
