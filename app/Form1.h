@@ -146,6 +146,9 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void PushButton5Click();
   void PushButton8Click();
   void LoadSampleFiles();
+  /// Asks the desktop's file manager to show `folder`; says so in a box
+  /// when none can.
+  void ShowFolderInFileManager(const std::string& folder);
   void ForgetDraggedRowIfRemoved(int countBefore);
 
   // Reordering the list by dragging a row.

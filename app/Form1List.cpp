@@ -2,10 +2,9 @@
 // and dropped files on the list, "Clear List", "Add PowerPoint Files", "Add All
 // PowerPoint Files In Folder" and "Load Sample/Example Files".
 
-#include <QDesktopServices>
+#include <QProcess>
 #include <QFileDialog>
 #include <QPushButton>
-#include <QUrl>
 #include <utility>
 
 #include "app/BrowseForFolder.h"
@@ -176,7 +175,30 @@ void Form1::LoadSampleFiles() {
   AddSampleFiles(files_, folder);
   listView1_->ShowRows(files_);
   if (ShowPlainMessage(*this, kOpenSamplesQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder + "/")));
+    ShowFolderInFileManager(folder);
+}
+
+void Form1::ShowFolderInFileManager(const std::string& folder) {
+  // xdg-open starts the desktop's file manager and ends; it fails when
+  // there is none, which would otherwise leave the Yes without a trace.
+  auto* opener = new QProcess(this);
+  const auto sayNone = [this, opener, folder] {
+    opener->deleteLater();
+    ShowPlainMessage(*this, "No file manager could be started to show " + folder +
+                                ". The sample files are in that folder.");
+  };
+  connect(opener, &QProcess::errorOccurred, this, [sayNone](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart) sayNone();  // no finished follows
+  });
+  connect(opener, &QProcess::finished, this,
+          [opener, sayNone](int code, QProcess::ExitStatus status) {
+            if (status == QProcess::NormalExit && code == 0) {
+              opener->deleteLater();
+              return;
+            }
+            sayNone();
+          });
+  opener->start("xdg-open", {QString::fromStdString(folder + "/")});
 }
 
 }  // namespace qm

@@ -227,6 +227,18 @@ class FileListCommandsTest : public QObject {
     QCOMPARE(w.Rows(), QStringList{samples.filePath("one.pptx")});
     QCOMPARE(w.answerer.Texts("MessageBox").size(), 3);
   }
+
+  // Yes with no file manager to start did nothing a person could see.
+  void samplesFolderWithoutAFileManagerIsSaidSo() {
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    ShownWindow w;
+    w.Press("PushButton8");
+    QTRY_COMPARE(w.answerer.Texts("MessageBox").size(), 2);
+    qputenv("PATH", path);
+    QVERIFY2(w.answerer.Texts("MessageBox")[1].startsWith("No file manager could be started to show "),
+             qPrintable(w.answerer.Texts("MessageBox")[1]));
+  }
 };
 
 QTEST_MAIN(FileListCommandsTest)
