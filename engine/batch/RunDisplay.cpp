@@ -28,6 +28,8 @@ void RunDisplay::SlideStarted(const FileTask& task, int slide, int count) {
     underway_[task.position] = std::clamp(static_cast<double>(slide - 1) / count, 0.0, 1.0);
     ShowProgress();
   }
+  // The deck is open: the caption says it is being converted now.
+  if (drawing_.insert(task.position).second && captioned_ == task.position) ShowCaption(task);
   if (observer_) observer_->SlideStarted(task, slide, count);
 }
 
@@ -148,7 +150,10 @@ void RunDisplay::ShowProgress() {
 
 void RunDisplay::ShowCaption(const FileTask& task) {
   captioned_ = task.position;
-  trap_.Step(kShowCaption, [&] { ui_.SetProgressText("Processing: " + FileNamePart(task.path)); });
+  // Opening a big deck, or the first renderer's start, takes seconds with no
+  // slide to count: the caption says what is going on meanwhile.
+  const char* doing = drawing_.count(task.position) != 0 ? "Processing: " : "Opening: ";
+  trap_.Step(kShowCaption, [&] { ui_.SetProgressText(doing + FileNamePart(task.path)); });
 }
 
 }  // namespace qm

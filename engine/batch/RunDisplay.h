@@ -66,6 +66,7 @@ class RunDisplay : public JobEvents {
   std::set<int> finished_;
   std::map<int, double> underway_;  ///< list position -> share of its slides done
   int captioned_ = 0;               ///< list position the caption names; 0 none
+  std::set<int> drawing_;           ///< list positions whose slides have started
   int shownValue_ = -1;
   OutputClashes clashes_;
 };

@@ -236,8 +236,9 @@ TEST_F(BatchRunTest, ProgressMeasuresFilesDoneThenResets) {
   EXPECT_EQ(values, (std::vector<int>{0, 33, 66, 100, 0}));
   std::vector<std::string> texts;
   for (const auto& c : ui_.CallsOf("progress text")) texts.push_back(c.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"Processing: a.pptx", "Processing: b.pptx",
-                                             "Processing: c.pptx", "Progress Bar"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"Opening: a.pptx", "Processing: a.pptx", "Opening: b.pptx",
+                                             "Processing: b.pptx", "Opening: c.pptx", "Processing: c.pptx",
+                                             "Progress Bar"}));
   EXPECT_EQ(ui_.CurrentPointer(), Pointer::Default);
 }
 
