@@ -237,6 +237,8 @@ MessageAnswer Form1::Message(const std::string& text, MessageButtons buttons, Me
     auto* box = new QMessageBox(this);
     SetUpBox(*box, text, icon, title);
     box->setStandardButtons(QMessageBox::Ok);
+    // Enter answers it even before a button of it has the focus.
+    box->setDefaultButton(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Not modal: the window's own close box must still end the run while
     // reports wait (a window under a modal box never gets its close).
@@ -284,7 +286,10 @@ void Form1::ReportFinished(QMessageBox* box) {
   if (it == reports_.end()) return;  // it left the queue before
   const bool shown = it == reports_.begin();
   reports_.erase(it);
-  if (shown) ShowNextReport();
+  // The next box opens once this one has closed whole (it is still
+  // closing here): opened now, the window manager would hand the keyboard
+  // back to the window under them both.
+  if (shown) QTimer::singleShot(0, this, &Form1::ShowNextReport);
 }
 
 void Form1::ShowNextReport() {
@@ -295,7 +300,11 @@ void Form1::ShowNextReport() {
     DropReports();
     return;
   }
-  if (!reports_.front()->isVisible()) reports_.front()->show();
+  if (reports_.front()->isVisible()) return;
+  reports_.front()->show();
+  // Keys go to the box, not to a button of the window under it.
+  reports_.front()->raise();
+  reports_.front()->activateWindow();
 }
 
 void Form1::DropReports() {

@@ -168,6 +168,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   /// Reports of the run under way, shown one at a time without blocking it;
   /// the front one is open.
   std::deque<QPointer<QMessageBox>> reports_;
+  /// The button an Enter went down on; it is pressed when the key comes up.
+  QPointer<QPushButton> enterPressedOn_;
   Pointer pointer_ = Pointer::Default;
   std::optional<QCursor> hand_;
   QCursor dragPointer_;

@@ -68,14 +68,23 @@ void Form1::ResetPointer() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  // Enter presses the button that has the focus, as Space does: outside a
-  // dialog Qt's buttons take only Space.
-  if (event->type() == QEvent::KeyPress) {
+  // Enter presses the button that has the focus, as Space does (outside a
+  // dialog Qt's buttons take only Space), and like Space on its release:
+  // the Enter that closed the last box of a run must not start another as
+  // it is let go. A held key and an Enter while reports wait press nothing.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
     const auto* key = static_cast<QKeyEvent*>(event);
     auto* button = qobject_cast<QPushButton*>(watched);
-    if (button != nullptr && !key->isAutoRepeat() && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+    if (button != nullptr && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-      button->click();
+      if (key->isAutoRepeat() || !reports_.empty()) {
+        enterPressedOn_ = nullptr;
+      } else if (event->type() == QEvent::KeyPress) {
+        enterPressedOn_ = button;
+      } else if (enterPressedOn_ == button) {
+        enterPressedOn_ = nullptr;
+        button->click();
+      }
       return true;
     }
   }
