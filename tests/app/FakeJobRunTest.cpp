@@ -34,6 +34,22 @@ std::vector<std::string> FailingDecks(const QString& folder, int count) {
   return paths;
 }
 
+/// The window over `jobs` fake jobs, shown, with `decks` in its list and a
+/// fresh output folder.
+struct FakeJobWindow {
+  FakeJobWindow(const std::vector<std::string>& decks, int jobs) : window(factory, QM_FAKE_JOB, jobs) {
+    if (!window.Load()) qFatal("start-up failed");
+    window.show();
+    window.AddDroppedFiles(decks);
+    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+  }
+  void Start() { window.findChild<QPushButton*>("PushButton2")->click(); }
+
+  QTemporaryDir out;
+  qm::test::FakeApplicationFactory factory;
+  qm::Form1 window;
+};
+
 }  // namespace
 
 class FakeJobRunTest : public QObject {
@@ -46,14 +62,10 @@ class FakeJobRunTest : public QObject {
   // is then finished once more by hand: a box that finishes twice must not
   // take another report off the queue (the window crashed on an empty one).
   void reportsDismissedAsFastAsTheyOpenAreEachShownOnce() {
-    QTemporaryDir in, out;
+    QTemporaryDir in;
     const auto decks = FailingDecks(in.path(), 6);
-    qm::test::FakeApplicationFactory factory;
-    qm::Form1 window(factory, QM_FAKE_JOB, 2);
-    QVERIFY(window.Load());
-    window.show();
-    window.AddDroppedFiles(decks);
-    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+    FakeJobWindow w(decks, 2);
+    qm::Form1& window = w.window;
 
     QStringList reports, messages;
     QTimer dismisser;
@@ -71,7 +83,7 @@ class FakeJobRunTest : public QObject {
       }
     });
     dismisser.start(1);
-    window.findChild<QPushButton*>("PushButton2")->click();
+    w.Start();
     dismisser.stop();
 
     QCOMPARE(messages, QStringList{"Done."});
@@ -84,16 +96,12 @@ class FakeJobRunTest : public QObject {
   // The bar's caption is the file's name as it stands: QProgressBar would
   // read "%p" in it as the percentage and show "%%" for an escaped "%".
   void progressCaptionShowsAFileNameWithPercentSignsAsItIs() {
-    QTemporaryDir in, out;
+    QTemporaryDir in;
     const std::string deck = (in.path() + "/100%p 50%%.pptx").toStdString();
     std::ofstream(deck) << "not a deck";
     qputenv("QM_FAKE_DECKS", QByteArray::fromStdString(deck + "=3@80"));
-    qm::test::FakeApplicationFactory factory;
-    qm::Form1 window(factory, QM_FAKE_JOB, 1);
-    QVERIFY(window.Load());
-    window.show();
-    window.AddDroppedFiles({deck});
-    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+    FakeJobWindow w({deck}, 1);
+    qm::Form1& window = w.window;
 
     auto* bar = window.findChild<QProgressBar*>("ProgressBar1");
     QStringList captions;
@@ -103,7 +111,7 @@ class FakeJobRunTest : public QObject {
       if (auto* box = qobject_cast<QMessageBox*>(qm::test::BoxToAnswer())) box->accept();
     });
     watcher.start(5);
-    window.findChild<QPushButton*>("PushButton2")->click();
+    w.Start();
     watcher.stop();
     QVERIFY2(captions.contains("Processing: 100%p 50%%.pptx"), qPrintable(captions.join(" | ")));
   }
@@ -111,14 +119,10 @@ class FakeJobRunTest : public QObject {
   // Closing the window while reports wait ends the run and drops them: the
   // window closes instead of waiting for each box to be dismissed.
   void closingTheWindowWithReportsQueuedClosesIt() {
-    QTemporaryDir in, out;
+    QTemporaryDir in;
     const auto decks = FailingDecks(in.path(), 6);
-    qm::test::FakeApplicationFactory factory;
-    qm::Form1 window(factory, QM_FAKE_JOB, 2);
-    QVERIFY(window.Load());
-    window.show();
-    window.AddDroppedFiles(decks);
-    window.findChild<QLineEdit*>("Text3")->setText(out.path());
+    FakeJobWindow w(decks, 2);
+    qm::Form1& window = w.window;
 
     int closeTries = 0;
     bool blockedByModal = true;
@@ -132,7 +136,7 @@ class FakeJobRunTest : public QObject {
       window.close();
     });
     closer.start(1);
-    window.findChild<QPushButton*>("PushButton2")->click();
+    w.Start();
     closer.stop();
 
     QCOMPARE(closeTries, 1);
