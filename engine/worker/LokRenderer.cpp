@@ -1,8 +1,5 @@
-#define LOK_USE_UNSTABLE_API
 #include "engine/worker/LokRenderer.h"
 
-#include <LibreOfficeKit/LibreOfficeKit.h>
-#include <LibreOfficeKit/LibreOfficeKitEnums.h>
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,13 +92,12 @@ void LokRenderer::OnCallback(int type, const char* payload) {
     office_->pClass->setDocumentPassword(office_, payload, nullptr);
   } else if (type == LOK_CALLBACK_DOCUMENT_PASSWORD_TO_MODIFY) {
     office_->pClass->setDocumentPassword(office_, payload, nullptr);
-  } else if (type == LOK_CALLBACK_JSDIALOG && payload != nullptr &&
-             LIBREOFFICEKIT_HAS(office_, sendDialogEvent)) {
+  } else if (type == lok::kDialogCallback && payload != nullptr) {
     DialogRefusal refusal;
     if (ReadDialogRefusal(payload, &refusal)) {
       const std::string click =
           R"({"id":")" + refusal.button + R"(","cmd":"click","type":"responsebutton"})";
-      office_->pClass->sendDialogEvent(office_, refusal.windowId, click.c_str());
+      (void)lok::SendDialogEvent(office_, refusal.windowId, click.c_str());  // none to send on 26.8
     }
   }
 }
@@ -144,12 +140,14 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
 
   document_ = document;
   document_->pClass->initializeForRendering(document_, kRenderingOptions);
-  slideRenderer_ = LIBREOFFICEKIT_DOCUMENT_HAS(document_, renderNextSlideLayer) &&
-                   document_->pClass->createSlideRenderer != nullptr &&
-                   document_->pClass->renderNextSlideLayer != nullptr &&
-                   document_->pClass->postSlideshowCleanup != nullptr &&
-                   drawing_ != Drawing::kExport;
+  slideRenderer_ = lok::HasSlideRenderer(document_) && drawing_ != Drawing::kExport;
   slideCount_ = document_->pClass->getParts(document_);
+  slideHashes_.clear();
+  if (slideRenderer_ && lok::SlideRendererTakesHash()) {
+    slideHashes_ = lok::SlideHashes(document_);
+    // Without a hash for every slide the renderer cannot be asked.
+    if (static_cast<int>(slideHashes_.size()) != slideCount_) slideRenderer_ = false;
+  }
   currentPart_ = document_->pClass->getPart(document_);
   long width = 0;
   long height = 0;
@@ -249,11 +247,8 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
   if (!slideRenderer_ || (width == misfitWidth_ && height == misfitHeight_)) return false;
   unsigned drawnWide = static_cast<unsigned>(width);
   unsigned drawnHigh = static_cast<unsigned>(height);
-  if (!document_->pClass->createSlideRenderer(document_, index, &drawnWide, &drawnHigh,
-                                              /*bRenderBackground=*/true,
-                                              /*bRenderMasterPage=*/true)) {
-    return false;
-  }
+  const char* hash = slideHashes_.empty() ? nullptr : slideHashes_[static_cast<std::size_t>(index)].c_str();
+  if (!lok::CreateSlideRenderer(document_, hash, index, &drawnWide, &drawnHigh)) return false;
   // The renderer keeps the width, derives the height from the slide's aspect
   // (rounding down), and stretches the slide over the picture it chose. A
   // picture a row short (a 1280 x 720 slide comes out 1280 x 719) puts every
@@ -272,10 +267,8 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
   layers_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
   bool done = false;
   for (int layer = 0; !done && layer < kMaxLayers; ++layer) {
-    bool bitmapLayer = false;
     char* message = nullptr;
-    done = document_->pClass->renderNextSlideLayer(document_, layers_.data(), &bitmapLayer,
-                                                   &message);
+    done = lok::RenderNextSlideLayer(document_, layers_.data(), &message);
     std::free(message);
   }
   document_->pClass->postSlideshowCleanup(document_);
@@ -345,6 +338,7 @@ void LokRenderer::Close() {
   slideCount_ = 0;
   currentPart_ = -1;
   slideRenderer_ = false;
+  slideHashes_.clear();
   misfitWidth_ = -1;
   misfitHeight_ = -1;
 }

@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "engine/protocol/RenderFailure.h"
+#include "engine/worker/LokApi.h"
 #include "imaging/Bitmap.h"
-
-struct _LibreOfficeKit;
-struct _LibreOfficeKitDocument;
 
 namespace qm {
 
@@ -47,6 +45,9 @@ namespace qm {
 /// Questions LibreOffice asks while loading (LibreOffice 25.2 asks whether
 /// to repair a damaged file, and waits) are refused at once (see
 /// ReadDialogRefusal), so a damaged file fails to open instead of hanging.
+///
+/// Builds against the LibreOfficeKit headers of 25.2 and 26.8 alike: every
+/// call whose declaration differs between them goes through LokApi.h.
 ///
 /// Not thread-safe; LibreOfficeKit cannot be started twice in one process, so
 /// a process holds at most one started LokRenderer.
@@ -110,8 +111,8 @@ class LokRenderer {
   /// Draws the current slide through the PNG export into `*bitmap`.
   RenderFailure DrawWithExport(int width, int height, Bitmap* bitmap, std::string* detail);
 
-  _LibreOfficeKit* office_ = nullptr;
-  _LibreOfficeKitDocument* document_ = nullptr;
+  LibreOfficeKit* office_ = nullptr;
+  LibreOfficeKitDocument* document_ = nullptr;
   int slideCount_ = 0;
   long documentWidth_ = 0;   ///< twips, every slide's, read when the document was opened
   long documentHeight_ = 0;
@@ -125,6 +126,8 @@ class LokRenderer {
   int misfitWidth_ = -1;
   int misfitHeight_ = -1;
   std::string slidePicture_;  ///< the export's own file, in the scratch folder
+  /// Each slide's hash, by index, where the slide renderer asks for it.
+  std::vector<std::string> slideHashes_;
 };
 
 }  // namespace qm

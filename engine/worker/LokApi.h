@@ -1,0 +1,57 @@
+#pragma once
+// LibreOfficeKit as the worker calls it, whichever LibreOffice's headers it
+// is built against (25.2 and 26.8 are): the one place that knows how their
+// declarations differ, so the rest of the worker names no member that one
+// of them lacks and no signature that one of them changed.
+//
+//   25.2                                  26.8
+//   struct _LibreOfficeKit...             struct LibreOfficeKitStruct...
+//   LOK_CALLBACK_JSDIALOG, sendDialogEvent   gone (46 left unused)
+//   createSlideRenderer(doc, n, ...)      createSlideRenderer(doc, hash, n, ...)
+//   renderNextSlideLayer(doc, buf, &bmp, &json)   (doc, buf, &bmp, &scale, &json)
+//
+// Only the public typedef names are used; members that came late are
+// checked against the class's size before use.
+
+#ifndef LOK_USE_UNSTABLE_API
+#define LOK_USE_UNSTABLE_API
+#endif
+#include <LibreOfficeKit/LibreOfficeKit.h>
+#include <LibreOfficeKit/LibreOfficeKitEnums.h>
+
+#include <string>
+#include <vector>
+
+namespace qm::lok {
+
+/// LibreOffice 25.2's LOK_CALLBACK_JSDIALOG: a dialog, described in JSON,
+/// that waits for an answer. Later headers drop the name and leave the
+/// number unused.
+inline constexpr int kDialogCallback = 46;
+
+/// Sends `arguments` (a click, in JSON) to dialog window `windowId`. False,
+/// with nothing sent, where this LibreOffice has no sendDialogEvent.
+bool SendDialogEvent(LibreOfficeKit* office, unsigned long long windowId, const char* arguments);
+
+/// True when the document class offers the slide renderer's three calls.
+bool HasSlideRenderer(LibreOfficeKitDocument* document);
+
+/// True when this LibreOffice's createSlideRenderer takes the slide's hash
+/// (from getPresentationInfo) besides its number.
+bool SlideRendererTakesHash();
+
+/// Prepares slide `index` for drawing at `*width` x `*height` (which the
+/// renderer may change), background and master page included. `slideHash`
+/// is the slide's hash where SlideRendererTakesHash(), else ignored.
+bool CreateSlideRenderer(LibreOfficeKitDocument* document, const char* slideHash, int index,
+                         unsigned* width, unsigned* height);
+
+/// The hash of each slide of `document`, by index, from its presentation
+/// information; empty when it gives none.
+std::vector<std::string> SlideHashes(LibreOfficeKitDocument* document);
+
+/// Draws the next layer of the slide over `buffer`; true when it was the
+/// last. `*json` (may be null) is LibreOffice's, to free with free().
+bool RenderNextSlideLayer(LibreOfficeKitDocument* document, unsigned char* buffer, char** json);
+
+}  // namespace qm::lok
