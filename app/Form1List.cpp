@@ -183,9 +183,13 @@ void Form1::ShowFolderInFileManager(const std::string& folder) {
   // there is none, which would otherwise leave the Yes without a trace.
   auto* opener = new QProcess(this);
   const auto sayNone = [this, opener, folder] {
+    // The box waits in an event loop of its own; the process (and with it
+    // this very function's captures) may go only once it is answered.
+    const std::string text =
+        "No file manager could be started to show " + folder + ". The sample files are in that folder.";
+    opener->disconnect(this);
+    ShowPlainMessage(*this, text);
     opener->deleteLater();
-    ShowPlainMessage(*this, "No file manager could be started to show " + folder +
-                                ". The sample files are in that folder.");
   };
   connect(opener, &QProcess::errorOccurred, this, [sayNone](QProcess::ProcessError error) {
     if (error == QProcess::FailedToStart) sayNone();  // no finished follows

@@ -35,7 +35,7 @@ packages=(
 package_packages=(dpkg-dev lintian desktop-file-utils appstream bash-completion)
 # What the tests, the test decks and the fuzz lane need.
 test_packages=(
-  clang libgtest-dev
+  clang libgtest-dev libpng-dev
   poppler-utils python3-jsonschema parallel
   xvfb xauth
 )
@@ -121,7 +121,10 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 if ((${#office_missing[@]})); then
-  echo "Installing LibreOffice 25.2${office_target:+ from bookworm-backports}:" \
+  # The version apt will install, which may be later than the least we need.
+  office_candidate="$(apt-cache "${office_target[@]}" policy "${office_missing[0]}" 2>/dev/null |
+                      sed -n 's/^ *Candidate: //p' | head -n1)"
+  echo "Installing LibreOffice ${office_candidate:-$office_version or later}${office_target:+ from bookworm-backports}:" \
        "${office_missing[*]}" >&2
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${office_target[@]}" \
     "${office_missing[@]}" >&2

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <nlohmann/json.hpp>
+
 #include "base/Units.h"
 #include "imaging/Bitmap.h"
 #include "imaging/codecs/BmpFile.h"
@@ -167,13 +169,16 @@ RenderFailure LokRenderer::HiddenSlides(std::vector<int>* hidden) {
   for (int part = 0; part < slideCount_; ++part) {
     char* info = document_->pClass->getPartInfo(document_, part);
     if (info == nullptr) continue;
-    // {"visible": "0", ...}: the slide show leaves the slide out.
-    const std::string text = info;
+    // {"visible": "0", ...} (25.2) or {"visible": 0, ...} (26.8): the slide
+    // show leaves the slide out.
+    const nlohmann::json parsed = nlohmann::json::parse(info, nullptr, /*allow_exceptions=*/false);
     office_->pClass->freeError(info);
-    const auto key = text.find("\"visible\"");
-    if (key == std::string::npos) continue;
-    const auto value = text.find('"', text.find(':', key) + 1);
-    if (value != std::string::npos && text.compare(value, 3, "\"0\"") == 0) hidden->push_back(part);
+    if (!parsed.is_object() || !parsed.contains("visible")) continue;
+    const nlohmann::json& visible = parsed["visible"];
+    if ((visible.is_string() && visible.get<std::string>() == "0") ||
+        (visible.is_number() && visible.get<double>() == 0) ||
+        (visible.is_boolean() && !visible.get<bool>()))
+      hidden->push_back(part);
   }
   return RenderFailure::kNone;
 }

@@ -142,7 +142,7 @@ class FakeJobRunTest : public QObject {
     QCOMPARE(closeTries, 1);
     QVERIFY(!blockedByModal);
     QVERIFY(!window.RunInProgress());
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
+    QVERIFY(qm::test::WaitFor([&] { return !window.isVisible(); }));
     QVERIFY(qm::test::ShownReport() == nullptr);
   }
 };

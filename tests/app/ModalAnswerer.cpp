@@ -1,6 +1,8 @@
 #include "tests/app/ModalAnswerer.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -27,6 +29,16 @@ QWidget* ShownReport() {
   for (QWidget* window : QApplication::topLevelWidgets())
     if (window->objectName() == "ErrorReport" && window->isVisible()) return window;
   return nullptr;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > milliseconds) return false;
+    QTest::qWait(5);
+  }
+  return true;
 }
 
 QWidget* BoxToAnswer() {

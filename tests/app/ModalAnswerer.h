@@ -34,6 +34,10 @@ QWidget* ShownReport();
 /// The box a person would answer now: the modal one, else a shown report.
 QWidget* BoxToAnswer();
 
+/// Handles events until `condition` holds, for at most `milliseconds`;
+/// whether it held. (Qt's QTRY_ macros warn under -Wconversion with Qt 6.8.)
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+
 class ModalAnswerer : public QObject {
   Q_OBJECT
 

@@ -287,13 +287,21 @@ TEST_F(BatchCli, FolderImportNamesEverySkippedPathAndCountsIt) {
       << outcome.errorText;
 }
 
-TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadUnlessAllowed) {
+/// Two decks whose one picture is linked: web/linked.pptx to a loopback
+/// address, local/linked.pptx to a file in another folder by its full path.
+struct LinkedDecks {
+  LinkedDecks() {
+    MakeLinkedDeck(web.Path(), listener.Url("/pixel.png"));
+    MakeLinkedDeck(secret.Path(), "file://" + secret / "linked.png");
+    std::filesystem::rename(secret / "linked.pptx", local / "linked.pptx");
+  }
   LoopbackListener listener;
   TempFolder web, local, secret;
-  MakeLinkedDeck(web.Path(), listener.Url("/pixel.png"));
-  // The picture stays in a folder of its own; the deck links to it by its full path.
-  MakeLinkedDeck(secret.Path(), "file://" + secret / "linked.png");
-  std::filesystem::rename(secret / "linked.pptx", local / "linked.pptx");
+};
+
+TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadByDefault) {
+  LinkedDecks decks;
+  auto& [listener, web, local, secret] = decks;
   const auto background = ToPixel(decks_.Deck("wide3.pptx").colours[0]);
 
   const auto confined = RunBatch({"-b", web / "linked.pptx", local / "linked.pptx"});
@@ -310,8 +318,14 @@ TEST_F(BatchCli, LinkedPicturesAreNeitherFetchedNorReadUnlessAllowed) {
     EXPECT_FALSE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40))
         << "the linked picture in " << folder->Path() << " was drawn";
   }
+}
 
-  // Allowed, the same decks do reach out and read in: the checks above can fail.
+// Allowed, the same decks do reach out and read in: the checks of the test
+// above can fail. (LibreOffice 26.8 draws no linked picture at all through
+// LibreOfficeKit; tools/test-debian13.sh leaves this test out there.)
+TEST_F(BatchCli, LinkedPicturesAreFetchedAndReadWhenAllowed) {
+  LinkedDecks decks;
+  auto& [listener, web, local, secret] = decks;
   const auto allowed = RunBatch({"--allow-links", "-b", web / "linked.pptx", local / "linked.pptx"});
   EXPECT_EQ(allowed.exitCode, 0) << allowed.errorText;
   EXPECT_EQ(allowed.errorText.find("not fetched"), std::string::npos) << allowed.errorText;
