@@ -68,4 +68,6 @@ arguments=" -E $(printf '%q' 'BatchCli\.LinkedPicturesAreFetchedAndReadWhenAllow
 for a in "$@"; do arguments+=" $(printf '%q' "$a")"; done
 "${sudo_cmd[@]}" chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
   LANG=C.UTF-8 QUILLMERE_WERROR="${QUILLMERE_WERROR:-0}" \
-  bash -c "cd /src/quillmere && dpkg-query -W -f='Debian 13: LibreOffice \${Version}\n' libreoffice-core-nogui 2>/dev/null; bash tools/test.sh$arguments; dpkg-query -W -f='Tested against LibreOffice \${Version}\n' libreoffice-core-nogui"
+  bash -c "set -e; cd /src/quillmere; bash tools/test.sh$arguments
+           dpkg-query -W -f='Tested against LibreOffice \${Version}\n' libreoffice-core-nogui"
+echo "tools/test-debian13.sh: done in $SECONDS s" >&2
