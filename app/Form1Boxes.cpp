@@ -14,7 +14,6 @@
 
 #include "app/Form1.h"
 #include "base/ApplicationTitle.h"
-#include "base/ErrorReport.h"
 
 namespace qm {
 

@@ -46,8 +46,9 @@ bool SlideRendererTakesHash();
 bool CreateSlideRenderer(LibreOfficeKitDocument* document, const char* slideHash, int index,
                          unsigned* width, unsigned* height);
 
-/// The hash of each slide of `document`, by index, from its presentation
-/// information; empty when it gives none.
+/// The hash of each slide of `document`, in the order its presentation
+/// information lists them (the slides' order); empty when it gives none or
+/// a slide without one.
 std::vector<std::string> SlideHashes(LibreOfficeKitDocument* document);
 
 /// Draws the next layer of the slide over `buffer`; true when it was the

@@ -11,9 +11,8 @@ namespace qm {
 /// recovery data. With `blockLinks`, linked content is blocked too: no
 /// location is trusted and links from untrusted documents are not followed;
 /// embedded objects (charts among them) load and draw as in the deck. The
-/// user's own profile is never
-/// read or written. Returns the profile's URL for LibreOfficeKit, or "" with
-/// `*error` set.
+/// user's own profile is never read or written. Returns the profile's URL
+/// for LibreOfficeKit, or "" with `*error` set.
 std::string PrepareOfficeProfile(const std::string& folder, bool blockLinks, std::string* error);
 
 /// Keeps everything LibreOffice and the libraries under it write inside
