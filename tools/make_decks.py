@@ -629,6 +629,27 @@ def write_content_deck(path):
                               CT_OFFICE + ".spreadsheetml.sheet")]})
 
 
+def write_widescreen_content_deck(path):
+    """widecontent.pptx: four numbered slides of PowerPoint's default 13.333 x 7.5 in with
+    what shows a picture drawn a fraction of a pixel off: words against the right and
+    bottom edges, a picture that fills the slide, a table, and a gradient across it
+    between bars along the edges."""
+    cx, cy = SIZE_WIDESCREEN
+    stops = [(0, (200, 40, 40)), (33000, (240, 220, 60)), (66000, (40, 160, 60)), (100000, (40, 80, 200))]
+    edge_words = text_box(3, "Edge words", cx // 2, cy - cy // 8, cx // 2, cy // 8,
+                          [("Words against the bottom right edge", 20, (0, 0, 0), False, "r", False)],
+                          anchor="b")
+    bars = [bar_shape(4, 0, 0, cx, cy // 40, (200, 40, 40)), bar_shape(5, 0, cy - cy // 40, cx, cy // 40, (40, 80, 200)),
+            bar_shape(6, 0, 0, cx // 60, cy, (40, 160, 60)), bar_shape(7, cx - cx // 60, 0, cx // 60, cy, (240, 220, 60))]
+    shapes = [number_shapes(1, cx, cy, colour_of_slide(1)) + [edge_words],
+              [picture_shape(2, "rId2", 0, 0, cx, cy)],
+              [table_frame(2, cx, cy)],
+              [gradient_shape(2, cx // 30, cy // 3, cx - cx // 15, cy // 3, stops)] + bars]
+    slides = [(colour_of_slide(n), page, False) for n, page in enumerate(shapes, 1)]
+    write_pptx(path, cx, cy, slides, "widescreen content",
+               media={2: [("rId2", "full.png", pattern_png(160, 90))]})
+
+
 def write_numbered_deck(path, cx, cy, count, hidden=()):
     slides = []
     for n in range(1, count + 1):
@@ -816,6 +837,10 @@ SIZE_CUSTOM = (8 * INCH, 6 * INCH)  # 8 x 6 in   -> 768 x 576 px
 # PowerPoint's own widescreen size, 13.333 x 7.5 in -> 1280 x 720 px: LibreOffice's
 # slide renderer draws it a row short (1280 x 719).
 SIZE_WIDESCREEN = (12192000, 6858000)
+# PowerPoint's "A4 paper" slide, 10.833 x 7.5 in -> 1040 x 720 px (the renderer: 1040 x 719),
+# and 16:10, 10 x 6.25 in -> 960 x 600 px.
+SIZE_A4 = (9906000, 6858000)
+SIZE_16X10 = (9144000, 5715000)
 
 # name -> (size, slide count, hidden slide numbers)
 TEST_DECKS = {
@@ -824,6 +849,8 @@ TEST_DECKS = {
     "hidden5.pptx": (SIZE_16X9, 5, (3,)),
     "custom2.pptx": (SIZE_CUSTOM, 2, ()),
     "widescreen2.pptx": (SIZE_WIDESCREEN, 2, ()),
+    "a4paper2.pptx": (SIZE_A4, 2, ()),
+    "ratio16x10_2.pptx": (SIZE_16X10, 2, ()),
 }
 PPT_FROM = ["std4.pptx", "wide3.pptx"]  # each converted to the .ppt of the same name
 # password-protected copies: name -> (source deck, LibreOffice filter)
@@ -916,6 +943,8 @@ def make_test_set(out):
                                  content={"box": list(CONTENT_BOX),
                                           "colours": [list(CHART_BAR_COLOUR), list(TABLE_CELL_COLOUR),
                                                       list(OBJECT_PICTURE_COLOUR)]})
+    write_widescreen_content_deck(os.path.join(out, "widecontent.pptx"))
+    decks["widecontent.pptx"] = deck_entry("pptx", SIZE_WIDESCREEN, 4, ())
     write_pptx(os.path.join(out, "noslides.pptx"), SIZE_16X9[0], SIZE_16X9[1], [], "no slides")
     write_bomb_deck(os.path.join(out, "bomb.pptx"))
 
@@ -1041,12 +1070,14 @@ def bench_lines(seed, count):
     return lines
 
 
-def make_bench(out, decks=9, slides=24):
-    """Writes `decks` presentations of `slides` text slides each; every third as .ppt too."""
-    sizes = [SIZE_16X9, SIZE_4X3]
+def make_bench(out, decks=9, slides=24, widescreen=False):
+    """Writes `decks` presentations of `slides` text slides each, in turn 16:9 (10 x 5.625 in),
+    4:3 and PowerPoint's default 13.333 x 7.5 in (all of this last size when `widescreen`);
+    every third as .ppt too."""
+    sizes = [SIZE_WIDESCREEN] if widescreen else [SIZE_16X9, SIZE_4X3, SIZE_WIDESCREEN]
     written = []
     for d in range(1, decks + 1):
-        cx, cy = sizes[d % 2]
+        cx, cy = sizes[d % len(sizes)]
         pages = []
         for n in range(1, slides + 1):
             colour = colour_of_slide(n + d, SAMPLE_COLOURS)
@@ -1074,6 +1105,8 @@ def main():
     parser.add_argument("--samples", action="store_true", help="write the sample decks instead")
     parser.add_argument("--bench", action="store_true",
                         help="write the benchmark decks instead (9 decks of 24 text slides)")
+    parser.add_argument("--widescreen", action="store_true",
+                        help="with --bench: every deck of PowerPoint's default 13.333 x 7.5 in")
     parser.add_argument("--linked", metavar="URL",
                         help="write linked.pptx, whose picture links to URL, and linked.png instead")
     args = parser.parse_args()
@@ -1085,7 +1118,7 @@ def main():
     elif args.samples:
         make_samples(args.out)
     elif args.bench:
-        make_bench(args.out)
+        make_bench(args.out, widescreen=args.widescreen)
     else:
         make_test_set(args.out)
 

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
@@ -21,6 +23,7 @@
 #include "engine/worker/DialogRefusal.h"
 #include "engine/worker/FileUrl.h"
 #include "engine/worker/PixelConversion.h"
+#include "engine/worker/PresentationSizePart.h"
 
 namespace qm {
 
@@ -66,6 +69,7 @@ const char* DocumentKindName(int type) {
 bool LokRenderer::Start(const std::string& programDir, const std::string& profileUrl,
                         const std::string& scratchFolder, Drawing drawing, std::string* error) {
   slidePicture_ = (std::filesystem::absolute(scratchFolder) / "slide.png").string();
+  ownDecks_ = (std::filesystem::absolute(scratchFolder) / "deck").lexically_normal().string() + "/";
   const std::string merged = programDir + "/libmergedlo.so";
   const std::string app = programDir + "/libsofficeapp.so";
   if (::access(merged.c_str(), R_OK) != 0 && ::access(app.c_str(), R_OK) != 0) {
@@ -122,24 +126,52 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
     return RenderFailure::kNotReadable;
   }
 
-  passwordRequested_ = false;
-  const std::string url = FileUrlFromPath(absolutePath);
-  LibreOfficeKitDocument* document =
-      office_->pClass->documentLoadWithOptions(office_, url.c_str(), "");
-  if (document == nullptr) {
-    if (passwordRequested_) return RenderFailure::kPasswordProtected;
-    char* message = office_->pClass->getError(office_);
-    *detail = message != nullptr ? message : "";
-    if (message != nullptr) office_->pClass->freeError(message);
-    return RenderFailure::kUnreadable;
+  // The program's own copy of a deck may have its slide size nudged onto one
+  // the slide renderer draws exactly at the default size (see SlideSizeFit).
+  documentPath_ = absolutePath;
+  if (drawing_ != Drawing::kExport && IsOwnCopy(absolutePath)) {
+    sizePart_ = PresentationSizePart::Read(absolutePath);
+    if (sizePart_) inCopy_ = sizePart_->Size();
+  }
+  if (sizePart_) {
+    const auto [twipsWide, twipsHigh] = sizePart_->Size().Twips();
+    defaultPixels_ = {static_cast<int>(PixelsFromTwips(static_cast<long>(twipsWide))),
+                      static_cast<int>(PixelsFromTwips(static_cast<long>(twipsHigh)))};
+  }
+  LibreOfficeKitDocument* document = nullptr;
+  const RenderFailure loaded =
+      LoadDrawnAt(defaultPixels_.first, defaultPixels_.second, &document, detail);
+  if (loaded != RenderFailure::kNone) {
+    Close();
+    return loaded;
   }
   const int type = document->pClass->getDocumentType(document);
   if (type != LOK_DOCTYPE_PRESENTATION) {
     *detail = DocumentKindName(type);
     document->pClass->destroy(document);
+    Close();
     return RenderFailure::kNotPresentation;
   }
 
+  Adopt(document);
+  long width = 0;
+  long height = 0;
+  if (Nudged()) {
+    // The size of the deck as stored, as this LibreOffice reports it: the
+    // nudged page was reported exactly as reckoned.
+    std::tie(width, height) = sizePart_->Size().Twips();
+  } else {
+    document_->pClass->getDocumentSize(document_, &width, &height);
+  }
+  documentWidth_ = width;
+  documentHeight_ = height;
+  *slideCount = slideCount_;
+  *widthTwips = width;
+  *heightTwips = height;
+  return RenderFailure::kNone;
+}
+
+void LokRenderer::Adopt(LibreOfficeKitDocument* document) {
   document_ = document;
   document_->pClass->initializeForRendering(document_, kRenderingOptions);
   slideRenderer_ = lok::HasSlideRenderer(document_) && drawing_ != Drawing::kExport;
@@ -151,15 +183,71 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
     if (static_cast<int>(slideHashes_.size()) != slideCount_) slideRenderer_ = false;
   }
   currentPart_ = document_->pClass->getPart(document_);
-  long width = 0;
-  long height = 0;
-  document_->pClass->getDocumentSize(document_, &width, &height);
-  documentWidth_ = width;
-  documentHeight_ = height;
-  *slideCount = slideCount_;
-  *widthTwips = width;
-  *heightTwips = height;
-  return RenderFailure::kNone;
+  misfitWidth_ = -1;
+  misfitHeight_ = -1;
+}
+
+bool LokRenderer::IsOwnCopy(const std::string& absolutePath) const {
+  const std::string normal = std::filesystem::path(absolutePath).lexically_normal().string();
+  return !ownDecks_.empty() && normal.compare(0, ownDecks_.size(), ownDecks_) == 0 &&
+         normal.find('/', ownDecks_.size()) == std::string::npos;
+}
+
+bool LokRenderer::Nudged() const { return sizePart_ && !(inCopy_ == sizePart_->Size()); }
+
+RenderFailure LokRenderer::LoadDrawnAt(int width, int height, LibreOfficeKitDocument** document,
+                                       std::string* detail) {
+  std::string why;
+  if (sizePart_ && width > 0 && height > 0) {
+    const SlideSizeFit want =
+        sizePart_->Size().NearestDrawnAt(width, height).value_or(sizePart_->Size());
+    // A copy that cannot be rewritten is opened as it is.
+    if (!(want == inCopy_) && sizePart_->Write(documentPath_, want, &why)) inCopy_ = want;
+  }
+  const RenderFailure loaded = Load(documentPath_, document, detail);
+  if (loaded != RenderFailure::kNone || !Nudged()) return loaded;
+  long wide = 0;
+  long high = 0;
+  (*document)->pClass->getDocumentSize(*document, &wide, &high);
+  const auto [expectWide, expectHigh] = inCopy_.Twips();
+  if (wide == expectWide && high == expectHigh) return RenderFailure::kNone;
+  // This LibreOffice sizes pages otherwise than SlideSizeFit reckons, so the
+  // deck's own size cannot be told: it is opened again as it was stored,
+  // never nudged again, and exported where it must be.
+  (*document)->pClass->destroy(*document);
+  *document = nullptr;
+  if (!sizePart_->Write(documentPath_, sizePart_->Size(), &why)) {
+    *detail = "its slide size could not be restored: " + why;
+    return RenderFailure::kUnreadable;
+  }
+  sizePart_.reset();
+  return Load(documentPath_, document, detail);
+}
+
+bool LokRenderer::Refit(int width, int height, RenderFailure* failure, std::string* detail) {
+  if (!sizePart_ || refitted_) return false;
+  refitted_ = true;
+  const std::optional<SlideSizeFit> fit = sizePart_->Size().NearestDrawnAt(width, height);
+  if (!fit || *fit == inCopy_) return false;
+  document_->pClass->destroy(document_);
+  document_ = nullptr;
+  LibreOfficeKitDocument* document = nullptr;
+  *failure = LoadDrawnAt(width, height, &document, detail);
+  if (*failure == RenderFailure::kNone) Adopt(document);
+  return true;
+}
+
+RenderFailure LokRenderer::Load(const std::string& absolutePath, LibreOfficeKitDocument** document,
+                                std::string* detail) {
+  passwordRequested_ = false;
+  const std::string url = FileUrlFromPath(absolutePath);
+  *document = office_->pClass->documentLoadWithOptions(office_, url.c_str(), "");
+  if (*document != nullptr) return RenderFailure::kNone;
+  if (passwordRequested_) return RenderFailure::kPasswordProtected;
+  char* message = office_->pClass->getError(office_);
+  *detail = message != nullptr ? message : "";
+  if (message != nullptr) office_->pClass->freeError(message);
+  return RenderFailure::kUnreadable;
 }
 
 RenderFailure LokRenderer::HiddenSlides(std::vector<int>* hidden) {
@@ -223,7 +311,17 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
   const int pixelsWide = static_cast<int>(w);
   const int pixelsHigh = static_cast<int>(h);
   RenderFailure failure = RenderFailure::kNone;
-  if (DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail)) {
+  bool drawn = DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail);
+  if (!drawn && failure == RenderFailure::kNone && slideRenderer_ && pixelsWide == misfitWidth_ &&
+      pixelsHigh == misfitHeight_ && (drawing_ == Drawing::kRenderer || ++misfitSlides_ >= 2)) {
+    // A size asked of more than one slide is worth opening the deck again
+    // with its slide size nudged onto it: a load costs what two exports do.
+    if (Refit(pixelsWide, pixelsHigh, &failure, detail)) {
+      if (failure != RenderFailure::kNone) return failure;
+      drawn = DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail);
+    }
+  }
+  if (drawn) {
     if (failure == RenderFailure::kNone) failure = WriteLayers(pixelsWide, pixelsHigh, path, detail);
   } else if (drawing_ == Drawing::kRenderer) {
     *detail = slideRenderer_ ? "LibreOffice's slide renderer cannot draw the slide at exactly " +
@@ -346,6 +444,11 @@ void LokRenderer::Close() {
   slideHashes_.clear();
   misfitWidth_ = -1;
   misfitHeight_ = -1;
+  misfitSlides_ = 0;
+  refitted_ = false;
+  sizePart_.reset();
+  defaultPixels_ = {0, 0};
+  documentPath_.clear();
 }
 
 }  // namespace qm

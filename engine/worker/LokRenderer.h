@@ -2,11 +2,15 @@
 // The worker's use of LibreOfficeKit: one office, one document at a time.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/protocol/RenderFailure.h"
 #include "engine/worker/LokApi.h"
+#include "engine/worker/PresentationSizePart.h"
+#include "engine/worker/SlideSizeFit.h"
 #include "imaging/Bitmap.h"
 
 namespace qm {
@@ -30,6 +34,18 @@ namespace qm {
 ///   It derives the height from the width, rounding down, and stretches the
 ///   slide over that: a slide whose exact height it misses by a row (1280 x
 ///   720 comes out 1280 x 719) goes to the export, which fits it exactly.
+///   So that PowerPoint's default size (13.333 x 7.5 in, 1280 x 720 pixels)
+///   and the like need not, the program's own copy of an Office Open XML
+///   deck (in the scratch folder's "deck" folder) has its stored slide size
+///   nudged, before it is opened, by the few hundredths of a millimetre that
+///   make the renderer draw its default size exactly (SlideSizeFit); asked
+///   for a second slide at another size the renderer misses, the deck is
+///   opened again nudged for that size (a load costs about two exports).
+///   The nudge moves no edge by more than a tenth of a pixel; the size
+///   reported is the deck's own (reckoned, and held against what LibreOffice
+///   reports for the nudged page: where they differ, the deck is opened
+///   again as stored), and the picture is the export's of the deck as stored. A person's own file (opened where it lies when
+///   links are allowed) is never changed.
 /// - The PNG export (setPart, then saveAs with the PNG filter into the
 ///   worker's private folder, decoded again): for a LibreOffice without the
 ///   slide renderer, for a size the renderer does not draw exactly, and
@@ -97,6 +113,30 @@ class LokRenderer {
   void OnCallback(int type, const char* payload);
 
  private:
+  /// True when `absolutePath` is a deck the program copied into the scratch
+  /// folder's "deck" folder, the worker's to change.
+  bool IsOwnCopy(const std::string& absolutePath) const;
+  /// Takes `document` (just loaded) as the open one: rendering set up, its
+  /// slide count, hashes and current part read.
+  void Adopt(LibreOfficeKitDocument* document);
+  /// True while the open deck's copy holds a slide size other than its own.
+  bool Nudged() const;
+  /// Loads documentPath_ into `*document`, its copy first given the slide
+  /// size nearest to its own at which the renderer draws `width` x `height`
+  /// exactly (when it is the worker's own copy and one is near). Where this
+  /// LibreOffice reports the nudged page otherwise than SlideSizeFit reckons
+  /// it, the copy is given back its own size and loaded again.
+  RenderFailure LoadDrawnAt(int width, int height, LibreOfficeKitDocument** document,
+                            std::string* detail);
+  /// Opens the deck again nudged for `width` x `height`, once per deck:
+  /// false when there is nothing to gain (not the worker's copy, tried
+  /// before, no size near); true when it reloaded, `*failure` set if the
+  /// deck could not be loaded again (nothing is open then).
+  bool Refit(int width, int height, RenderFailure* failure, std::string* detail);
+  /// Loads `absolutePath` into `*document`; kPasswordProtected or
+  /// kUnreadable (with LibreOffice's words in `*detail`) when it cannot.
+  RenderFailure Load(const std::string& absolutePath, LibreOfficeKitDocument** document,
+                     std::string* detail);
   /// Draws slide `index` through the slide renderer into layers_, exactly
   /// `width` x `height` premultiplied 4-byte pixels. Returns false, with
   /// nothing drawn, when the renderer is not offered or would draw another
@@ -126,6 +166,18 @@ class LokRenderer {
   int misfitWidth_ = -1;
   int misfitHeight_ = -1;
   std::string slidePicture_;  ///< the export's own file, in the scratch folder
+  std::string ownDecks_;      ///< the scratch folder's "deck" folder, with a final '/'
+  std::string documentPath_;  ///< the open deck's file
+  /// The open deck's stored slide size, when it is the worker's copy of an
+  /// Office Open XML deck whose size may be nudged; the size its copy holds.
+  std::optional<PresentationSizePart> sizePart_;
+  SlideSizeFit inCopy_;
+  /// The open deck's default picture size, from its stored slide size.
+  std::pair<int, int> defaultPixels_{0, 0};
+  /// Slides asked at the size the renderer misses, and whether the deck was
+  /// opened again for it.
+  int misfitSlides_ = 0;
+  bool refitted_ = false;
   /// Each slide's hash, by index, where the slide renderer asks for it.
   std::vector<std::string> slideHashes_;
 };

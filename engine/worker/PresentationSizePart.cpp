@@ -1,0 +1,159 @@
+#include "engine/worker/PresentationSizePart.h"
+
+#include <zip.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace qm {
+
+namespace {
+
+constexpr const char kPart[] = "ppt/presentation.xml";
+/// A presentation part lists one line per slide; 16 MiB is far beyond the
+/// largest deck.
+constexpr zip_uint64_t kMaxPartBytes = 16u << 20;
+/// Larger than any slide (PowerPoint allows 56 inches a side).
+constexpr std::int64_t kMaxEmu = 200ll * 914400;
+
+struct ArchiveCloser {
+  void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct EntryCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+/// Finds attribute `name` (with its leading space) of the element in
+/// `element`: where its digits start and how many there are; false when it is
+/// missing or its value is not all digits.
+bool FindNumber(std::string_view element, std::string_view name, std::size_t* at,
+                std::size_t* length) {
+  const std::size_t found = element.find(name);
+  if (found == std::string_view::npos) return false;
+  std::size_t value = found + name.size();
+  if (value + 1 >= element.size() || element[value] != '=' ||
+      (element[value + 1] != '"' && element[value + 1] != '\''))
+    return false;
+  const char quote = element[value + 1];
+  value += 2;
+  const std::size_t end = element.find(quote, value);
+  if (end == std::string_view::npos || end == value || end - value > 12) return false;
+  for (std::size_t i = value; i < end; ++i)
+    if (element[i] < '0' || element[i] > '9') return false;
+  *at = value;
+  *length = end - value;
+  return true;
+}
+
+std::int64_t NumberAt(const std::string& text, std::size_t at, std::size_t length) {
+  std::int64_t value = 0;
+  for (std::size_t i = at; i < at + length; ++i) value = value * 10 + (text[i] - '0');
+  return value;
+}
+
+}  // namespace
+
+std::optional<PresentationSizePart> PresentationSizePart::Read(const std::string& path) {
+  int error = 0;
+  std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
+  if (!archive) return std::nullopt;
+  const zip_int64_t index = zip_name_locate(archive.get(), kPart, 0);
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (index < 0 || zip_stat_index(archive.get(), static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
+      (stat.valid & ZIP_STAT_SIZE) == 0 || stat.size > kMaxPartBytes)
+    return std::nullopt;
+  std::unique_ptr<zip_file_t, EntryCloser> file(
+      zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(index), 0));
+  if (!file) return std::nullopt;
+  PresentationSizePart part;
+  part.xml_.resize(stat.size);
+  zip_uint64_t got = 0;
+  while (got < stat.size) {
+    const zip_int64_t n = zip_fread(file.get(), part.xml_.data() + got, stat.size - got);
+    if (n <= 0) return std::nullopt;
+    got += static_cast<zip_uint64_t>(n);
+  }
+
+  // The one element named sldSz, whatever its namespace prefix.
+  const std::string& xml = part.xml_;
+  std::size_t element = std::string::npos;
+  for (std::size_t at = xml.find("sldSz"); at != std::string::npos; at = xml.find("sldSz", at + 1)) {
+    const bool named = at > 0 && (xml[at - 1] == '<' || xml[at - 1] == ':');
+    const char after = at + 5 < xml.size() ? xml[at + 5] : '\0';
+    if (!named || (after != ' ' && after != '\t' && after != '\r' && after != '\n')) continue;
+    if (element != std::string::npos) return std::nullopt;  // two sizes: not ours to choose
+    element = at;
+  }
+  if (element == std::string::npos) return std::nullopt;
+  const std::size_t end = xml.find('>', element);
+  if (end == std::string::npos) return std::nullopt;
+  const std::string_view text(xml.data() + element, end - element);
+  std::size_t cx = 0, cxLength = 0, cy = 0, cyLength = 0;
+  if (!FindNumber(text, " cx", &cx, &cxLength) || !FindNumber(text, " cy", &cy, &cyLength))
+    return std::nullopt;
+  part.cxAt_ = element + cx;
+  part.cxLength_ = cxLength;
+  part.cyAt_ = element + cy;
+  part.cyLength_ = cyLength;
+  part.size_ = {NumberAt(xml, part.cxAt_, cxLength), NumberAt(xml, part.cyAt_, cyLength)};
+  if (part.size_.widthEmu <= 0 || part.size_.heightEmu <= 0 || part.size_.widthEmu > kMaxEmu ||
+      part.size_.heightEmu > kMaxEmu)
+    return std::nullopt;
+  return part;
+}
+
+bool PresentationSizePart::Write(const std::string& path, const SlideSizeFit& size,
+                                 std::string* error) const {
+  // The later number first, so the earlier one's place stays where it was.
+  std::string xml = xml_;
+  const bool widthFirst = cxAt_ < cyAt_;
+  const auto replace = [&xml](std::size_t at, std::size_t length, std::int64_t value) {
+    xml.replace(at, length, std::to_string(value));
+  };
+  if (widthFirst) {
+    replace(cyAt_, cyLength_, size.heightEmu);
+    replace(cxAt_, cxLength_, size.widthEmu);
+  } else {
+    replace(cxAt_, cxLength_, size.widthEmu);
+    replace(cyAt_, cyLength_, size.heightEmu);
+  }
+
+  int code = 0;
+  std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.c_str(), 0, &code));
+  if (!archive) {
+    zip_error_t why;
+    zip_error_init_with_code(&why, code);
+    *error = zip_error_strerror(&why);
+    zip_error_fini(&why);
+    return false;
+  }
+  const zip_int64_t index = zip_name_locate(archive.get(), kPart, 0);
+  // The source owns a copy (freed by libzip): it is read only when the
+  // archive is closed.
+  zip_source_t* source = nullptr;
+  if (index >= 0) {
+    void* bytes = std::malloc(xml.size());
+    if (bytes != nullptr) {
+      std::memcpy(bytes, xml.data(), xml.size());
+      source = zip_source_buffer(archive.get(), bytes, xml.size(), 1);
+      if (source == nullptr) std::free(bytes);
+    }
+  }
+  if (source == nullptr ||
+      zip_file_replace(archive.get(), static_cast<zip_uint64_t>(index), source, 0) != 0) {
+    if (source != nullptr) zip_source_free(source);
+    *error = index < 0 ? std::string("the presentation part is gone") : zip_strerror(archive.get());
+    return false;
+  }
+  if (zip_close(archive.get()) != 0) {
+    *error = zip_strerror(archive.get());
+    return false;  // the archive is discarded, the file left as it was
+  }
+  (void)archive.release();  // closed
+  return true;
+}
+
+}  // namespace qm
