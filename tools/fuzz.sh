@@ -16,7 +16,7 @@ targets=("$@")
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLMERE_FUZZ=ON -DQUILLMERE_SANITIZE=ON --log-level=WARNING >&2
-cmake --build build-fuzz -j"$(nproc)" --target qm_fuzzers >&2
+cmake --build build-fuzz -j"${QUILLMERE_BUILD_JOBS:-$(nproc)}" --target qm_fuzzers >&2
 
 status=0
 for target in "${targets[@]}"; do

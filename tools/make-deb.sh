@@ -16,7 +16,7 @@ cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_TESTS=OFF 
   -DQUILLMERE_WERROR="$werror" -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" \
   -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
   --log-level=WARNING >&2
-cmake --build build-deb -j"$(nproc)" >&2
+cmake --build build-deb -j"${QUILLMERE_BUILD_JOBS:-$(nproc)}" >&2
 rm -f build-deb/quillmere_*.deb
 (cd build-deb && cpack -G DEB >&2)
 shopt -s nullglob

@@ -14,7 +14,8 @@
 # each slide as a PNG. Debian 13 ships it; on Debian 12 it comes from Debian's own
 # bookworm-backports suite, which this script enables for the archive the machine
 # already uses (read from apt's configuration) and installs LibreOffice from.
-# QUILLMERE_WERROR=1 in the environment builds with warnings as errors.
+# QUILLMERE_WERROR=1 in the environment builds with warnings as errors;
+# QUILLMERE_BUILD_JOBS=N builds with N parallel jobs (default: one per core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,7 +38,6 @@ package_packages=(dpkg-dev lintian desktop-file-utils appstream bash-completion)
 test_packages=(
   clang libgtest-dev libpng-dev
   poppler-utils python3-jsonschema parallel
-  xvfb xauth
 )
 [ "$purpose" = programs ] || packages+=("${package_packages[@]}")
 [ "$purpose" != tests ] || packages+=("${test_packages[@]}")
@@ -144,7 +144,7 @@ fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_WERROR="$werror" \
   "${tests[@]}" --log-level=WARNING >&2
 if [ "$purpose" = tests ]; then
-  cmake --build build -j"$(nproc)" >&2
+  cmake --build build -j"${QUILLMERE_BUILD_JOBS:-$(nproc)}" >&2
 else
-  cmake --build build -j"$(nproc)" --target qm_programs >&2
+  cmake --build build -j"${QUILLMERE_BUILD_JOBS:-$(nproc)}" --target qm_programs >&2
 fi

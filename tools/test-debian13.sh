@@ -66,8 +66,24 @@ git ls-files -z | tar --null -T - -cf - | "${sudo_cmd[@]}" tar -xf - -C "$source
 # or not: the test that --allow-links fetches one cannot pass there.
 arguments=" -E $(printf '%q' 'BatchCli\.LinkedPicturesAreFetchedAndReadWhenAllowed')"
 for a in "$@"; do arguments+=" $(printf '%q' "$a")"; done
+# This machine's LibreOfficeKit headers go along, for a worker built against
+# them to run on Debian 13's LibreOffice (tools/check-other-release.sh).
+other_check=""
+if [ -f /usr/include/LibreOfficeKit/LibreOfficeKit.h ]; then
+  "${sudo_cmd[@]}" mkdir -p "$root/src/other-headers"
+  "${sudo_cmd[@]}" cp -r /usr/include/LibreOfficeKit "$root/src/other-headers/"
+  other_check="bash tools/check-other-release.sh /src/other-headers /src/build-other-release"
+fi
 "${sudo_cmd[@]}" chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
   LANG=C.UTF-8 QUILLMERE_WERROR="${QUILLMERE_WERROR:-0}" \
   bash -c "set -e; cd /src/quillmere; bash tools/test.sh$arguments
+           $other_check
            dpkg-query -W -f='Tested against LibreOffice \${Version}\n' libreoffice-core-nogui"
+# And the other way round: Debian 13's headers, this machine's LibreOffice.
+if [ -x build/bin/quillmere-batch ]; then
+  other=$(mktemp -d /tmp/qm-other-release-XXXXXX)
+  cp -r "$root/usr/include/LibreOfficeKit" "$other/"
+  bash tools/check-other-release.sh "$other" "$other/build"
+  rm -rf "$other"
+fi
 echo "tools/test-debian13.sh: done in $SECONDS s" >&2

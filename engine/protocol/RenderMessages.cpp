@@ -21,6 +21,7 @@ bool DecodeRenderReply(WireMessage& message, RenderReply* reply) {
       out.magic = message.GetU32();
       out.version = message.GetU32();
       out.pid = message.GetU32();
+      if (!message.AtEnd()) out.text = message.GetString();
       break;
     case RenderMessageType::kFatal:
       out.text = message.GetString();

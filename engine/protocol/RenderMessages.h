@@ -18,7 +18,10 @@ struct RenderReply {
   std::uint32_t magic = 0;    ///< kHello
   std::uint32_t version = 0;  ///< kHello
   std::uint32_t pid = 0;      ///< kHello
-  std::string text;           ///< kFatal: the sentence; kFailed: the detail
+  /// kFatal: the sentence; kFailed: the detail; kHello: what the person
+  /// should know about how slides will be drawn (empty: nothing), a field
+  /// older workers leave out.
+  std::string text;
   RenderFailure failure = RenderFailure::kNone;  ///< kFailed
   int slideCount = 0;         ///< kOpened
   std::int64_t widthTwips = 0;   ///< kOpened

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -226,7 +228,14 @@ void RenderWorker::AwaitHello() {
     if (greeting.type == RenderMessageType::kFatal)
       Fail(!greeting.text.empty() ? greeting.text : "The renderer could not start");
     if (greeting.type == RenderMessageType::kHello && greeting.magic == kRenderProtocolMagic) {
-      if (greeting.version == kRenderProtocolVersion) return;
+      if (greeting.version == kRenderProtocolVersion) {
+        notice_ = greeting.text;
+        // Said once per process: every worker of a run would say the same.
+        static std::once_flag said;
+        if (!notice_.empty())
+          std::call_once(said, [this] { std::fprintf(stderr, "Note: %s.\n", notice_.c_str()); });
+        return;
+      }
       Fail("The renderer " + workerPath_ + " speaks protocol version " +
            std::to_string(greeting.version) + ", this program needs version " +
            std::to_string(kRenderProtocolVersion) + "; reinstall Quillmere");

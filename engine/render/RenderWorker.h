@@ -102,6 +102,13 @@ class RenderWorker {
   /// The open presentation's slide count and size.
   const RenderDocumentInfo& Document() const { return document_; }
 
+  /// What the worker said about how its LibreOffice draws ("LibreOffice
+  /// 26.8.3.1 is not the release this Quillmere was built for (25.2): its
+  /// slides are drawn by LibreOffice's PNG export, several times slower");
+  /// "" when nothing. The first worker of a process that says something has
+  /// it printed on standard error, once.
+  const std::string& Notice() const { return notice_; }
+
   pid_t Pid() const { return pid_; }
   /// The worker's private folder; "" once removed.
   std::string FolderPath() const;
@@ -155,6 +162,7 @@ class RenderWorker {
   pid_t pid_ = -1;
   bool failed_ = false;
   std::string workerPath_;
+  std::string notice_;  ///< from the worker's greeting
   std::chrono::milliseconds openTimeout_;
   std::chrono::milliseconds slideTimeout_;
   std::uint64_t memoryCeiling_ = 0;

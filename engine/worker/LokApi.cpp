@@ -68,6 +68,37 @@ bool RenderNextSlideLayerOf(Class* klass, LibreOfficeKitDocument* document, unsi
 
 }  // namespace
 
+const char* HeadersVersion() { return TakesHash<LibreOfficeKitDocumentClass>() ? "26.8" : "25.2"; }
+
+std::string RunningVersion(LibreOfficeKit* office) {
+  if (office->pClass->getVersionInfo == nullptr) return {};
+  char* info = office->pClass->getVersionInfo(office);
+  if (info == nullptr) return {};
+  // {"ProductName": "LibreOffice", "ProductVersion": "26.8", "ProductExtension": ".3.1", ...}
+  const nlohmann::json parsed = nlohmann::json::parse(info, nullptr, /*allow_exceptions=*/false);
+  std::free(info);
+  if (!parsed.is_object() || !parsed.contains("ProductVersion") ||
+      !parsed["ProductVersion"].is_string())
+    return {};
+  std::string version = parsed["ProductVersion"].get<std::string>();
+  if (parsed.contains("ProductExtension") && parsed["ProductExtension"].is_string())
+    version += parsed["ProductExtension"].get<std::string>();
+  return version;
+}
+
+bool KnowsLayoutOf(LibreOfficeKit* office) {
+  const std::string running = RunningVersion(office);
+  const std::string built = HeadersVersion();
+  // "26.8" matches "26.8.3.1" but not "26.80".
+  const bool sameRelease = running.compare(0, built.size(), built) == 0 &&
+                           (running.size() == built.size() || running[built.size()] == '.');
+  return sameRelease && office->pClass->nSize == sizeof(LibreOfficeKitClass);
+}
+
+bool KnowsLayoutOf(LibreOfficeKitDocument* document) {
+  return document->pClass->nSize == sizeof(LibreOfficeKitDocumentClass);
+}
+
 bool SendDialogEvent(LibreOfficeKit* office, unsigned long long windowId, const char* arguments) {
   return SendDialogEventOf(office, office->pClass, windowId, arguments);
 }

@@ -12,6 +12,14 @@
 //
 // Only the public typedef names are used; members that came late are
 // checked against the class's size before use.
+//
+// The tables differ in layout too, so a worker built against one release
+// must not call the other's entries past those they share (KnowsLayoutOf):
+// 26.8's document class has the slide renderer's entries two places earlier
+// (createSlideRenderer at byte 592, 608 in 25.2) and its office class lost
+// an entry before trimMemory. Every entry up to getPartInfo (byte 336 of the
+// document class) and getVersionInfo (80 of the office class) is where it
+// was: enough to load, size, export and close a deck.
 
 #ifndef LOK_USE_UNSTABLE_API
 #define LOK_USE_UNSTABLE_API
@@ -32,6 +40,25 @@ inline constexpr int kDialogCallback = 46;
 /// Sends `arguments` (a click, in JSON) to dialog window `windowId`. False,
 /// with nothing sent, where this LibreOffice has no sendDialogEvent.
 bool SendDialogEvent(LibreOfficeKit* office, unsigned long long windowId, const char* arguments);
+
+/// The LibreOffice release whose LibreOfficeKit headers the worker was built
+/// against, "25.2" or "26.8", told by the declarations that differ.
+const char* HeadersVersion();
+
+/// The running LibreOffice's version ("26.8.3.1"), from getVersionInfo; ""
+/// when it does not say.
+std::string RunningVersion(LibreOfficeKit* office);
+
+/// True when the running LibreOffice lays out its function tables as the
+/// headers the worker was built against do: the same release (major and
+/// minor version) and an office class of the same size. Entries past those
+/// every release shares must not be called otherwise: LibreOffice 26.8
+/// inserted entries before the slide renderer's, so a worker built for 25.2
+/// would call other functions through them.
+bool KnowsLayoutOf(LibreOfficeKit* office);
+
+/// True when `document`'s class has the size of the headers' document class.
+bool KnowsLayoutOf(LibreOfficeKitDocument* document);
 
 /// True when the document class offers the slide renderer's three calls.
 bool HasSlideRenderer(LibreOfficeKitDocument* document);

@@ -82,6 +82,13 @@ bool LokRenderer::Start(const std::string& programDir, const std::string& profil
     *error = "LibreOffice could not be started from " + programDir;
     return false;
   }
+  layoutKnown_ = lok::KnowsLayoutOf(office_);
+  if (!layoutKnown_) {
+    const std::string running = lok::RunningVersion(office_);
+    notice_ = "LibreOffice " + (running.empty() ? std::string("of an unknown version") : running) +
+              " is not the release this Quillmere was built for (" + lok::HeadersVersion() +
+              "): its slides are drawn by LibreOffice's PNG export, several times slower";
+  }
   office_->pClass->setOptionalFeatures(
       office_, LOK_FEATURE_DOCUMENT_PASSWORD | LOK_FEATURE_DOCUMENT_PASSWORD_TO_MODIFY);
   office_->pClass->registerCallback(office_, &Callback, this);
@@ -103,7 +110,9 @@ void LokRenderer::OnCallback(int type, const char* payload) {
     if (ReadDialogRefusal(payload, &refusal)) {
       const std::string click =
           R"({"id":")" + refusal.button + R"(","cmd":"click","type":"responsebutton"})";
-      (void)lok::SendDialogEvent(office_, refusal.windowId, click.c_str());  // none to send on 26.8
+      // None to send on 26.8; nothing past the shared entries on a release
+      // whose table this worker does not know.
+      if (layoutKnown_) (void)lok::SendDialogEvent(office_, refusal.windowId, click.c_str());
     }
   }
 }
@@ -174,7 +183,8 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
 void LokRenderer::Adopt(LibreOfficeKitDocument* document) {
   document_ = document;
   document_->pClass->initializeForRendering(document_, kRenderingOptions);
-  slideRenderer_ = lok::HasSlideRenderer(document_) && drawing_ != Drawing::kExport;
+  slideRenderer_ = layoutKnown_ && lok::KnowsLayoutOf(document_) &&
+                   lok::HasSlideRenderer(document_) && drawing_ != Drawing::kExport;
   slideCount_ = document_->pClass->getParts(document_);
   slideHashes_.clear();
   if (slideRenderer_ && lok::SlideRendererTakesHash()) {

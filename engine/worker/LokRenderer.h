@@ -106,6 +106,12 @@ class LokRenderer {
   /// Closes the open document, if any.
   void Close();
 
+  /// What the person should know about how this LibreOffice draws, a
+  /// sentence: set by Start when it is another release than the headers the
+  /// worker was built against (then every slide is exported, and no call
+  /// past the entries all releases share is made); "" otherwise.
+  const std::string& Notice() const { return notice_; }
+
   /// True while a document is open.
   bool HasDocument() const { return document_ != nullptr; }
 
@@ -159,6 +165,9 @@ class LokRenderer {
   int currentPart_ = -1;
   bool passwordRequested_ = false;
   Drawing drawing_ = Drawing::kAuto;
+  /// The running LibreOffice's function tables are laid out as the headers'.
+  bool layoutKnown_ = false;
+  std::string notice_;
   bool slideRenderer_ = false;  ///< the open document offers the slide renderer
   std::vector<std::uint8_t> layers_;  ///< the slide renderer's buffer, reused
   Bitmap picture_;                    ///< the slide on its way to the file, reused

@@ -221,6 +221,7 @@ int main(int argc, char** argv) {
   hello.PutU32(qm::kRenderProtocolMagic);
   hello.PutU32(qm::kRenderProtocolVersion);
   hello.PutU32(static_cast<std::uint32_t>(getpid()));
+  hello.PutString(renderer.Notice());
   if (!channel.Write(hello)) End(1);
 
   qm::RenderServer server(channel, renderer);
