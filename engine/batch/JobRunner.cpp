@@ -37,7 +37,8 @@ class Dispatch {
   Dispatch(const std::string& jobPath, int jobs, bool allowLinks, std::chrono::seconds fileTimeout,
            const CancelToken* cancel, const std::vector<FileTask>& tasks, JobEvents& events)
       : jobPath_(jobPath), allowLinks_(allowLinks), fileTimeout_(fileTimeout), cancel_(cancel),
-        queue_(tasks), events_(events) {
+        queue_(tasks, jobs > 1 ? WorkQueue::Order::kBiggestFirst : WorkQueue::Order::kList),
+        events_(events) {
     wanted_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)),
                                     queue_.GroupsLeft());
     for (std::size_t i = 0; i < wanted_; ++i) StartJob();

@@ -9,14 +9,25 @@
 
 namespace qm {
 
-/// Hands out the run's tasks one group at a time, in list order. A group is
-/// one file, or all files that write the same output names (deck.ppt and
-/// deck.pptx into one folder): those go to one job together, in list order,
-/// so the later file still writes last. A group is due at the position of its
-/// first file.
+/// Hands out the run's tasks one group at a time. A group is one file, or all
+/// files that write the same output names (deck.ppt and deck.pptx into one
+/// folder): those go to one job together, in list order, so the later file
+/// still writes last. A group is due at the position of its first file.
 class WorkQueue {
  public:
-  explicit WorkQueue(const std::vector<FileTask>& tasks);
+  enum class Order {
+    kList,
+    /// The groups with the most slides first (list order among equals), so
+    /// that when several jobs share the run none is left converting a big
+    /// deck at the end while the others idle. Slides are counted from an
+    /// Office Open XML deck's zip directory and reckoned from the size of
+    /// any other file; a list of more than kMaxSortedGroups groups keeps
+    /// its order, as reading that many directories would delay the start.
+    kBiggestFirst,
+  };
+  static constexpr std::size_t kMaxSortedGroups = 2000;
+
+  explicit WorkQueue(const std::vector<FileTask>& tasks, Order order = Order::kList);
 
   /// The next group; empty when the queue is empty.
   std::vector<FileTask> Next();
