@@ -111,6 +111,13 @@ std::string ConfinementText(const Sandbox::Layers& layers) {
     text += "  Landlock: not available (the kernel has none)\n";
   }
   text += "  LibreOffice: active (linked content blocked, no host allowed)\n";
+  // Set to try layers alone, the variable overrides all of the above.
+  const char* chosen = std::getenv("QUILLMERE_CONFINEMENT");
+  if (chosen != nullptr && *chosen != '\0') {
+    text += std::string("  but QUILLMERE_CONFINEMENT=") + chosen +
+            " is set: the renderer enters only the layers it names, and refuses to start when it"
+            " names something else\n";
+  }
   return text;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/worker/WorkerConfinement.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -17,17 +18,43 @@ std::string Resolved(const std::string& path) {
 
 }  // namespace
 
-WorkerConfinement WorkerConfinement::Wanted(const char* list) {
+WorkerConfinement WorkerConfinement::Wanted(const char* list, std::string* error) {
   WorkerConfinement wanted;
-  if (list == nullptr || *list == '\0') {
-    wanted.network = wanted.files = wanted.office = true;
+  wanted.network = wanted.files = wanted.office = true;
+  error->clear();
+  if (list == nullptr || *list == '\0') return wanted;
+  const std::string text = list;
+  if (text == "none") {
+    wanted.network = wanted.files = wanted.office = false;
     return wanted;
   }
-  const std::string text = std::string(",") + list + ",";
-  wanted.network = text.find(",network,") != std::string::npos;
-  wanted.files = text.find(",files,") != std::string::npos;
-  wanted.office = text.find(",office,") != std::string::npos;
-  return wanted;
+  WorkerConfinement named;
+  std::string unknown;
+  int unknownCount = 0;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string word = text.substr(start, comma - start);
+    if (word == "network") {
+      named.network = true;
+    } else if (word == "files") {
+      named.files = true;
+    } else if (word == "office") {
+      named.office = true;
+    } else {
+      unknown += (unknown.empty() ? "\"" : ", \"") + word + "\"";
+      ++unknownCount;
+    }
+    start = comma + 1;
+  }
+  if (!unknown.empty()) {
+    *error = "QUILLMERE_CONFINEMENT=" + text + " names " + unknown +
+             (unknownCount == 1 ? ", which is not a confinement layer"
+                                : ", which are not confinement layers") +
+             ": name the layers to enter (network, files, office) separated by commas, \"none\""
+             " for none, or leave it unset for all";
+    return wanted;
+  }
+  return named;
 }
 
 WorkerConfinement WorkerConfinement::Enter(const std::string& folder,

@@ -13,8 +13,11 @@ struct WorkerConfinement {
   std::string notes;     ///< why a layer did not take, one sentence each
 
   /// The layers `list` names ("network,files,office"; "none" for none: to
-  /// try each layer alone); every layer when `list` is null or empty.
-  static WorkerConfinement Wanted(const char* list);
+  /// try each layer alone); every layer when `list` is null or empty. A list
+  /// naming anything else ("all", a misspelt layer) asks for every layer and
+  /// sets `*error` to a sentence saying what is not understood: the worker
+  /// refuses to start rather than guess.
+  static WorkerConfinement Wanted(const char* list, std::string* error);
 
   /// Enters the `wanted` layers this system offers, in the calling process,
   /// which must still be single-threaded (before LibreOffice starts):

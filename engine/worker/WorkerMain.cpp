@@ -212,6 +212,10 @@ int main(int argc, char** argv) {
   const qm::WorkerConfinement confinement = Confine(settings);
 
   qm::FrameChannel channel(settings.fd, settings.fd);
+  if (!settings.problem.empty()) {
+    SendFatal(channel, settings.problem);
+    End(1);
+  }
   static qm::LokRenderer renderer;  // never destroyed: the process ends with _exit
   StartOffice(renderer, channel, settings, confinement.office);
   InstallStopHandlers();  // LibreOffice installs handlers of its own while starting

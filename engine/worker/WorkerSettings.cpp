@@ -18,7 +18,8 @@ WorkerSettings WorkerSettings::FromEnvironment() {
   }
   const char* keep = std::getenv("QUILLMERE_WORKER_STDERR");
   settings.keepStandardStreams = keep != nullptr && std::strcmp(keep, "1") == 0;
-  settings.confinement = WorkerConfinement::Wanted(std::getenv("QUILLMERE_CONFINEMENT"));
+  settings.confinement =
+      WorkerConfinement::Wanted(std::getenv("QUILLMERE_CONFINEMENT"), &settings.problem);
   return settings;
 }
 

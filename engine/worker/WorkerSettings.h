@@ -27,6 +27,9 @@ struct WorkerSettings {
   bool keepStandardStreams = false;
   /// QUILLMERE_CONFINEMENT: the confinement layers wanted (all when unset).
   WorkerConfinement confinement;
+  /// A sentence saying which setting of the environment is not understood;
+  /// the worker then refuses to start. "" when all are.
+  std::string problem;
 
   /// The environment's part, the command line's left at its defaults.
   static WorkerSettings FromEnvironment();

@@ -1,6 +1,6 @@
 // The presentation application over LibreOffice when the renderer cannot
-// start at all: the worker executable or LibreOffice itself is missing.
-// Neither needs LibreOffice to run.
+// start at all: the worker executable or LibreOffice itself is missing, or
+// the confinement asked for is not understood. None needs LibreOffice to run.
 
 #include <gtest/gtest.h>
 
@@ -45,6 +45,16 @@ TEST_F(MissingRendererTest, InstalledCheckFailsWithTheMessageWhenLibreOfficeIsMi
       << ui.Messages()[0];
   EXPECT_NE(ui.Messages()[0].find("libreoffice-impress-nogui"), std::string::npos) << ui.Messages()[0];
   EXPECT_NE(stderrText.find("libreoffice-impress-nogui"), std::string::npos) << stderrText;
+}
+
+TEST_F(MissingRendererTest, AConfinementNamingNoLayerStopsTheWorkerInsteadOfDroppingEveryLayer) {
+  // "all" once turned every layer off while --version said all were active.
+  ::setenv("QUILLMERE_CONFINEMENT", "network,all", 1);
+  const std::string error = ErrorText(
+      [&] { Create()->GetPresentations().Open(scratch_ / "deck.pptx", false, false, true); });
+  ::unsetenv("QUILLMERE_CONFINEMENT");
+  EXPECT_NE(error.find("QUILLMERE_CONFINEMENT=network,all names \"all\", which is not a confinement layer"),
+            std::string::npos) << error;
 }
 
 }  // namespace
