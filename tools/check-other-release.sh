@@ -7,7 +7,8 @@
 #
 #   bash tools/check-other-release.sh HEADERS BUILD
 #     HEADERS  a folder holding the other release's LibreOfficeKit/ headers
-#     BUILD    a build folder for that worker (made if missing)
+#     BUILD    a build folder for that worker (made afresh: copied sources may
+#              carry times older than an earlier build's objects)
 #
 # Needs this checkout built (build/bin/quillmere-batch, by tools/setup.sh).
 set -euo pipefail
@@ -19,6 +20,7 @@ batch="build/bin/quillmere-batch"
 [ -f "$headers/LibreOfficeKit/LibreOfficeKit.h" ] ||
   { echo "tools/check-other-release.sh: no LibreOfficeKit headers in $headers" >&2; exit 2; }
 
+rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_TESTS=OFF \
   -DLOK_INCLUDE_DIR="$headers" >/dev/null
 cmake --build "$build" -j"${QUILLMERE_BUILD_JOBS:-$(nproc)}" --target quillmere-render-worker >/dev/null
