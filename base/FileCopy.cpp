@@ -1,6 +1,7 @@
 #include "base/FileCopy.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,12 +61,29 @@ bool CopyDescriptor(int in, int out) {
 }  // namespace
 
 bool CopyFileBytes(const std::string& from, const std::string& to, std::string* why) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not through a link, and not from a pipe or a device, which could block
+  // or never end (a FIFO, /dev/zero): only a regular file's bytes are copied.
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (in < 0) {
-    *why = "cannot read " + from + ": " + Reason(errno);
+    *why = errno == ELOOP ? "cannot read " + from + ": it is a symbolic link"
+                          : "cannot read " + from + ": " + Reason(errno);
     return false;
   }
-  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  struct stat info {};
+  if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *why = "cannot read " + from + ": it is not a regular file";
+    (void)::close(in);
+    return false;
+  }
+  // A new file, whatever lay at `to` before: a link planted there (in a
+  // folder others may write) is removed, never written through; one planted
+  // again meanwhile makes the copy fail instead.
+  if (::unlink(to.c_str()) != 0 && errno != ENOENT) {
+    *why = CannotWrite(to, errno);
+    (void)::close(in);
+    return false;
+  }
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (out < 0) {
     *why = CannotWrite(to, errno);
     (void)::close(in);  // only read from: closing it loses nothing
@@ -83,7 +101,15 @@ bool CopyFileBytes(const std::string& from, const std::string& to, std::string* 
 }
 
 bool MoveFileBytes(const std::string& from, const std::string& to, std::string* why) {
-  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (::rename(from.c_str(), to.c_str()) == 0) {
+    // What was moved is what lies at `to` now; anything but a regular file
+    // (a link to another file, to a device, a pipe) is not handed on.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return true;
+    (void)::unlink(to.c_str());
+    *why = "cannot read " + from + ": it is not a regular file";
+    return false;
+  }
   if (errno != EXDEV) {
     const int error = errno;
     *why = ::access(from.c_str(), F_OK) != 0 ? "cannot read " + from + ": " + Reason(error)

@@ -78,9 +78,13 @@ pid_t ExporterTemporary(const std::string& name) {
 
 std::string TemporaryFileName(const std::string& extension) {
   static std::atomic<unsigned> counter{0};
-  static const unsigned long long salt = std::random_device{}();
-  return std::string(".") + kMark + std::to_string(::getpid()) + "-" +
-         std::to_string(salt % 1000000007ULL) + "-" + std::to_string(++counter) + extension;
+  // Drawn afresh for every name: in a folder others may write, the name of
+  // one temporary must not tell the next (the counter alone would).
+  std::random_device random;
+  const unsigned long long salt =
+      (static_cast<unsigned long long>(random()) << 32 | random()) % 1000000000000000003ULL;
+  return std::string(".") + kMark + std::to_string(::getpid()) + "-" + std::to_string(salt) + "-" +
+         std::to_string(++counter) + extension;
 }
 
 std::string PartialFilePattern(const std::string& name) {

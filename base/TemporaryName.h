@@ -22,8 +22,9 @@
 namespace qm {
 
 /// ".quillmere-<pid>-<salt>-<n><extension>": a hidden file name unique to
-/// this process (its id at the call) and call. `extension` is "" or "." and
-/// letters or digits.
+/// this process (its id at the call) and call, with a random salt drawn for
+/// each name, so that no name can be guessed from another. `extension` is ""
+/// or "." and letters or digits.
 std::string TemporaryFileName(const std::string& extension);
 
 /// The mkstemp pattern of AtomicFile's partial file for `name`:
