@@ -1,5 +1,8 @@
 #include "base/ChildProgram.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <unistd.h>
@@ -75,9 +78,21 @@ pid_t StartChildProgram(const ChildProgram& child, std::string* error) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  std::vector<char*> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view text(*entry);
+    const bool withheld = std::any_of(
+        child.withheldVariables.begin(), child.withheldVariables.end(), [&](const std::string& name) {
+          return text.size() > name.size() && text.compare(0, name.size(), name) == 0 &&
+                 text[name.size()] == '=';
+        });
+    if (!withheld) environment.push_back(*entry);
+  }
+  environment.push_back(nullptr);
   pid_t pid = -1;
   if (code == 0)
-    code = ::posix_spawn(&pid, argv[0], setup.Actions(), setup.Attributes(), argv.data(), environ);
+    code = ::posix_spawn(&pid, argv[0], setup.Actions(), setup.Attributes(), argv.data(),
+                         environment.data());
   (void)::close(above);  // a spare descriptor, only kept open to be above the others
   if (code != 0) {
     *error = std::strerror(code);

@@ -26,6 +26,9 @@ struct ChildProgram {
   /// Signals blocked when the program starts; every signal has its default
   /// handling whatever the starter did with its own.
   sigset_t blocked{};
+  /// Variables of the starter's environment the child does not get (names
+  /// only, "SSH_AUTH_SOCK"); the rest it inherits.
+  std::vector<std::string> withheldVariables;
 };
 
 /// Starts `child` with posix_spawn (never a fork of the starter: a Qt front

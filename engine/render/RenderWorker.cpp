@@ -193,6 +193,12 @@ void RenderWorker::Spawn(const std::string& workerPath) {
   // for the handler. (The worker sets its own parent-death signal and checks
   // that its parent is still `parent`.)
   child.ownProcessGroup = true;
+  // Nothing of the person's session reaches a renderer of untrusted decks:
+  // no session bus, agent, keyring, display or sound server to talk to.
+  child.withheldVariables = {"DBUS_SESSION_BUS_ADDRESS", "DBUS_SYSTEM_BUS_ADDRESS", "SSH_AUTH_SOCK",
+                             "SSH_AGENT_PID", "GPG_AGENT_INFO", "GNUPGHOME", "GNOME_KEYRING_CONTROL",
+                             "KRB5CCNAME", "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY",
+                             "SESSION_MANAGER", "PULSE_SERVER", "PIPEWIRE_REMOTE"};
   sigemptyset(&child.blocked);
   for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaddset(&child.blocked, signal);
   std::string error;

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -55,6 +57,23 @@ TEST_F(RenderWorkerLifeTest, HungWorkerIsKilledAfterTheSlideTimeLimit) {
               {deck.path, "the renderer did not answer within 1.5 s"});
   EXPECT_TRUE(ProcessGone(pid));
   EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(RenderWorkerLifeTest, TheWorkerGetsNoneOfThePersonsSessionToTalkTo) {
+  // It once inherited the session bus, the ssh agent and the display.
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus", 1);
+  ::setenv("SSH_AUTH_SOCK", "/tmp/ssh-agent.sock", 1);
+  ::setenv("DISPLAY", ":0", 1);
+  Worker();
+  ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  ::unsetenv("SSH_AUTH_SOCK");
+  ::unsetenv("DISPLAY");
+  std::ifstream in("/proc/" + std::to_string(Worker().Pid()) + "/environ", std::ios::binary);
+  std::string variables((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_NE(variables.find("PATH="), std::string::npos);  // the rest is inherited
+  variables.insert(0, 1, '\0');
+  for (const char* name : {"DBUS_SESSION_BUS_ADDRESS=", "SSH_AUTH_SOCK=", "DISPLAY="})
+    EXPECT_EQ(variables.find(std::string(1, '\0') + name), std::string::npos) << name;
 }
 
 TEST_F(RenderWorkerLifeTest, QuitEndsTheWorkerAndRemovesItsFolder) {
