@@ -29,6 +29,7 @@ constexpr std::uint64_t kFsTruncate = 1ull << 14;     // ABI 3
 constexpr std::uint64_t kNetBindTcp = 1ull << 0;      // ABI 4
 constexpr std::uint64_t kNetConnectTcp = 1ull << 1;   // ABI 4
 constexpr std::uint64_t kScopeAbstractUnixSocket = 1ull << 0;  // ABI 6
+constexpr std::uint64_t kScopeSignal = 1ull << 1;              // ABI 6
 constexpr std::uint32_t kCreateRulesetVersion = 1u << 0;
 constexpr int kRulePathBeneath = 1;
 
@@ -125,7 +126,7 @@ bool Sandbox::LimitFileAccess(const Access& access, std::string* why) {
   RulesetAttr attr;
   attr.handledAccessFs = FsRightsOf(abi);
   if (abi >= 4) attr.handledAccessNet = kNetBindTcp | kNetConnectTcp;
-  if (abi >= 6) attr.scoped = kScopeAbstractUnixSocket;
+  if (abi >= 6) attr.scoped = kScopeAbstractUnixSocket | kScopeSignal;
   const int ruleset =
       static_cast<int>(::syscall(SYS_landlock_create_ruleset, &attr, sizeof attr, 0));
   if (ruleset < 0) {

@@ -39,8 +39,10 @@ class Sandbox {
   };
 
   /// Restricts the calling thread and every thread and process it starts
-  /// from then on to `access`, and forbids TCP connections where the kernel
-  /// can (Landlock ABI 4). Call it before starting threads: threads that
+  /// from then on to `access`, forbids TCP connections where the kernel can
+  /// (Landlock ABI 4), and (ABI 6) connecting to abstract Unix sockets and
+  /// signalling any process outside the restriction: the person's other
+  /// processes are out of reach, the process's own and its children are not. Call it before starting threads: threads that
   /// exist already stay free. Paths that do not exist are left out. False,
   /// with the reason in `why`, when the kernel has no Landlock or refuses.
   static bool LimitFileAccess(const Access& access, std::string* why);
