@@ -512,15 +512,29 @@ def write_varied_deck(path):
 LINKED_COLOUR = (255, 0, 255)
 
 
+def filled_shape(shape_id, rid, x, y, w, h):
+    """A rectangle whose fill is the picture linked (not embedded) as `rid`:
+    a link LibreOffice's own blocking of linked content does not cover."""
+    return ('<p:sp><p:nvSpPr><p:cNvPr id="%d" name="Filled %d"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr>'
+            '<p:spPr><a:xfrm><a:off x="%d" y="%d"/><a:ext cx="%d" cy="%d"/></a:xfrm>'
+            '<a:prstGeom prst="rect"><a:avLst/></a:prstGeom>'
+            '<a:blipFill><a:blip r:link="%s"/><a:stretch><a:fillRect/></a:stretch></a:blipFill>'
+            '<a:ln><a:noFill/></a:ln></p:spPr></p:sp>' % (shape_id, shape_id, x, y, w, h, rid))
+
+
 def write_linked_deck(folder, url):
     """linked.pptx: one numbered 16:9 slide with a picture linked (not embedded)
-    to `url`, covering the middle of the slide; and linked.png, a picture of
-    LINKED_COLOUR, for a file:// link to point at."""
+    to `url`, covering the middle of the slide; linkedfill.pptx: the same with
+    a rectangle filled with the linked picture instead; and linked.png, a
+    picture of LINKED_COLOUR, for a file:// link to point at."""
     cx, cy = SIZE_16X9
     colour = colour_of_slide(1)
-    shapes = [picture_shape(3, "rId2", cx // 8, cy // 8, cx * 3 // 4, cy * 3 // 4, linked=True)]
+    box = (cx // 8, cy // 8, cx * 3 // 4, cy * 3 // 4)
+    shapes = [picture_shape(3, "rId2", *box, linked=True)]
     write_pptx(os.path.join(folder, "linked.pptx"), cx, cy, [(colour, shapes, False)], "linked",
                links={1: [("rId2", url)]})
+    write_pptx(os.path.join(folder, "linkedfill.pptx"), cx, cy, [(colour, [filled_shape(3, "rId2", *box)], False)],
+               "linked fill", links={1: [("rId2", url)]})
     write_bytes(os.path.join(folder, "linked.png"), solid_png(64, LINKED_COLOUR + (0xFF,)))
 
 
@@ -1108,7 +1122,8 @@ def main():
     parser.add_argument("--widescreen", action="store_true",
                         help="with --bench: every deck of PowerPoint's default 13.333 x 7.5 in")
     parser.add_argument("--linked", metavar="URL",
-                        help="write linked.pptx, whose picture links to URL, and linked.png instead")
+                        help="write linked.pptx and linkedfill.pptx, whose picture and shape fill link to URL, "
+                             "and linked.png instead")
     args = parser.parse_args()
     check_colour_table(COLOURS)
     check_colour_table(SAMPLE_COLOURS)

@@ -72,8 +72,15 @@ WorkerConfinement WorkerConfinement::Enter(const std::string& folder,
   if (!wanted.files) return confinement;
 
   Sandbox::Access access;
+  // Not all of /proc (every process's command line) nor /dev (/dev/shm,
+  // which anyone may write, once lent a deck a picture): of /proc only what
+  // LibreOffice and the libraries under it read (the worker's own entry,
+  // reached through /proc/self while the rules are made; the crypto
+  // library's FIPS switch; the file system and memory tables), of /dev only
+  // the devices below.
   access.readable = {"/usr", "/lib", "/lib32", "/lib64", "/libx32", "/bin", "/sbin", "/etc",
-                     "/proc", "/sys", "/dev", "/var/cache/fontconfig",
+                     "/proc/self", "/proc/sys/crypto", "/proc/filesystems", "/proc/meminfo",
+                     "/proc/cpuinfo", "/sys", "/var/cache/fontconfig",
                      // Debian links LibreOffice's shared extensions and bundled
                      // registry from the installation to these.
                      "/var/lib/libreoffice", "/var/spool/libreoffice",

@@ -25,9 +25,11 @@ struct WorkerConfinement {
   ///  - files: a Landlock rule set; the worker may read only `folder` (its
   ///    private folder, where the program puts a copy of each deck),
   ///    LibreOffice's installation (the parent of `programDir`), fonts,
-  ///    system files and libraries, write only inside `folder` and to
-  ///    /dev/null (and remove `folder` itself, last, from its parent), and
-  ///    (where the kernel can) open no TCP connection;
+  ///    system files and libraries, its own /proc entry and a few tables of
+  ///    /proc, and of /dev only null, zero, random and urandom (nothing of
+  ///    /dev/shm); write only inside `folder` and to those devices (and
+  ///    remove `folder` itself, last, from its parent); and (where the
+  ///    kernel can) open no TCP connection and signal no process but its own;
   ///  - office: LibreOffice's host filter matches no host (the profile's
   ///    settings, see PrepareOfficeProfile, block linked content).
   /// A layer the system lacks is noted and the others still hold.

@@ -2,6 +2,7 @@
 // sizes, colours and exit status in every mode.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -332,6 +334,33 @@ TEST_F(BatchCli, LinkedPicturesAreFetchedAndReadWhenAllowed) {
   EXPECT_GT(listener.Connections(), 0);
   const auto png = ReadPng(local / "linked_Slide1.png");
   EXPECT_TRUE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40));
+}
+
+// A picture linked from a shape's fill passes LibreOffice's own blocking of
+// links; the renderer's file rules must keep it from /dev/shm, which anyone
+// may write (the renderer once drew such a picture into the slide).
+TEST_F(BatchCli, APictureLinkedFromSharedMemoryIsNotRead) {
+  const std::string shared = "/dev/shm/quillmere-test-" + std::to_string(::getpid());
+  if (::mkdir(shared.c_str(), 0700) != 0) GTEST_SKIP() << "no /dev/shm to write in";
+  TempFolder decks, open;
+  MakeLinkedDeck(decks.Path(), "file://" + shared + "/linked.png");
+  std::filesystem::copy_file(decks / "linked.png", shared + "/linked.png");
+  const auto confined = RunBatch({"-b", decks / "linkedfill.pptx"});
+  std::optional<Outcome> unconfined;
+  {
+    // Without the file rules the same deck draws the picture: the check can fail.
+    const ScopedEnv officeOnly("QUILLMERE_CONFINEMENT", "network,office");
+    unconfined = RunBatch({"-o", open.Path(), decks / "linkedfill.pptx"});
+  }
+  std::filesystem::remove_all(shared);
+  ASSERT_EQ(confined.exitCode, 0) << confined.errorText;
+  ASSERT_EQ(unconfined->exitCode, 0) << unconfined->errorText;
+  const auto reached = ReadPng(open / "linkedfill_Slide1.png");
+  if (!Near(PixelAt(reached, reached.width / 2, reached.height / 2), kLinkedColour, 40))
+    GTEST_SKIP() << "this LibreOffice draws no linked fill even unconfined (26.8 draws no linked picture)";
+  const auto drawn = ReadPng(decks / "linkedfill_Slide1.png");
+  EXPECT_FALSE(Near(PixelAt(drawn, drawn.width / 2, drawn.height / 2), kLinkedColour, 40))
+      << "the picture in /dev/shm was read";
 }
 
 // A confinement layer that removes content (LibreOffice's DisableActiveContent
