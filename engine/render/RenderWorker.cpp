@@ -12,10 +12,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -77,6 +79,30 @@ std::uint64_t ResidentOf(pid_t pid) {
   std::uint64_t resident = 0;
   if (!(statm >> size >> resident)) return 0;
   return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+/// Bytes that process `pid` alone holds (/proc/PID/smaps_rollup: its private
+/// pages, clean and dirty), so that a child forked from the worker is not
+/// counted again for the pages it still shares with it; its resident bytes
+/// where the kernel gives no rollup.
+std::uint64_t PrivateOf(pid_t pid) {
+  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  if (!rollup) return ResidentOf(pid);
+  std::uint64_t kilobytes = 0;
+  bool found = false;
+  std::string name;
+  std::uint64_t value = 0;
+  std::string unit;
+  std::string line;
+  while (std::getline(rollup, line)) {
+    if (line.rfind("Private_Clean:", 0) != 0 && line.rfind("Private_Dirty:", 0) != 0) continue;
+    std::istringstream fields(line);
+    if (fields >> name >> value) {
+      kilobytes += value;
+      found = true;
+    }
+  }
+  return found ? kilobytes * 1024 : ResidentOf(pid);
 }
 
 /// The processes descended from `root` (children, their children...), read
@@ -544,7 +570,7 @@ std::string RenderWorker::FolderPath() const { return folder_ ? folder_->Path() 
 std::uint64_t RenderWorker::ResidentBytes() const {
   if (pid_ <= 0) return 0;
   std::uint64_t used = ResidentOf(pid_);
-  for (const pid_t child : DescendantsOf(pid_)) used += ResidentOf(child);
+  for (const pid_t child : DescendantsOf(pid_)) used += PrivateOf(child);
   return used;
 }
 

@@ -114,8 +114,10 @@ class RenderWorker {
   std::string FolderPath() const;
   /// Presentations this worker has been asked to open, failures included.
   int DocumentsOpened() const { return documentsOpened_; }
-  /// The resident memory in bytes (from /proc) of the worker and its child
-  /// processes; 0 when unknown.
+  /// The memory in bytes the worker and its child processes hold (from
+  /// /proc): the worker's resident bytes and each descendant's private ones
+  /// (a forked child shares the worker's pages until it writes them, and is
+  /// not counted for them again); 0 when unknown.
   std::uint64_t ResidentBytes() const;
 
   void SetOpenTimeout(std::chrono::milliseconds timeout) { openTimeout_ = timeout; }

@@ -44,8 +44,9 @@ struct RenderWorkerSettings {
   /// ...or once its resident memory passes this many bytes (or half the
   /// memory ceiling, when that is lower).
   std::uint64_t recycleAboveBytes = 1536ull << 20;
-  /// A worker whose resident memory (with its child processes) passes this
-  /// many bytes while the program waits on it is killed, and the call fails
+  /// A worker whose memory (its resident bytes and its child processes'
+  /// private ones, RenderWorker::ResidentBytes) passes this many bytes
+  /// while the program waits on it is killed, and the call fails
   /// ("needs more memory than allowed"); 0: no ceiling.
   std::uint64_t memoryCeilingBytes = DefaultWorkerMemoryCeiling(1);
   /// Let decks make the renderer fetch what they link to (pictures on the

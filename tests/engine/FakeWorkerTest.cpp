@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
+
+#include <unistd.h>
 
 #include "base/Error.h"
 #include "base/OfficeLocation.h"
@@ -20,6 +23,28 @@ namespace qm::test {
 namespace {
 
 using FakeWorkerTest = RenderTestBase;
+
+TEST_F(FakeWorkerTest, AChildForkedFromTheWorkerIsNotCountedAgainForThePagesItShares) {
+  // A 5.5 GB deck was once killed under an 8,000 MB ceiling: the worker's
+  // forked child was counted with every page it still shared.
+  const std::string forked = scratch_ / "forked";
+  settings_.workerPath = WriteScript(
+      "forking.sh", HelloPrintf() +
+                        "\nexec python3 -c \"import os, time\n"
+                        "b = bytearray(300 << 20)\n"
+                        "for i in range(0, len(b), 4096): b[i] = 1\n"
+                        "if os.fork() == 0: open('" + forked + "', 'w').close()\n"
+                        "time.sleep(600)\"");
+  RenderWorker worker(settings_);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (::access(forked.c_str(), F_OK) != 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(::access(forked.c_str(), F_OK), 0) << "the worker did not fork";
+  const std::uint64_t held = worker.ResidentBytes();
+  EXPECT_GE(held, 300ull << 20);
+  EXPECT_LT(held, 420ull << 20) << "the child's shared pages were counted twice";
+  worker.Kill();
+}
 
 TEST_F(FakeWorkerTest, WorkerThatNeverGreetsTimesOutAndIsReaped) {
   settings_.workerPath = WriteScript("silent.sh", "exec sleep 600");
