@@ -1,10 +1,9 @@
 #include "engine/adapter/LinkedPictureProbe.h"
 
-#include <zip.h>
-
 #include <cstring>
-#include <memory>
 #include <string_view>
+
+#include "base/ZipEntry.h"
 
 namespace qm {
 
@@ -50,37 +49,11 @@ int CountInRelationships(std::string_view xml) {
   return count;
 }
 
-struct ArchiveCloser {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct EntryCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-
-/// The whole of entry `index` when it is small enough; empty otherwise.
-std::string ReadEntry(zip_t* archive, zip_uint64_t index) {
-  zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (zip_stat_index(archive, index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
-      stat.size > kMaxRelationshipBytes)
-    return {};
-  std::unique_ptr<zip_file_t, EntryCloser> file(zip_fopen_index(archive, index, 0));
-  if (!file) return {};
-  std::string text(stat.size, '\0');
-  zip_uint64_t got = 0;
-  while (got < stat.size) {
-    const zip_int64_t n = zip_fread(file.get(), text.data() + got, stat.size - got);
-    if (n <= 0) return {};
-    got += static_cast<zip_uint64_t>(n);
-  }
-  return text;
-}
-
 }  // namespace
 
 int CountLinkedPictures(const std::string& path) {
   int error = 0;
-  std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
+  ZipArchive archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
   if (!archive) return 0;
   const zip_int64_t entries = zip_get_num_entries(archive.get(), 0);
   if (entries < 0 || zip_name_locate(archive.get(), "ppt/presentation.xml", 0) < 0) return 0;
@@ -88,7 +61,8 @@ int CountLinkedPictures(const std::string& path) {
   for (zip_int64_t i = 0; i < entries; ++i) {
     const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
     if (name == nullptr || std::strncmp(name, "ppt/", 4) != 0 || !EndsWith(name, ".rels")) continue;
-    count += CountInRelationships(ReadEntry(archive.get(), static_cast<zip_uint64_t>(i)));
+    count += CountInRelationships(
+        ReadZipEntry(archive.get(), static_cast<zip_uint64_t>(i), kMaxRelationshipBytes).value_or(""));
   }
   return count;
 }

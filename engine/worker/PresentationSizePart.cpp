@@ -1,11 +1,12 @@
 #include "engine/worker/PresentationSizePart.h"
 
-#include <zip.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
+
+#include "base/ZipEntry.h"
 
 namespace qm {
 
@@ -17,13 +18,6 @@ constexpr const char kPart[] = "ppt/presentation.xml";
 constexpr zip_uint64_t kMaxPartBytes = 16u << 20;
 /// Larger than any slide (PowerPoint allows 56 inches a side).
 constexpr std::int64_t kMaxEmu = 200ll * 914400;
-
-struct ArchiveCloser {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct EntryCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
 
 /// Finds attribute `name` (with its leading space) of the element in
 /// `element`: where its digits start and how many there are; false when it is
@@ -57,25 +51,15 @@ std::int64_t NumberAt(const std::string& text, std::size_t at, std::size_t lengt
 
 std::optional<PresentationSizePart> PresentationSizePart::Read(const std::string& path) {
   int error = 0;
-  std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
+  ZipArchive archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
   if (!archive) return std::nullopt;
   const zip_int64_t index = zip_name_locate(archive.get(), kPart, 0);
-  zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (index < 0 || zip_stat_index(archive.get(), static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
-      (stat.valid & ZIP_STAT_SIZE) == 0 || stat.size > kMaxPartBytes)
-    return std::nullopt;
-  std::unique_ptr<zip_file_t, EntryCloser> file(
-      zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(index), 0));
-  if (!file) return std::nullopt;
+  if (index < 0) return std::nullopt;
+  std::optional<std::string> bytes =
+      ReadZipEntry(archive.get(), static_cast<zip_uint64_t>(index), kMaxPartBytes);
+  if (!bytes) return std::nullopt;
   PresentationSizePart part;
-  part.xml_.resize(stat.size);
-  zip_uint64_t got = 0;
-  while (got < stat.size) {
-    const zip_int64_t n = zip_fread(file.get(), part.xml_.data() + got, stat.size - got);
-    if (n <= 0) return std::nullopt;
-    got += static_cast<zip_uint64_t>(n);
-  }
+  part.xml_ = std::move(*bytes);
 
   // The one element named sldSz, whatever its namespace prefix.
   const std::string& xml = part.xml_;
@@ -122,7 +106,7 @@ bool PresentationSizePart::Write(const std::string& path, const SlideSizeFit& si
   }
 
   int code = 0;
-  std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.c_str(), 0, &code));
+  ZipArchive archive(zip_open(path.c_str(), 0, &code));
   if (!archive) {
     zip_error_t why;
     zip_error_init_with_code(&why, code);
