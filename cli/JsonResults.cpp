@@ -1,5 +1,7 @@
 #include "cli/JsonResults.h"
 
+#include <cerrno>
+
 #include <nlohmann/json.hpp>
 
 namespace qm {
@@ -22,7 +24,7 @@ nlohmann::json ToJson(const FileRecord& record) {
 
 }  // namespace
 
-void WriteJsonResults(std::FILE* out, const std::vector<std::string>& list,
+int WriteJsonResults(std::FILE* out, const std::vector<std::string>& list,
                       const std::map<int, FileRecord>& records,
                       const std::vector<FileRecord>& skipped) {
   std::map<std::string, int> counts = {
@@ -46,7 +48,10 @@ void WriteJsonResults(std::FILE* out, const std::vector<std::string>& list,
   nlohmann::json summary = {{"files", list.size() + skipped.size()}};
   for (const auto& [status, count] : counts) summary[status] = count;
   WriteLine(out, {{"summary", summary}});
-  std::fflush(out);
+  // A write error sticks to the stream; the flush gives the last one's.
+  errno = 0;
+  if (std::fflush(out) != 0 || std::ferror(out) != 0) return errno != 0 ? errno : EIO;
+  return 0;
 }
 
 }  // namespace qm

@@ -16,7 +16,9 @@ namespace qm {
 ///   {"path":…,"status":…,"images":[…],"slides":N|null,"reasons":[…]}
 ///   {"summary":{"files":N,"converted":N,"failed":N,"not-converted":N,"skipped":N}}
 /// Text that is not UTF-8 has its bad bytes replaced by U+FFFD.
-void WriteJsonResults(std::FILE* out, const std::vector<std::string>& list,
+/// Returns 0 when every line reached `out`, else the error number of the
+/// failed write (ENOSPC on a full disk, EPIPE when the reader left).
+int WriteJsonResults(std::FILE* out, const std::vector<std::string>& list,
                       const std::map<int, FileRecord>& records,
                       const std::vector<FileRecord>& skipped);
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@
 #include "engine/batch/StopSignals.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderImport.h"
+#include "filelist/RepeatedFiles.h"
 #include "imaging/writers/GdiPlusSession.h"
 
 namespace {
@@ -43,7 +45,8 @@ std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& optio
   TerminalUi gatheringUi(gathering, options.slideText, options.direction);
   std::vector<std::string> paths = options.paths;
   if (!options.filesFrom.empty()) {
-    const auto listed = ReadPathList(options.filesFrom, options.nulSeparated, error);
+    const auto listed =
+        ReadPathList(options.filesFrom, options.nulSeparated, StopSignals::Token(), skipped, error);
     if (!listed) return std::nullopt;
     for (const std::string& path : *listed) paths.push_back(AbsoluteFromHere(path));
   }
@@ -60,6 +63,11 @@ std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& optio
   }
   std::vector<std::string> list;
   for (int i = 1; i <= files.FileCount(); ++i) list.push_back(files.FileAt(i));
+  DropRepeatedFiles(list, skipped);
+  if (list.empty()) {
+    *error = "Nothing to convert: every file named is left out.";
+    return std::nullopt;
+  }
   return list;
 }
 
@@ -83,6 +91,18 @@ void Convert(const qm::CommandLine& options, const std::vector<std::string>& lis
   run.SetGdiStartFailed(!imaging.Start());
   run.Start();
   imaging.Stop();
+}
+
+/// Writes the run's --json results to standard output. Returns 0, or the
+/// exit code of results that did not all arrive, said on standard error:
+/// 128 + SIGPIPE when the reader left (the images stand; the record of them
+/// does not), 1 for another failed write (a full disk).
+int WriteResults(const std::vector<std::string>& list, const qm::ProgressDisplay& display) {
+  const int error = qm::WriteJsonResults(stdout, list, display.Records(), display.SkippedRecords());
+  if (error == 0) return 0;
+  std::fprintf(stderr, "quillmere-batch: the results (--json) could not all be written to standard output: %s.\n",
+               std::strerror(error));
+  return error == EPIPE ? 128 + SIGPIPE : kExitReports;
 }
 
 }  // namespace
@@ -116,12 +136,26 @@ int main(int argc, char** argv) {
                  std::strerror(errno));
     return kExitReports;
   }
+  // A file given more time than the renderer's open limit (120 s) may use
+  // it all to open: --timeout is what the person allows.
+  if (options->timeoutSeconds > 120 && std::getenv("QUILLMERE_OPEN_TIMEOUT") == nullptr &&
+      ::setenv("QUILLMERE_OPEN_TIMEOUT", std::to_string(options->timeoutSeconds).c_str(), 1) != 0) {
+    std::fprintf(stderr, "quillmere-batch: --timeout cannot be handed to the renderers: %s\n",
+                 std::strerror(errno));
+    return kExitReports;
+  }
   // From here on Ctrl+C, a kill or a closed output pipe cancels the run.
   StopSignals stopSignals;
 
   SkippedPaths skipped;
   const auto list = GatherFiles(*options, &skipped, &error);
+  if (const int signal = StopSignals::Caught(); !list && signal != 0) {
+    if (signal != SIGPIPE) std::fputs("quillmere-batch: stopped before converting anything.\n", stderr);
+    return 128 + signal;
+  }
   if (!list) {
+    ProgressDisplay leftOut(stderr, 0, options->quiet);
+    for (const SkippedPath& path : skipped) leftOut.Skipped(path);
     std::fprintf(stderr, "quillmere-batch: %s\n", error.c_str());
     return kExitUsage;
   }
@@ -132,12 +166,13 @@ int main(int argc, char** argv) {
 
   if (const int signal = StopSignals::Caught()) {
     if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");
-    if (signal != SIGPIPE && options->json)
-      WriteJsonResults(stdout, *list, display.Records(), display.SkippedRecords());
+    if (signal != SIGPIPE && options->json) (void)WriteResults(*list, display);  // the stop's code stands
     return 128 + signal;
   }
   const std::string where = options->beside ? "beside their presentations" : "in " + options->outputFolder;
   const bool allConverted = display.Summarize(where);
-  if (options->json) WriteJsonResults(stdout, *list, display.Records(), display.SkippedRecords());
+  if (options->json) {
+    if (const int code = WriteResults(*list, display); code != 0) return code;
+  }
   return allConverted ? 0 : kExitReports;
 }

@@ -71,6 +71,12 @@ Listing ListSubFolders(Ui& ui, const std::string& folder, VisitedFolders& visite
       continue;
     }
     std::string path = folder + name;
+    if (!WithinPathLimit(path + '/')) {
+      // No call takes a path this long: the folder's files cannot be opened.
+      if (skipped != nullptr)
+        skipped->push_back({path + "/", OverlongPathReason(path.size() + 1)});
+      continue;
+    }
     if (isLink && !visited.MayFollowLink(path)) continue;
     if (!visited.Claim(status)) continue;
     path += '/';

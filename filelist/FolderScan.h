@@ -30,7 +30,8 @@ inline constexpr std::size_t kMaxFolderPathBytes = PATH_MAX;
 ///
 /// What is left out:
 ///  - an entry that is not an existing folder, or whose path has
-///    kMaxFolderPathBytes or more, is not listed (a seed entry stays);
+///    kMaxFolderPathBytes or more, is not listed (a seed entry stays); a
+///    sub-folder of such a path is left out and noted in `skipped`;
 ///  - a sub-folder whose name HasUnsafeNameChars refuses, with its sub-tree;
 ///  - a folder already taken, and a symbolic link leading back into the tree
 ///    or to an ancestor of a seed (see VisitedFolders); a link to a folder

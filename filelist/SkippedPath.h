@@ -1,6 +1,7 @@
 #pragma once
 // A path a gathering left out, and why.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,9 @@ using SkippedPaths = std::vector<SkippedPath>;
 
 /// Why a name with unsafe characters (HasUnsafeNameChars) is left out.
 std::string UnsafeNameReason(const std::string& name);
+
+/// Why a path of `bytes` bytes, too long for any call to take (PATH_MAX
+/// with its terminating NUL), is left out.
+std::string OverlongPathReason(std::size_t bytes);
 
 }  // namespace qm

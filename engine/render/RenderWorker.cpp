@@ -310,8 +310,9 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
   document_ = RenderDocumentInfo();
   ++documentsOpened_;
   WireMessage request(RenderMessageType::kOpen);
-  request.PutString(StageDeck(absolute, path));
-  WireMessage message = Exchange(request, openTimeout_, path);
+  const std::string handed = StageDeck(absolute, path);
+  request.PutString(handed);
+  WireMessage message = Exchange(request, OpenTimeoutFor(handed, openTimeout_), path);
   RenderReply reply;
   if (DecodeRenderReply(message, &reply)) {
     if (reply.type == RenderMessageType::kOpened) {

@@ -1,5 +1,7 @@
 #include "engine/render/RenderWorkerSettings.h"
 
+#include <sys/stat.h>
+
 #include "base/OfficeLocation.h"
 #include "base/ProgramFolder.h"
 
@@ -89,6 +91,12 @@ RenderWorkerSettings RenderWorkerSettings::FromEnvironment(int jobs) {
   const char* temp = std::getenv("TMPDIR");
   if (temp != nullptr && temp[0] == '/') settings.tempRoot = temp;
   return settings;
+}
+
+std::chrono::milliseconds OpenTimeoutFor(const std::string& path, std::chrono::milliseconds base) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || info.st_size <= 0) return base;
+  return base + std::chrono::seconds(10) * (static_cast<std::uint64_t>(info.st_size) >> 20);
 }
 
 std::string DescribeTimeout(std::chrono::milliseconds timeout) {

@@ -14,7 +14,8 @@ namespace qm {
 ///                             elsewhere); default: quillmere-render-worker in
 ///                             the folder of the running program
 ///   QUILLMERE_OPEN_TIMEOUT    seconds allowed to start a worker or open a
-///                             file (default 120; decimals allowed)
+///                             file (default 120; decimals allowed); a file
+///                             gets OpenTimeoutFor it on top
 ///   QUILLMERE_SLIDE_TIMEOUT   seconds allowed per slide export (default 60)
 ///   QUILLMERE_WORKER_MEMORY_MB  resident memory one worker (with its child
 ///                             processes) may use, in MiB; default
@@ -33,6 +34,12 @@ std::uint64_t DefaultWorkerMemoryCeiling(int jobs);
 /// (MemAvailable); at least 1. The batch run caps its default job count with
 /// it.
 int MaxJobsForMemory();
+
+/// The time allowed to open the deck at `path`: `base` and 10 s for each
+/// whole MiB of it. Opening takes about 8 ms a slide here, so a deck of
+/// 10,000 slides (10 MiB) took 77 s, and more on a busy machine: a fixed
+/// limit refused such decks. `base` alone when the size cannot be read.
+std::chrono::milliseconds OpenTimeoutFor(const std::string& path, std::chrono::milliseconds base);
 
 struct RenderWorkerSettings {
   std::string workerPath;

@@ -523,6 +523,25 @@ TEST_F(BatchCli, JsonResultsFollowTheirSchemaOneLinePerFileThenTheSummary) {
   EXPECT_NE(read[3].find("\"converted\":1,\"failed\":1,\"files\":3,\"not-converted\":1"), std::string::npos) << read[3];
 }
 
+TEST_F(BatchCli, ADeckNamedTwiceIsConvertedOnceAndResultsThatCannotBeWrittenAreAnError) {
+  // Named twice, the second conversion replaced the first one's images and
+  // the run counted the deck as failed.
+  const std::string deck = decks_.PathOf("std4.pptx");
+  const std::string again = std::filesystem::path(deck).parent_path().string() + "/./std4.pptx";
+  const auto twice = RunBatch({"-m", "first", "-o", out_.Path(), deck, again});
+  EXPECT_EQ(twice.exitCode, 0) << twice.errorText;
+  EXPECT_NE(twice.errorText.find("named twice in this run (first as " + deck + "): converted once"),
+            std::string::npos) << twice.errorText;
+  EXPECT_NE(twice.errorText.find("1 converted, 0 failed, 0 not converted, 1 skipped"), std::string::npos)
+      << twice.errorText;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"std4_Slide1.png"}));
+  // The results of --json written to a full disk were lost with exit 0.
+  const std::string command = "'" QM_BATCH_BIN "' -q --json -m first -o '" + out_.Path() + "' '" + deck +
+                              "' > /dev/full 2>&1";
+  const int status = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
 TEST_F(BatchCli, SkipExistingLeavesUpToDateDecksAloneAndRedoesADeckChangedSince) {
   TempFolder in;
   std::filesystem::copy_file(decks_.PathOf("std4.pptx"), in / "std4.pptx");

@@ -1,9 +1,11 @@
 // GetSubDirectories2016 on real trees: order, what is left out, links, failures.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -151,6 +153,35 @@ TEST(GetSubDirectories2016, UnsafeNamesAreSkippedWithTheirSubTree) {
   FolderCollection folders{seed};
   GetSubDirectories2016(ui, folders, true);
   ExpectBreadthFirst(folders, seed, expected);
+}
+
+TEST(GetSubDirectories2016, AFolderPastThePathLimitIsNamedAsSkippedNotDroppedSilently) {
+  TestTree tree;
+  // 20 levels of 250-byte names: the path passes 4,096 bytes at the 17th.
+  // Made one level at a time relative to the last, as no path call takes it.
+  const std::string name(250, 'd');
+  int at = ::open(tree.Root().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(at, 0);
+  std::size_t length = tree.Root().size() + 1;
+  std::size_t firstTooLong = 0;
+  for (int level = 1; level <= 20; ++level) {
+    ASSERT_EQ(::mkdirat(at, name.c_str(), 0755), 0) << level;
+    const int next = ::openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(at);
+    ASSERT_GE(next, 0);
+    at = next;
+    length += name.size() + 1;
+    if (firstTooLong == 0 && length >= PATH_MAX) firstTooLong = length;
+  }
+  ::close(at);
+  ScriptedUi ui;
+  FolderCollection folders{tree.Root() + "/"};
+  SkippedPaths skipped;
+  GetSubDirectories2016(ui, folders, true, &skipped);
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(skipped[0].path.size(), firstTooLong);
+  EXPECT_NE(skipped[0].reason.find("more than the 4095"), std::string::npos) << skipped[0].reason;
+  for (const std::string& folder : folders) EXPECT_LT(folder.size(), std::size_t{PATH_MAX});
 }
 
 TEST(GetSubDirectories2016, LinkCyclesNeitherLoopNorListAFolderTwice) {
