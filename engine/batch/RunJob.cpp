@@ -13,6 +13,7 @@
 #include "engine/batch/BatchRunLines.h"
 #include "base/CancelToken.h"
 #include "base/OpenFileLimit.h"
+#include "base/HeldFolders.h"
 #include "base/TemporaryName.h"
 #include "base/ErrorTrap.h"
 #include "engine/batch/FileTask.h"
@@ -158,14 +159,18 @@ int RunJob(int fd, const FactoryMaker& makeFactory) {
     for (std::uint32_t i = 0; i < count && !gJobCancel.Requested(); ++i) {
       FileTask task;
       if (!FileTask::GetFrom(message, &task)) break;
-      // Temporary files of conversions that were killed outright are
-      // removed by the next run that writes into their folder.
-      if (swept.insert(task.outputFolder).second)
-        SweepStaleTemporaries(task.outputFolder.empty() ? "." : task.outputFolder);
+      // The folder is held from its first task on, so a swap of it for a
+      // link sends no image elsewhere; temporary files of conversions that
+      // were killed outright are removed by the next run writing there.
+      if (swept.insert(task.outputFolder).second) {
+        HeldFolders::Hold(task.outputFolder);
+        SweepStaleTemporaries(HeldFolders::Through(task.outputFolder.empty() ? "./" : task.outputFolder));
+      }
       ConvertTask(task, exporters, ui, channel, imagingStarted);
     }
   }
 
+  HeldFolders::ReleaseAll();
   factory.reset();  // ends the render worker and removes its folder
   imaging.Stop();
   return gStopSignal != 0 ? 128 + gStopSignal : 0;

@@ -3,6 +3,7 @@
 #include "imaging/codecs/BmpFile.h"
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "base/HeldFolders.h"
 #include "base/TemporaryName.h"
 
 namespace qm {
@@ -53,7 +54,8 @@ void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& c
                                const std::function<void(const Bitmap&)>& write) {
   // A cancelled run renders nothing more; what was written stays.
   if (cancel_ != nullptr && cancel_->Requested()) return;
-  const std::string bitmapPath = TemporaryPathIn(outputFolder, ".bmp");
+  // Moved, read and removed through the folder's handle when it is held.
+  const std::string bitmapPath = HeldFolders::Through(TemporaryPathIn(outputFolder, ".bmp"));
   trap_.Step(lines_.exportSlide, [&] {
     Opened()
         .GetSlides()

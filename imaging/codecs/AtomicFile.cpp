@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/HeldFolders.h"
 #include "base/TemporaryName.h"
 
 namespace qm {
@@ -42,9 +43,11 @@ Status AtomicFile::Open(const std::string& path) {
   if (path.empty() || path.back() == '/')
     return FailWithErrno("the path names no file", EINVAL);
 
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  // A folder the job holds is written through its handle (HeldFolders).
+  target_ = HeldFolders::Through(path);
+  const std::size_t slash = target_.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   std::string pattern = folder + PartialFilePattern(name);
   int fd = mkstemp(pattern.data());
   if (fd < 0 && errno == ENAMETOOLONG) {
@@ -89,7 +92,7 @@ Status AtomicFile::Commit() {
   const int closeError = errno ? errno : EIO;
   if (!flushed) return FailWithErrno("cannot write the file", flushError);
   if (!closed) return FailWithErrno("cannot finish writing the file", closeError);
-  if (std::rename(tempPath_.c_str(), path_.c_str()) != 0)
+  if (std::rename(tempPath_.c_str(), target_.c_str()) != 0)
     return FailWithErrno("cannot put the new file in place", errno);
   tempPath_.clear();
   return {};

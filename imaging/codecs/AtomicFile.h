@@ -14,7 +14,7 @@ namespace qm {
 /// by a killed process can be swept) and renames it over the destination
 /// only on Commit(), so
 /// readers never see a half-written file and an existing file is replaced in
-/// one step. Abandoning the object without Commit() removes the temporary.
+/// one step. In a folder HeldFolders holds, both are made through its handle. Abandoning the object without Commit() removes the temporary.
 /// The data is not forced to the disk (no fsync): the promise holds against
 /// readers and failed writes, not against a power cut, and keeps writes fast.
 ///
@@ -65,6 +65,7 @@ class AtomicFile {
   Status FailWithErrno(const std::string& what, int error);
 
   std::string path_;
+  std::string target_;  ///< path_, through its folder's handle when the folder is held
   std::string tempPath_;
   std::FILE* stream_ = nullptr;
   Status failure_;

@@ -542,6 +542,39 @@ TEST_F(BatchCli, ADeckNamedTwiceIsConvertedOnceAndResultsThatCannotBeWrittenAreA
   EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
+TEST_F(BatchCli, AnOutputFolderSwappedForALinkMidRunStillGetsEveryImage) {
+  // Before, the images after the swap followed the link: 394 of 400 went
+  // to another folder, and the run said nothing.
+  TempFolder work;
+  const std::string deck = work / "many.pptx";
+  const std::string make = "'" QM_PYTHON "' -c 'import sys; sys.path.insert(0, sys.argv[1]); import make_decks; "
+                           "make_decks.write_numbered_deck(sys.argv[2], 12192000, 6858000, 120)' '" +
+                           std::filesystem::path(QM_MAKE_DECKS).parent_path().string() + "' '" + deck + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0) << make;
+  const std::string named = work / "out";
+  const std::string moved = work / "out-as-it-was";
+  const std::string elsewhere = work / "elsewhere";
+  std::filesystem::create_directory(named);
+  std::filesystem::create_directory(elsewhere);
+  Outcome outcome;
+  std::thread run([&] { outcome = RunBatch({"-q", "-m", "each", "-j1", "-o", named, deck}); });
+  const auto pngsIn = [](const std::string& folder) {
+    int count = 0;
+    std::error_code code;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, code))
+      count += entry.path().extension() == ".png";
+    return count;
+  };
+  for (int waited = 0; pngsIn(named) == 0 && waited < 120'000; waited += 5)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(::rename(named.c_str(), moved.c_str()), 0);
+  ASSERT_EQ(::symlink(elsewhere.c_str(), named.c_str()), 0);
+  run.join();
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.errorText;
+  EXPECT_EQ(pngsIn(elsewhere), 0);
+  EXPECT_EQ(pngsIn(moved), 120);
+}
+
 TEST_F(BatchCli, SkipExistingLeavesUpToDateDecksAloneAndRedoesADeckChangedSince) {
   TempFolder in;
   std::filesystem::copy_file(decks_.PathOf("std4.pptx"), in / "std4.pptx");
