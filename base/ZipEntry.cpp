@@ -1,5 +1,8 @@
 #include "base/ZipEntry.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace qm {
 
 namespace {
@@ -26,6 +29,46 @@ std::optional<std::string> ReadZipEntry(zip_t* archive, zip_uint64_t index, zip_
     got += static_cast<zip_uint64_t>(n);
   }
   return bytes;
+}
+
+bool ReplaceZipEntries(const std::string& path,
+                       const std::vector<std::pair<std::string, std::string>>& entries, std::string* error) {
+  int code = 0;
+  ZipArchive archive(zip_open(path.c_str(), 0, &code));
+  if (!archive) {
+    zip_error_t why;
+    zip_error_init_with_code(&why, code);
+    *error = zip_error_strerror(&why);
+    zip_error_fini(&why);
+    return false;
+  }
+  for (const auto& [name, bytes] : entries) {
+    const zip_int64_t index = zip_name_locate(archive.get(), name.c_str(), 0);
+    if (index < 0) {
+      *error = "its part " + name + " is gone";
+      return false;
+    }
+    // The source owns a copy (freed by libzip): it is read only when the
+    // archive is closed.
+    void* copy = std::malloc(bytes.size() + 1);
+    zip_source_t* source = nullptr;
+    if (copy != nullptr) {
+      std::memcpy(copy, bytes.data(), bytes.size());
+      source = zip_source_buffer(archive.get(), copy, bytes.size(), 1);
+      if (source == nullptr) std::free(copy);
+    }
+    if (source == nullptr || zip_file_replace(archive.get(), static_cast<zip_uint64_t>(index), source, 0) != 0) {
+      if (source != nullptr) zip_source_free(source);
+      *error = source == nullptr ? std::string("out of memory") : zip_strerror(archive.get());
+      return false;  // the archive is discarded, the file left as it was
+    }
+  }
+  if (zip_close(archive.get()) != 0) {
+    *error = zip_strerror(archive.get());
+    return false;
+  }
+  (void)archive.release();  // closed
+  return true;
 }
 
 }  // namespace qm

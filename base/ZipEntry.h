@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -20,5 +22,12 @@ using ZipArchive = std::unique_ptr<zip_t, ZipArchiveCloser>;
 /// `maxBytes`; nullopt when it is bigger, of no stated size, or cannot be
 /// read whole.
 std::optional<std::string> ReadZipEntry(zip_t* archive, zip_uint64_t index, zip_uint64_t maxBytes);
+
+/// Replaces entries of the zip at `path` (name, new bytes), leaving every
+/// other entry as it was. libzip writes a new archive beside the file and
+/// renames it over, so a failure leaves the file unchanged. False, with a
+/// sentence in `*error`, on failure (an entry not in the zip is one).
+bool ReplaceZipEntries(const std::string& path,
+                       const std::vector<std::pair<std::string, std::string>>& entries, std::string* error);
 
 }  // namespace qm

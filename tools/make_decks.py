@@ -33,6 +33,7 @@ import sys
 import tempfile
 import zipfile
 from xml.sax.saxutils import escape
+from xml.sax.saxutils import escape
 import zlib
 import struct
 from xml.sax.saxutils import escape
@@ -326,7 +327,7 @@ def write_zip(path, parts):
     os.replace(tmp, path)
 
 
-def write_pptx(path, cx, cy, slides, title, media=None, links=None, parts_of=None):
+def write_pptx(path, cx, cy, slides, title, media=None, links=None, parts_of=None, svg=False):
     """slides: list of (background rgb, [shape xml], hidden).
     media: {slide number: [(relationship id, file name in ppt/media, bytes)]}, for pictures.
     links: {slide number: [(relationship id, URL)]}, for pictures linked, not embedded.
@@ -335,6 +336,8 @@ def write_pptx(path, cx, cy, slides, title, media=None, links=None, parts_of=Non
     count = len(slides)
     overrides = [("/ppt/" + name, ctype) for entries in (parts_of or {}).values()
                  for _, _, name, _, ctype in entries]
+    if svg:
+        overrides.append(("/ppt/media/picture.svg", "image/svg+xml"))
     parts = [("[Content_Types].xml", content_types_xml(count, overrides)),
              ("_rels/.rels", rels_xml([
                  ("rId1", "officeDocument", "ppt/presentation.xml"),
@@ -535,6 +538,20 @@ def write_linked_deck(folder, url):
                links={1: [("rId2", url)]})
     write_pptx(os.path.join(folder, "linkedfill.pptx"), cx, cy, [(colour, [filled_shape(3, "rId2", *box)], False)],
                "linked fill", links={1: [("rId2", url)]})
+    # linkedsvg.pptx: a picture whose SVG (its fallback a grey PNG) holds
+    # nothing but a picture linked to `url`.
+    svg = ('<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" '
+           'width="64" height="64" viewBox="0 0 64 64">'
+           '<image x="0" y="0" width="64" height="64" xlink:href="%s"/></svg>' % escape(url))
+    svg_picture = picture_shape(3, "rId2", *box).replace(
+        '<a:blip r:embed="rId2"/>',
+        '<a:blip r:embed="rId2"><a:extLst><a:ext uri="{96DAC541-7B7A-43D3-8B79-37D633B846F1}">'
+        '<asvg:svgBlip xmlns:asvg="http://schemas.microsoft.com/office/drawing/2016/SVG/main" r:embed="rId3"/>'
+        '</a:ext></a:extLst></a:blip>')
+    write_pptx(os.path.join(folder, "linkedsvg.pptx"), cx, cy, [(colour, [svg_picture], False)], "linked svg",
+               media={1: [("rId2", "fallback.png", solid_png(64, (128, 128, 128, 0xFF))),
+                          ("rId3", "picture.svg", svg)]},
+               svg=True)
     write_bytes(os.path.join(folder, "linked.png"), solid_png(64, LINKED_COLOUR + (0xFF,)))
 
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/XmlAttribute.h"
 #include "base/ZipEntry.h"
 
 namespace qm {
@@ -16,25 +17,6 @@ bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-/// The value of attribute `name` in one element's text, quoted either way;
-/// empty when absent.
-std::string_view Attribute(std::string_view element, std::string_view name) {
-  for (std::size_t at = element.find(name); at != std::string_view::npos;
-       at = element.find(name, at + 1)) {
-    // A whole attribute name: after a space, followed by = and a quote.
-    if (at == 0 || element[at - 1] != ' ') continue;
-    std::size_t value = at + name.size();
-    if (value + 1 >= element.size() || element[value] != '=') continue;
-    const char quote = element[value + 1];
-    if (quote != '"' && quote != '\'') continue;
-    value += 2;
-    const std::size_t end = element.find(quote, value);
-    if (end == std::string_view::npos) return {};
-    return element.substr(value, end - value);
-  }
-  return {};
-}
-
 /// Counts the external picture relationships in one relationship part.
 int CountInRelationships(std::string_view xml) {
   int count = 0;
@@ -43,7 +25,7 @@ int CountInRelationships(std::string_view xml) {
     const std::size_t end = xml.find('>', at);
     if (end == std::string_view::npos) break;
     const std::string_view element = xml.substr(at, end - at);
-    if (Attribute(element, "TargetMode") == "External" && EndsWith(Attribute(element, "Type"), "/image"))
+    if (XmlAttribute(element, "TargetMode") == "External" && EndsWith(XmlAttribute(element, "Type"), "/image"))
       ++count;
   }
   return count;

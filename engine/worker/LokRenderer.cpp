@@ -1,5 +1,7 @@
 #include "engine/worker/LokRenderer.h"
 
+#include "engine/worker/ExternalLinkScrub.h"
+
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,6 +140,15 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
   // The program's own copy of a deck may have its slide size nudged onto one
   // the slide renderer draws exactly at the default size (see SlideSizeFit).
   documentPath_ = absolutePath;
+  if (scrubLinks_ && IsOwnCopy(absolutePath)) {
+    ScrubbedLinks scrubbed;
+    std::string why;
+    if (!ScrubExternalLinks(absolutePath, &scrubbed, &why)) {
+      // Opened with its links, it could reach outside: not opened at all.
+      *detail = "its links to content outside it could not be taken out: " + why;
+      return RenderFailure::kUnreadable;
+    }
+  }
   if (drawing_ != Drawing::kExport && IsOwnCopy(absolutePath)) {
     sizePart_ = PresentationSizePart::Read(absolutePath);
     if (sizePart_) inCopy_ = sizePart_->Size();

@@ -86,6 +86,12 @@ class LokRenderer {
   bool Start(const std::string& programDir, const std::string& profileUrl,
              const std::string& scratchFolder, Drawing drawing, std::string* error);
 
+  /// With `on`, each of the program's own copies of a deck (in the scratch
+  /// folder's deck/) has its links to outside content taken out before it is
+  /// opened (ScrubExternalLinks): part of keeping LibreOffice from fetching
+  /// linked content. Off by default.
+  void SetScrubLinks(bool on) { scrubLinks_ = on; }
+
   /// Opens `absolutePath`, closing any document open before. On success
   /// returns kNone and fills the slide count (hidden slides included) and the
   /// slide size in twips. A password prompt is refused at once.
@@ -176,6 +182,7 @@ class LokRenderer {
   int misfitHeight_ = -1;
   std::string slidePicture_;  ///< the export's own file, in the scratch folder
   std::string ownDecks_;      ///< the scratch folder's "deck" folder, with a final '/'
+  bool scrubLinks_ = false;
   std::string documentPath_;  ///< the open deck's file
   /// The open deck's stored slide size, when it is the worker's copy of an
   /// Office Open XML deck whose size may be nudged; the size its copy holds.

@@ -105,39 +105,7 @@ bool PresentationSizePart::Write(const std::string& path, const SlideSizeFit& si
     replace(cyAt_, cyLength_, size.heightEmu);
   }
 
-  int code = 0;
-  ZipArchive archive(zip_open(path.c_str(), 0, &code));
-  if (!archive) {
-    zip_error_t why;
-    zip_error_init_with_code(&why, code);
-    *error = zip_error_strerror(&why);
-    zip_error_fini(&why);
-    return false;
-  }
-  const zip_int64_t index = zip_name_locate(archive.get(), kPart, 0);
-  // The source owns a copy (freed by libzip): it is read only when the
-  // archive is closed.
-  zip_source_t* source = nullptr;
-  if (index >= 0) {
-    void* bytes = std::malloc(xml.size());
-    if (bytes != nullptr) {
-      std::memcpy(bytes, xml.data(), xml.size());
-      source = zip_source_buffer(archive.get(), bytes, xml.size(), 1);
-      if (source == nullptr) std::free(bytes);
-    }
-  }
-  if (source == nullptr ||
-      zip_file_replace(archive.get(), static_cast<zip_uint64_t>(index), source, 0) != 0) {
-    if (source != nullptr) zip_source_free(source);
-    *error = index < 0 ? std::string("the presentation part is gone") : zip_strerror(archive.get());
-    return false;
-  }
-  if (zip_close(archive.get()) != 0) {
-    *error = zip_strerror(archive.get());
-    return false;  // the archive is discarded, the file left as it was
-  }
-  (void)archive.release();  // closed
-  return true;
+  return ReplaceZipEntries(path, {{kPart, std::move(xml)}}, error);
 }
 
 }  // namespace qm

@@ -174,6 +174,7 @@ void StartOffice(qm::LokRenderer& renderer, qm::FrameChannel& channel,
     SendFatal(channel, error);
     End(1);
   }
+  renderer.SetScrubLinks(officeConfined);
   if (!renderer.Start(settings.officeProgram, profileUrl, settings.folder, settings.drawing,
                       &error)) {
     SendFatal(channel, error);

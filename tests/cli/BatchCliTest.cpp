@@ -18,6 +18,9 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <iostream>
+#include <memory>
+#include <map>
 #include <thread>
 #include <tuple>
 
@@ -336,31 +339,42 @@ TEST_F(BatchCli, LinkedPicturesAreFetchedAndReadWhenAllowed) {
   EXPECT_TRUE(Near(PixelAt(png, png.width / 2, png.height / 2), kLinkedColour, 40));
 }
 
-// A picture linked from a shape's fill passes LibreOffice's own blocking of
-// links; the renderer's file rules must keep it from /dev/shm, which anyone
-// may write (the renderer once drew such a picture into the slide).
-TEST_F(BatchCli, APictureLinkedFromSharedMemoryIsNotRead) {
+// A picture linked from a shape's fill or from inside an SVG passes
+// LibreOffice's own blocking of links. Each layer must keep it out alone: the
+// renderer's file rules (no /dev/shm, which anyone may write) and the links
+// taken out of the renderer's copy; the renderer once drew both pictures.
+TEST_F(BatchCli, ALinkedFillOrSvgPictureIsKeptOutByEachConfinementLayerAlone) {
   const std::string shared = "/dev/shm/quillmere-test-" + std::to_string(::getpid());
   if (::mkdir(shared.c_str(), 0700) != 0) GTEST_SKIP() << "no /dev/shm to write in";
-  TempFolder decks, open;
+  TempFolder decks;
   MakeLinkedDeck(decks.Path(), "file://" + shared + "/linked.png");
   std::filesystem::copy_file(decks / "linked.png", shared + "/linked.png");
-  const auto confined = RunBatch({"-b", decks / "linkedfill.pptx"});
-  std::optional<Outcome> unconfined;
-  {
-    // Without the file rules the same deck draws the picture: the check can fail.
-    const ScopedEnv officeOnly("QUILLMERE_CONFINEMENT", "network,office");
-    unconfined = RunBatch({"-o", open.Path(), decks / "linkedfill.pptx"});
+  // The layers on, by name; "network" alone is the control: there the
+  // pictures are drawn, so the checks can fail.
+  const std::vector<std::string> layers = {"", "network,office", "network,files", "network"};
+  std::map<std::string, std::unique_ptr<TempFolder>> outputs;
+  for (const std::string& on : layers) {
+    outputs[on] = std::make_unique<TempFolder>();
+    std::optional<ScopedEnv> confinement;
+    if (!on.empty()) confinement.emplace("QUILLMERE_CONFINEMENT", on.c_str());
+    const auto outcome = RunBatch({"-m", "first", "-o", outputs[on]->Path(), decks / "linkedfill.pptx",
+                                   decks / "linkedsvg.pptx"});
+    ASSERT_EQ(outcome.exitCode, 0) << on << ": " << outcome.errorText;
   }
   std::filesystem::remove_all(shared);
-  ASSERT_EQ(confined.exitCode, 0) << confined.errorText;
-  ASSERT_EQ(unconfined->exitCode, 0) << unconfined->errorText;
-  const auto reached = ReadPng(open / "linkedfill_Slide1.png");
-  if (!Near(PixelAt(reached, reached.width / 2, reached.height / 2), kLinkedColour, 40))
-    GTEST_SKIP() << "this LibreOffice draws no linked fill even unconfined (26.8 draws no linked picture)";
-  const auto drawn = ReadPng(decks / "linkedfill_Slide1.png");
-  EXPECT_FALSE(Near(PixelAt(drawn, drawn.width / 2, drawn.height / 2), kLinkedColour, 40))
-      << "the picture in /dev/shm was read";
+  const auto middle = [](const std::string& png) {
+    const auto image = ReadPng(png);
+    return PixelAt(image, image.width / 2, image.height / 2);
+  };
+  for (const std::string deck : {"linkedfill", "linkedsvg"}) {
+    if (!Near(middle(*outputs["network"] / (deck + "_Slide1.png")), kLinkedColour, 40)) {
+      std::cout << "this LibreOffice draws no " << deck << " picture even unconfined (26.8 draws no linked picture)\n";
+      continue;
+    }
+    for (const std::string on : {"", "network,office", "network,files"})
+      EXPECT_FALSE(Near(middle(*outputs[on] / (deck + "_Slide1.png")), kLinkedColour, 40))
+          << "the picture in /dev/shm was read into " << deck << " with the layers " << (on.empty() ? "all" : on);
+  }
 }
 
 // A confinement layer that removes content (LibreOffice's DisableActiveContent

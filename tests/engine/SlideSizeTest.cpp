@@ -15,6 +15,7 @@
 #include "engine/worker/PresentationSizePart.h"
 #include "engine/worker/SlideSizeFit.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestZip.h"
 
 namespace qm::test {
 namespace {
@@ -70,35 +71,6 @@ TEST(SlideSizeFit, EverySlideSizeOfferedByPresentationProgramsReachesTheRenderer
   // A size whose height lies half a row from the renderer's is the export's:
   // no nudge small enough reaches it.
   EXPECT_FALSE(SlideSizeFit({10826750, 8120063}).NearestDrawnAt(1137, 853).has_value());
-}
-
-/// A zip of `entries` (name -> bytes), deflated, at `path`.
-void WriteZip(const std::string& path, const std::map<std::string, std::string>& entries) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  ASSERT_NE(archive, nullptr);
-  for (const auto& [name, bytes] : entries) {
-    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
-  }
-  ASSERT_EQ(zip_close(archive), 0);
-}
-
-std::string ReadEntry(const std::string& path, const std::string& name) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-  if (archive == nullptr) return "<no zip>";
-  zip_stat_t stat;
-  std::string bytes = "<no entry>";
-  if (zip_stat(archive, name.c_str(), 0, &stat) == 0) {
-    zip_file_t* file = zip_fopen(archive, name.c_str(), 0);
-    bytes.assign(stat.size, '\0');
-    if (file == nullptr || zip_fread(file, bytes.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
-      bytes = "<unreadable>";
-    if (file != nullptr) zip_fclose(file);
-  }
-  zip_discard(archive);
-  return bytes;
 }
 
 const char kPresentation[] =
