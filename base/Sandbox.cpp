@@ -1,5 +1,9 @@
 #include "base/Sandbox.h"
 
+#include <sys/socket.h>
+
+#include <seccomp.h>
+
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/prctl.h>
@@ -152,6 +156,29 @@ bool Sandbox::LimitFileAccess(const Access& access, std::string* why) {
   }
   (void)::close(ruleset);  // the rules hold once restricted; the handle is not needed
   return ok;
+}
+
+bool Sandbox::ForbidUnixSockets(std::string* why) {
+  // A filter may be loaded without privilege only under no_new_privs, which
+  // LimitFileAccess sets too.
+  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
+    *why = std::string("the process cannot give up gaining privileges: ") + std::strerror(errno);
+    return false;
+  }
+  scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ALLOW);
+  if (filter == nullptr) {
+    *why = "the system call filter cannot be made";
+    return false;
+  }
+  int failed = seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), SCMP_SYS(socket), 1,
+                                SCMP_A0(SCMP_CMP_EQ, AF_UNIX));
+  if (failed == 0) failed = seccomp_load(filter);
+  seccomp_release(filter);
+  if (failed != 0) {
+    *why = std::string("the kernel refused the system call filter: ") + std::strerror(-failed);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace qm

@@ -46,6 +46,16 @@ class Sandbox {
   /// exist already stay free. Paths that do not exist are left out. False,
   /// with the reason in `why`, when the kernel has no Landlock or refuses.
   static bool LimitFileAccess(const Access& access, std::string* why);
+
+  /// Keeps the calling thread and everything it starts from then on from
+  /// making Unix sockets (a seccomp filter: socket() with AF_UNIX fails with
+  /// EACCES). A socket at a path (a session's agents, a desktop's services
+  /// under /run/user) is reached by no rule of LimitFileAccess nor of a
+  /// network namespace; without a socket it cannot be connected to. Pairs
+  /// of connected sockets (socketpair) and sockets already open stay. Call it
+  /// before starting threads. False, with the reason in `why`, when the
+  /// kernel refuses.
+  static bool ForbidUnixSockets(std::string* why);
 };
 
 }  // namespace qm

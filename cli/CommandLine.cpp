@@ -110,6 +110,7 @@ std::string ConfinementText(const Sandbox::Layers& layers) {
   } else {
     text += "  Landlock: not available (the kernel has none)\n";
   }
+  text += "  system call filter: no Unix socket can be made (none at a path is reached)\n";
   text += "  LibreOffice: active (linked content blocked, no host allowed)\n";
   // Set to try layers alone, the variable overrides all of the above.
   const char* chosen = std::getenv("QUILLMERE_CONFINEMENT");

@@ -92,6 +92,10 @@ WorkerConfinement WorkerConfinement::Enter(const std::string& folder,
   why.clear();
   confinement.files = Sandbox::LimitFileAccess(access, &why);
   if (!confinement.files) confinement.notes += why + ". ";
+  // Sockets at paths lie beyond the file rules: none can be made.
+  why.clear();
+  confinement.unixSockets = Sandbox::ForbidUnixSockets(&why);
+  if (!confinement.unixSockets) confinement.notes += why + ". ";
   return confinement;
 }
 
@@ -104,6 +108,7 @@ std::string WorkerConfinement::Summary() const {
   };
   add(network, "network namespace");
   add(files, "Landlock");
+  add(unixSockets, "no Unix sockets");
   add(office, "LibreOffice settings");
   return "confined: " + (layers.empty() ? std::string("nothing") : layers) +
          (notes.empty() ? "" : " (" + notes.substr(0, notes.size() - 1) + ")");

@@ -9,6 +9,7 @@ namespace qm {
 struct WorkerConfinement {
   bool network = false;  ///< in a network namespace of its own
   bool files = false;    ///< under a Landlock rule set
+  bool unixSockets = false;  ///< entered with files: makes no Unix socket (a seccomp filter)
   bool office = false;   ///< LibreOffice fetches no linked content and allows no host
   std::string notes;     ///< why a layer did not take, one sentence each
 
@@ -30,6 +31,8 @@ struct WorkerConfinement {
   ///    /dev/shm); write only inside `folder` and to those devices (and
   ///    remove `folder` itself, last, from its parent); and (where the
   ///    kernel can) open no TCP connection and signal no process but its own;
+  ///    and make no Unix socket, so none at a path (a session's agents) can
+  ///    be connected to;
   ///  - office: LibreOffice's host filter matches no host (the profile's
   ///    settings, see PrepareOfficeProfile, block linked content).
   /// A layer the system lacks is noted and the others still hold.
