@@ -16,10 +16,16 @@ WorkerSettings WorkerSettings::FromEnvironment() {
   } else if (drawing != nullptr && std::strcmp(drawing, "renderer") == 0) {
     settings.drawing = LokRenderer::Drawing::kRenderer;
   }
+  const bool drawingUnknown = drawing != nullptr && *drawing != '\0' && std::strcmp(drawing, "export") != 0 &&
+                              std::strcmp(drawing, "renderer") != 0;
   const char* keep = std::getenv("QUILLMERE_WORKER_STDERR");
   settings.keepStandardStreams = keep != nullptr && std::strcmp(keep, "1") == 0;
   settings.confinement =
       WorkerConfinement::Wanted(std::getenv("QUILLMERE_CONFINEMENT"), &settings.problem);
+  // A misspelt way of drawing was once taken silently as the default one.
+  if (drawingUnknown && settings.problem.empty())
+    settings.problem = std::string("QUILLMERE_SLIDE_DRAWING=") + drawing +
+                       " is not a way of drawing slides: name \"export\" or \"renderer\", or leave it unset";
   return settings;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -34,13 +35,31 @@ bool IsRegular(const std::string& path) {
 TEST(FileCopy, ALinkPlantedAtTheTargetIsReplacedNeverWrittenThrough) {
   // Another user's link at the predictable name of a temporary once made the
   // copy overwrite the file it pointed to.
+  // As root the link is planted by another account ("nobody") in a folder
+  // both may write, as in the attack; unprivileged, by the same account.
   TempFolder folder;
+  ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
   const std::string victim = folder / "private.txt";
   const std::string picture = folder / "slide.bmp";
   const std::string target = folder / ".quillmere-1-2-3.bmp";
   Write(victim, "private");
+  ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
   Write(picture, "BM picture");
-  ASSERT_EQ(::symlink(victim.c_str(), target.c_str()), 0);
+  const bool root = ::geteuid() == 0;
+  const pid_t planter = ::fork();
+  ASSERT_GE(planter, 0);
+  if (planter == 0) {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    ::_exit(::symlink(victim.c_str(), target.c_str()) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(planter, &status, 0), planter);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the link could not be planted";
+  struct stat link {};
+  ASSERT_EQ(::lstat(target.c_str(), &link), 0);
+  if (root) {
+    EXPECT_EQ(link.st_uid, 65534u);
+  }
   std::string why;
   ASSERT_TRUE(CopyFileBytes(picture, target, &why)) << why;
   EXPECT_EQ(Contents(victim), "private");

@@ -47,7 +47,7 @@ TEST_F(MissingRendererTest, InstalledCheckFailsWithTheMessageWhenLibreOfficeIsMi
   EXPECT_NE(stderrText.find("libreoffice-impress-nogui"), std::string::npos) << stderrText;
 }
 
-TEST_F(MissingRendererTest, AConfinementNamingNoLayerStopsTheWorkerInsteadOfDroppingEveryLayer) {
+TEST_F(MissingRendererTest, AVariableNamingNoLayerOrNoWayOfDrawingStopsTheWorkerInsteadOfBeingIgnored) {
   // "all" once turned every layer off while --version said all were active.
   ::setenv("QUILLMERE_CONFINEMENT", "network,all", 1);
   const std::string error = ErrorText(
@@ -55,6 +55,13 @@ TEST_F(MissingRendererTest, AConfinementNamingNoLayerStopsTheWorkerInsteadOfDrop
   ::unsetenv("QUILLMERE_CONFINEMENT");
   EXPECT_NE(error.find("QUILLMERE_CONFINEMENT=network,all names \"all\", which is not a confinement layer"),
             std::string::npos) << error;
+  // A misspelt way of drawing was taken as the default one, silently.
+  ::setenv("QUILLMERE_SLIDE_DRAWING", "exprot", 1);
+  const std::string drawing = ErrorText(
+      [&] { Create()->GetPresentations().Open(scratch_ / "deck.pptx", false, false, true); });
+  ::unsetenv("QUILLMERE_SLIDE_DRAWING");
+  EXPECT_NE(drawing.find("QUILLMERE_SLIDE_DRAWING=exprot is not a way of drawing slides"), std::string::npos)
+      << drawing;
 }
 
 }  // namespace
