@@ -63,15 +63,26 @@ JobProcess::JobProcess(const std::string& jobPath, int jobs, bool allowLinks) {
 
 JobProcess::~JobProcess() { Reap(0); }
 
-bool JobProcess::Hand(const std::vector<FileTask>& group) {
+WireMessage JobProcess::TasksMessage(const std::vector<FileTask>& group) {
+  WireMessage message(static_cast<std::uint8_t>(JobMessageType::kTasks));
+  message.PutU32(static_cast<std::uint32_t>(group.size()));
+  for (const FileTask& task : group) task.PutTo(message);
+  return message;
+}
+
+bool JobProcess::Hand(const std::vector<FileTask>& group, const WireMessage& message) {
   batch_ = group;
   finished_.assign(group.size(), false);
   current_ = 0;
   slide_ = 0;
-  WireMessage message(static_cast<std::uint8_t>(JobMessageType::kTasks));
-  message.PutU32(static_cast<std::uint32_t>(group.size()));
-  for (const FileTask& task : group) task.PutTo(message);
   return channel_->Write(message);
+}
+
+std::vector<FileTask> JobProcess::Unfinished() const {
+  std::vector<FileTask> left;
+  if (const FileTask* current = Current()) left.push_back(*current);
+  for (FileTask& task : NotStarted()) left.push_back(std::move(task));
+  return left;
 }
 
 const FileTask* JobProcess::TaskAt(int position) const {

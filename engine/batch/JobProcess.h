@@ -30,8 +30,18 @@ class JobProcess {
   int Fd() const { return socket_; }
   FrameChannel& Channel() { return *channel_; }
 
-  /// Sends `group` as the job's next batch and remembers it.
-  bool Hand(const std::vector<FileTask>& group);
+  /// The kTasks message of `group`; one bigger than a frame (kMaxFrameBytes)
+  /// cannot be sent.
+  static WireMessage TasksMessage(const std::vector<FileTask>& group);
+
+  /// Sends `message`, the TasksMessage of `group`, as the job's next batch
+  /// and remembers the group. The batch before must be done (Unfinished()
+  /// empty), else its files are lost from view.
+  bool Hand(const std::vector<FileTask>& group, const WireMessage& message);
+
+  /// The files of the batch not finished: the one under way, if any, and
+  /// those never started.
+  std::vector<FileTask> Unfinished() const;
   /// The task at list `position` in the current batch; null when none.
   const FileTask* TaskAt(int position) const;
   /// Notes that the task at `position` started / finished.

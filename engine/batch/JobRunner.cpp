@@ -107,14 +107,7 @@ class Dispatch {
       return false;
     }
     if (!job.Greeted()) return Greet(job, decoded);
-    if (decoded.type == JobMessageType::kReady) {
-      std::vector<FileTask> group = cancelled_ ? std::vector<FileTask>() : queue_.Next();
-      if (group.empty()) {
-        job.Stop();
-        return true;
-      }
-      return job.Hand(group);
-    }
+    if (decoded.type == JobMessageType::kReady) return HandOut(job);
     const FileTask* task = job.TaskAt(decoded.position);
     if (task == nullptr) {
       job.NoteFault("named file " + std::to_string(decoded.position) +
@@ -122,6 +115,31 @@ class Dispatch {
       return false;
     }
     return ServeFileMessage(job, *task, decoded);
+  }
+
+  /// Answers a job's kReady with the next group of files that fits a frame,
+  /// or stops it when none is left. What it asks again for without having
+  /// converted is reported: it could not read those tasks (they were once
+  /// replaced by the next group, unreported). A group too big to send is
+  /// reported instead of sent.
+  bool HandOut(JobProcess& job) {
+    if (const std::vector<FileTask> unread = job.Unfinished(); !unread.empty()) {
+      for (const FileTask& task : unread) job.Finished(task.position);  // reported once
+      events_.JobFailed(nullptr, 0, unread, "the conversion job could not read the task of the file");
+    }
+    for (;;) {
+      const std::vector<FileTask> group = cancelled_ ? std::vector<FileTask>() : queue_.Next();
+      if (group.empty()) {
+        job.Stop();
+        return true;
+      }
+      const WireMessage tasks = JobProcess::TasksMessage(group);
+      if (tasks.Bytes().size() <= kMaxFrameBytes) return job.Hand(group, tasks);
+      events_.JobFailed(nullptr, 0, group,
+                        "the task of the file is too big to hand to a conversion job (" +
+                            std::to_string(tasks.Bytes().size()) + " bytes; a message holds at most " +
+                            std::to_string(kMaxFrameBytes) + ")");
+    }
   }
 
   /// Handles a message of `job` about `task`, one of the files it was given.

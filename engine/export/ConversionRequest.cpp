@@ -9,8 +9,6 @@ namespace qm {
 namespace {
 
 constexpr int kMaxSlide = 32767;  // slide numbers are 16-bit throughout
-/// More ranges than anyone types; a message claiming more is damaged.
-constexpr std::uint32_t kMaxRanges = 4096;
 /// Larger than any side the renderer draws; a message claiming more is damaged.
 constexpr std::uint32_t kMaxPixels = 1u << 20;
 
@@ -94,7 +92,7 @@ void ConversionRequest::PutTo(WireMessage& message) const {
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
   ConversionRequest read;
   const std::uint32_t count = message.GetU32();
-  if (!message.Ok() || count > kMaxRanges) return false;
+  if (!message.Ok() || count > kMaxSlideRanges) return false;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t first = message.GetU32();
     const std::uint32_t last = message.GetU32();
@@ -163,6 +161,12 @@ std::optional<std::vector<SlideRange>> ParseSlideList(const std::string& text, s
     ranges.push_back(range);
     if (comma == std::string::npos) break;
     start = comma + 1;
+  }
+  // Refused here, not by the job that would not read it.
+  if (ranges.size() > kMaxSlideRanges) {
+    *error = "The slide list names " + std::to_string(ranges.size()) + " ranges; at most " +
+             std::to_string(kMaxSlideRanges) + " can be asked for (neighbouring slides make one range, as in 1-4097).";
+    return std::nullopt;
   }
   return ranges;
 }

@@ -80,10 +80,15 @@ struct ConversionRequest {
   bool operator==(const ConversionRequest&) const = default;
 };
 
+/// The most ranges a slide list may name: more than anyone types. The list's
+/// reader refuses more, and so does a request's decoder (a message that
+/// claims more is damaged).
+inline constexpr std::uint32_t kMaxSlideRanges = 4096;
+
 /// Reads a slide list: numbers and ranges separated by commas, "1,3-5,8-"
 /// (a range without an end runs to the last slide). nullopt, with a sentence
 /// in `error`, for anything else: an empty part, 0, a range whose end comes
-/// before its start, a number past 32767.
+/// before its start, a number past 32767, more than kMaxSlideRanges ranges.
 std::optional<std::vector<SlideRange>> ParseSlideList(const std::string& text, std::string* error);
 
 }  // namespace qm

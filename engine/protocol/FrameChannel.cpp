@@ -24,6 +24,11 @@ std::int64_t NowMs() {
 
 bool FrameChannel::Write(const WireMessage& message) {
   const auto& body = message.Bytes();
+  // The reader would take it for garbage: refused here, where it is known.
+  if (body.size() > kMaxFrameBytes) {
+    lastError_ = EMSGSIZE;
+    return false;
+  }
   std::vector<std::uint8_t> frame(4 + body.size());
   const auto size = static_cast<std::uint32_t>(body.size());
   for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(size >> (8 * i));

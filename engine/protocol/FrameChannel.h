@@ -24,7 +24,8 @@ class FrameChannel {
   /// Reads from `readFd` and writes to `writeFd`; for a socket pass it twice.
   FrameChannel(int readFd, int writeFd) : readFd_(readFd), writeFd_(writeFd) {}
 
-  /// Writes one frame. False when the peer is gone or the write failed.
+  /// Writes one frame. False when the peer is gone or the write failed, and
+  /// for a message bigger than kMaxFrameBytes, which is not sent.
   bool Write(const WireMessage& message);
 
   /// Waits at most `timeoutMs` milliseconds (negative = no limit) for one

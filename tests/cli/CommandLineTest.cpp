@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "cli/CommandLine.h"
+#include "engine/export/ConversionRequest.h"
 #include "engine/export/SaveModes.h"
+#include "engine/protocol/WireMessage.h"
 #include "tests/support/TempFolder.h"
 
 using namespace qm;
@@ -102,4 +104,25 @@ TEST(CommandLine, SlideListsBecomeRangesAndOnlyForTheEachSlideMode) {
     EXPECT_FALSE(Parse(args, &error)) << wrong[0] << " " << wrong[1];
     EXPECT_FALSE(error.empty());
   }
+}
+
+TEST(CommandLine, ASlideListAJobCouldNotReadIsRefusedByTheParser) {
+  // 4,097 ranges were taken here and refused by the job's decoder: the run
+  // wrote nothing and called no file failed.
+  std::string list;
+  for (int n = 1; n <= 4097; ++n) list += (n > 1 ? "," : "") + std::to_string(n * 2);
+  std::string error;
+  EXPECT_FALSE(Parse({"-m", "each", "--slides", list, "deck.pptx"}, &error));
+  EXPECT_NE(error.find("names 4097 ranges; at most 4096"), std::string::npos) << error;
+  // One fewer is read, and every range reaches the job.
+  list.resize(list.rfind(','));
+  const auto cl = Parse({"-m", "each", "--slides", list, "deck.pptx"}, &error);
+  ASSERT_TRUE(cl) << error;
+  WireMessage sent(std::uint8_t{1});
+  cl->request.PutTo(sent);
+  WireMessage received;
+  ASSERT_TRUE(WireMessage::FromBytes(sent.Bytes(), &received));
+  ConversionRequest decoded;
+  ASSERT_TRUE(ConversionRequest::GetFrom(received, &decoded));
+  EXPECT_EQ(decoded.slides.size(), 4096u);
 }

@@ -16,6 +16,7 @@
 
 #include "engine/batch/JobMessageType.h"
 #include "engine/batch/JobRunner.h"
+#include "engine/protocol/RenderMessageType.h"
 #include "tests/support/TempFolder.h"
 
 namespace qm {
@@ -226,6 +227,36 @@ TEST(JobRunner, AJobsMessageWhoseCountsDoNotFitItsBytesEndsThatJobWithAReport) {
             std::string::npos)
       << events.failureTexts[0];
   EXPECT_EQ(ChildProcesses(), 0);
+}
+
+TEST(JobRunner, FilesAJobAsksPastWithoutConvertingAreReportedNotDropped) {
+  // A job that could not read its tasks asked for more, and the next
+  // hand-out replaced them: 4,097 slide ranges converted nothing, unreported.
+  test::TempFolder out, jobs;
+  const std::string job = JobSending(jobs, kHelloOfThisBuild + kReady + kReady);
+  JobRunner runner(job, 1);
+  Recorder events;
+  EXPECT_EQ(runner.Run({Each(1, "/in/a.pptx", out.Path())}, events), JobRunner::Outcome::kFinished);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0], "-|/in/a.pptx");
+  EXPECT_NE(events.failureTexts[0].find("could not read the task of the file"), std::string::npos)
+      << events.failureTexts[0];
+}
+
+TEST(JobRunner, ATaskTooBigForAFrameIsReportedAtTheSenderAndTheNextFileConverts) {
+  // Sent whole, the job took it for garbage and was ended.
+  test::TempFolder out;
+  ::setenv("QM_FAKE_DECKS", "/in/b.pptx=1", 1);
+  const std::string huge = "/in/" + std::string(kMaxFrameBytes, 'x') + ".pptx";
+  JobRunner runner(QM_FAKE_JOB, 1);
+  Recorder events;
+  EXPECT_EQ(runner.Run({Each(1, huge, out.Path()), Each(2, "/in/b.pptx", out.Path())}, events),
+            JobRunner::Outcome::kFinished);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0], "-|" + huge);
+  EXPECT_NE(events.failureTexts[0].find("too big to hand to a conversion job"), std::string::npos)
+      << events.failureTexts[0];
+  EXPECT_EQ(events.done, (std::vector<std::string>{"/in/b.pptx"}));
 }
 
 TEST(JobRunner, AJobOfAnotherBuildIsRefusedByNameAndNotStartedAgain) {
