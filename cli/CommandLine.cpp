@@ -35,6 +35,9 @@ std::string UsageText() {
          "  -j, --jobs N          convert up to N files at once (default: the number of cores,\n"
          "                        fewer when the machine's memory holds fewer renderers)\n"
          "  -q, --quiet           no progress output\n"
+         "  -v, --verbose         show every step's report in full, where it failed and the\n"
+         "                        steps that could not run after it (default: one line per\n"
+         "                        failure, its cause)\n"
          "  -s, --slides LIST     for --mode each: only these slides, as in 1,3-5,8- (a range\n"
          "                        without an end runs to the last slide); names keep the\n"
          "                        real slide numbers\n"
@@ -356,6 +359,8 @@ OptionResult ParseRunOption(OptionArgument& option, CommandLine& cl, RunOptionSt
     return Taken(option.Flag(cl.beside));
   } else if (arg == "-q" || arg == "--quiet") {
     return Taken(option.Flag(cl.quiet));
+  } else if (arg == "-v" || arg == "--verbose") {
+    return Taken(option.Flag(cl.verbose));
   } else if (arg == "-h" || arg == "--help") {
     return Taken(option.Flag(cl.help));
   } else if (arg == "--version") {

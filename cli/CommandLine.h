@@ -19,6 +19,7 @@ struct CommandLine {
   std::string extension = "ppt*"; ///< for folder arguments: "*." + extension
   int jobs = 1;                   ///< files converted at once
   bool quiet = false;
+  bool verbose = false;           ///< --verbose: every report in full
   bool help = false;
   bool version = false;
   bool allowLinks = false;        ///< --allow-links: the renderer may fetch linked pictures

@@ -18,8 +18,13 @@ class TerminalUi : public Ui {
   /// direction choice with `direction`. A Yes/No question is asked on the
   /// terminal when standard input and standard error are terminals, else
   /// answered Yes.
-  TerminalUi(ProgressDisplay& display, std::string slideText, short direction)
-      : display_(display), slideText_(std::move(slideText)), direction_(direction) {}
+  ///
+  /// A report (an error of a step) is written as its cause alone, one line,
+  /// and a report that only follows from the one before it (the steps after
+  /// a failed open find no presentation) is left out; with `verbose`, every
+  /// report is written whole, with where it arose.
+  TerminalUi(ProgressDisplay& display, std::string slideText, short direction, bool verbose = false)
+      : display_(display), slideText_(std::move(slideText)), direction_(direction), verbose_(verbose) {}
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
@@ -41,6 +46,8 @@ class TerminalUi : public Ui {
   std::string slideText_;
   short direction_;
   Pointer pointer_ = Pointer::Default;
+  bool verbose_;
+  std::string lastCause_;  ///< the cause of the last report written
 };
 
 }  // namespace qm

@@ -42,7 +42,7 @@ std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& optio
                                                     qm::SkippedPaths* skipped, std::string* error) {
   using namespace qm;
   ProgressDisplay gathering(stderr, 0, options.quiet);
-  TerminalUi gatheringUi(gathering, options.slideText, options.direction);
+  TerminalUi gatheringUi(gathering, options.slideText, options.direction, options.verbose);
   std::vector<std::string> paths = options.paths;
   if (!options.filesFrom.empty()) {
     const auto listed =
@@ -75,7 +75,7 @@ std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& optio
 void Convert(const qm::CommandLine& options, const std::vector<std::string>& list,
              qm::ProgressDisplay& display) {
   using namespace qm;
-  TerminalUi ui(display, options.slideText, options.direction);
+  TerminalUi ui(display, options.slideText, options.direction, options.verbose);
   ListRunOptions runOptions(list, options.modeText, options.outputFolder, options.beside,
                             options.request);
   // Only asked whether a presentation application is running: starts no renderer.

@@ -15,6 +15,10 @@
 
 namespace qm {
 
+/// The cause a step reports when the presentation it works on never opened:
+/// it only follows from the report of the failed open before it.
+inline constexpr const char* kNoPresentationOpen = "no presentation is open";
+
 /// The two references an exporter holds for the duration of one file.
 class SlideSession {
  public:
