@@ -69,8 +69,8 @@ class RenderWorker {
   /// or non-presentation file (the worker stays usable), and as above.
   RenderDocumentInfo Open(const std::string& path);
 
-  /// Writes slide `index` (0-based) of the open presentation as a 24-bit BMP
-  /// file at `bitmapPath`, `width` x `height` pixels (0 x 0: the slide size at
+  /// Writes slide `index` (0-based) of the open presentation as a BMP file
+  /// (24- or 32-bit, as the worker drew it) at `bitmapPath`, `width` x `height` pixels (0 x 0: the slide size at
   /// 96 dpi; one 0: keep the aspect ratio). Returns the size written.
   /// Throws qm::Error as above.
   std::pair<int, int> Export(int index, const std::string& bitmapPath, int width = 0,

@@ -102,7 +102,8 @@ class LokRenderer {
   /// slide show skips), from LibreOffice's part information.
   RenderFailure HiddenSlides(std::vector<int>* hidden);
 
-  /// Writes slide `index` (0-based) as a 24-bit BMP file at `path`, sized
+  /// Writes slide `index` (0-based) as a BMP file at `path` (32-bit BGRX as
+  /// the slide renderer drew it, 24-bit from the export), sized
   /// `*width` x `*height` pixels; 0 x 0 means the slide size at 96 dpi rounded
   /// to whole pixels, and one 0 follows the slide's aspect ratio. On success
   /// returns kNone with the size written in `*width`, `*height`.

@@ -599,6 +599,34 @@ TEST_F(BatchCli, AnOutputFolderSwappedForALinkMidRunStillGetsEveryImage) {
   EXPECT_EQ(pngsIn(moved), 120);
 }
 
+TEST_F(BatchCli, SlidesDrawnOnAnotherFileSystemReachTheOutputWholeAndLeaveNothingBehind) {
+  // With TMPDIR elsewhere each slide picture is copied, not renamed, into
+  // the output folder: the path where a planted link was once written through.
+  struct stat shm {}, out {};
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(out_.Path().c_str(), &out) != 0 || shm.st_dev == out.st_dev)
+    GTEST_SKIP() << "no second file system to draw on";
+  const std::string temp = "/dev/shm/quillmere-test-tmp-" + std::to_string(::getpid());
+  ASSERT_EQ(::mkdir(temp.c_str(), 0700), 0);
+  std::optional<Outcome> outcome;
+  {
+    const ScopedEnv elsewhere("TMPDIR", temp.c_str());
+    outcome = RunBatch({"-m", "each", "-o", out_.Path(), decks_.Deck("std4.pptx").path});
+  }
+  std::error_code code;
+  const bool tempEmpty = std::filesystem::is_empty(temp, code);
+  std::filesystem::remove_all(temp);
+  EXPECT_EQ(outcome->exitCode, 0) << outcome->errorText;
+  EXPECT_TRUE(tempEmpty) << "the renderer's folder was left in " << temp;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"std4_Slide1.png", "std4_Slide2.png", "std4_Slide3.png",
+                                                    "std4_Slide4.png"}));
+  const auto& deck = decks_.Deck("std4.pptx");
+  for (int n = 1; n <= 4; ++n) {
+    const auto png = ReadPng(out_ / ("std4_Slide" + std::to_string(n) + ".png"));
+    EXPECT_TRUE(Near(Sample(png, 0, 0, png.width, png.height), ToPixel(deck.colours[n - 1]), decks_.Tolerance()))
+        << "slide " << n;
+  }
+}
+
 TEST_F(BatchCli, SkipExistingLeavesUpToDateDecksAloneAndRedoesADeckChangedSince) {
   TempFolder in;
   std::filesystem::copy_file(decks_.PathOf("std4.pptx"), in / "std4.pptx");
