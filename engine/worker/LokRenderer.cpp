@@ -140,7 +140,8 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
   // The program's own copy of a deck may have its slide size nudged onto one
   // the slide renderer draws exactly at the default size (see SlideSizeFit).
   documentPath_ = absolutePath;
-  if (scrubLinks_ && IsOwnCopy(absolutePath)) {
+  const bool ownCopy = IsOwnCopy(absolutePath);
+  if (scrubLinks_ && ownCopy) {
     ScrubbedLinks scrubbed;
     std::string why;
     if (!ScrubExternalLinks(absolutePath, &scrubbed, &why)) {
@@ -149,7 +150,7 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
       return RenderFailure::kUnreadable;
     }
   }
-  if (drawing_ != Drawing::kExport && IsOwnCopy(absolutePath)) {
+  if (drawing_ != Drawing::kExport && ownCopy) {
     sizePart_ = PresentationSizePart::Read(absolutePath);
     if (sizePart_) inCopy_ = sizePart_->Size();
   }

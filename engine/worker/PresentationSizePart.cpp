@@ -1,11 +1,9 @@
 #include "engine/worker/PresentationSizePart.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <string_view>
 #include <utility>
 
+#include "base/XmlAttribute.h"
 #include "base/ZipEntry.h"
 
 namespace qm {
@@ -19,25 +17,17 @@ constexpr zip_uint64_t kMaxPartBytes = 16u << 20;
 /// Larger than any slide (PowerPoint allows 56 inches a side).
 constexpr std::int64_t kMaxEmu = 200ll * 914400;
 
-/// Finds attribute `name` (with its leading space) of the element in
-/// `element`: where its digits start and how many there are; false when it is
-/// missing or its value is not all digits.
+/// Finds attribute `name` of the element in `element`: where its digits
+/// start and how many there are; false when it is missing or its value is not
+/// all digits (at most 12).
 bool FindNumber(std::string_view element, std::string_view name, std::size_t* at,
                 std::size_t* length) {
-  const std::size_t found = element.find(name);
-  if (found == std::string_view::npos) return false;
-  std::size_t value = found + name.size();
-  if (value + 1 >= element.size() || element[value] != '=' ||
-      (element[value + 1] != '"' && element[value + 1] != '\''))
-    return false;
-  const char quote = element[value + 1];
-  value += 2;
-  const std::size_t end = element.find(quote, value);
-  if (end == std::string_view::npos || end == value || end - value > 12) return false;
-  for (std::size_t i = value; i < end; ++i)
+  const std::optional<XmlAttributeSpan> value = FindXmlAttribute(element, name);
+  if (!value || value->length == 0 || value->length > 12) return false;
+  for (std::size_t i = value->at; i < value->at + value->length; ++i)
     if (element[i] < '0' || element[i] > '9') return false;
-  *at = value;
-  *length = end - value;
+  *at = value->at;
+  *length = value->length;
   return true;
 }
 
@@ -76,7 +66,7 @@ std::optional<PresentationSizePart> PresentationSizePart::Read(const std::string
   if (end == std::string::npos) return std::nullopt;
   const std::string_view text(xml.data() + element, end - element);
   std::size_t cx = 0, cxLength = 0, cy = 0, cyLength = 0;
-  if (!FindNumber(text, " cx", &cx, &cxLength) || !FindNumber(text, " cy", &cy, &cyLength))
+  if (!FindNumber(text, "cx", &cx, &cxLength) || !FindNumber(text, "cy", &cy, &cyLength))
     return std::nullopt;
   part.cxAt_ = element + cx;
   part.cxLength_ = cxLength;
