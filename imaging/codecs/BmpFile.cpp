@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
+/// BITMAPV4HEADER: the info header with colour masks, alpha's among them.
+constexpr std::uint32_t kV4HeaderSize = 108;
+constexpr std::uint32_t kLargestHeaders = kFileHeaderSize + kV4HeaderSize;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 
@@ -52,16 +55,19 @@ Status Refuse(const std::string& path, const std::string& why, int systemError =
 }
 
 /// The file and info headers of an uncompressed bitmap of `imageSize` pixel
-/// bytes; a negative `height` marks top-down rows.
-void PutHeaders(std::uint8_t* header, std::int32_t width, std::int32_t height, std::uint16_t bits,
-                std::uint64_t imageSize) {
-  std::memset(header, 0, kFileHeaderSize + kInfoHeaderSize);
+/// bytes; a negative `height` marks top-down rows. With `alpha` (32 bits
+/// only) the info header is a V4 one whose masks say B, G, R, A, in that
+/// byte order; else the plain 40-byte one. Returns the headers' size.
+std::uint32_t PutHeaders(std::uint8_t* header, std::int32_t width, std::int32_t height,
+                         std::uint16_t bits, std::uint64_t imageSize, bool alpha = false) {
+  const std::uint32_t infoSize = alpha ? kV4HeaderSize : kInfoHeaderSize;
+  std::memset(header, 0, kFileHeaderSize + infoSize);
   header[0] = 'B';
   header[1] = 'M';
-  Put32(header + 2, static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize + imageSize));
-  Put32(header + 10, kFileHeaderSize + kInfoHeaderSize);
+  Put32(header + 2, static_cast<std::uint32_t>(kFileHeaderSize + infoSize + imageSize));
+  Put32(header + 10, kFileHeaderSize + infoSize);
   std::uint8_t* info = header + kFileHeaderSize;
-  Put32(info + 0, kInfoHeaderSize);
+  Put32(info + 0, infoSize);
   Put32(info + 4, static_cast<std::uint32_t>(width));
   Put32(info + 8, static_cast<std::uint32_t>(height));
   Put16(info + 12, 1);  // planes
@@ -70,18 +76,27 @@ void PutHeaders(std::uint8_t* header, std::int32_t width, std::int32_t height, s
   Put32(info + 20, static_cast<std::uint32_t>(imageSize));
   Put32(info + 24, kPixelsPerMetreAt96Dpi);
   Put32(info + 28, kPixelsPerMetreAt96Dpi);
+  if (alpha) {
+    Put32(info + 16, kBiBitfields);
+    Put32(info + 40, 0x00FF0000u);  // red
+    Put32(info + 44, 0x0000FF00u);  // green
+    Put32(info + 48, 0x000000FFu);  // blue
+    Put32(info + 52, 0xFF000000u);  // alpha
+    Put32(info + 56, 0x73524742u);  // LCS_sRGB
+  }
+  return kFileHeaderSize + infoSize;
 }
 
 bool FitsABitmapFile(std::uint64_t imageSize) {
-  return kFileHeaderSize + kInfoHeaderSize + imageSize <= std::numeric_limits<std::uint32_t>::max();
+  return kLargestHeaders + imageSize <= std::numeric_limits<std::uint32_t>::max();
 }
 
 /// Writes `size` bytes at `data` as the whole file at `path`, atomically.
-Status WriteWhole(const std::string& path, const std::uint8_t* header, const std::uint8_t* data,
-                  std::size_t size) {
+Status WriteWhole(const std::string& path, const std::uint8_t* header, std::uint32_t headerSize,
+                  const std::uint8_t* data, std::size_t size) {
   AtomicFile file;
   Status written = file.Open(path);
-  if (written.Ok()) written = file.Write(header, kFileHeaderSize + kInfoHeaderSize);
+  if (written.Ok()) written = file.Write(header, headerSize);
   if (written.Ok()) written = file.Write(data, size);
   if (written.Ok()) written = file.Commit();
   return written;
@@ -92,12 +107,18 @@ Status WriteWhole(const std::string& path, const std::uint8_t* header, const std
 Status WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
   if (!bitmap.IsConsistent())
     return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
+  if (bitmap.HasAlpha()) {
+    std::vector<std::uint8_t> bgra(bitmap.pixels);
+    for (std::size_t i = 0; i < bgra.size(); i += 4) std::swap(bgra[i], bgra[i + 2]);
+    return WriteBgraBmpFile(bgra.data(), bitmap.width, bitmap.height, path);
+  }
   const std::uint64_t stride = (bitmap.RowBytes() + 3) & ~std::uint64_t{3};
   const std::uint64_t imageSize = stride * static_cast<std::uint64_t>(bitmap.height);
   if (!FitsABitmapFile(imageSize))
     return Status::Failure("Cannot write \"" + path + "\": the picture is too large for a bitmap file.");
-  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
-  PutHeaders(header, bitmap.width, bitmap.height, 24, imageSize);  // positive: bottom-up
+  std::uint8_t header[kLargestHeaders];
+  const std::uint32_t headerSize =
+      PutHeaders(header, bitmap.width, bitmap.height, 24, imageSize);  // positive: bottom-up
 
   // The pixels in one buffer and one write: slide bitmaps are megabytes,
   // written and read once per slide.
@@ -111,19 +132,34 @@ Status WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
       bgr[2] = rgb[0];
     }
   }
-  return WriteWhole(path, header, data.data(), data.size());
+  return WriteWhole(path, header, headerSize, data.data(), data.size());
 }
 
-Status WriteBgrxBmpFile(const std::uint8_t* bgrx, int width, int height, const std::string& path) {
-  if (bgrx == nullptr || width <= 0 || height <= 0)
+namespace {
+
+/// A top-down 32-bit bitmap whose pixel data are `pixels` exactly.
+Status WriteFourByteBmpFile(const std::uint8_t* pixels, int width, int height, bool alpha,
+                            const std::string& path) {
+  if (pixels == nullptr || width <= 0 || height <= 0)
     return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
   const std::uint64_t imageSize =
       static_cast<std::uint64_t>(width) * 4 * static_cast<std::uint64_t>(height);
   if (!FitsABitmapFile(imageSize))
     return Status::Failure("Cannot write \"" + path + "\": the picture is too large for a bitmap file.");
-  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
-  PutHeaders(header, width, -height, 32, imageSize);  // negative: top-down
-  return WriteWhole(path, header, bgrx, static_cast<std::size_t>(imageSize));
+  std::uint8_t header[kLargestHeaders];
+  const std::uint32_t headerSize =
+      PutHeaders(header, width, -height, 32, imageSize, alpha);  // negative: top-down
+  return WriteWhole(path, header, headerSize, pixels, static_cast<std::size_t>(imageSize));
+}
+
+}  // namespace
+
+Status WriteBgrxBmpFile(const std::uint8_t* bgrx, int width, int height, const std::string& path) {
+  return WriteFourByteBmpFile(bgrx, width, height, false, path);
+}
+
+Status WriteBgraBmpFile(const std::uint8_t* bgra, int width, int height, const std::string& path) {
+  return WriteFourByteBmpFile(bgra, width, height, true, path);
 }
 
 namespace {
@@ -137,6 +173,7 @@ struct BmpLayout {
   std::uint64_t stride = 0;
   std::uint64_t pixelOffset = 0;
   int blue = 0, green = 1, red = 2;  ///< byte positions within a pixel
+  int alpha = -1;  ///< the alpha byte's position; -1: the file has no alpha
 };
 
 /// The whole of the file at `path`, in one read: slide bitmaps are
@@ -201,6 +238,12 @@ Status ReadBmpLayout(const std::string& path, const std::vector<std::uint8_t>& d
     read.blue = ByteOfMask(Get32(&data[maskAt + 8]));
     if (read.red < 0 || read.green < 0 || read.blue < 0)
       return Refuse(path, "its colour masks are not whole bytes");
+    // A V3 header or larger holds an alpha mask; a whole-byte one is alpha.
+    if (infoSize >= kInfoHeaderSize + 16) {
+      const int alpha = ByteOfMask(Get32(&data[maskAt + 12]));
+      if (alpha >= 0 && alpha != read.red && alpha != read.green && alpha != read.blue)
+        read.alpha = alpha;
+    }
   } else if (compression != kBiRgb) {
     return Refuse(path, "compressed bitmaps are not supported");
   }
@@ -222,13 +265,29 @@ Status ReadBmpLayout(const std::string& path, const std::vector<std::uint8_t>& d
   return {};
 }
 
-/// Copies the pixels `layout` describes into `bitmap` as R, G, B, top row
-/// first, into the caller's storage: a picture box loads slide after slide
-/// of one size, so its buffer is reused rather than allocated again.
+/// Copies the pixels `layout` describes into `bitmap` as R, G, B (and A,
+/// when the file has alpha), top row first, into the caller's storage: a
+/// picture box loads slide after slide of one size, so its buffer is reused
+/// rather than allocated again.
 void CopyBmpPixels(const std::vector<std::uint8_t>& data, const BmpLayout& layout, Bitmap* bitmap) {
   bitmap->width = layout.width;
   bitmap->height = layout.height;
-  bitmap->pixels.resize(static_cast<std::size_t>(layout.width) * 3 * static_cast<std::size_t>(layout.height));
+  bitmap->channels = layout.alpha >= 0 ? 4 : 3;
+  bitmap->pixels.resize(bitmap->RowBytes() * static_cast<std::size_t>(layout.height));
+  if (layout.alpha >= 0) {
+    for (std::int32_t y = 0; y < layout.height; ++y) {
+      const std::int32_t fileRow = layout.topDown ? y : layout.height - 1 - y;
+      const std::uint8_t* src = &data[layout.pixelOffset + layout.stride * static_cast<std::uint64_t>(fileRow)];
+      std::uint8_t* dst = bitmap->Row(y);
+      for (std::uint8_t* const end = dst + bitmap->RowBytes(); dst != end; dst += 4, src += 4) {
+        dst[0] = src[layout.red];
+        dst[1] = src[layout.green];
+        dst[2] = src[layout.blue];
+        dst[3] = src[layout.alpha];
+      }
+    }
+    return;
+  }
   const bool plain = layout.blue == 0 && layout.green == 1 && layout.red == 2;
   for (std::int32_t y = 0; y < layout.height; ++y) {
     const std::int32_t fileRow = layout.topDown ? y : layout.height - 1 - y;

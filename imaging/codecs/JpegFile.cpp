@@ -54,7 +54,10 @@ bool Encode(jpeg_compress_struct* info, JpegErrorHandler* errors, std::FILE* fil
 
 }  // namespace
 
-Status WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality) {
+Status WriteJpegFile(const Bitmap& picture, const std::string& path, int quality) {
+  // JPEG holds no alpha: a picture with it is composited over white, as on paper.
+  Bitmap opaque;
+  const Bitmap& bitmap = OpaqueOverWhite(picture, &opaque);
   const auto refuse = [&](const std::string& why) {
     return Status::Failure("Cannot write the JPEG image \"" + path + "\": " + why + ".");
   };

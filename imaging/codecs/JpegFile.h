@@ -16,7 +16,8 @@ constexpr int kLargestJpegSide = 65500;
 /// setting: every quantisation step 1 and no colour subsampling (4:4:4);
 /// lower qualities subsample colour 4:2:0, as most encoders do. The file
 /// appears complete or not at all, replacing an older one. A failure names
-/// the file and carries the errno of a failed system call.
+/// the file and carries the errno of a failed system call. A picture with
+/// alpha is composited over white (JPEG holds none).
 Status WriteJpegFile(const Bitmap& bitmap, const std::string& path, int quality);
 
 /// Reads a JPEG file into `bitmap` as 24-bit colour through JpegRowReader.

@@ -67,7 +67,8 @@ Status EncodePng(const Bitmap& bitmap, const PngSettings& settings, std::vector<
     std::vector<std::uint8_t> ihdr;
     Put32(ihdr, static_cast<std::uint32_t>(bitmap.width));
     Put32(ihdr, static_cast<std::uint32_t>(bitmap.height));
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, adaptive, no interlace
+    // 8 bits, truecolour (6: with alpha), deflate, adaptive, no interlace
+    ihdr.insert(ihdr.end(), {8, static_cast<std::uint8_t>(bitmap.HasAlpha() ? 6 : 2), 0, 0, 0});
     PutChunk(*png, "IHDR", ihdr.data(), ihdr.size());
     std::vector<std::uint8_t> phys;
     Put32(phys, kPixelsPerMetreAt96Dpi);

@@ -13,7 +13,7 @@
 
 namespace qm {
 
-/// Encodes `bitmap` as a complete 24-bit colour PNG file (IHDR, pHYs at
+/// Encodes `bitmap` as a complete RGB (or, with alpha, RGBA) PNG file (IHDR, pHYs at
 /// 96 dpi, one IDAT, IEND) with `settings` already made for the picture
 /// (PngSettings::ForPicture): the filter is NONE or UP, the level is
 /// libdeflate's. Fails when the picture is empty or too large, or memory

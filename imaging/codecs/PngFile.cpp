@@ -38,7 +38,7 @@ Status Refuse(const std::string& path, const std::string& why, int systemError =
 Status WritePngFile(const Bitmap& bitmap, const std::string& path, const PngSettings& settings) {
   if (!bitmap.IsConsistent())
     return Status::Failure("Cannot write \"" + path + "\": the picture holds no pixels.");
-  const PngSettings chosen = settings.ForPicture(bitmap.pixels.data(), bitmap.width, bitmap.height);
+  const PngSettings chosen = settings.ForPicture(bitmap.pixels.data(), bitmap.width, bitmap.height, bitmap.channels);
   if (chosen.UsesOneCheapFilter()) {
     // The fast path: the whole picture compressed in one call.
     std::vector<std::uint8_t> png;
@@ -48,7 +48,7 @@ Status WritePngFile(const Bitmap& bitmap, const std::string& path, const PngSett
     return AtomicFile::WriteWhole(path, png.data(), png.size());
   }
   PngStreamWriter writer;
-  Status status = writer.Open(path, bitmap.width, bitmap.height, chosen);
+  Status status = writer.Open(path, bitmap.width, bitmap.height, chosen, bitmap.channels);
   for (int y = 0; status.Ok() && y < bitmap.height; ++y) status = writer.WriteRow(bitmap.Row(y));
   if (status.Ok()) status = writer.Finish();
   return status;

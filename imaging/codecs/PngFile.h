@@ -9,7 +9,7 @@
 
 namespace qm {
 
-/// Writes `bitmap` as a 24-bit colour PNG at `path` through PngStreamWriter
+/// Writes `bitmap` as an RGB PNG, or RGBA when it has alpha, at `path` through PngStreamWriter
 /// (so with the same settings and the same all-or-nothing replacement).
 /// A failure names the file and carries the errno of a failed system call.
 Status WritePngFile(const Bitmap& bitmap, const std::string& path,

@@ -56,9 +56,10 @@ struct PngSettings {
     return (filters == kFilterNone || filters == kFilterUp) && strategy == kStrategyDefault;
   }
 
-  /// These settings made for `rgb` (`width` x `height` pixels), as
-  /// adaptToPicture says; the settings themselves when it is false.
-  PngSettings ForPicture(const unsigned char* rgb, int width, int height) const;
+  /// These settings made for `pixels` (`width` x `height` pixels of
+  /// `channels` bytes each), as adaptToPicture says; the settings themselves
+  /// when it is false.
+  PngSettings ForPicture(const unsigned char* pixels, int width, int height, int channels = 3) const;
 
   /// zlib's default level with adaptive filtering, as general-purpose
   /// encoders write PNG; kept for comparison.

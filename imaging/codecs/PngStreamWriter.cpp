@@ -33,8 +33,9 @@ int PngStreamWriter::WriteToFile(spng_ctx*, void* user, void* data, std::size_t 
 void PngStreamWriter::EncoderFree::operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 
 Status PngStreamWriter::Open(const std::string& path, int width, int height,
-                             const PngSettings& settings) {
+                             const PngSettings& settings, int channels) {
   Abandon();
+  channels_ = channels == 4 ? 4 : 3;
   path_ = path;
   width_ = width;
   height_ = height;
@@ -52,7 +53,7 @@ Status PngStreamWriter::Open(const std::string& path, int width, int height,
   ihdr.width = static_cast<std::uint32_t>(width);
   ihdr.height = static_cast<std::uint32_t>(height);
   ihdr.bit_depth = 8;
-  ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+  ihdr.color_type = channels_ == 4 ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
   spng_phys phys{kPixelsPerMetreAt96Dpi, kPixelsPerMetreAt96Dpi, 1};
   int code = spng_set_png_stream(ctx_.get(), &PngStreamWriter::WriteToFile, this);
   if (!code) code = spng_set_option(ctx_.get(), SPNG_IMG_COMPRESSION_LEVEL, settings.compressionLevel);
@@ -73,7 +74,7 @@ Status PngStreamWriter::WriteRow(const std::uint8_t* rgb) {
   if (rowsWritten_ >= height_)
     return Fail("more rows were given than the " + std::to_string(height_) + " the image has");
   if (!rgb) return Fail("a row without pixels was given");
-  const std::size_t bytes = static_cast<std::size_t>(width_) * 3;
+  const std::size_t bytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(channels_);
   // libspng takes a non-const row but only reads it.
   const int code = spng_encode_row(ctx_.get(), const_cast<std::uint8_t*>(rgb), bytes);
   ++rowsWritten_;

@@ -14,7 +14,7 @@ struct spng_ctx;
 
 namespace qm {
 
-/// Writes a 24-bit colour PNG (8 bits per channel, 96 dpi) whose rows arrive
+/// Writes an RGB or RGBA PNG (8 bits per channel, 96 dpi) whose rows arrive
 /// one at a time, top to bottom: Open(), exactly `height` calls of WriteRow(),
 /// then Finish(). The file is written under a temporary name in the same
 /// folder and appears under its own name, replacing an older file, only when
@@ -32,12 +32,13 @@ class PngStreamWriter {
   PngStreamWriter& operator=(const PngStreamWriter&) = delete;
 
   /// Starts a PNG of `width` x `height` pixels (each 1 to 2^31 - 1) at
-  /// `path`, abandoning any file this writer had open.
+  /// `path`, abandoning any file this writer had open; `channels` 4 makes
+  /// it an RGBA file, anything else RGB.
   Status Open(const std::string& path, int width, int height,
-              const PngSettings& settings = PngSettings::Defaults());
+              const PngSettings& settings = PngSettings::Defaults(), int channels = 3);
 
-  /// Appends the next row: `width` pixels of R, G, B bytes. Refused after
-  /// the last row.
+  /// Appends the next row: `width` pixels of R, G, B (and A, in an RGBA
+  /// file) bytes. Refused after the last row.
   Status WriteRow(const std::uint8_t* rgb);
 
   /// After the last row, completes the file and puts it in place.
@@ -62,6 +63,7 @@ class PngStreamWriter {
   std::unique_ptr<spng_ctx, EncoderFree> ctx_;
   std::string path_;
   int width_ = 0;
+  int channels_ = 3;  ///< bytes per pixel of each row: 3 (RGB) or 4 (RGBA)
   int height_ = 0;
   int rowsWritten_ = 0;
   Status failure_;

@@ -33,7 +33,9 @@ Status WriteWebpFile(const Bitmap& bitmap, const std::string& path, int quality)
   picture.writer = WebPMemoryWrite;
   picture.custom_ptr = &memory;
   const bool encoded =
-      WebPPictureImportRGB(&picture, bitmap.pixels.data(), static_cast<int>(bitmap.RowBytes())) &&
+      (bitmap.HasAlpha()
+           ? WebPPictureImportRGBA(&picture, bitmap.pixels.data(), static_cast<int>(bitmap.RowBytes()))
+           : WebPPictureImportRGB(&picture, bitmap.pixels.data(), static_cast<int>(bitmap.RowBytes()))) &&
       WebPEncode(&config, &picture);
   WebPPictureFree(&picture);
   if (!encoded) {
