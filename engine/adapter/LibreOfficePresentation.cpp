@@ -35,4 +35,9 @@ std::pair<double, double> LibreOfficePresentation::SlideSizePoints() {
   return {static_cast<double>(info_.widthTwips) / 20.0, static_cast<double>(info_.heightTwips) / 20.0};
 }
 
+void LibreOfficePresentation::UseDrawing(const DrawRequest& drawing) {
+  if (!session_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
+  session_->UseDrawing(drawing);
+}
+
 }  // namespace qm

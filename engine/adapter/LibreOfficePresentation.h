@@ -31,6 +31,9 @@ class LibreOfficePresentation : public Presentation {
   /// From the document size read at open (twips: 20 to the point).
   std::pair<double, double> SlideSizePoints() override;
 
+  /// Hands `drawing` to the session while this presentation is open.
+  void UseDrawing(const DrawRequest& drawing) override;
+
  private:
   std::shared_ptr<LibreOfficeSession> session_;
   std::uint64_t serial_;

@@ -37,6 +37,7 @@ RenderWorker& LibreOfficeSession::Worker(const std::string& subject) {
 
 std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentInfo* info) {
   openSerial_ = 0;
+  drawing_ = {};  // each deck is drawn as it asks
   // LibreOffice takes seconds to give up on an encrypted file and then calls
   // it damaged; the container says at once what it is.
   if (IsPasswordProtected(path)) throw Error(path + ": the presentation is password-protected");
@@ -54,7 +55,10 @@ std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentIn
 void LibreOfficeSession::Export(std::uint64_t serial, int number, const std::string& bitmapPath,
                                 int width, int height) {
   if (!IsOpen(serial)) throw Error(bitmapPath + ": the presentation to export from is closed");
-  Worker(openPath_).Export(number - 1, bitmapPath, width, height);
+  DrawRequest drawing = drawing_;
+  drawing.width = width;
+  drawing.height = height;
+  Worker(openPath_).Export(number - 1, bitmapPath, drawing);
 }
 
 bool LibreOfficeSession::IsHidden(std::uint64_t serial, int number) {

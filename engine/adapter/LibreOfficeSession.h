@@ -8,6 +8,7 @@
 #include <vector>
 #include <string>
 
+#include "engine/protocol/DrawRequest.h"
 #include "engine/render/RenderDocumentInfo.h"
 
 namespace qm {
@@ -39,8 +40,14 @@ class LibreOfficeSession {
   /// and fills `*info`. Throws qm::Error naming the file.
   std::uint64_t Open(const std::string& path, RenderDocumentInfo* info);
 
+  /// Makes the next exports of the open presentation draw as `drawing`
+  /// says (each export names its own size); an open starts from the
+  /// default drawing again.
+  void UseDrawing(const DrawRequest& drawing) { drawing_ = drawing; }
+
   /// Writes slide `number` (1-based) of presentation `serial` to
-  /// `bitmapPath`, `width` x `height` pixels (0 x 0: the default size).
+  /// `bitmapPath`, `width` x `height` pixels (0 x 0: the default size),
+  /// drawn as UseDrawing last said.
   void Export(std::uint64_t serial, int number, const std::string& bitmapPath, int width,
               int height);
 
@@ -70,6 +77,7 @@ class LibreOfficeSession {
   std::uint64_t lastSerial_ = 0;
   /// The open presentation's hidden slides (0-based), once asked for.
   std::optional<std::vector<int>> hidden_;
+  DrawRequest drawing_;
   bool ended_ = false;
 };
 

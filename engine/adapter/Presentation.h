@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/adapter/Slides.h"
+#include "engine/protocol/DrawRequest.h"
 
 namespace qm {
 
@@ -20,6 +21,11 @@ class Presentation {
 
   /// The slide size in points (1/72 inch), as the page set-up gives it.
   virtual std::pair<double, double> SlideSizePoints() = 0;
+
+  /// Makes the next exports of its slides draw as `drawing` says beyond the
+  /// size each export names (whether the background is left out). Throws
+  /// qm::Error once the presentation is closed.
+  virtual void UseDrawing(const DrawRequest& drawing) = 0;
 };
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 
 namespace qm {
 
@@ -47,18 +48,31 @@ std::string ConversionRequest::SlidesText() const {
   return text;
 }
 
-std::pair<int, int> ConversionRequest::PixelSize(double widthPoints, double heightPoints) const {
-  if (width > 0 || height > 0) return {width, height};
+namespace {
+
+/// The pixel size `request` asks for, as Drawing says.
+std::pair<int, int> PixelSize(const ConversionRequest& request, double widthPoints,
+                              double heightPoints) {
+  if (request.width > 0 || request.height > 0) return {request.width, request.height};
   if (widthPoints <= 0 || heightPoints <= 0) return {0, 0};
-  if (scaleTo > 0) return widthPoints >= heightPoints ? std::pair<int, int>{scaleTo, 0}
-                                                      : std::pair<int, int>{0, scaleTo};
-  if (dpi > 0) {
-    const auto pixels = [this](double points) {
-      return std::max(1, static_cast<int>(std::lround(points / 72.0 * dpi)));
+  if (request.scaleTo > 0)
+    return widthPoints >= heightPoints ? std::pair<int, int>{request.scaleTo, 0}
+                                       : std::pair<int, int>{0, request.scaleTo};
+  if (request.dpi > 0) {
+    const auto pixels = [&request](double points) {
+      return std::max(1, static_cast<int>(std::lround(points / 72.0 * request.dpi)));
     };
     return {pixels(widthPoints), pixels(heightPoints)};
   }
   return {0, 0};
+}
+
+}  // namespace
+
+DrawRequest ConversionRequest::Drawing(double widthPoints, double heightPoints) const {
+  DrawRequest drawing;
+  std::tie(drawing.width, drawing.height) = PixelSize(*this, widthPoints, heightPoints);
+  return drawing;
 }
 
 const char* ConversionRequest::Extension() const {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/protocol/DrawRequest.h"
 #include "engine/protocol/WireMessage.h"
 #include "imaging/stitch/Rgb.h"
 
@@ -63,10 +64,10 @@ struct ConversionRequest {
   /// The quality to encode with: `quality`, or 90 when none was given.
   int EncoderQuality() const { return quality > 0 ? quality : 90; }
 
-  /// The pixel size to ask the renderer for, for slides of `widthPoints` x
-  /// `heightPoints`: {0, 0} for the default size, a 0 on one side to keep
-  /// the aspect from the other.
-  std::pair<int, int> PixelSize(double widthPoints, double heightPoints) const;
+  /// What to ask the renderer for, for slides of `widthPoints` x
+  /// `heightPoints`: the size (0 x 0 for the default size, a 0 on one side
+  /// to keep the aspect from the other) and the rest of how to draw.
+  DrawRequest Drawing(double widthPoints, double heightPoints) const;
 
   /// True when slide `n` is asked for.
   bool Wants(int n) const;

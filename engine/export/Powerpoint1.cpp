@@ -46,7 +46,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
 
   SlideSession session(factory_, trap, kSessionLines, cancel_);
   session.Open(sourcePath);
-  session.UseSizeOf(request_);
+  session.UseRequest(request_);
   if (trap.HoldsOrFails(kSlideInDeck, [&] {
         slideCount_ = session.Count();
         return slideCount_ >= n;

@@ -46,7 +46,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
 
   SlideSession session(factory_, trap, kSessionLines, cancel_);
   session.Open(sourcePath);
-  session.UseSizeOf(request_);
+  session.UseRequest(request_);
 
   // Every temporary JPEG written is in this list (or, when the list could not
   // take it, among the strays), so none is ever left behind.

@@ -43,7 +43,7 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
 
   SlideSession session(factory_, trap, kSessionLines, cancel_);
   session.Open(sourcePath);
-  session.UseSizeOf(request_);
+  session.UseRequest(request_);
   short count = 0;
   int digits = 0;  // of the deck's slide count, when numbers are padded
   const auto exportSlide = [&](short i) {

@@ -38,12 +38,14 @@ bool SlideSession::IsHidden(int n) {
   }
 }
 
-void SlideSession::UseSizeOf(const ConversionRequest& request) {
+void SlideSession::UseRequest(const ConversionRequest& request) {
   size_ = {0, 0};
   if (!presentation_) return;
   try {
     const auto [width, height] = presentation_->SlideSizePoints();
-    size_ = request.PixelSize(width, height);
+    const DrawRequest drawing = request.Drawing(width, height);
+    presentation_->UseDrawing(drawing);
+    size_ = {drawing.width, drawing.height};
   } catch (const Error&) {
     // Drawn at the default size; a presentation that cannot say its size
     // fails at the export, which reports it.

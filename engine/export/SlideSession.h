@@ -34,10 +34,10 @@ class SlideSession {
   /// The open presentation's slide count; throws when there is none.
   std::int32_t Count();
 
-  /// Makes the next exports draw at the size `request` asks for (the
-  /// default size when it asks none, or when the slide size cannot be read:
-  /// the export then says what is wrong).
-  void UseSizeOf(const ConversionRequest& request);
+  /// Makes the next exports draw as `request` asks: its size (the default
+  /// size when it asks none, or when the slide size cannot be read: the
+  /// export then says what is wrong) and its background.
+  void UseRequest(const ConversionRequest& request);
 
   /// True when slide `n` is hidden; false when that cannot be read (the
   /// slide is then written, as without the question).

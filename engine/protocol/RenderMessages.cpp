@@ -71,8 +71,7 @@ bool DecodeRenderRequest(WireMessage& message, RenderRequest* request) {
     case RenderMessageType::kExport:
       out.index = GetSigned(message);
       out.path = message.GetString();
-      out.width = GetSigned(message);
-      out.height = GetSigned(message);
+      fits = DrawRequest::GetFrom(message, &out.drawing);
       break;
     case RenderMessageType::kClose:
     case RenderMessageType::kQuit:

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/protocol/DrawRequest.h"
 #include "engine/protocol/RenderFailure.h"
 #include "engine/protocol/RenderMessageType.h"
 #include "engine/protocol/WireMessage.h"
@@ -36,8 +37,7 @@ struct RenderRequest {
   RenderMessageType type = RenderMessageType::kQuit;
   std::string path;  ///< kOpen: the presentation; kExport: the bitmap
   int index = 0;     ///< kExport: the slide, 0-based
-  int width = 0;     ///< kExport: 0 for the default size
-  int height = 0;    ///< kExport
+  DrawRequest drawing;  ///< kExport: its size and background
 };
 
 /// Decodes `message` as a worker's reply: a type the worker sends, with

@@ -330,8 +330,8 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
   Fail(path + ": the renderer sent a reply this program does not understand");
 }
 
-std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPath, int width,
-                                         int height) {
+std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPath,
+                                         const DrawRequest& drawing) {
   const std::string subject = documentPath_.empty() ? bitmapPath : documentPath_;
   std::error_code code;
   std::string absolute = std::filesystem::absolute(bitmapPath, code).string();
@@ -341,8 +341,7 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   WireMessage request(RenderMessageType::kExport);
   request.PutU32(static_cast<std::uint32_t>(index));
   request.PutString(drawn);
-  request.PutU32(static_cast<std::uint32_t>(width));
-  request.PutU32(static_cast<std::uint32_t>(height));
+  drawing.PutTo(request);
   // Should the worker be killed before it answers, what it wrote goes too.
   struct stat before {};
   exportTargetExisted_ = ::lstat(absolute.c_str(), &before) == 0;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/protocol/DrawRequest.h"
 #include "engine/render/RenderDocumentInfo.h"
 #include "engine/render/RenderWorkerSettings.h"
 
@@ -70,11 +71,11 @@ class RenderWorker {
   RenderDocumentInfo Open(const std::string& path);
 
   /// Writes slide `index` (0-based) of the open presentation as a BMP file
-  /// (24- or 32-bit, as the worker drew it) at `bitmapPath`, `width` x `height` pixels (0 x 0: the slide size at
-  /// 96 dpi; one 0: keep the aspect ratio). Returns the size written.
-  /// Throws qm::Error as above.
-  std::pair<int, int> Export(int index, const std::string& bitmapPath, int width = 0,
-                             int height = 0);
+  /// at `bitmapPath` (24- or 32-bit as the worker drew it, with alpha when
+  /// `drawing` leaves the background out), at the size `drawing` asks for.
+  /// Returns the size written. Throws qm::Error as above.
+  std::pair<int, int> Export(int index, const std::string& bitmapPath,
+                             const DrawRequest& drawing = {});
 
   /// Closes the open presentation (nothing happens when none is open).
   void Close();

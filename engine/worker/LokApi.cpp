@@ -43,12 +43,13 @@ constexpr bool TakesHash() {
 
 template <class Class>
 bool CreateSlideRendererOf(Class* klass, LibreOfficeKitDocument* document, const char* slideHash,
-                           int index, unsigned* width, unsigned* height) {
+                           int index, unsigned* width, unsigned* height, bool background) {
+  // The master page's objects are drawn either way: only the fill goes.
   if constexpr (TakesHash<Class>()) {
-    return klass->createSlideRenderer(document, slideHash, index, width, height, true, true);
+    return klass->createSlideRenderer(document, slideHash, index, width, height, background, true);
   } else {
     (void)slideHash;
-    return klass->createSlideRenderer(document, index, width, height, true, true);
+    return klass->createSlideRenderer(document, index, width, height, background, true);
   }
 }
 
@@ -114,8 +115,9 @@ bool HasSlideRenderer(LibreOfficeKitDocument* document) {
 bool SlideRendererTakesHash() { return TakesHash<LibreOfficeKitDocumentClass>(); }
 
 bool CreateSlideRenderer(LibreOfficeKitDocument* document, const char* slideHash, int index,
-                         unsigned* width, unsigned* height) {
-  return CreateSlideRendererOf(document->pClass, document, slideHash, index, width, height);
+                         unsigned* width, unsigned* height, bool background) {
+  return CreateSlideRendererOf(document->pClass, document, slideHash, index, width, height,
+                               background);
 }
 
 std::vector<std::string> SlideHashes(LibreOfficeKitDocument* document) {

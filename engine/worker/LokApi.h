@@ -68,10 +68,11 @@ bool HasSlideRenderer(LibreOfficeKitDocument* document);
 bool SlideRendererTakesHash();
 
 /// Prepares slide `index` for drawing at `*width` x `*height` (which the
-/// renderer may change), background and master page included. `slideHash`
-/// is the slide's hash where SlideRendererTakesHash(), else ignored.
+/// renderer may change), the master page's objects included and the
+/// background when `background`. `slideHash` is the slide's hash where
+/// SlideRendererTakesHash(), else ignored.
 bool CreateSlideRenderer(LibreOfficeKitDocument* document, const char* slideHash, int index,
-                         unsigned* width, unsigned* height);
+                         unsigned* width, unsigned* height, bool background);
 
 /// The hash of each slide of `document`, in the order its presentation
 /// information lists them (the slides' order); empty when it gives none or

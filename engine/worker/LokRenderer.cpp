@@ -40,13 +40,21 @@ constexpr int kMaxLayers = 10'000;
 const char kRenderingOptions[] = R"({".uno:ShowBorderShadow":{"type":"boolean","value":false}})";
 
 /// The PNG export's filter options for a `width` x `height` picture: opaque
-/// (no alpha to composite), and the lightest compression, as the file is
-/// read back at once and never kept.
+/// (no alpha to composite), and the lightest
+/// compression, as the file is read back at once and never kept.
 std::string ExportOptions(int width, int height) {
   return R"({"PixelWidth":{"type":"long","value":")" + std::to_string(width) +
          R"("},"PixelHeight":{"type":"long","value":")" + std::to_string(height) +
          R"("},"Translucent":{"type":"boolean","value":"false"},)"
          R"("Compression":{"type":"long","value":"1"}})";
+}
+
+/// True when `json`, a layer's description from the slide renderer, says
+/// the layer is the slide's background.
+bool IsBackgroundLayer(const char* json) {
+  if (json == nullptr) return false;
+  const nlohmann::json layer = nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
+  return layer.is_object() && layer.value("group", std::string()) == "Background";
 }
 
 void Callback(int type, const char* payload, void* data) {
@@ -293,8 +301,8 @@ RenderFailure LokRenderer::HiddenSlides(std::vector<int>* hidden) {
   return RenderFailure::kNone;
 }
 
-RenderFailure LokRenderer::Export(int index, const std::string& path, int* width, int* height,
-                                  std::string* detail) {
+RenderFailure LokRenderer::Export(int index, const std::string& path, const DrawRequest& request,
+                                  int* width, int* height, std::string* detail) {
   if (document_ == nullptr) return RenderFailure::kNoDocument;
   if (index < 0 || index >= slideCount_) {
     *detail = "slide index " + std::to_string(index) + " of " + std::to_string(slideCount_);
@@ -309,8 +317,9 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
     return RenderFailure::kBadSize;
   }
 
-  std::int64_t w = *width;
-  std::int64_t h = *height;
+  transparent_ = request.transparent;
+  std::int64_t w = request.width;
+  std::int64_t h = request.height;
   if (w < 0 || h < 0) {
     *detail = "a negative size";
     return RenderFailure::kBadSize;
@@ -351,6 +360,13 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, int* width
                                    " pixels"
                              : std::string("this LibreOffice offers no slide renderer");
     return RenderFailure::kBadSize;
+  } else if (failure == RenderFailure::kNone && transparent_) {
+    // The export always paints the background: a picture that kept it
+    // would pass for one without.
+    *detail = "LibreOffice leaves the background out only where its slide renderer draws the "
+              "slide, and it cannot draw this deck's slides at exactly " +
+              std::to_string(pixelsWide) + " x " + std::to_string(pixelsHigh) + " pixels";
+    return RenderFailure::kBadSize;
   } else if (failure == RenderFailure::kNone) {
     // The export draws the current part (making one current costs about
     // 2.5 ms); the slide renderer takes the slide by number.
@@ -373,7 +389,8 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
   unsigned drawnWide = static_cast<unsigned>(width);
   unsigned drawnHigh = static_cast<unsigned>(height);
   const char* hash = slideHashes_.empty() ? nullptr : slideHashes_[static_cast<std::size_t>(index)].c_str();
-  if (!lok::CreateSlideRenderer(document_, hash, index, &drawnWide, &drawnHigh)) return false;
+  if (!lok::CreateSlideRenderer(document_, hash, index, &drawnWide, &drawnHigh, !transparent_))
+    return false;
   // The renderer keeps the width, derives the height from the slide's aspect
   // (rounding down), and stretches the slide over the picture it chose. A
   // picture a row short (a 1280 x 720 slide comes out 1280 x 719) puts every
@@ -388,12 +405,15 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
   }
   // Each layer is drawn over what the buffer holds, so after the last one it
   // holds the finished slide. It starts transparent: what no layer covers
-  // comes out white, as on paper.
+  // comes out white, as on paper, or stays transparent when asked.
   layers_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
   bool done = false;
   for (int layer = 0; !done && layer < kMaxLayers; ++layer) {
     char* message = nullptr;
     done = lok::RenderNextSlideLayer(document_, layers_.data(), &message);
+    // LibreOffice 25.2 draws the background as its own first layer whatever
+    // the renderer was asked: wiping it leaves what lies over it.
+    if (transparent_ && IsBackgroundLayer(message)) std::fill(layers_.begin(), layers_.end(), 0);
     std::free(message);
   }
   document_->pClass->postSlideshowCleanup(document_);
@@ -410,6 +430,13 @@ RenderFailure LokRenderer::WriteLayers(int width, int height, const std::string&
   const bool bgra = !LIBREOFFICEKIT_DOCUMENT_HAS(document_, getTileMode) ||
                     document_->pClass->getTileMode(document_) == LOK_TILEMODE_BGRA;
   const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (transparent_) {
+    StraightBgraInPlace(layers_.data(), pixels, bgra);
+    const Status status = WriteBgraBmpFile(layers_.data(), width, height, path);
+    if (status.Ok()) return RenderFailure::kNone;
+    *detail = status.Message();
+    return RenderFailure::kWriteFailed;
+  }
   if (bgra && AllOpaque(layers_.data(), pixels)) {
     // The common case: the drawn bytes are the file's pixel data as they are.
     const Status status = WriteBgrxBmpFile(layers_.data(), width, height, path);

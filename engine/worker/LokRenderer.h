@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/protocol/DrawRequest.h"
 #include "engine/protocol/RenderFailure.h"
 #include "engine/worker/LokApi.h"
 #include "engine/worker/PresentationSizePart.h"
@@ -103,12 +104,13 @@ class LokRenderer {
   RenderFailure HiddenSlides(std::vector<int>* hidden);
 
   /// Writes slide `index` (0-based) as a BMP file at `path` (32-bit BGRX as
-  /// the slide renderer drew it, 24-bit from the export), sized
-  /// `*width` x `*height` pixels; 0 x 0 means the slide size at 96 dpi rounded
-  /// to whole pixels, and one 0 follows the slide's aspect ratio. On success
-  /// returns kNone with the size written in `*width`, `*height`.
-  RenderFailure Export(int index, const std::string& path, int* width, int* height,
-                       std::string* detail);
+  /// the slide renderer drew it, 24-bit from the export; 32-bit with alpha
+  /// when `request` leaves the background out), at the size `request` asks
+  /// for: 0 x 0 means the slide size at 96 dpi rounded to whole pixels, and
+  /// one 0 follows the slide's aspect ratio. On success returns kNone with
+  /// the size written in `*width`, `*height`.
+  RenderFailure Export(int index, const std::string& path, const DrawRequest& request, int* width,
+                       int* height, std::string* detail);
 
   /// Closes the open document, if any.
   void Close();
@@ -156,8 +158,8 @@ class LokRenderer {
   /// size; true when it was tried, `*failure` then set if it failed.
   bool DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
                              std::string* detail);
-  /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, else
-  /// laid on white through picture_.
+  /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, with
+  /// straight alpha when transparent_, else laid on white through picture_.
   RenderFailure WriteLayers(int width, int height, const std::string& path, std::string* detail);
   /// Writes picture_ as the bitmap file at `path`.
   RenderFailure WritePicture(const std::string& path, std::string* detail);
@@ -172,6 +174,8 @@ class LokRenderer {
   int currentPart_ = -1;
   bool passwordRequested_ = false;
   Drawing drawing_ = Drawing::kAuto;
+  /// The export under way leaves the slide's background out.
+  bool transparent_ = false;
   /// The running LibreOffice's function tables are laid out as the headers'.
   bool layoutKnown_ = false;
   std::string notice_;

@@ -1,6 +1,8 @@
 #include "engine/worker/PixelConversion.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace qm {
 
@@ -32,6 +34,19 @@ void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int 
       out[0] = OverWhite(pixels[red], alpha);
       out[1] = OverWhite(pixels[1], alpha);
       out[2] = OverWhite(pixels[blue], alpha);
+    }
+  }
+}
+
+void StraightBgraInPlace(std::uint8_t* pixels, std::size_t count, bool bgra) {
+  for (std::size_t i = 0; i < count; ++i, pixels += 4) {
+    if (!bgra) std::swap(pixels[0], pixels[2]);
+    const unsigned alpha = pixels[3];
+    if (alpha == 255u) continue;
+    for (int c = 0; c < 3; ++c) {
+      // premultiplied: colour <= alpha, so the quotient fits a byte
+      pixels[c] = alpha == 0u ? 0 : static_cast<std::uint8_t>(
+                                        std::min(255u, (pixels[c] * 255u + alpha / 2) / alpha));
     }
   }
 }

@@ -17,6 +17,11 @@ namespace qm {
 void CompositePremultipliedOverWhite(const std::uint8_t* pixels, int width, int height, bool bgra,
                                      Bitmap* bitmap);
 
+/// Turns `count` premultiplied 4-byte pixels (B,G,R,A when `bgra`, else
+/// R,G,B,A) in place into B,G,R,A with straight alpha: what a bitmap file
+/// with alpha holds. A fully transparent pixel becomes 0,0,0,0.
+void StraightBgraInPlace(std::uint8_t* pixels, std::size_t count, bool bgra);
+
 /// True when every one of `count` 4-byte pixels has alpha (its fourth byte)
 /// 255: premultiplied pixels that need no compositing.
 bool AllOpaque(const std::uint8_t* pixels, std::size_t count);

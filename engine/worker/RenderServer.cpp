@@ -35,11 +35,11 @@ bool RenderServer::HandleExport(const RenderRequest& request) {
   if (request.path.empty()) {
     return Fail(RenderFailure::kBadRequest, "export needs a slide, a path and a size");
   }
-  int width = request.width;
-  int height = request.height;
+  int width = 0;
+  int height = 0;
   std::string detail;
   const RenderFailure failure =
-      renderer_.Export(request.index, request.path, &width, &height, &detail);
+      renderer_.Export(request.index, request.path, request.drawing, &width, &height, &detail);
   if (failure != RenderFailure::kNone) return Fail(failure, detail);
   WireMessage reply(RenderMessageType::kExported);
   reply.PutU32(static_cast<std::uint32_t>(width));

@@ -84,7 +84,7 @@ class EditingMarksTest : public RenderTestBase {
   /// slide size at 96 dpi).
   Bitmap Render(int number, int width = 0, int height = 0) {
     const std::string path = out_ / ("marks" + std::to_string(number) + ".bmp");
-    SharedRenderWorker::Get(settings_).Export(number - 1, path, width, height);
+    SharedRenderWorker::Get(settings_).Export(number - 1, path, {width, height});
     return LoadBitmap(path);
   }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/protocol/FrameChannel.h"
+#include "engine/protocol/RenderMessages.h"
 #include "engine/protocol/WireMessage.h"
 
 namespace qm::test {
@@ -70,6 +71,32 @@ TEST(WireMessage, TrailingBytesAreVisible) {
   ASSERT_TRUE(WireMessage::FromBytes(message.Bytes(), &read));
   EXPECT_TRUE(read.Ok());
   EXPECT_FALSE(read.AtEnd());
+}
+
+/// An export request as the program writes it, with `flags` as the drawing's
+/// last word.
+WireMessage ExportRequest(std::uint32_t flags) {
+  WireMessage message(RenderMessageType::kExport);
+  message.PutU32(2);
+  message.PutString("/folder/slide.bmp");
+  message.PutU32(1280);
+  message.PutU32(0);
+  message.PutU32(flags);
+  WireMessage read;
+  (void)WireMessage::FromBytes(message.Bytes(), &read);  // a message's own bytes always read
+  return read;
+}
+
+TEST(RenderRequest, TheDrawingCrossesWholeAndAFlagOfAnotherBuildIsRefused) {
+  WireMessage transparent = ExportRequest(1);
+  RenderRequest request;
+  ASSERT_TRUE(DecodeRenderRequest(transparent, &request));
+  EXPECT_EQ(request.index, 2);
+  EXPECT_EQ(request.drawing, (DrawRequest{1280, 0, true}));
+  // A worker that drew the background for a flag it does not know would
+  // hand back a picture other than the one asked for.
+  WireMessage unknown = ExportRequest(2);
+  EXPECT_FALSE(DecodeRenderRequest(unknown, &request));
 }
 
 // --- FrameChannel -----------------------------------------------------------------

@@ -129,7 +129,7 @@ TEST_F(RenderWorkerTest, ScaledExportsHaveTheAskedSizeAndCleanEdges) {
                         Case{1920, 1080, 1920, 1080}, Case{333, 222, 333, 222}}) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
     const std::string path = out_ / "scaled.bmp";
-    EXPECT_EQ(Worker().Export(1, path, c.width, c.height),
+    EXPECT_EQ(Worker().Export(1, path, {c.width, c.height}),
               std::make_pair(c.wantWidth, c.wantHeight));
     const Bitmap bitmap = LoadBitmap(path);
     EXPECT_EQ(bitmap.width, c.wantWidth);
@@ -137,7 +137,7 @@ TEST_F(RenderWorkerTest, ScaledExportsHaveTheAskedSizeAndCleanEdges) {
     EXPECT_LE(WorstEdgePixel(bitmap, deck.colours[1]).worst, kEdgeTolerance)
         << WorstEdgePixel(bitmap, deck.colours[1]).where;
   }
-  ExpectError([&] { Worker().Export(0, out_ / "huge.bmp", 100000, 100000); },
+  ExpectError([&] { Worker().Export(0, out_ / "huge.bmp", {100000, 100000}); },
               {deck.path, "slide 1", "too large"});
   EXPECT_TRUE(Worker().Usable());
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -99,11 +100,58 @@ TEST_F(SlideDrawingTest, DecksOfSizesTheRendererMissesAreDrawnExactlyAtTheSizesA
                    std::to_string(width));
       const std::string drawn = out_ / "drawn.bmp";
       const std::string exported = out_ / "exported.bmp";
-      const std::pair<int, int> size = exporter_->Export(n - 1, exported, width, 0);
+      const std::pair<int, int> size = exporter_->Export(n - 1, exported, {width, 0});
       EXPECT_EQ(size.first, width);
-      EXPECT_EQ(renderer_->Export(n - 1, drawn, width, 0), size);
+      EXPECT_EQ(renderer_->Export(n - 1, drawn, {width, 0}), size);
       EXPECT_LE(NormalizedRmse(LoadBitmap(drawn), LoadBitmap(exported)), kMaxRmse);
     }
+  }
+}
+
+/// The share of `picture`'s pixels that are fully transparent.
+double TransparentShare(const Bitmap& picture) {
+  if (!picture.HasAlpha() || !picture.IsConsistent()) return 0;
+  std::size_t clear = 0;
+  for (std::size_t i = 3; i < picture.pixels.size(); i += 4) clear += picture.pixels[i] == 0;
+  return static_cast<double>(clear) / static_cast<double>(picture.pixels.size() / 4);
+}
+
+TEST_F(SlideDrawingTest, ATransparentSlideLosesItsBackgroundAndKeepsItsNumber) {
+  const DeckCatalog& catalog = DeckCatalog::Default();
+  renderer_ = WorkerDrawingBy("renderer");
+  exporter_ = WorkerDrawingBy("export");
+  const DeckFacts& deck = catalog.Deck("std4.pptx");
+  renderer_->Open(deck.path);
+  exporter_->Open(deck.path);
+  for (int n = 1; n <= 2; ++n) {
+    SCOPED_TRACE("slide " + std::to_string(n));
+    const std::string clear = out_ / "clear.bmp";
+    EXPECT_EQ(renderer_->Export(n - 1, clear, {0, 0, true}),
+              std::make_pair(deck.widthPx, deck.heightPx));
+    const Bitmap drawn = LoadBitmap(clear);
+    ASSERT_TRUE(drawn.HasAlpha());
+    // The coloured background is gone; the large number stays, opaque, and
+    // laid on white it is the slide's number as the export draws it.
+    EXPECT_GT(TransparentShare(drawn), 0.8);
+    EXPECT_LT(TransparentShare(drawn), 0.999);
+    EXPECT_EQ(drawn.pixels[3], 0);  // the top left corner
+    exporter_->Export(n - 1, out_ / "opaque.bmp");
+    const Bitmap opaque = LoadBitmap(out_ / "opaque.bmp");
+    EXPECT_FALSE(opaque.HasAlpha());
+    // Where the transparent picture is opaque, it is the exported slide.
+    std::size_t opaquePixels = 0, differing = 0;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(drawn.width) * drawn.height; ++i) {
+      if (drawn.pixels[4 * i + 3] != 255) continue;
+      ++opaquePixels;
+      for (int c = 0; c < 3; ++c)
+        differing += std::abs(drawn.pixels[4 * i + c] - opaque.pixels[3 * i + c]) > 8;
+    }
+    EXPECT_GT(opaquePixels, 100u);
+    EXPECT_LT(differing, opaquePixels / 100);
+    // The export paints the background always: it refuses rather than pass
+    // an opaque picture off as a transparent one.
+    ExpectError([&] { exporter_->Export(n - 1, out_ / "refused.bmp", {0, 0, true}); },
+                {deck.path, "background out"});
   }
 }
 

@@ -87,6 +87,11 @@ class FakePresentationObject : public Presentation {
   }
   /// The first slide's size at 96 pixels to the inch.
   std::pair<double, double> SlideSizePoints() override { return size_; }
+  /// Only a drawing that differs from the default shows in the log.
+  void UseDrawing(const DrawRequest& drawing) override {
+    if (closed_) throw Error("The presentation is closed");
+    if (drawing.transparent) log_->push_back("draw without background");
+  }
 
  private:
   Log log_;
