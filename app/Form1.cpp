@@ -79,6 +79,9 @@ void Form1::PlaceControls() {
   combo1_ = new QComboBox(frame2_);
   combo1_->setObjectName("Combo1");
   combo1_->setGeometry(TwipsRect(240, 300, 7275, 345));
+  // Beside the frame's caption, so every control of the design keeps its place.
+  imageSettingsButton_ = MakeButton(frame2_, "ImageSettings", "Image Settings...",
+                                    TwipsRect(5640, 0, 1875, 270));
 
   frame3_ = MakeFrame(this, "Frame3", "Save Option", TwipsRect(120, 4560, 7800, 1815));
   option1_ = new QRadioButton("Save results to this folder:", frame3_);
@@ -111,14 +114,14 @@ void Form1::OrderTabs() {
   // Frame3, Option2, Option1, Frame4, Text3, PushButton4 (17).
   const QWidget* order[] = {listView1_, pushButton1_, pushButton5_, pushButton7_, pushButton2_,
                             combo1_,    pushButton8_, option2_,     option1_,     text3_,
-                            pushButton4_};
+                            pushButton4_, imageSettingsButton_};
   for (size_t i = 1; i < std::size(order); ++i)
     setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
 }
 
 void Form1::TrackPointer() {
   for (QWidget* button : {pushButton1_, pushButton2_, pushButton4_, pushButton5_, pushButton7_,
-                          pushButton8_}) {
+                          pushButton8_, imageSettingsButton_}) {
     button->setMouseTracking(true);
     button->installEventFilter(this);
   }
@@ -136,6 +139,7 @@ void Form1::ConnectControls() {
   connect(option1_, &QRadioButton::clicked, this, &Form1::OptionClicked);
   connect(option2_, &QRadioButton::clicked, this, &Form1::OptionClicked);
   connect(pushButton4_, &QPushButton::clicked, this, &Form1::BrowseOutputFolder);
+  connect(imageSettingsButton_, &QPushButton::clicked, this, &Form1::ImageSettingsClick);
   connect(pushButton2_, &QPushButton::clicked, this, &Form1::PushButton2Click);
   ConnectListCommands();
   ConnectRowDrag();

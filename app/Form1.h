@@ -84,6 +84,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   bool SaveToFolder() override;
   std::string OutputFolderText() override;
   bool SaveBesideSource() override;
+  /// The image settings as last chosen in their dialog (ImageSettings).
+  ConversionRequest Request() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -111,6 +113,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   void OptionClicked();
   void ApplyFrame4Rule();
   void BrowseOutputFolder();
+  /// Shows the image settings dialog and stores what OK gives.
+  void ImageSettingsClick();
   void SetHandPointer();
   void ResetPointer();
 
@@ -191,6 +195,7 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   QGroupBox* frame4_;
   QLineEdit* text3_;
   QPushButton* pushButton4_;
+  QPushButton* imageSettingsButton_;
   QRadioButton* option2_;
   QPushButton* pushButton2_;
   CaptionBar* progressBar1_;

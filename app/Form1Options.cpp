@@ -12,6 +12,8 @@
 
 #include "app/BrowseForFolder.h"
 #include "app/Form1.h"
+#include "app/ImageSettings.h"
+#include "app/ImageSettingsDialog.h"
 #include "app/SettingsStore.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
@@ -29,6 +31,15 @@ enum BrowseLine : int {
 };
 
 }  // namespace
+
+void Form1::ImageSettingsClick() {
+  ImageSettingsDialog dialog(ImageSettings::Load(), this);
+  // A store that cannot be written loses only the change, as with every
+  // setting of the window.
+  if (dialog.exec() == QDialog::Accepted) (void)ImageSettings::Save(dialog.Chosen());
+}
+
+ConversionRequest Form1::Request() { return ImageSettings::Load(); }
 
 void Form1::Combo1Changed(int index) {
   SettingsStore::SaveSetting(SettingsStore::kCombo, std::to_string(index));

@@ -200,7 +200,7 @@ bool ReadSize(OptionArgument& option, ConversionRequest& request) {
   const auto v = option.Value("a number");
   if (!v) return false;
   const bool dpi = arg == "-r" || arg == "--resolution";
-  const int limit = dpi ? 2400 : 32767;
+  const int limit = dpi ? kMaxDpi : kMaxSidePixels;
   const auto number = WholeNumber(*v, 1, limit);
   if (!number)
     return option.Fail("The value \"" + *v + "\" for " + arg + " must be a whole number from 1 to " +

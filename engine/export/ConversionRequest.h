@@ -81,6 +81,12 @@ struct ConversionRequest {
   bool operator==(const ConversionRequest&) const = default;
 };
 
+/// The largest resolution a request may ask for, in pixels to the inch, and
+/// the largest pixel size of a side (width, height, long side); every front
+/// end refuses more.
+inline constexpr int kMaxDpi = 2400;
+inline constexpr int kMaxSidePixels = 32767;
+
 /// The most ranges a slide list may name: more than anyone types. The list's
 /// reader refuses more, and so does a request's decoder (a message that
 /// claims more is damaged).

@@ -2,7 +2,9 @@
 // each of the five modes by real job processes and LibreOffice, with the X
 // question and the Image Option dialog answered as a person would.
 
+#include <QApplication>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImageReader>
@@ -46,6 +48,25 @@ QMap<QString, QString> PngSizes(const QString& folder) {
   return sizes;
 }
 
+/// Presses the window's image settings button and, once the dialog shows,
+/// lets `change` set its controls (nothing: leave them) and presses OK.
+/// Returns the dialog's controls' values as "type size slides" at OK.
+QString ChooseImageSettings(qm::Form1& window, const std::function<void(QWidget&)>& change) {
+  QString seen;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || dialog->objectName() != "ImageSettings") return;
+    if (change) change(*dialog);
+    seen = QString("%1 %2 %3")
+               .arg(dialog->findChild<QComboBox*>("Type")->currentText())
+               .arg(dialog->findChild<QSpinBox*>("SizeValue")->value())
+               .arg(dialog->findChild<QLineEdit*>("Slides")->text());
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  window.findChild<QPushButton*>("ImageSettings")->click();
+  return seen;
+}
+
 }  // namespace
 
 class WindowRunTest : public QObject {
@@ -55,8 +76,8 @@ class WindowRunTest : public QObject {
   /// Converts the samples in mode `index` into a fresh folder and returns
   /// the images written there, by name with their sizes.
   QMap<QString, QString> ConvertSamples(int index, ModalAnswerer& answerer, RunWatch& watch,
-                                        const char* screenshot = nullptr) {
-    qm::test::ClearStore();
+                                        const char* screenshot = nullptr, bool clearStore = true) {
+    if (clearStore) qm::test::ClearStore();
     QTemporaryDir out;
     qm::test::FakeApplicationFactory factory;  // answers the installed check only
     qm::Form1 window(factory, qm::DefaultJobPath(), 2);
@@ -175,6 +196,35 @@ class WindowRunTest : public QObject {
     QVERIFY(!watch.pressAgain);
     QCOMPARE(answerer.Texts("InputBox"), QStringList{"Enter X: "});
     QCOMPARE(answerer.Texts("MessageBox"), QStringList{"Done."});
+  }
+
+  void imageSettingsReachTheRunAndAreRemembered() {
+    qm::test::ClearStore();
+    {
+      qm::test::FakeApplicationFactory factory;
+      qm::Form1 window(factory, qm::DefaultJobPath(), 2);
+      QVERIFY(window.Load());
+      window.show();
+      // Nothing chosen yet: the dialog shows what the window always did.
+      QCOMPARE(ChooseImageSettings(window, {}), QString("PNG 0 "));
+      QCOMPARE(ChooseImageSettings(window, [](QWidget& dialog) {
+                 dialog.findChild<QComboBox*>("Type")->setCurrentIndex(2);
+                 dialog.findChild<QComboBox*>("SizeKind")->setCurrentIndex(2);
+                 dialog.findChild<QSpinBox*>("SizeValue")->setValue(480);
+                 dialog.findChild<QLineEdit*>("Slides")->setText("2");
+               }),
+               QString("WebP 480 2"));
+    }
+    ModalAnswerer answerer;
+    RunWatch watch;
+    const QStringList written = ConvertSamples(0, answerer, watch, nullptr, false).keys();
+    QCOMPARE(written, (QStringList{"Postcards_Slide2.webp", "Seasons_Slide2.webp",
+                                   "Welcome_Slide2.webp"}));
+    // A later start of the window shows them again.
+    qm::test::FakeApplicationFactory factory;
+    qm::Form1 window(factory, qm::DefaultJobPath(), 2);
+    QVERIFY(window.Load());
+    QCOMPARE(ChooseImageSettings(window, {}), QString("WebP 480 2"));
   }
 };
 
