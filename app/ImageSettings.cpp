@@ -20,6 +20,7 @@ constexpr const char* kHeight = "Height";
 constexpr const char* kSlides = "Slides";
 constexpr const char* kSkipHidden = "SkipHidden";
 constexpr const char* kPadNumbers = "PadNumbers";
+constexpr const char* kTransparent = "Transparent";
 
 /// The stored whole number of `key` from 0 to `largest`; 0 for anything else.
 int StoredNumber(const char* key, int largest) {
@@ -69,6 +70,7 @@ ConversionRequest ImageSettings::Load() {
   if (slides) request.slides = *slides;
   request.skipHidden = StoredTruth(kSkipHidden);
   request.padNumbers = StoredTruth(kPadNumbers);
+  request.transparent = request.type != ImageType::kJpeg && StoredTruth(kTransparent);
   return request;
 }
 
@@ -82,6 +84,7 @@ bool ImageSettings::Save(const ConversionRequest& request) {
   saved = SettingsStore::SaveSetting(kSlides, request.SlidesText()) && saved;
   saved = SettingsStore::SaveSetting(kSkipHidden, TruthText(request.skipHidden)) && saved;
   saved = SettingsStore::SaveSetting(kPadNumbers, TruthText(request.padNumbers)) && saved;
+  saved = SettingsStore::SaveSetting(kTransparent, TruthText(request.transparent)) && saved;
   return saved;
 }
 

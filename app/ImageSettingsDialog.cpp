@@ -38,6 +38,10 @@ ImageSettingsDialog::ImageSettingsDialog(const ConversionRequest& request, QWidg
   form->addRow("Image type (a joined image is always PNG):", type_);
   quality_ = MakeSpin(this, "Quality", 1, 100, request.EncoderQuality());
   form->addRow("Quality (JPEG and WebP):", quality_);
+  transparent_ = new QCheckBox("Transparent background (PNG and WebP)", this);
+  transparent_->setObjectName("Transparent");
+  transparent_->setChecked(request.transparent);
+  form->addRow("", transparent_);
 
   sizeKind_ = new QComboBox(this);
   sizeKind_->setObjectName("SizeKind");
@@ -85,6 +89,7 @@ ImageSettingsDialog::ImageSettingsDialog(const ConversionRequest& request, QWidg
 
 void ImageSettingsDialog::UpdateEnabled() {
   quality_->setEnabled(type_->currentIndex() != static_cast<int>(ImageType::kPng));
+  transparent_->setEnabled(type_->currentIndex() != static_cast<int>(ImageType::kJpeg));
   const int kind = sizeKind_->currentIndex();
   size_->setEnabled(kind != kSlideSize);
   size_->setMinimum(kind == kSlideSize || kind == kPixels ? 0 : 1);
@@ -119,6 +124,7 @@ void ImageSettingsDialog::accept() {
   chosen.height = kind == kPixels ? height_->value() : 0;
   chosen.skipHidden = skipHidden_->isChecked();
   chosen.padNumbers = padNumbers_->isChecked();
+  chosen.transparent = transparent_->isEnabled() && transparent_->isChecked();
   chosen_ = chosen;
   QDialog::accept();
 }

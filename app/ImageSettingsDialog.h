@@ -43,6 +43,7 @@ class ImageSettingsDialog : public QDialog {
   QLineEdit* slides_;
   QCheckBox* skipHidden_;
   QCheckBox* padNumbers_;
+  QCheckBox* transparent_;
 };
 
 }  // namespace qm

@@ -55,6 +55,8 @@ std::string UsageText() {
          "  -t, --type TYPE       png (default) | jpeg | webp: the format of each slide's image\n"
          "                        (names end in .png, .jpg, .webp); a joined image stays PNG\n"
          "      --quality Q       for jpeg and webp: 1 to 100 (default 90)\n"
+         "      --transparent     leave the slides' background out: PNG and WebP images with\n"
+         "                        transparency (not with jpeg or --mode all)\n"
          "      --files-from FILE\n"
          "                        read the paths to convert from FILE (- for standard input),\n"
          "                        one a line, after those named on the command line\n"
@@ -245,6 +247,7 @@ OptionResult ParseRequestOption(OptionArgument& option, ConversionRequest& reque
     return Taken(ReadSlides(option, request, state, error));
   }
   if (arg == "--pad") return Taken(option.Flag(request.padNumbers));
+  if (arg == "--transparent") return Taken(option.Flag(request.transparent));
   if (arg == "--skip-hidden") return Taken(option.Flag(request.skipHidden));
   if (arg == "--skip-existing") return Taken(option.Flag(request.skipExisting));
   if (arg == "--grid") return Taken(ReadGrid(option, request));
@@ -398,6 +401,10 @@ bool CheckRequest(CommandLine& cl, const RequestOptionState& state, std::string*
   if (state.gridLookGiven && cl.request.gridColumns == 0) return failed("--gap and --background are for --grid.");
   if (cl.request.quality > 0 && cl.request.type == ImageType::kPng)
     return failed("--quality is for --type jpeg or webp; PNG is lossless.");
+  if (cl.request.transparent && cl.request.type == ImageType::kJpeg)
+    return failed("--transparent is for --type png or webp; a JPEG holds no transparency.");
+  if (cl.request.transparent && cl.modeText == kModeAllSlides)
+    return failed("--transparent is not for --mode all: a joined image lays its slides on a canvas.");
   if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)
     return failed("A joined image (--mode all) is always PNG; --type is for the other modes.");
   if ((!cl.request.slides.empty() || cl.request.padNumbers || cl.request.skipHidden) &&

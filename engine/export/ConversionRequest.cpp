@@ -72,6 +72,7 @@ std::pair<int, int> PixelSize(const ConversionRequest& request, double widthPoin
 DrawRequest ConversionRequest::Drawing(double widthPoints, double heightPoints) const {
   DrawRequest drawing;
   std::tie(drawing.width, drawing.height) = PixelSize(*this, widthPoints, heightPoints);
+  drawing.transparent = transparent;
   return drawing;
 }
 
@@ -101,6 +102,7 @@ void ConversionRequest::PutTo(WireMessage& message) const {
   message.PutU32(skipHidden ? 1 : 0);
   for (const int value : {gridColumns, gridRows, gap}) message.PutU32(static_cast<std::uint32_t>(value));
   message.PutU32(static_cast<std::uint32_t>(background.r) << 16 | background.g << 8 | background.b);
+  message.PutU32(transparent ? 1 : 0);
 }
 
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
@@ -143,6 +145,9 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   if (!message.Ok() || colour > 0xFFFFFF) return false;
   read.background = {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
                      static_cast<std::uint8_t>(colour)};
+  const std::uint32_t transparent = message.GetU32();
+  if (!message.Ok() || transparent > 1) return false;
+  read.transparent = transparent == 1;
   *request = std::move(read);
   return true;
 }

@@ -45,6 +45,9 @@ struct ConversionRequest {
   /// always PNG), and the quality of a JPEG or WebP (1 to 100; 0: 90).
   ImageType type = ImageType::kPng;
   int quality = 0;
+  /// Leave the slides' background out: PNG and WebP keep the transparency;
+  /// a JPEG or a joined image lays the slide on white.
+  bool transparent = false;
   /// Leave a deck alone when every image it would write exists and is newer
   /// than the deck.
   bool skipExisting = false;

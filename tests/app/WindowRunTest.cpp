@@ -3,6 +3,7 @@
 // question and the Image Option dialog answered as a person would.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QDir>
@@ -57,10 +58,11 @@ QString ChooseImageSettings(qm::Form1& window, const std::function<void(QWidget&
     QWidget* dialog = QApplication::activeModalWidget();
     if (dialog == nullptr || dialog->objectName() != "ImageSettings") return;
     if (change) change(*dialog);
-    seen = QString("%1 %2 %3")
+    seen = QString("%1 %2 %3%4")
                .arg(dialog->findChild<QComboBox*>("Type")->currentText())
                .arg(dialog->findChild<QSpinBox*>("SizeValue")->value())
-               .arg(dialog->findChild<QLineEdit*>("Slides")->text());
+               .arg(dialog->findChild<QLineEdit*>("Slides")->text())
+               .arg(dialog->findChild<QCheckBox*>("Transparent")->isChecked() ? " transparent" : "");
     QMetaObject::invokeMethod(dialog, "accept");
   });
   window.findChild<QPushButton*>("ImageSettings")->click();
@@ -212,8 +214,9 @@ class WindowRunTest : public QObject {
                  dialog.findChild<QComboBox*>("SizeKind")->setCurrentIndex(2);
                  dialog.findChild<QSpinBox*>("SizeValue")->setValue(480);
                  dialog.findChild<QLineEdit*>("Slides")->setText("2");
+                 dialog.findChild<QCheckBox*>("Transparent")->setChecked(true);
                }),
-               QString("WebP 480 2"));
+               QString("WebP 480 2 transparent"));
     }
     ModalAnswerer answerer;
     RunWatch watch;
@@ -224,7 +227,7 @@ class WindowRunTest : public QObject {
     qm::test::FakeApplicationFactory factory;
     qm::Form1 window(factory, qm::DefaultJobPath(), 2);
     QVERIFY(window.Load());
-    QCOMPARE(ChooseImageSettings(window, {}), QString("WebP 480 2"));
+    QCOMPARE(ChooseImageSettings(window, {}), QString("WebP 480 2 transparent"));
   }
 };
 

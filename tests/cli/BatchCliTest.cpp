@@ -509,6 +509,30 @@ TEST_F(BatchCli, JpegAndWebpSlidesAreFilesTheirDecodersRead) {
   EXPECT_EQ(out_.Names(), (std::vector<std::string>{"wide3_Slide2.jpg", "wide3_Slide2.webp"}));
 }
 
+TEST_F(BatchCli, TransparentSlidesReachPngAndWebpWithoutTheirBackground) {
+  const auto& deck = decks_.Deck("wide3.pptx");
+  for (const std::string type : {"png", "webp"}) {
+    const auto outcome = RunBatch({"-m", "each", "-s", "2", "--transparent", "-t", type, "-o", out_.Path(), deck.path});
+    ASSERT_EQ(outcome.exitCode, 0) << type << ": " << outcome.errorText;
+  }
+  std::ifstream pngFile(out_ / "wide3_Slide2.png", std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(pngFile)), {});
+  ASSERT_GT(png.size(), 26u);
+  EXPECT_EQ(png[25], 6) << "the PNG is not RGBA";
+  std::ifstream file(out_ / "wide3_Slide2.webp", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+  int width = 0, height = 0;
+  std::uint8_t* rgba = WebPDecodeRGBA(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &width, &height);
+  ASSERT_NE(rgba, nullptr);
+  std::size_t clear = 0;
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  for (std::size_t i = 0; i < count; ++i) clear += rgba[4 * i + 3] == 0;
+  EXPECT_EQ(rgba[3], 0);  // the top left corner: only the background lay there
+  EXPECT_GT(clear, count / 2);
+  EXPECT_LT(clear, count);  // the slide's number stays
+  WebPFree(rgba);
+}
+
 TEST_F(BatchCli, FilesFromANulSeparatedListAreConvertedAfterThoseNamed) {
   TempFolder lists;
   const std::string list = lists / "decks.lst";

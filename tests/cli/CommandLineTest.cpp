@@ -69,6 +69,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
       {{"-m", "slide", "-x", "1e400", "a.pptx"}, "out of range"},
       {{"-j", "0", "a.pptx"}, "must be a whole number"},
       {{"-q=yes", "a.pptx"}, "takes no value"},
+      {{"--transparent", "-t", "jpeg", "a.pptx"}, "a JPEG holds no transparency"},
+      {{"--transparent", "-m", "all", "a.pptx"}, "--transparent is not for --mode all"},
       {{}, "Nothing to convert"},
   };
   for (const auto& [args, expected] : cases) {
