@@ -204,8 +204,9 @@ void Form1::SetPointer(Pointer pointer) {
 
 void Form1::Yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-std::string Form1::ModeText() {
-  return combo1_->currentIndex() < 0 ? std::string() : combo1_->currentText().toStdString();
+SaveMode Form1::Mode() {
+  return combo1_->currentIndex() < 0 ? SaveMode::kNone
+                                     : SaveModeOfText(combo1_->currentText().toStdString());
 }
 
 bool Form1::SaveToFolder() { return option1_->isChecked(); }

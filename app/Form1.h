@@ -80,7 +80,8 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   // RunOptions: read from the controls at the moment the run asks.
   int FileCount() override { return files_.FileCount(); }
   std::string FileAt(int position) override { return files_.FileAt(position); }
-  std::string ModeText() override;
+  /// The selector's entry as a mode: the window's texts are the modes' own.
+  SaveMode Mode() override;
   bool SaveToFolder() override;
   std::string OutputFolderText() override;
   bool SaveBesideSource() override;

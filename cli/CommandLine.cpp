@@ -152,13 +152,13 @@ std::optional<Rgb> ColourFromText(std::string text) {
              static_cast<std::uint8_t>(value)};
 }
 
-const char* ModeTextFor(const std::string& mode) {
-  if (mode == "each") return kModeEachSlide;
-  if (mode == "all") return kModeAllSlides;
-  if (mode == "first") return kModeFirstSlide;
-  if (mode == "second") return kModeSecondSlide;
-  if (mode == "slide") return kModeXSlide;
-  return nullptr;
+std::optional<SaveMode> ModeNamed(const std::string& mode) {
+  if (mode == "each") return SaveMode::kEachSlide;
+  if (mode == "all") return SaveMode::kAllSlides;
+  if (mode == "first") return SaveMode::kFirstSlide;
+  if (mode == "second") return SaveMode::kSecondSlide;
+  if (mode == "slide") return SaveMode::kXSlide;
+  return std::nullopt;
 }
 
 /// What the request options given so far imply for the checks after them.
@@ -323,9 +323,9 @@ OptionResult ParseRunOption(OptionArgument& option, CommandLine& cl, RunOptionSt
   if (arg == "-m" || arg == "--mode") {
     const auto v = option.Value("a mode");
     if (!v) return OptionResult::kFailed;
-    const char* text = ModeTextFor(*v);
-    if (!text) return Taken(option.Fail("Unknown mode \"" + *v + "\": use each, all, first, second or slide."));
-    cl.modeText = text;
+    const std::optional<SaveMode> mode = ModeNamed(*v);
+    if (!mode) return Taken(option.Fail("Unknown mode \"" + *v + "\": use each, all, first, second or slide."));
+    cl.mode = *mode;
   } else if (arg == "-x" || arg == "--slide") {
     if (!ReadSlideNumber(option, cl)) return OptionResult::kFailed;
     state.slideGiven = true;
@@ -396,19 +396,19 @@ bool CheckRequest(CommandLine& cl, const RequestOptionState& state, std::string*
   const int sizings = (cl.request.dpi > 0) + (cl.request.scaleTo > 0) +
                       (cl.request.width > 0 || cl.request.height > 0);
   if (sizings > 1) return failed("Give one size: --resolution, --scale-to, or --width and/or --height.");
-  if (cl.request.gridColumns > 0 && cl.modeText != kModeAllSlides)
+  if (cl.request.gridColumns > 0 && cl.mode != SaveMode::kAllSlides)
     return failed("--grid is for --mode all.");
   if (state.gridLookGiven && cl.request.gridColumns == 0) return failed("--gap and --background are for --grid.");
   if (cl.request.quality > 0 && cl.request.type == ImageType::kPng)
     return failed("--quality is for --type jpeg or webp; PNG is lossless.");
   if (cl.request.transparent && cl.request.type == ImageType::kJpeg)
     return failed("--transparent is for --type png or webp; a JPEG holds no transparency.");
-  if (cl.request.transparent && cl.modeText == kModeAllSlides)
+  if (cl.request.transparent && cl.mode == SaveMode::kAllSlides)
     return failed("--transparent is not for --mode all: a joined image lays its slides on a canvas.");
-  if (cl.request.type != ImageType::kPng && cl.modeText == kModeAllSlides)
+  if (cl.request.type != ImageType::kPng && cl.mode == SaveMode::kAllSlides)
     return failed("A joined image (--mode all) is always PNG; --type is for the other modes.");
   if ((!cl.request.slides.empty() || cl.request.padNumbers || cl.request.skipHidden) &&
-      cl.modeText != kModeEachSlide)
+      cl.mode != SaveMode::kEachSlide)
     return failed("--slides, -f, -l, --pad and --skip-hidden are for --mode each.");
 
   return true;
@@ -421,9 +421,9 @@ bool CheckRun(CommandLine& cl, const RunOptionState& state, std::string* error) 
     *error = message;
     return false;
   };
-  if (cl.modeText == kModeXSlide && !state.slideGiven)
+  if (cl.mode == SaveMode::kXSlide && !state.slideGiven)
     return failed("--mode slide needs the slide number: --slide N.");
-  if (state.slideGiven && cl.modeText != kModeXSlide)
+  if (state.slideGiven && cl.mode != SaveMode::kXSlide)
     return failed("--slide is only for --mode slide.");
   if (cl.beside && state.outputGiven) return failed("Use either --output or --beside, not both.");
   if (!state.outputGiven) cl.outputFolder = CurrentFolder();
@@ -448,7 +448,6 @@ bool CheckRun(CommandLine& cl, const RunOptionState& state, std::string* error) 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error) {
   CommandLine cl;
-  cl.modeText = kModeEachSlide;
   cl.jobs = DefaultJobCount();
   bool onlyPaths = false;
   RequestOptionState requestState;

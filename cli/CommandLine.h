@@ -7,11 +7,12 @@
 
 #include "base/Sandbox.h"
 #include "engine/export/ConversionRequest.h"
+#include "engine/export/SaveModes.h"
 
 namespace qm {
 
 struct CommandLine {
-  std::string modeText;           ///< one of the five save-mode texts
+  SaveMode mode = SaveMode::kEachSlide;
   std::string slideText;          ///< --slide as typed (numeric), for the x mode
   short direction = 1;            ///< 1 top to bottom, 2 left to right
   std::string outputFolder;       ///< --output, or the current folder

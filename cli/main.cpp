@@ -76,7 +76,7 @@ void Convert(const qm::CommandLine& options, const std::vector<std::string>& lis
              qm::ProgressDisplay& display) {
   using namespace qm;
   TerminalUi ui(display, options.slideText, options.direction, options.verbose);
-  ListRunOptions runOptions(list, options.modeText, options.outputFolder, options.beside,
+  ListRunOptions runOptions(list, options.mode, options.outputFolder, options.beside,
                             options.request);
   // Only asked whether a presentation application is running: starts no renderer.
   LibreOfficeApplicationFactory probe;

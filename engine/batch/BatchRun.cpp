@@ -19,12 +19,6 @@ namespace qm {
 
 namespace {
 
-bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
-  std::string lower = text;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower.find(part) != std::string::npos;
-}
-
 /// Rounds half to even, whatever the current rounding mode.
 double RoundHalfToEven(double value) {
   const int saved = std::fegetround();
@@ -83,7 +77,7 @@ void BatchRun::Start() {
 
   trap.Step(kResetDirection, [&] { stitchDirection_ = 1; });
   std::string x;
-  if (trap.HoldsOrFails(kCheckXMode, [&] { return ContainsIgnoringCase(options_.ModeText(), "x slide"); })) {
+  if (trap.HoldsOrFails(kCheckXMode, [&] { return options_.Mode() == SaveMode::kXSlide; })) {
     for (;;) {
       std::optional<std::string> answer;
       trap.Step(kAskX, [&] { answer = ui_.InputBox("Enter X: ", "Input X", ""); });
@@ -98,7 +92,7 @@ void BatchRun::Start() {
         trap.Step(kSayNotNumeric, [&] { ShowPlainMessage(ui_, kNotNumericMessage); });
       if (!trap.HoldsOrFails(kAskXAgain, [&] { return !IsNumeric(x); })) break;
     }
-  } else if (trap.HoldsOrFails(kCheckAllMode, [&] { return options_.ModeText() == kModeAllSlides; })) {
+  } else if (trap.HoldsOrFails(kCheckAllMode, [&] { return options_.Mode() == SaveMode::kAllSlides; })) {
     trap.Step(kAskDirection, [&] { stitchDirection_ = ui_.ChooseStitchDirection(); });
   }
 
@@ -143,23 +137,23 @@ FileTask BatchRun::ResolveTask(ErrorTrap& trap, int position, const std::string&
   task.outputFolder = outputFolder;
   task.direction = stitchDirection_;
   task.request = options_.Request();
-  std::string mode;
-  trap.Step(kCheckEachMode, [&] { mode = options_.ModeText(); });
-  if (mode == kModeEachSlide) {
+  SaveMode mode = SaveMode::kNone;
+  trap.Step(kCheckEachMode, [&] { mode = options_.Mode(); });
+  if (mode == SaveMode::kEachSlide) {
     task.kind = ExportKind::kEachSlide;
     task.line = kDispatchEach;
-  } else if (mode == kModeAllSlides) {
+  } else if (mode == SaveMode::kAllSlides) {
     task.kind = ExportKind::kAllSlides;
     task.line = kDispatchAll;
-  } else if (mode == kModeFirstSlide) {
+  } else if (mode == SaveMode::kFirstSlide) {
     task.kind = ExportKind::kOneSlide;
     task.slide = 1;
     task.line = kDispatchFirst;
-  } else if (mode == kModeSecondSlide) {
+  } else if (mode == SaveMode::kSecondSlide) {
     task.kind = ExportKind::kOneSlide;
     task.slide = 2;
     task.line = kDispatchSecond;
-  } else if (mode == kModeXSlide) {
+  } else if (mode == SaveMode::kXSlide) {
     task.line = kDispatchX;
     if (trap.Step(kDispatchX, [&] { task.slide = SlideNumberFromText(x); }))
       task.kind = ExportKind::kOneSlide;

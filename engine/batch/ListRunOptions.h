@@ -12,10 +12,10 @@ namespace qm {
 class ListRunOptions : public RunOptions {
  public:
   /// Output goes into `outputFolder`, or beside each source when `beside`.
-  ListRunOptions(std::vector<std::string> files, std::string modeText, std::string outputFolder,
+  ListRunOptions(std::vector<std::string> files, SaveMode mode, std::string outputFolder,
                  bool beside, ConversionRequest request = {})
       : files_(std::move(files)),
-        modeText_(std::move(modeText)),
+        mode_(mode),
         outputFolder_(std::move(outputFolder)),
         beside_(beside),
         request_(std::move(request)) {}
@@ -26,7 +26,7 @@ class ListRunOptions : public RunOptions {
       throw Error("The file list has no row " + std::to_string(position));
     return files_[position - 1];
   }
-  std::string ModeText() override { return modeText_; }
+  SaveMode Mode() override { return mode_; }
   bool SaveToFolder() override { return !beside_; }
   std::string OutputFolderText() override { return outputFolder_; }
   bool SaveBesideSource() override { return beside_; }
@@ -34,7 +34,7 @@ class ListRunOptions : public RunOptions {
 
  private:
   std::vector<std::string> files_;
-  std::string modeText_;
+  SaveMode mode_;
   std::string outputFolder_;
   bool beside_;
   ConversionRequest request_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/export/ConversionRequest.h"
+#include "engine/export/SaveModes.h"
 
 namespace qm {
 
@@ -16,8 +17,8 @@ class RunOptions {
   virtual int FileCount() = 0;
   /// The row at 1-based `position`; throws qm::Error when there is no such row.
   virtual std::string FileAt(int position) = 0;
-  /// Text of the chosen save mode (one of SaveModes.h, or anything else).
-  virtual std::string ModeText() = 0;
+  /// The chosen save mode (kNone when none is).
+  virtual SaveMode Mode() = 0;
   /// "Save results to this folder:" is chosen.
   virtual bool SaveToFolder() = 0;
   /// The output folder as typed; may or may not end in "/".

@@ -25,7 +25,7 @@ TEST(CommandLine, DefaultsAreEachSlideIntoTheCurrentFolderWithBareNamesMadeAbsol
   // A bare name lies in the current folder; left bare, --beside once wrote it into "/".
   const auto cl = Parse({"deck.pptx"}, &error);
   ASSERT_TRUE(cl) << error;
-  EXPECT_EQ(cl->modeText, kModeEachSlide);
+  EXPECT_EQ(cl->mode, SaveMode::kEachSlide);
   EXPECT_FALSE(cl->beside);
   EXPECT_FALSE(cl->outputFolder.empty());
   EXPECT_EQ(cl->extension, "ppt*");
@@ -40,7 +40,7 @@ TEST(CommandLine, EveryOptionFormIsUnderstood) {
                          "--", "-odd-name.pptx"},
                         &error);
   ASSERT_TRUE(cl) << error;
-  EXPECT_EQ(cl->modeText, kModeXSlide);
+  EXPECT_EQ(cl->mode, SaveMode::kXSlide);
   EXPECT_EQ(cl->slideText, "2.5");
   EXPECT_EQ(cl->outputFolder, out.Path());
   EXPECT_EQ(cl->jobs, 3);
@@ -50,7 +50,7 @@ TEST(CommandLine, EveryOptionFormIsUnderstood) {
 
   const auto all = Parse({"--mode", "all", "--direction", "right", "--beside", "a.ppt"}, &error);
   ASSERT_TRUE(all) << error;
-  EXPECT_EQ(all->modeText, kModeAllSlides);
+  EXPECT_EQ(all->mode, SaveMode::kAllSlides);
   EXPECT_EQ(all->direction, 2);
   EXPECT_TRUE(all->beside);
 }

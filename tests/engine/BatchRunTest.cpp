@@ -31,7 +31,7 @@ namespace {
 class Options : public RunOptions {
  public:
   std::vector<std::string> files;
-  std::string mode = kModeFirstSlide;
+  SaveMode mode = SaveMode::kFirstSlide;
   bool toFolder = true;
   std::string folder;
   bool beside = false;
@@ -41,7 +41,7 @@ class Options : public RunOptions {
     if (position < 1 || position > FileCount()) throw Error("no row");
     return files[position - 1];
   }
-  std::string ModeText() override { return mode; }
+  SaveMode Mode() override { return mode; }
   bool SaveToFolder() override { return toFolder; }
   std::string OutputFolderText() override { return folder; }
   bool SaveBesideSource() override { return beside; }
@@ -141,7 +141,7 @@ TEST_F(BatchRunTest, ImagingThatFailedToStartRefusesTheRun) {
 
 TEST_F(BatchRunTest, RunningApplicationWarningAnsweredNoEndsSilentlyBeforeAnyQuestion) {
   AddDeck("deck.pptx");
-  options_.mode = kModeXSlide;
+  options_.mode = SaveMode::kXSlide;
   factory_.instanceRunning = true;
   ui_.yesNoAnswers = {MessageAnswer::No};
   run_.Start();
@@ -172,7 +172,7 @@ TEST_F(BatchRunTest, InstanceWithAnotherNameDoesNotCountAsRunning) {
 TEST_F(BatchRunTest, XIsAskedUntilNumericOncePerRunAndRoundsHalfToEven) {
   AddDeck("a.pptx", 5);
   AddDeck("b.pptx", 5);
-  options_.mode = kModeXSlide;
+  options_.mode = SaveMode::kXSlide;
   ui_.inputAnswers = {"", "two", "2.5"};
   run_.Start();
   const auto inputs = ui_.CallsOf("input");
@@ -192,7 +192,7 @@ TEST_F(BatchRunTest, XIsAskedUntilNumericOncePerRunAndRoundsHalfToEven) {
 // Asked again after a cancel, a person had no way out but typing a number.
 TEST_F(BatchRunTest, XQuestionGivenUpEndsTheRunBeforeAnyFile) {
   AddDeck("a.pptx", 5);
-  options_.mode = kModeXSlide;
+  options_.mode = SaveMode::kXSlide;
   ui_.inputAnswers = {"two"};  // then Cancel
   run_.Start();
   EXPECT_EQ(ui_.CallsOf("input").size(), 2u);
@@ -204,7 +204,7 @@ TEST_F(BatchRunTest, XQuestionGivenUpEndsTheRunBeforeAnyFile) {
 TEST_F(BatchRunTest, XOutOfSixteenBitRangeIsOneReportPerFile) {
   AddDeck("a.pptx");
   AddDeck("b.pptx");
-  options_.mode = kModeXSlide;
+  options_.mode = SaveMode::kXSlide;
   ui_.inputAnswers = {"40000"};
   run_.Start();
   const auto reports = ui_.Reports();
@@ -217,7 +217,7 @@ TEST_F(BatchRunTest, XOutOfSixteenBitRangeIsOneReportPerFile) {
 TEST_F(BatchRunTest, ImageOptionIsShownOncePerRunAndItsChoiceReachesTheStitcher) {
   AddDeck("a.pptx", 2);
   AddDeck("b.pptx", 2);
-  options_.mode = kModeAllSlides;
+  options_.mode = SaveMode::kAllSlides;
   ui_.directionAnswers = {2};
   run_.Start();
   EXPECT_EQ(ui_.CallsOf("direction").size(), 1u);
@@ -244,7 +244,7 @@ TEST_F(BatchRunTest, ProgressMeasuresFilesDoneThenResets) {
 
 TEST_F(BatchRunTest, ABigDeckMovesTheBarSlideBySlideAndFillsItOnlyAtTheEnd) {
   AddDeck("big.pptx", 40);
-  options_.mode = kModeEachSlide;
+  options_.mode = SaveMode::kEachSlide;
   run_.Start();
   std::vector<int> values;
   for (const auto& c : ui_.CallsOf("progress value")) values.push_back(c.value);
@@ -264,7 +264,7 @@ TEST_F(BatchRunTest, ReportsOfFilesConvertedSideBySideComeTogetherInListOrderNam
   AddDeck("slow.pptx", 6);
   std::rotate(options_.files.begin(), options_.files.end() - 1, options_.files.end());
   ::setenv("QM_FAKE_DECKS", (decks_ + "@60!").c_str(), 1);
-  options_.mode = kModeEachSlide;
+  options_.mode = SaveMode::kEachSlide;
   JobRunner two(QM_FAKE_JOB, 2);
   run_.SetJobRunner(&two);
   run_.Start();
@@ -320,9 +320,9 @@ TEST_F(BatchRunTest, RowsRemovedDuringARunAreNeitherReadPastNorConvertedTwice) {
   EXPECT_EQ(ui_.Messages().back(), "Done.");
 }
 
-TEST_F(BatchRunTest, UnknownModeTextLeavesFilesUntouched) {
+TEST_F(BatchRunTest, NoModeChosenLeavesFilesUntouched) {
   AddDeck("deck.pptx");
-  options_.mode = "Save nothing";
+  options_.mode = SaveMode::kNone;
   run_.Start();
   EXPECT_TRUE(out_.Names().empty());
   EXPECT_EQ(ui_.Messages(), std::vector<std::string>{"Done."});
@@ -345,7 +345,7 @@ TEST(SlideNumberFromText, NumericRulesAndRounding) {
 
 TEST_F(BatchRunTest, ChosenSlidesAreWrittenUnderTheirOwnNumbersPaddedToTheSlideCount) {
   AddDeck("deck.pptx", 12);
-  options_.mode = kModeEachSlide;
+  options_.mode = SaveMode::kEachSlide;
   options_.request.slides = {{1, 1}, {10, 0}};
   options_.request.padNumbers = true;
   run_.Start();
