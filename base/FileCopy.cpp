@@ -72,7 +72,7 @@ bool CopyFileBytes(const std::string& from, const std::string& to, std::string* 
   struct stat info {};
   if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
     *why = "cannot read " + from + ": it is not a regular file";
-    (void)::close(in);
+    (void)::close(in);  // only read from: closing it loses nothing
     return false;
   }
   // A new file, whatever lay at `to` before: a link planted there (in a

@@ -66,6 +66,7 @@ std::string HeldFolders::Through(const std::string& path) {
 void HeldFolders::ReleaseAll() {
   Held& held = State();
   const std::lock_guard<std::mutex> guard(held.lock);
+  // Read-only folder handles: closing one loses nothing whatever it returns.
   for (const auto& [key, fd] : held.fdOf) (void)::close(fd);
   held.fdOf.clear();
   held.order.clear();

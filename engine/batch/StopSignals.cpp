@@ -28,6 +28,7 @@ StopSignals::StopSignals() {
 }
 
 StopSignals::~StopSignals() {
+  // Putting back handlers that were in place cannot fail.
   for (int i = 0; i < 4; ++i) (void)::sigaction(kSignals[i], &saved_[i], nullptr);
 }
 

@@ -29,7 +29,7 @@ bool SendDialogEventOf(LibreOfficeKit* office, Class* klass, unsigned long long 
     klass->sendDialogEvent(office, windowId, arguments);
     return true;
   } else {
-    (void)office, (void)klass, (void)windowId, (void)arguments;
+    (void)office, (void)klass, (void)windowId, (void)arguments;  // unused by this release
     return false;
   }
 }

@@ -95,6 +95,8 @@ void InstallStopHandlers() {
   for (const int signal : kStopSignals) (void)sigaction(signal, &action, nullptr);
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
+  // Cannot fail for a valid signal; a write to a closed socket then fails
+  // with EPIPE instead of ending the worker.
   (void)sigaction(SIGPIPE, &ignore, nullptr);
 }
 
