@@ -128,3 +128,29 @@ TEST(CommandLine, ASlideListAJobCouldNotReadIsRefusedByTheParser) {
   ASSERT_TRUE(ConversionRequest::GetFrom(received, &decoded));
   EXPECT_EQ(decoded.slides.size(), 4096u);
 }
+
+TEST(CommandLine, EveryOptionAtItsLargestValueReachesTheJobWhole) {
+  // The parser's limits and the job decoder's must agree: a value the
+  // parser takes and the decoder refuses loses its file without a word.
+  const std::vector<std::vector<std::string>> largest = {
+      {"-r", "2400"},
+      {"--scale-to", "32767"},
+      {"--width", "32767", "--height", "32767"},
+      {"-t", "webp", "--quality", "100", "--transparent", "--skip-hidden", "--pad", "--skip-existing"},
+      {"-m", "all", "--grid", "10000x10000", "--gap", "10000", "--background", "#ffffff"},
+      {"-m", "each", "--slides", "32767-"},
+  };
+  for (std::vector<std::string> args : largest) {
+    args.push_back("deck.pptx");
+    std::string error;
+    const auto cl = Parse(args, &error);
+    ASSERT_TRUE(cl) << args[0] << ": " << error;
+    WireMessage sent(std::uint8_t{1});
+    cl->request.PutTo(sent);
+    WireMessage received;
+    ASSERT_TRUE(WireMessage::FromBytes(sent.Bytes(), &received));
+    ConversionRequest decoded;
+    ASSERT_TRUE(ConversionRequest::GetFrom(received, &decoded)) << args[0];
+    EXPECT_EQ(decoded, cl->request) << args[0];
+  }
+}
