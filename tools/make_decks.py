@@ -884,6 +884,7 @@ TEST_DECKS = {
     "ratio16x10_2.pptx": (SIZE_16X10, 2, ()),
 }
 PPT_FROM = ["std4.pptx", "wide3.pptx"]  # each converted to the .ppt of the same name
+ODP_FROM = ["widescreen2.pptx"]  # each converted to the .odp of the same name (a size the renderer misses)
 # password-protected copies: name -> (source deck, LibreOffice filter)
 PASSWORD_DECKS = {
     "password.pptx": ("wide3.pptx", "Impress MS PowerPoint 2007 XML"),
@@ -982,7 +983,8 @@ def make_test_set(out):
     skipped = []
     soffice = find_soffice()
     if soffice is None:
-        skipped = [os.path.splitext(n)[0] + ".ppt" for n in PPT_FROM] + list(PASSWORD_DECKS)
+        skipped = ([os.path.splitext(n)[0] + ".ppt" for n in PPT_FROM] +
+                   [os.path.splitext(n)[0] + ".odp" for n in ODP_FROM] + list(PASSWORD_DECKS))
         print("make_decks: WARNING: soffice (LibreOffice) not found; not writing %s" % ", ".join(skipped),
               file=sys.stderr)
     else:
@@ -996,6 +998,11 @@ def make_test_set(out):
                     os.replace(src, os.path.join(out, name))
                     size, count, hidden = TEST_DECKS[os.path.splitext(name)[0] + ".pptx"]
                     decks[name] = deck_entry("ppt", size, count, hidden)
+                for src in office.convert([os.path.join(out, n) for n in ODP_FROM], "odp:impress8", tmp):
+                    name = os.path.basename(src)
+                    os.replace(src, os.path.join(out, name))
+                    size, count, hidden = TEST_DECKS[os.path.splitext(name)[0] + ".pptx"]
+                    decks[name] = deck_entry("odp", size, count, hidden)
                 office.ensure_profile()
                 for name, (source, filter_name) in PASSWORD_DECKS.items():
                     scratch = os.path.join(tmp, name)

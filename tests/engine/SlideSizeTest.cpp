@@ -99,6 +99,44 @@ TEST(PresentationSizePart, RewritingTheCopyChangesItsSlideSizeAndNothingElse) {
   EXPECT_EQ(folder.Names().size(), 1u);
 }
 
+/// An OpenDocument styles part: a handout layout of another size first, then
+/// the slides' layout, named by both master pages.
+std::string OdpStyles(const char* secondMaster = "PM1", const char* width = "33.867cm") {
+  return std::string("<office:document-styles><office:automatic-styles>"
+                     "<style:page-layout style:name=\"PM0\"><style:page-layout-properties "
+                     "fo:page-width=\"21cm\" fo:page-height=\"29.7cm\"/></style:page-layout>"
+                     "<style:page-layout style:name=\"PM1\"><style:page-layout-properties "
+                     "fo:margin-top=\"0cm\" fo:page-width=\"") +
+         width + "\" fo:page-height=\"19.05cm\"/></style:page-layout></office:automatic-styles>"
+                 "<office:master-styles><style:master-page style:name=\"A\" style:page-layout-name=\"PM1\"/>"
+                 "<style:master-page style:name=\"B\" style:page-layout-name=\"" + secondMaster +
+         "\"/></office:master-styles></office:document-styles>";
+}
+
+TEST(PresentationSizePart, AnOpenDocumentDecksSlideLayoutIsReadAndRewrittenInItsOwnUnits) {
+  TempFolder folder;
+  const std::string deck = (folder / "deck.odp");
+  WriteZip(deck, {{"styles.xml", OdpStyles()}, {"content.xml", "<office:document-content/>"}});
+  const std::optional<PresentationSizePart> part = PresentationSizePart::Read(deck);
+  ASSERT_TRUE(part.has_value());
+  // 33.867 x 19.05 cm: LibreOffice's hundredths of a millimetre, exactly.
+  EXPECT_EQ(SlideSizeFit::HundredthsFromEmu(part->Size().widthEmu), 33867);
+  EXPECT_EQ(SlideSizeFit::HundredthsFromEmu(part->Size().heightEmu), 19050);
+  std::string error;
+  ASSERT_TRUE(part->Write(deck, {33867 * 360, 19051 * 360}, &error)) << error;
+  std::string expected = OdpStyles();
+  expected.replace(expected.find("19.05cm"), 7, "19.051cm");
+  EXPECT_EQ(ReadEntry(deck, "styles.xml"), expected);
+  EXPECT_EQ(ReadEntry(deck, "content.xml"), "<office:document-content/>");
+
+  // Master pages of two sizes, or a length in a unit LibreOffice's page
+  // does not take, are not this part's to choose: left alone.
+  WriteZip(deck, {{"styles.xml", OdpStyles("PM0")}});
+  EXPECT_FALSE(PresentationSizePart::Read(deck).has_value());
+  WriteZip(deck, {{"styles.xml", OdpStyles("PM1", "90%")}});
+  EXPECT_FALSE(PresentationSizePart::Read(deck).has_value());
+}
+
 TEST(PresentationSizePart, DecksWhoseSizeCannotBeReadSafelyAreLeftAlone) {
   TempFolder folder;
   const auto unreadable = [&](const std::string& name, const std::map<std::string, std::string>& entries) {
