@@ -34,7 +34,7 @@ namespace qm {
 /// "QMJB" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kJobProtocolMagic = 0x424A4D51u;
 /// Bumped whenever a message changes; a job of another version is refused.
-inline constexpr std::uint32_t kJobProtocolVersion = 4;
+inline constexpr std::uint32_t kJobProtocolVersion = 5;
 
 enum class JobMessageType : std::uint8_t {
   // job -> front end

@@ -12,7 +12,8 @@
 //
 //   kOpen    path                          -> kOpened  slideCount, widthTwips, heightTwips
 //   kExport  slideIndex(0-based), path,     -> kExported pixelWidth, pixelHeight
-//            pixelWidth, pixelHeight (0 = the default size at 96 dpi)
+//            DrawRequest: pixelWidth, pixelHeight (0 = the default size at 96 dpi),
+//            flags (1: no background)
 //   kHidden                                -> kHiddenSlides count, slideIndex(0-based)...
 //   kClose                                 -> kClosed
 //   kQuit                                  -> kBye, then the worker ends
@@ -24,7 +25,7 @@ namespace qm {
 /// "QMRW" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kRenderProtocolMagic = 0x57524D51u;
 /// Bumped whenever a message changes; a worker of another version is refused.
-inline constexpr std::uint32_t kRenderProtocolVersion = 2;
+inline constexpr std::uint32_t kRenderProtocolVersion = 3;
 /// Largest frame either side accepts; a longer length prefix is garbage.
 inline constexpr std::uint32_t kMaxFrameBytes = 1u << 20;
 

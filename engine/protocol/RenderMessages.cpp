@@ -10,9 +10,25 @@ namespace {
 /// worker itself refuses when it is negative.
 std::int32_t GetSigned(WireMessage& message) { return static_cast<std::int32_t>(message.GetU32()); }
 
+/// Says in `*why` (when given) why `message` does not decode: `unknown` for
+/// a type this side never receives, else what its fields lack; false.
+bool Refuse(const WireMessage& message, bool unknown, bool fits, std::string* why) {
+  if (why == nullptr) return false;
+  const std::string type = "a message of type " + std::to_string(message.TypeByte());
+  if (unknown)
+    *why = type + ", which is not one this side receives";
+  else if (!fits)
+    *why = type + " whose fields do not hold (a count or size out of range, or an unknown flag)";
+  else if (!message.Ok())
+    *why = type + " cut short";
+  else
+    *why = type + " with " + std::to_string(message.Remaining()) + " bytes more than its fields";
+  return false;
+}
+
 }  // namespace
 
-bool DecodeRenderReply(WireMessage& message, RenderReply* reply) {
+bool DecodeRenderReply(WireMessage& message, RenderReply* reply, std::string* why) {
   RenderReply out;
   out.type = message.Type();
   bool fits = true;
@@ -53,14 +69,14 @@ bool DecodeRenderReply(WireMessage& message, RenderReply* reply) {
     case RenderMessageType::kBye:
       break;
     default:
-      return false;
+      return Refuse(message, true, true, why);
   }
-  if (!fits || !message.Ok() || !message.AtEnd()) return false;
+  if (!fits || !message.Ok() || !message.AtEnd()) return Refuse(message, false, fits, why);
   *reply = std::move(out);
   return true;
 }
 
-bool DecodeRenderRequest(WireMessage& message, RenderRequest* request) {
+bool DecodeRenderRequest(WireMessage& message, RenderRequest* request, std::string* why) {
   RenderRequest out;
   out.type = message.Type();
   bool fits = true;
@@ -78,9 +94,9 @@ bool DecodeRenderRequest(WireMessage& message, RenderRequest* request) {
     case RenderMessageType::kHidden:
       break;
     default:
-      return false;
+      return Refuse(message, true, true, why);
   }
-  if (!fits || !message.Ok() || !message.AtEnd()) return false;
+  if (!fits || !message.Ok() || !message.AtEnd()) return Refuse(message, false, fits, why);
   *request = std::move(out);
   return true;
 }

@@ -42,12 +42,13 @@ struct RenderRequest {
 
 /// Decodes `message` as a worker's reply: a type the worker sends, with
 /// exactly its fields (numbers that stand for counts or sizes fit an int
-/// and are not negative). False for anything else; never throws.
-bool DecodeRenderReply(WireMessage& message, RenderReply* reply);
+/// and are not negative). False for anything else, with what does not fit
+/// in `*why` when given ("a kExported message cut short"); never throws.
+bool DecodeRenderReply(WireMessage& message, RenderReply* reply, std::string* why = nullptr);
 
 /// Decodes `message` as a program's request, as strictly (a slide index or
 /// size may be negative: the renderer refuses it in words). False for
-/// anything else; never throws.
-bool DecodeRenderRequest(WireMessage& message, RenderRequest* request);
+/// anything else, with the reason in `*why` as above; never throws.
+bool DecodeRenderRequest(WireMessage& message, RenderRequest* request, std::string* why = nullptr);
 
 }  // namespace qm

@@ -38,6 +38,17 @@ namespace {
 
 using std::chrono::milliseconds;
 
+/// The sentence for a reply that is not one the request expects: `why` the
+/// decoder gave, or the type that came instead.
+std::string Misunderstood(const std::string& subject, const WireMessage& message,
+                          const std::string& why) {
+  return subject + ": the renderer sent a reply this program does not understand (" +
+         (why.empty() ? "a message of type " + std::to_string(message.TypeByte()) +
+                            ", which does not answer this request"
+                      : why) +
+         ")";
+}
+
 /// How long a worker may take to end after kQuit or after closing its end.
 constexpr milliseconds kExitGrace{3000};
 constexpr int kWorkerFd = 3;
@@ -314,7 +325,8 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
   request.PutString(handed);
   WireMessage message = Exchange(request, OpenTimeoutFor(handed, openTimeout_), path);
   RenderReply reply;
-  if (DecodeRenderReply(message, &reply)) {
+  std::string why;
+  if (DecodeRenderReply(message, &reply, &why)) {
     if (reply.type == RenderMessageType::kOpened) {
       RenderDocumentInfo info;
       info.slideCount = reply.slideCount;
@@ -327,7 +339,7 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
     if (reply.type == RenderMessageType::kFailed)
       throw Error(DescribeRefusal(reply.failure, reply.text, path, 0));
   }
-  Fail(path + ": the renderer sent a reply this program does not understand");
+  Fail(Misunderstood(path, message, why));
 }
 
 std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPath,
@@ -354,13 +366,14 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
     throw Error(std::string(error.what()) + " at slide " + std::to_string(index + 1));
   }
   RenderReply reply;
-  if (DecodeRenderReply(message, &reply)) {
+  std::string why;
+  if (DecodeRenderReply(message, &reply, &why)) {
     if (reply.type == RenderMessageType::kExported) {
-      std::string why;
-      const bool moved = MoveFileBytes(drawn, absolute, &why);
+      std::string notMoved;
+      const bool moved = MoveFileBytes(drawn, absolute, &notMoved);
       exportTarget_.clear();
       if (!moved) {
-        throw Error(DescribeRefusal(RenderFailure::kWriteFailed, why, subject, index + 1));
+        throw Error(DescribeRefusal(RenderFailure::kWriteFailed, notMoved, subject, index + 1));
       }
       return {reply.width, reply.height};
     }
@@ -369,19 +382,20 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
       throw Error(DescribeRefusal(reply.failure, reply.text, subject, index + 1));
     }
   }
-  Fail(subject + ": the renderer sent a reply this program does not understand");
+  Fail(Misunderstood(subject, message, why));
 }
 
 std::vector<int> RenderWorker::HiddenSlides() {
   const std::string subject = documentPath_;
   WireMessage message = Exchange(WireMessage(RenderMessageType::kHidden), slideTimeout_, subject);
   RenderReply reply;
-  if (DecodeRenderReply(message, &reply)) {
+  std::string why;
+  if (DecodeRenderReply(message, &reply, &why)) {
     if (reply.type == RenderMessageType::kHiddenSlides) return reply.hidden;
     if (reply.type == RenderMessageType::kFailed)
       throw Error(DescribeRefusal(reply.failure, reply.text, subject, 0));
   }
-  Fail(subject + ": the renderer sent a reply this program does not understand");
+  Fail(Misunderstood(subject, message, why));
 }
 
 std::string RenderWorker::StageDeck(const std::string& absolute, const std::string& subject) {
@@ -421,8 +435,9 @@ void RenderWorker::Close() {
   document_ = RenderDocumentInfo();
   WireMessage message = Exchange(WireMessage(RenderMessageType::kClose), slideTimeout_, subject);
   RenderReply reply;
-  if (!DecodeRenderReply(message, &reply) || reply.type != RenderMessageType::kClosed) {
-    Fail(subject + ": the renderer sent a reply this program does not understand");
+  std::string why;
+  if (!DecodeRenderReply(message, &reply, &why) || reply.type != RenderMessageType::kClosed) {
+    Fail(Misunderstood(subject, message, why));
   }
 }
 

@@ -53,11 +53,9 @@ bool RenderServer::Serve() {
     if (channel_.Read(-1, &request) != FrameChannel::ReadStatus::kOk) return false;
     bool sent = false;
     RenderRequest decoded;
-    if (!DecodeRenderRequest(request, &decoded)) {
-      sent = Fail(RenderFailure::kBadRequest,
-                  request.Type() == RenderMessageType::kOpen     ? "open needs one absolute path"
-                  : request.Type() == RenderMessageType::kExport ? "export needs a slide, a path and a size"
-                                                                 : "unknown request");
+    std::string why;
+    if (!DecodeRenderRequest(request, &decoded, &why)) {
+      sent = Fail(RenderFailure::kBadRequest, why);
     } else {
       switch (decoded.type) {
         case RenderMessageType::kOpen:

@@ -88,7 +88,8 @@ TEST_F(FakeWorkerTest, WorkerThatRepliesNonsenseIsKilled) {
   RenderWorker worker(settings_);
   const pid_t pid = worker.Pid();
   const std::string deck = DeckCatalog::Default().PathOf("wide3.pptx");
-  ExpectError([&] { worker.Open(deck); }, {deck, "does not understand"});
+  // The sentence says what came: a person reporting it can be helped.
+  ExpectError([&] { worker.Open(deck); }, {deck, "does not understand", "a message of type 63"});
   EXPECT_TRUE(ProcessGone(pid));
 }
 
