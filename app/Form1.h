@@ -59,9 +59,6 @@ class Form1 : public QWidget, public Ui, public RunOptions {
   /// True while a batch run is under way.
   bool RunInProgress() const { return run_.RunInProgress(); }
 
-  /// Set by start-up when the imaging layer could not be started.
-  bool GdiStartFailed() const { return gdiStartFailed_; }
-
   // Ui: the window's message boxes, input box, Image Option dialog, progress
   // bar and pointer.
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,

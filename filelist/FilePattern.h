@@ -29,9 +29,6 @@ class FilePattern {
   /// True when the file name `name` (a name, not a path) matches.
   bool Matches(std::string_view name) const;
 
-  /// True when the pattern matches every name, so callers may skip the test.
-  bool MatchesEverything() const { return matchesEverything_; }
-
  private:
   enum class Kind : unsigned char {
     Literal,  ///< one character, compared case-insensitively

@@ -40,9 +40,6 @@ class VisitedFolders {
   /// resolved.
   bool MayFollowLink(const std::string& linkPath) const;
 
-  /// Number of folders claimed so far.
-  std::size_t Claimed() const { return claimed_.size(); }
-
  private:
   struct Identity {
     dev_t device;

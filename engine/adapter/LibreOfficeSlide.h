@@ -18,8 +18,9 @@ class LibreOfficeSlide : public Slide {
   LibreOfficeSlide(std::shared_ptr<LibreOfficeSession> session, std::uint64_t serial,
                    std::string path, int number);
 
-  /// Only the filter "BMP" (letter case aside) is supported: a 24-bit Windows
-  /// bitmap. Scale 0 x 0 gives the default size, the slide at 96 dpi rounded
+  /// Only the filter "BMP" (letter case aside) is supported: a Windows
+  /// bitmap of 24 or 32 bits, as the worker drew it (with alpha when the
+  /// presentation's drawing leaves the background out). Scale 0 x 0 gives the default size, the slide at 96 dpi rounded
   /// to whole pixels; other scales are the bitmap's size in pixels, and a 0
   /// beside a positive value keeps the slide's aspect ratio. Throws qm::Error
   /// naming the presentation and the slide for another filter, a negative

@@ -10,7 +10,7 @@ class Slide {
   virtual ~Slide() = default;
 
   /// Exports the slide to `fileName`. With filter "BMP" and scale 0 x 0 the
-  /// file is a 24-bit Windows bitmap at the default export size: the slide
+  /// file is a Windows bitmap (24- or 32-bit) at the default export size: the slide
   /// size at 96 pixels per inch, rounded to whole pixels. Throws qm::Error
   /// (naming the file and what went wrong) on failure.
   virtual void Export(const std::string& fileName, const std::string& filterName,

@@ -81,7 +81,6 @@ class JobProcess {
   /// Asks the job to stop: kQuit, then SIGTERM so a file under way stops at
   /// its next slide. Idempotent.
   void Stop();
-  bool Stopping() const { return stopping_; }
 
   /// Closes the connection and reaps the job, waiting at most `graceMs`
   /// before killing it. A job that did not end with status 0 leaves no
@@ -89,7 +88,6 @@ class JobProcess {
   /// description of how it ended when that was not a plain exit with status
   /// 0 or a stop asked for; "" otherwise.
   std::string Reap(int graceMs);
-  bool Reaped() const { return pid_ <= 0; }
 
  private:
   void RemoveLeftovers(pid_t ended) const;

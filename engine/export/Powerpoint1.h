@@ -59,9 +59,6 @@ class Powerpoint1 {
   /// keeps a joined image from being written); none by default.
   void SetCancelToken(const CancelToken* token) { cancel_ = token; }
 
-  /// The last slide picture loaded (the picture box every exporter loads into).
-  const Bitmap& Creator() const { return creator_; }
-
   /// Called before each slide is rendered with its number and the deck's
   /// slide count (0 when unknown), so a front end can show progress.
   void SetSlideObserver(std::function<void(int slide, int count)> observer) {

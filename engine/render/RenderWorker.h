@@ -98,8 +98,6 @@ class RenderWorker {
 
   /// True while a presentation is open.
   bool HasDocument() const { return !documentPath_.empty(); }
-  /// The open presentation's absolute path; "" when none is open.
-  const std::string& DocumentPath() const { return documentPath_; }
   /// The open presentation's slide count and size.
   const RenderDocumentInfo& Document() const { return document_; }
 
@@ -125,7 +123,6 @@ class RenderWorker {
   void SetSlideTimeout(std::chrono::milliseconds timeout) { slideTimeout_ = timeout; }
   /// 0: no ceiling.
   void SetMemoryCeiling(std::uint64_t bytes) { memoryCeiling_ = bytes; }
-  std::uint64_t MemoryCeiling() const { return memoryCeiling_; }
 
   /// Calls `hook` at every slice of every later wait on the worker; see the
   /// class comment. An empty function removes the hook.

@@ -43,7 +43,6 @@ class JpegRowReader {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  int RowsRead() const { return rowsRead_; }
 
  private:
   struct Decoder;

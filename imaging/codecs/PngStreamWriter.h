@@ -49,7 +49,6 @@ class PngStreamWriter {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  int RowsWritten() const { return rowsWritten_; }
 
  private:
   struct EncoderFree {
