@@ -1,11 +1,10 @@
 #include "app/ImageSettings.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <string>
 
 #include "app/SettingsStore.h"
 #include "base/Error.h"
+#include "base/WholeNumber.h"
 
 namespace qm {
 
@@ -24,12 +23,7 @@ constexpr const char* kTransparent = "Transparent";
 
 /// The stored whole number of `key` from 0 to `largest`; 0 for anything else.
 int StoredNumber(const char* key, int largest) {
-  const std::string text = SettingsStore::GetSetting(key, "0");
-  errno = 0;
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || errno != 0 || *end != '\0' || value < 0 || value > largest) return 0;
-  return static_cast<int>(value);
+  return WholeNumber(SettingsStore::GetSetting(key, "0"), 0, largest).value_or(0);
 }
 
 bool StoredTruth(const char* key) {
@@ -40,24 +34,11 @@ bool StoredTruth(const char* key) {
   }
 }
 
-const char* TypeText(ImageType type) {
-  switch (type) {
-    case ImageType::kJpeg:
-      return "jpeg";
-    case ImageType::kWebp:
-      return "webp";
-    case ImageType::kPng:
-      break;
-  }
-  return "png";
-}
-
 }  // namespace
 
 ConversionRequest ImageSettings::Load() {
   ConversionRequest request;
-  const std::string type = SettingsStore::GetSetting(kImageType, "png");
-  request.type = type == "jpeg" ? ImageType::kJpeg : type == "webp" ? ImageType::kWebp : ImageType::kPng;
+  request.type = ImageTypeNamed(SettingsStore::GetSetting(kImageType, "png")).value_or(ImageType::kPng);
   if (request.type != ImageType::kPng) request.quality = StoredNumber(kQuality, 100);
   request.dpi = StoredNumber(kResolution, kMaxDpi);
   if (request.dpi == 0) request.scaleTo = StoredNumber(kScaleTo, kMaxSidePixels);
@@ -75,7 +56,7 @@ ConversionRequest ImageSettings::Load() {
 }
 
 bool ImageSettings::Save(const ConversionRequest& request) {
-  bool saved = SettingsStore::SaveSetting(kImageType, TypeText(request.type));
+  bool saved = SettingsStore::SaveSetting(kImageType, ImageTypeName(request.type));
   saved = SettingsStore::SaveSetting(kQuality, std::to_string(request.quality)) && saved;
   saved = SettingsStore::SaveSetting(kResolution, std::to_string(request.dpi)) && saved;
   saved = SettingsStore::SaveSetting(kScaleTo, std::to_string(request.scaleTo)) && saved;

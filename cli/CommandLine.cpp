@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <thread>
@@ -15,6 +14,7 @@
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "base/Sandbox.h"
+#include "base/WholeNumber.h"
 #include "cli/OptionArgument.h"
 #include "engine/export/SaveModes.h"
 
@@ -128,15 +128,6 @@ std::string ConfinementText(const Sandbox::Layers& layers) {
 }
 
 namespace {
-
-/// `text` as a whole number from `low` to `high`; nullopt for anything else.
-std::optional<int> WholeNumber(const std::string& text, long low, long high) {
-  char* end = nullptr;
-  errno = 0;
-  const long number = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0 || number < low || number > high) return std::nullopt;
-  return static_cast<int>(number);
-}
 
 /// "#rrggbb", "rrggbb" or one of a few names; nullopt for anything else.
 std::optional<Rgb> ColourFromText(std::string text) {
@@ -272,10 +263,9 @@ OptionResult ParseRequestOption(OptionArgument& option, ConversionRequest& reque
   } else if (arg == "-t" || arg == "--type") {
     const auto v = option.Value("an image type");
     if (!v) return OptionResult::kFailed;
-    if (*v == "png") request.type = ImageType::kPng;
-    else if (*v == "jpeg" || *v == "jpg") request.type = ImageType::kJpeg;
-    else if (*v == "webp") request.type = ImageType::kWebp;
-    else return Taken(option.Fail("Unknown image type \"" + *v + "\": use png, jpeg or webp."));
+    const std::optional<ImageType> type = ImageTypeNamed(*v);
+    if (!type) return Taken(option.Fail("Unknown image type \"" + *v + "\": use png, jpeg or webp."));
+    request.type = *type;
   } else if (arg == "--quality") {
     const auto v = option.Value("a number");
     if (!v) return OptionResult::kFailed;

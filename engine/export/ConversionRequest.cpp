@@ -76,6 +76,25 @@ DrawRequest ConversionRequest::Drawing(double widthPoints, double heightPoints) 
   return drawing;
 }
 
+const char* ImageTypeName(ImageType type) {
+  switch (type) {
+    case ImageType::kJpeg:
+      return "jpeg";
+    case ImageType::kWebp:
+      return "webp";
+    case ImageType::kPng:
+      break;
+  }
+  return "png";
+}
+
+std::optional<ImageType> ImageTypeNamed(const std::string& word) {
+  if (word == "png") return ImageType::kPng;
+  if (word == "jpeg" || word == "jpg") return ImageType::kJpeg;
+  if (word == "webp") return ImageType::kWebp;
+  return std::nullopt;
+}
+
 const char* ConversionRequest::Extension() const {
   switch (type) {
     case ImageType::kJpeg:

@@ -24,6 +24,13 @@ struct SlideRange {
 /// The image format of each slide's file.
 enum class ImageType : std::uint32_t { kPng = 0, kJpeg = 1, kWebp = 2 };
 
+/// The type's word on the command line and in the settings file: "png",
+/// "jpeg" or "webp".
+const char* ImageTypeName(ImageType type);
+/// The type a word names ("png", "jpeg" or "jpg", "webp"); nullopt for any
+/// other word.
+std::optional<ImageType> ImageTypeNamed(const std::string& word);
+
 /// One value that a front end fills, the batch run hands to the jobs with
 /// every task, and the exporters act on. The default asks for what the
 /// program does without options, so a front end that sets nothing (the

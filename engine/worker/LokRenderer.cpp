@@ -40,8 +40,8 @@ constexpr int kMaxLayers = 10'000;
 const char kRenderingOptions[] = R"({".uno:ShowBorderShadow":{"type":"boolean","value":false}})";
 
 /// The PNG export's filter options for a `width` x `height` picture: opaque
-/// (no alpha to composite), and the lightest
-/// compression, as the file is read back at once and never kept.
+/// (no alpha to composite), and the lightest compression, as the file is
+/// read back at once and never kept.
 std::string ExportOptions(int width, int height) {
   return R"({"PixelWidth":{"type":"long","value":")" + std::to_string(width) +
          R"("},"PixelHeight":{"type":"long","value":")" + std::to_string(height) +
