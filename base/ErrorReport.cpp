@@ -12,9 +12,9 @@ std::string ErrorReportText(const std::string& description, const std::string& t
          "Please email screenshot of this message to " + kSupportAddress;
 }
 
-void ShowErrorReport(Ui& ui, const std::string& description, const std::string& tag, int line) {
-  ui.Message(ErrorReportText(description, tag, line), MessageButtons::Ok, MessageIcon::Warning,
-             kErrorReportTitle);
+void ShowErrorReport(Ui& ui, const std::string& description, const std::string& tag, int line,
+                     bool consequence) {
+  ui.Report(ErrorReportText(description, tag, line), consequence);
 }
 
 }  // namespace qm

@@ -24,7 +24,10 @@ std::string LocationTag(const std::string& module, const std::string& procedure,
 /// "Please email screenshot of this message to " + support address.
 std::string ErrorReportText(const std::string& description, const std::string& tag, int line);
 
-/// Shows the report through `ui`: warning icon, title "Application Error", OK.
-void ShowErrorReport(Ui& ui, const std::string& description, const std::string& tag, int line);
+/// Shows the report through `ui` (Ui::Report: a box with the warning icon,
+/// title "Application Error", OK); `consequence` marks a report that only
+/// follows from an earlier one of the same file.
+void ShowErrorReport(Ui& ui, const std::string& description, const std::string& tag, int line,
+                     bool consequence = false);
 
 }  // namespace qm

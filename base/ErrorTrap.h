@@ -53,8 +53,9 @@ class ErrorTrap {
     }
   }
 
-  /// Shows the report for `description` at `line`, as a failing step would.
-  void Report(int line, const std::string& description);
+  /// Shows the report for `description` at `line`, as a failing step would;
+  /// `consequence` marks one that only follows from an earlier report.
+  void Report(int line, const std::string& description, bool consequence = false);
 
   /// Number of reports this trap has shown.
   int Reports() const { return reports_; }

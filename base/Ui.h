@@ -55,6 +55,11 @@ class Ui {
   /// Lets the front end handle pending input (the message loop yield).
   virtual void Yield() = 0;
 
+  /// Shows a standard error report (ErrorReportText). By default it is a
+  /// message box with the warning icon and the title "Application Error",
+  /// whether or not it is a `consequence` (one that only follows from an
+  /// earlier report of the same file, as the steps after a failed open).
+  virtual void Report(const std::string& text, bool consequence);
   /// A run is over: by default the plain message `doneText` ("Done.") says
   /// so. A front end with a summary of its own (the terminal) says nothing.
   virtual void RunEnded(const std::string& doneText);

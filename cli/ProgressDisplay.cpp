@@ -58,7 +58,7 @@ FileRecord& ProgressDisplay::RecordOf(const FileTask& task) {
   return record;
 }
 
-void ProgressDisplay::Report(const FileTask& task, const std::string& text) {
+void ProgressDisplay::Report(const FileTask& task, const std::string& text, bool) {
   failed_.emplace(task.position, task.path);
   FileRecord& record = RecordOf(task);
   record.status = "failed";

@@ -23,7 +23,7 @@ class ProgressDisplay : public JobEvents {
 
   void FileStarted(const FileTask& task) override;
   void SlideStarted(const FileTask& task, int slide, int count) override;
-  void Report(const FileTask& task, const std::string& text) override;
+  void Report(const FileTask& task, const std::string& text, bool consequence) override;
   void Message(const FileTask&, const std::string&) override {}
   bool Question(const FileTask&, const std::string&) override { return true; }
   void FileDone(const FileTask& task, const std::vector<std::string>& written,

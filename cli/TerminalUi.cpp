@@ -2,29 +2,23 @@
 
 #include <unistd.h>
 
-#include <cstring>
 #include <iostream>
 
-#include "base/ErrorReport.h"
 #include "cli/ProgressDisplay.h"
-#include "engine/export/SlideSession.h"
 
 namespace qm {
 
-MessageAnswer TerminalUi::Message(const std::string& text, MessageButtons buttons,
-                                  MessageIcon icon, const std::string& title) {
-  if (!verbose_ && title == kErrorReportTitle) {
+void TerminalUi::Report(const std::string& text, bool consequence) {
+  if (verbose_) {
+    display_.Note(TerminalText(text) + "\n");
+  } else if (!consequence) {
     // The description comes before the line that says where it arose.
-    const std::string cause = text.substr(0, text.find('\r'));
-    const std::size_t consequence = cause.rfind(std::string(": ") + kNoPresentationOpen);
-    const bool followsFromLast =
-        consequence != std::string::npos && consequence + 2 + std::strlen(kNoPresentationOpen) == cause.size() &&
-        lastCause_.compare(0, consequence + 2, cause, 0, consequence + 2) == 0;
-    if (followsFromLast) return MessageAnswer::Ok;
-    lastCause_ = cause;
-    display_.Note("quillmere-batch: " + TerminalText(cause));
-    return MessageAnswer::Ok;
+    display_.Note("quillmere-batch: " + TerminalText(text.substr(0, text.find('\r'))));
   }
+}
+
+MessageAnswer TerminalUi::Message(const std::string& text, MessageButtons buttons,
+                                  MessageIcon icon, const std::string&) {
   display_.Note(TerminalText(text) + (icon == MessageIcon::Warning ? "\n" : ""));
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {

@@ -20,14 +20,15 @@ class TerminalUi : public Ui {
   /// answered Yes.
   ///
   /// A report (an error of a step) is written as its cause alone, one line,
-  /// and a report that only follows from the one before it (the steps after
-  /// a failed open find no presentation) is left out; with `verbose`, every
+  /// and a consequence (a report that only follows from an earlier one, as
+  /// the steps after a failed open) is left out; with `verbose`, every
   /// report is written whole, with where it arose.
   TerminalUi(ProgressDisplay& display, std::string slideText, short direction, bool verbose = false)
       : display_(display), slideText_(std::move(slideText)), direction_(direction), verbose_(verbose) {}
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
+  void Report(const std::string& text, bool consequence) override;
   std::optional<std::string> InputBox(const std::string&, const std::string&,
                                       const std::string&) override {
     return slideText_;
@@ -47,7 +48,6 @@ class TerminalUi : public Ui {
   short direction_;
   Pointer pointer_ = Pointer::Default;
   bool verbose_;
-  std::string lastCause_;  ///< the cause of the last report written
 };
 
 }  // namespace qm

@@ -18,8 +18,9 @@ class JobEvents {
   virtual void FileStarted(const FileTask& task) = 0;
   /// Slide `slide` of `count` (0 when unknown) of `task` is being rendered.
   virtual void SlideStarted(const FileTask& task, int slide, int count) = 0;
-  /// A standard error report about `task`.
-  virtual void Report(const FileTask& task, const std::string& text) = 0;
+  /// A standard error report about `task`; `consequence` when it only
+  /// follows from an earlier report of the same file.
+  virtual void Report(const FileTask& task, const std::string& text, bool consequence) = 0;
   /// A plain message about `task`.
   virtual void Message(const FileTask& task, const std::string& text) = 0;
   /// A Yes/No question about `task`; true answers Yes.

@@ -16,8 +16,15 @@ bool DecodeJobMessage(WireMessage& message, JobMessage* decoded, std::string* wh
       break;
     case JobMessageType::kReady:
       break;
+    case JobMessageType::kReport: {
+      fits = message.GetNonNegative(&out.position);
+      out.text = message.GetString();
+      const std::uint32_t consequence = message.GetU32();
+      fits = fits && consequence <= 1;
+      out.consequence = consequence == 1;
+      break;
+    }
     case JobMessageType::kFileStarted:
-    case JobMessageType::kReport:
     case JobMessageType::kMessage:
     case JobMessageType::kQuestion:
       fits = message.GetNonNegative(&out.position);

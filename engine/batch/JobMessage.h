@@ -21,6 +21,7 @@ struct JobMessage {
   int slide = 0;              ///< kSlide
   int count = 0;              ///< kSlide: the deck's slides
   std::string text;           ///< kReport, kMessage, kQuestion
+  bool consequence = false;   ///< kReport: it only follows from an earlier report
   std::vector<std::string> paths;  ///< kWritten
   int slides = -1;            ///< kFileDone: the deck's slide count, -1 unknown
 };

@@ -12,7 +12,9 @@
 //   front -> job:   kTasks  count, FileTask...   (files that write the same names, in list order)
 //   job   -> front: kFileStarted position
 //                   kSlide position, slide, count      (before each slide is rendered)
-//                   kReport position, text             (a standard error report)
+//                   kReport position, text, consequence (a standard error report;
+//                                                      consequence 1 when it only
+//                                                      follows from an earlier one)
 //                   kMessage position, text            (a plain message)
 //                   kQuestion position, text  -> front: kAnswer yes(1)/no(0)
 //                   kWritten position, count, path...  (images the file wrote, in
@@ -34,7 +36,7 @@ namespace qm {
 /// "QMJB" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kJobProtocolMagic = 0x424A4D51u;
 /// Bumped whenever a message changes; a job of another version is refused.
-inline constexpr std::uint32_t kJobProtocolVersion = 5;
+inline constexpr std::uint32_t kJobProtocolVersion = 6;
 
 enum class JobMessageType : std::uint8_t {
   // job -> front end

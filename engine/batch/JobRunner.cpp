@@ -154,7 +154,7 @@ class Dispatch {
         events_.SlideStarted(task, decoded.slide, decoded.count);
         break;
       case JobMessageType::kReport:
-        events_.Report(task, decoded.text);
+        events_.Report(task, decoded.text, decoded.consequence);
         break;
       case JobMessageType::kMessage:
         events_.Message(task, decoded.text);

@@ -20,11 +20,22 @@ MessageAnswer JobUi::Message(const std::string& text, MessageButtons buttons, Me
       return MessageAnswer::No;
     return answer.GetU32() == 1 ? MessageAnswer::Yes : MessageAnswer::No;
   }
-  if (!cancel_.Requested()) {
-    const auto type = icon == MessageIcon::Warning ? JobMessageType::kReport : JobMessageType::kMessage;
-    Send(static_cast<std::uint8_t>(type), text);
+  if (icon == MessageIcon::Warning) {
+    Report(text, false);
+  } else if (!cancel_.Requested()) {
+    Send(static_cast<std::uint8_t>(JobMessageType::kMessage), text);
   }
   return MessageAnswer::Ok;
+}
+
+void JobUi::Report(const std::string& text, bool consequence) {
+  if (cancel_.Requested()) return;
+  WireMessage message(static_cast<std::uint8_t>(JobMessageType::kReport));
+  message.PutU32(static_cast<std::uint32_t>(position_));
+  message.PutString(text);
+  message.PutU32(consequence ? 1 : 0);
+  // A front end that is gone ends the job through its socket.
+  (void)channel_.Write(message);
 }
 
 bool JobUi::Send(std::uint8_t type, const std::string& text) {

@@ -23,6 +23,8 @@ class JobUi : public Ui {
 
   MessageAnswer Message(const std::string& text, MessageButtons buttons, MessageIcon icon,
                         const std::string& title) override;
+  /// Sends the report with its consequence mark (kReport).
+  void Report(const std::string& text, bool consequence) override;
   std::optional<std::string> InputBox(const std::string&, const std::string&,
                                       const std::string&) override {
     return std::nullopt;

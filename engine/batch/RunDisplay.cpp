@@ -33,10 +33,9 @@ void RunDisplay::SlideStarted(const FileTask& task, int slide, int count) {
   if (observer_) observer_->SlideStarted(task, slide, count);
 }
 
-void RunDisplay::Report(const FileTask& task, const std::string& text) {
-  ShowFor(task.position,
-          [this, text] { ui_.Message(text, MessageButtons::Ok, MessageIcon::Warning, kErrorReportTitle); });
-  if (observer_) observer_->Report(task, text);
+void RunDisplay::Report(const FileTask& task, const std::string& text, bool consequence) {
+  ShowFor(task.position, [this, text, consequence] { ui_.Report(text, consequence); });
+  if (observer_) observer_->Report(task, text, consequence);
 }
 
 void RunDisplay::Message(const FileTask& task, const std::string& text) {
@@ -57,7 +56,7 @@ void RunDisplay::FileDone(const FileTask& task, const std::vector<std::string>& 
     const std::string sentence = clash->sentence;
     ShowFor(task.position, [this, line, sentence] { trap_.Report(line, sentence); });
     if (observer_) {
-      observer_->Report(task, clash->sentence);
+      observer_->Report(task, clash->sentence, false);
       observer_->Replaced(clash->earlier, task);
     }
   }

@@ -32,7 +32,7 @@ class RunDisplay : public JobEvents {
 
   void FileStarted(const FileTask& task) override;
   void SlideStarted(const FileTask& task, int slide, int count) override;
-  void Report(const FileTask& task, const std::string& text) override;
+  void Report(const FileTask& task, const std::string& text, bool consequence) override;
   void Message(const FileTask& task, const std::string& text) override;
   bool Question(const FileTask& task, const std::string& text) override;
   void FileSkipped(const FileTask& task) override {

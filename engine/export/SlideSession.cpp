@@ -14,7 +14,7 @@ Application& SlideSession::App() const {
 }
 
 Presentation& SlideSession::Opened() const {
-  if (!presentation_) throw Error(sourcePath_ + ": " + kNoPresentationOpen);
+  if (!presentation_) throw Error::Consequence(sourcePath_ + ": " + kNoPresentationOpen);
   return *presentation_;
 }
 

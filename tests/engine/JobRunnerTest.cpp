@@ -50,7 +50,7 @@ struct Recorder : JobEvents {
   void SlideStarted(const FileTask&, int, int) override {
     if (++slides == killJobsAtSlide) KillChildProcesses();
   }
-  void Report(const FileTask& task, const std::string& text) override {
+  void Report(const FileTask& task, const std::string& text, bool) override {
     reports.push_back(task.path + ": " + text);
   }
   void Message(const FileTask&, const std::string&) override {}
