@@ -10,8 +10,15 @@ namespace qm {
 namespace {
 
 constexpr int kMaxSlide = 32767;  // slide numbers are 16-bit throughout
-/// Larger than any side the renderer draws; a message claiming more is damaged.
-constexpr std::uint32_t kMaxPixels = 1u << 20;
+
+/// Reads one number of at most `most`; false when the message ends or the
+/// number is larger (a front end refuses more, so the message is damaged).
+bool GetAtMost(WireMessage& message, int most, int* value) {
+  const std::uint32_t got = message.GetU32();
+  if (!message.Ok() || got > static_cast<std::uint32_t>(most)) return false;
+  *value = static_cast<int>(got);
+  return true;
+}
 
 /// A slide number: digits only, 1 to kMaxSlide.
 bool ReadSlideNumber(const std::string& text, int* number) {
@@ -139,27 +146,22 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   const std::uint32_t pad = message.GetU32();
   if (!message.Ok() || pad > 1) return false;
   read.padNumbers = pad == 1;
-  for (int* value : {&read.dpi, &read.scaleTo, &read.width, &read.height}) {
-    const std::uint32_t got = message.GetU32();
-    if (!message.Ok() || got > kMaxPixels) return false;
-    *value = static_cast<int>(got);
-  }
+  if (!GetAtMost(message, kMaxDpi, &read.dpi)) return false;
+  for (int* value : {&read.scaleTo, &read.width, &read.height})
+    if (!GetAtMost(message, kMaxSidePixels, value)) return false;
   const std::uint32_t type = message.GetU32();
-  const std::uint32_t quality = message.GetU32();
-  if (!message.Ok() || type > static_cast<std::uint32_t>(ImageType::kWebp) || quality > 100) return false;
+  if (!message.Ok() || type > static_cast<std::uint32_t>(ImageType::kWebp)) return false;
   read.type = static_cast<ImageType>(type);
-  read.quality = static_cast<int>(quality);
+  if (!GetAtMost(message, kMaxQuality, &read.quality)) return false;
   const std::uint32_t skip = message.GetU32();
   if (!message.Ok() || skip > 1) return false;
   read.skipExisting = skip == 1;
   const std::uint32_t hidden = message.GetU32();
   if (!message.Ok() || hidden > 1) return false;
   read.skipHidden = hidden == 1;
-  for (int* value : {&read.gridColumns, &read.gridRows, &read.gap}) {
-    const std::uint32_t got = message.GetU32();
-    if (!message.Ok() || got > kMaxPixels) return false;
-    *value = static_cast<int>(got);
-  }
+  if (!GetAtMost(message, kMaxGridCells, &read.gridColumns) ||
+      !GetAtMost(message, kMaxGridCells, &read.gridRows) || !GetAtMost(message, kMaxGap, &read.gap))
+    return false;
   const std::uint32_t colour = message.GetU32();
   if (!message.Ok() || colour > 0xFFFFFF) return false;
   read.background = {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),

@@ -91,11 +91,15 @@ struct ConversionRequest {
   bool operator==(const ConversionRequest&) const = default;
 };
 
-/// The largest resolution a request may ask for, in pixels to the inch, and
-/// the largest pixel size of a side (width, height, long side); every front
-/// end refuses more.
+/// The largest values of a request's numbers: the resolution in pixels to
+/// the inch, the pixel size of a side (width, height, long side), the
+/// quality, a grid's columns and rows, the gap between its cells. Every front
+/// end refuses more, and so does a request's decoder.
 inline constexpr int kMaxDpi = 2400;
 inline constexpr int kMaxSidePixels = 32767;
+inline constexpr int kMaxQuality = 100;
+inline constexpr int kMaxGridCells = 10000;
+inline constexpr int kMaxGap = 10000;
 
 /// The most ranges a slide list may name: more than anyone types. The list's
 /// reader refuses more, and so does a request's decoder (a message that

@@ -4,7 +4,10 @@
 
 #include <filesystem>
 
+#include <map>
+
 #include "cli/CommandLine.h"
+#include "cli/CommandLineOptions.h"
 #include "engine/export/ConversionRequest.h"
 #include "engine/export/SaveModes.h"
 #include "engine/protocol/WireMessage.h"
@@ -129,12 +132,54 @@ TEST(CommandLine, ASlideListAJobCouldNotReadIsRefusedByTheParser) {
   EXPECT_EQ(decoded.slides.size(), 4096u);
 }
 
-TEST(CommandLine, EveryOptionAtItsLargestValueReachesTheJobWhole) {
+namespace {
+/// `request` through the job's encoder and decoder; nullopt when refused.
+std::optional<ConversionRequest> ThroughTheWire(const ConversionRequest& request) {
+  WireMessage sent(std::uint8_t{1});
+  request.PutTo(sent);
+  WireMessage received;
+  ConversionRequest decoded;
+  if (!WireMessage::FromBytes(sent.Bytes(), &received) || !ConversionRequest::GetFrom(received, &decoded))
+    return std::nullopt;
+  return decoded;
+}
+}  // namespace
+
+TEST(CommandLine, EveryNumberOptionTakesUpToItsLimitAndTheJobTakesTheSame) {
   // The parser's limits and the job decoder's must agree: a value the
   // parser takes and the decoder refuses loses its file without a word.
+  const std::map<std::string, std::vector<std::string>> needs = {
+      {"--quality", {"-t", "webp"}}, {"--gap", {"-m", "all", "--grid", "2x"}}};
+  int numbers = 0;
+  for (const CommandLineOption& option : CommandLineOptions()) {
+    if (option.value != OptionValue::kNumber) continue;
+    ++numbers;
+    std::vector<std::string> args = needs.count(option.longName) ? needs.at(option.longName)
+                                                                 : std::vector<std::string>{};
+    args.insert(args.end(), {option.longName, std::to_string(option.most), "deck.pptx"});
+    std::string error;
+    const auto cl = Parse(args, &error);
+    ASSERT_TRUE(cl) << option.longName << ": " << error;
+    EXPECT_EQ(ThroughTheWire(cl->request), cl->request) << option.longName;
+    args[args.size() - 2] = std::to_string(option.most + 1);
+    EXPECT_FALSE(Parse(args, &error)) << option.longName;
+    EXPECT_NE(error.find("to " + std::to_string(option.most) + "."), std::string::npos) << error;
+  }
+  EXPECT_GE(numbers, 9);
+  // One past a limit on the wire is a damaged message, refused.
+  for (int ConversionRequest::*field : {&ConversionRequest::dpi, &ConversionRequest::width,
+                                        &ConversionRequest::quality, &ConversionRequest::gap}) {
+    ConversionRequest request;
+    request.*field = field == &ConversionRequest::dpi       ? kMaxDpi + 1
+                     : field == &ConversionRequest::width   ? kMaxSidePixels + 1
+                     : field == &ConversionRequest::quality ? kMaxQuality + 1
+                                                            : kMaxGap + 1;
+    EXPECT_FALSE(ThroughTheWire(request));
+  }
+}
+
+TEST(CommandLine, EveryOptionAtItsLargestValueReachesTheJobWhole) {
   const std::vector<std::vector<std::string>> largest = {
-      {"-r", "2400"},
-      {"--scale-to", "32767"},
       {"--width", "32767", "--height", "32767"},
       {"-t", "webp", "--quality", "100", "--transparent", "--skip-hidden", "--pad", "--skip-existing"},
       {"-m", "all", "--grid", "10000x10000", "--gap", "10000", "--background", "#ffffff"},

@@ -1,9 +1,10 @@
 #!/bin/bash
-# quillmere-batch's bash completion against the program's own --help: every
-# option the help names is offered, and no option that takes a value gets the
-# paths to convert offered as its value (a value option missing from the
-# completion's list would). Presentations and folders are offered as paths,
-# other files are not.
+# quillmere-batch's bash completion, as the build writes it from the option
+# table, against the program's own --help and parser: every option the help
+# names is offered, no option that takes a value gets the paths to convert
+# offered as its value (a value option missing from the completion's list
+# would), and every value offered for an option is one the program takes.
+# Presentations and folders are offered as paths, other files are not.
 #
 #   CompletionTest.sh QUILLMERE_BATCH COMPLETION_FILE
 set -euo pipefail
@@ -45,9 +46,18 @@ if [ "$paths" != "$(printf 'deck.pptx\nfolder')" ]; then
 fi
 # Options written with a value in the help: "  -o, --output DIR", "      --gap N".
 for option in $(sed -nE 's/^ +(-[a-z0-9], )?(--[a-z-]+) [A-Z].*/\2/p' <<<"$help"); do
-  if [ "$(offered "$option" "")" = "$paths" ]; then
+  values=$(offered "$option" "")
+  if [ "$values" = "$paths" ]; then
     echo "FAIL: the value of $option is completed as a path to convert" >&2
     failed=1
+  elif [ "$values" != "folder" ]; then
+    # A value offered is read by the parser (--help stops after reading).
+    for value in $values; do
+      if ! "$batch" "$option" "$value" --help >/dev/null 2>"$work/error"; then
+        echo "FAIL: $option $value is offered but refused: $(cat "$work/error")" >&2
+        failed=1
+      fi
+    done
   fi
 done
 exit "$failed"
