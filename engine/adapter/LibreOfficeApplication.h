@@ -1,5 +1,5 @@
 #pragma once
-// The application object of a LibreOffice session.
+// The application object over a deck renderer (a LibreOffice session).
 
 #include <memory>
 #include <string>
@@ -9,15 +9,16 @@
 
 namespace qm {
 
-class LibreOfficeSession;
+class DeckRenderer;
 
-/// An application object over one LibreOfficeSession. Its Name() is
+/// An application object over one DeckRenderer (in the program a
+/// LibreOfficeSession). Its Name() is
 /// "LibreOffice Impress". Visibility is remembered only: the renderer has no
-/// window. Quit() ends the session (closing what is open) and returns the
-/// worker to the pool; the worker keeps running for the next session.
+/// window. Quit() ends the renderer (closing what is open); a LibreOffice
+/// session returns its worker to the pool, warm, for the next session.
 class LibreOfficeApplication : public Application {
  public:
-  explicit LibreOfficeApplication(std::shared_ptr<LibreOfficeSession> session);
+  explicit LibreOfficeApplication(std::shared_ptr<DeckRenderer> renderer);
 
   std::string Name() override;
   /// Throws qm::Error after Quit().
@@ -28,7 +29,7 @@ class LibreOfficeApplication : public Application {
   bool Visible() const { return visible_; }
 
  private:
-  std::shared_ptr<LibreOfficeSession> session_;
+  std::shared_ptr<DeckRenderer> renderer_;
   LibreOfficePresentations presentations_;
   bool visible_ = false;
 };

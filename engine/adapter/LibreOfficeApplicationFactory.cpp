@@ -12,10 +12,16 @@
 namespace qm {
 
 LibreOfficeApplicationFactory::LibreOfficeApplicationFactory()
-    : pool_(std::make_shared<RenderWorkerPool>(RenderWorkerSettings::FromEnvironment())) {}
+    : LibreOfficeApplicationFactory(
+          std::make_shared<RenderWorkerPool>(RenderWorkerSettings::FromEnvironment())) {}
 
 LibreOfficeApplicationFactory::LibreOfficeApplicationFactory(std::shared_ptr<RenderWorkerPool> pool)
-    : pool_(std::move(pool)) {}
+    : pool_(std::move(pool)),
+      makeRenderer_([pool = pool_] { return std::make_shared<LibreOfficeSession>(pool); }) {}
+
+LibreOfficeApplicationFactory::LibreOfficeApplicationFactory(
+    std::function<std::shared_ptr<DeckRenderer>()> makeRenderer)
+    : makeRenderer_(std::move(makeRenderer)) {}
 
 std::shared_ptr<Application> LibreOfficeApplicationFactory::Create(const std::string& progId) {
   if (::strcasecmp(progId.c_str(), kPresentationApplicationClass) != 0) {
@@ -24,9 +30,11 @@ std::shared_ptr<Application> LibreOfficeApplicationFactory::Create(const std::st
   // Nothing is started here: the first presentation opened starts a
   // renderer. What would keep one from starting is named now, so the
   // installed check at start-up costs no LibreOffice.
-  if (const std::string missing = pool_->Settings().MissingPart(); !missing.empty())
-    throw Error(missing);
-  return std::make_shared<LibreOfficeApplication>(std::make_shared<LibreOfficeSession>(pool_));
+  if (pool_) {
+    if (const std::string missing = pool_->Settings().MissingPart(); !missing.empty())
+      throw Error(missing);
+  }
+  return std::make_shared<LibreOfficeApplication>(makeRenderer_());
 }
 
 std::shared_ptr<Application> LibreOfficeApplicationFactory::Attach(const std::string&) {

@@ -1,6 +1,7 @@
 #pragma once
 // Presentation application objects rendered by LibreOffice.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,7 @@
 
 namespace qm {
 
+class DeckRenderer;
 class RenderWorkerPool;
 
 /// Creates application objects backed by render workers (LibreOfficeKit in a
@@ -23,6 +25,9 @@ class LibreOfficeApplicationFactory : public ApplicationFactory {
   LibreOfficeApplicationFactory();
   /// A factory sharing `pool`.
   explicit LibreOfficeApplicationFactory(std::shared_ptr<RenderWorkerPool> pool);
+  /// A factory whose applications each draw with a renderer `makeRenderer`
+  /// gives (the presentation objects over another renderer); it has no pool.
+  explicit LibreOfficeApplicationFactory(std::function<std::shared_ptr<DeckRenderer>()> makeRenderer);
 
   /// `progId` must be "PowerPoint.Application" (letter case aside). Throws
   /// qm::Error for another class, or when no worker can be started (worker
@@ -35,7 +40,8 @@ class LibreOfficeApplicationFactory : public ApplicationFactory {
   RenderWorkerPool& Pool() { return *pool_; }
 
  private:
-  std::shared_ptr<RenderWorkerPool> pool_;
+  std::shared_ptr<RenderWorkerPool> pool_;  ///< null with a renderer maker of the caller's
+  std::function<std::shared_ptr<DeckRenderer>()> makeRenderer_;
 };
 
 }  // namespace qm

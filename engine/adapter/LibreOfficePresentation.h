@@ -1,5 +1,5 @@
 #pragma once
-// A presentation open in a LibreOffice session.
+// A presentation open in a deck renderer.
 
 #include <cstdint>
 #include <memory>
@@ -11,13 +11,13 @@
 
 namespace qm {
 
-class LibreOfficeSession;
+class DeckRenderer;
 
-/// One opened presentation. It holds its session, so it may outlive the
-/// application object. Releasing it without Close() closes it too.
+/// One opened presentation. It holds its renderer, so it may outlive the
+/// application object, and the way its slides are drawn (UseDrawing). Releasing it without Close() closes it too.
 class LibreOfficePresentation : public Presentation {
  public:
-  LibreOfficePresentation(std::shared_ptr<LibreOfficeSession> session, std::uint64_t serial,
+  LibreOfficePresentation(std::shared_ptr<DeckRenderer> renderer, std::uint64_t serial,
                           std::string path, const RenderDocumentInfo& info);
   ~LibreOfficePresentation() override;
 
@@ -31,14 +31,16 @@ class LibreOfficePresentation : public Presentation {
   /// From the document size read at open (twips: 20 to the point).
   std::pair<double, double> SlideSizePoints() override;
 
-  /// Hands `drawing` to the session while this presentation is open.
+  /// Makes its slides' exports draw as `drawing` says (each export names
+  /// its own size); a presentation starts from the default drawing.
   void UseDrawing(const DrawRequest& drawing) override;
 
  private:
-  std::shared_ptr<LibreOfficeSession> session_;
+  std::shared_ptr<DeckRenderer> renderer_;
   std::uint64_t serial_;
   std::string path_;
   RenderDocumentInfo info_;
+  std::shared_ptr<DrawRequest> drawing_;  ///< shared with its slides
   LibreOfficeSlides slides_;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// Opening presentations in a LibreOffice session.
+// Opening presentations in a deck renderer.
 
 #include <memory>
 #include <string>
@@ -8,14 +8,14 @@
 
 namespace qm {
 
-class LibreOfficeSession;
+class DeckRenderer;
 
-/// Opens presentations in the session's render worker, one at a time: opening
+/// Opens presentations in the renderer, one at a time: opening
 /// another closes the one before (its object then reports "closed").
 class LibreOfficePresentations : public Presentations {
  public:
-  explicit LibreOfficePresentations(std::shared_ptr<LibreOfficeSession> session)
-      : session_(std::move(session)) {}
+  explicit LibreOfficePresentations(std::shared_ptr<DeckRenderer> renderer)
+      : renderer_(std::move(renderer)) {}
 
   /// The flags do not matter to a renderer: files are only read, never saved
   /// or given a window. Throws qm::Error naming the file when it is missing,
@@ -25,7 +25,7 @@ class LibreOfficePresentations : public Presentations {
                                      bool withWindow) override;
 
  private:
-  std::shared_ptr<LibreOfficeSession> session_;
+  std::shared_ptr<DeckRenderer> renderer_;
 };
 
 }  // namespace qm

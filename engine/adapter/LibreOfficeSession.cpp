@@ -37,7 +37,6 @@ RenderWorker& LibreOfficeSession::Worker(const std::string& subject) {
 
 std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentInfo* info) {
   openSerial_ = 0;
-  drawing_ = {};  // each deck is drawn as it asks
   // LibreOffice takes seconds to give up on an encrypted file and then calls
   // it damaged; the container says at once what it is.
   if (IsPasswordProtected(path)) throw Error(path + ": the presentation is password-protected");
@@ -52,12 +51,9 @@ std::uint64_t LibreOfficeSession::Open(const std::string& path, RenderDocumentIn
   return openSerial_;
 }
 
-void LibreOfficeSession::Export(std::uint64_t serial, int number, const std::string& bitmapPath,
-                                int width, int height) {
+void LibreOfficeSession::Draw(std::uint64_t serial, int number, const std::string& bitmapPath,
+                              const DrawRequest& drawing) {
   if (!IsOpen(serial)) throw Error(bitmapPath + ": the presentation to export from is closed");
-  DrawRequest drawing = drawing_;
-  drawing.width = width;
-  drawing.height = height;
   Worker(openPath_).Export(number - 1, bitmapPath, drawing);
 }
 

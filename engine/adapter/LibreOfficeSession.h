@@ -8,16 +8,15 @@
 #include <vector>
 #include <string>
 
-#include "engine/protocol/DrawRequest.h"
-#include "engine/render/RenderDocumentInfo.h"
+#include "engine/adapter/DeckRenderer.h"
 
 namespace qm {
 
 class RenderWorker;
 class RenderWorkerPool;
 
-/// One application session: a render worker leased from the pool and the
-/// presentation open in it. Created by LibreOfficeApplicationFactory::Create,
+/// One application session, the program's DeckRenderer: a render worker
+/// leased from the pool and the presentation open in it. Created by LibreOfficeApplicationFactory::Create,
 /// shared by the application object, its presentations and their slides, so
 /// a presentation may outlive its application object.
 ///
@@ -27,45 +26,39 @@ class RenderWorkerPool;
 /// last reference does the same. When the worker fails (crash, time limit),
 /// the failing call throws; the next call starts a fresh worker and, if a
 /// presentation was open, opens it again, so one bad slide loses nothing else.
-class LibreOfficeSession {
+class LibreOfficeSession : public DeckRenderer {
  public:
   /// Leases a worker from `pool` when first needed (the first open), so a
   /// session that opens nothing starts nothing.
   explicit LibreOfficeSession(std::shared_ptr<RenderWorkerPool> pool);
-  ~LibreOfficeSession();
+  ~LibreOfficeSession() override;
   LibreOfficeSession(const LibreOfficeSession&) = delete;
   LibreOfficeSession& operator=(const LibreOfficeSession&) = delete;
 
   /// Opens `path`, closing any presentation open before. Returns its serial
   /// and fills `*info`. Throws qm::Error naming the file.
-  std::uint64_t Open(const std::string& path, RenderDocumentInfo* info);
-
-  /// Makes the next exports of the open presentation draw as `drawing`
-  /// says (each export names its own size); an open starts from the
-  /// default drawing again.
-  void UseDrawing(const DrawRequest& drawing) { drawing_ = drawing; }
+  std::uint64_t Open(const std::string& path, RenderDocumentInfo* info) override;
 
   /// Writes slide `number` (1-based) of presentation `serial` to
-  /// `bitmapPath`, `width` x `height` pixels (0 x 0: the default size),
-  /// drawn as UseDrawing last said.
-  void Export(std::uint64_t serial, int number, const std::string& bitmapPath, int width,
-              int height);
+  /// `bitmapPath` as the worker draws it for `drawing`.
+  void Draw(std::uint64_t serial, int number, const std::string& bitmapPath,
+            const DrawRequest& drawing) override;
 
   /// True when slide `number` (1-based) of presentation `serial` is hidden.
   /// The renderer is asked once per open presentation.
-  bool IsHidden(std::uint64_t serial, int number);
+  bool IsHidden(std::uint64_t serial, int number) override;
 
   /// Closes presentation `serial`; nothing happens when it is not open.
-  void Close(std::uint64_t serial);
+  void Close(std::uint64_t serial) override;
 
   /// True while presentation `serial` is the open one.
-  bool IsOpen(std::uint64_t serial) const { return serial != 0 && serial == openSerial_; }
+  bool IsOpen(std::uint64_t serial) const override { return serial != 0 && serial == openSerial_; }
 
   /// Ends the session: closes the open presentation and returns the worker to
   /// the pool. Later calls throw qm::Error. Never throws; idempotent.
-  void End();
+  void End() override;
 
-  bool Ended() const { return ended_; }
+  bool Ended() const override { return ended_; }
 
  private:
   RenderWorker& Worker(const std::string& subject);
@@ -77,7 +70,6 @@ class LibreOfficeSession {
   std::uint64_t lastSerial_ = 0;
   /// The open presentation's hidden slides (0-based), once asked for.
   std::optional<std::vector<int>> hidden_;
-  DrawRequest drawing_;
   bool ended_ = false;
 };
 

@@ -5,13 +5,18 @@
 #include <utility>
 
 #include "base/Error.h"
-#include "engine/adapter/LibreOfficeSession.h"
+#include "engine/adapter/DeckRenderer.h"
 
 namespace qm {
 
-LibreOfficeSlide::LibreOfficeSlide(std::shared_ptr<LibreOfficeSession> session,
-                                   std::uint64_t serial, std::string path, int number)
-    : session_(std::move(session)), serial_(serial), path_(std::move(path)), number_(number) {}
+LibreOfficeSlide::LibreOfficeSlide(std::shared_ptr<DeckRenderer> renderer,
+                                   std::uint64_t serial, std::string path, int number,
+                                   std::shared_ptr<const DrawRequest> drawing)
+    : renderer_(std::move(renderer)),
+      serial_(serial),
+      path_(std::move(path)),
+      number_(number),
+      drawing_(std::move(drawing)) {}
 
 void LibreOfficeSlide::Export(const std::string& fileName, const std::string& filterName,
                               int scaleWidth, int scaleHeight) {
@@ -24,13 +29,16 @@ void LibreOfficeSlide::Export(const std::string& fileName, const std::string& fi
     throw Error(path_ + ": " + slide + " cannot be exported at a negative size (" +
                 std::to_string(scaleWidth) + " x " + std::to_string(scaleHeight) + ")");
   }
-  if (!session_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
-  session_->Export(serial_, number_, fileName, scaleWidth, scaleHeight);
+  if (!renderer_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
+  DrawRequest drawing = *drawing_;
+  drawing.width = scaleWidth;
+  drawing.height = scaleHeight;
+  renderer_->Draw(serial_, number_, fileName, drawing);
 }
 
 bool LibreOfficeSlide::Hidden() {
-  if (!session_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
-  return session_->IsHidden(serial_, number_);
+  if (!renderer_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
+  return renderer_->IsHidden(serial_, number_);
 }
 
 }  // namespace qm

@@ -1,22 +1,23 @@
 #pragma once
-// One slide of a presentation open in a LibreOffice session.
+// One slide of a presentation open in a deck renderer.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "engine/adapter/Slide.h"
+#include "engine/protocol/DrawRequest.h"
 
 namespace qm {
 
-class LibreOfficeSession;
+class DeckRenderer;
 
-/// Exports one slide through the session's render worker, which writes the
-/// bitmap file itself.
+/// Exports one slide through the renderer, which writes the bitmap file
+/// itself, drawn as its presentation's drawing says at the size asked.
 class LibreOfficeSlide : public Slide {
  public:
-  LibreOfficeSlide(std::shared_ptr<LibreOfficeSession> session, std::uint64_t serial,
-                   std::string path, int number);
+  LibreOfficeSlide(std::shared_ptr<DeckRenderer> renderer, std::uint64_t serial,
+                   std::string path, int number, std::shared_ptr<const DrawRequest> drawing);
 
   /// Only the filter "BMP" (letter case aside) is supported: a Windows
   /// bitmap of 24 or 32 bits, as the worker drew it (with alpha when the
@@ -28,17 +29,19 @@ class LibreOfficeSlide : public Slide {
   void Export(const std::string& fileName, const std::string& filterName, int scaleWidth,
               int scaleHeight) override;
 
-  /// Asks the session, which asks the renderer once per open presentation.
+  /// Asks the renderer (a LibreOffice session asks its worker once per
+  /// open presentation).
   bool Hidden() override;
 
   /// 1-based slide number.
   int Number() const { return number_; }
 
  private:
-  std::shared_ptr<LibreOfficeSession> session_;
+  std::shared_ptr<DeckRenderer> renderer_;
   std::uint64_t serial_;
   std::string path_;
   int number_;
+  std::shared_ptr<const DrawRequest> drawing_;
 };
 
 }  // namespace qm

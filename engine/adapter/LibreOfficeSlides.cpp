@@ -3,18 +3,23 @@
 #include <utility>
 
 #include "base/Error.h"
-#include "engine/adapter/LibreOfficeSession.h"
+#include "engine/adapter/DeckRenderer.h"
 #include "engine/adapter/LibreOfficeSlide.h"
 
 namespace qm {
 
-LibreOfficeSlides::LibreOfficeSlides(std::shared_ptr<LibreOfficeSession> session,
+LibreOfficeSlides::LibreOfficeSlides(std::shared_ptr<DeckRenderer> renderer,
                                      std::uint64_t serial, std::string path,
-                                     const RenderDocumentInfo& info)
-    : session_(std::move(session)), serial_(serial), path_(std::move(path)), info_(info) {}
+                                     const RenderDocumentInfo& info,
+                                     std::shared_ptr<const DrawRequest> drawing)
+    : renderer_(std::move(renderer)),
+      serial_(serial),
+      path_(std::move(path)),
+      info_(info),
+      drawing_(std::move(drawing)) {}
 
 void LibreOfficeSlides::RequireOpen() const {
-  if (!session_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
+  if (!renderer_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
 }
 
 std::int32_t LibreOfficeSlides::Count() {
@@ -29,7 +34,7 @@ std::shared_ptr<Slide> LibreOfficeSlides::Item(std::int16_t index) {
                 std::to_string(info_.slideCount) +
                 (info_.slideCount == 1 ? " slide)" : " slides)"));
   }
-  return std::make_shared<LibreOfficeSlide>(session_, serial_, path_, index);
+  return std::make_shared<LibreOfficeSlide>(renderer_, serial_, path_, index, drawing_);
 }
 
 }  // namespace qm

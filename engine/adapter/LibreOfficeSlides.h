@@ -1,23 +1,25 @@
 #pragma once
-// The slides of a presentation open in a LibreOffice session.
+// The slides of a presentation open in a deck renderer.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "engine/protocol/DrawRequest.h"
 #include "engine/render/RenderDocumentInfo.h"
 #include "engine/adapter/Slides.h"
 
 namespace qm {
 
-class LibreOfficeSession;
+class DeckRenderer;
 
 /// Count and lookup of slides; both answer from what the renderer reported
 /// when the presentation opened, without asking it again.
 class LibreOfficeSlides : public Slides {
  public:
-  LibreOfficeSlides(std::shared_ptr<LibreOfficeSession> session, std::uint64_t serial,
-                    std::string path, const RenderDocumentInfo& info);
+  LibreOfficeSlides(std::shared_ptr<DeckRenderer> renderer, std::uint64_t serial,
+                    std::string path, const RenderDocumentInfo& info,
+                    std::shared_ptr<const DrawRequest> drawing);
 
   /// Slides of the presentation, hidden ones included. Throws qm::Error once
   /// the presentation is closed.
@@ -30,10 +32,11 @@ class LibreOfficeSlides : public Slides {
  private:
   void RequireOpen() const;
 
-  std::shared_ptr<LibreOfficeSession> session_;
+  std::shared_ptr<DeckRenderer> renderer_;
   std::uint64_t serial_;
   std::string path_;
   RenderDocumentInfo info_;
+  std::shared_ptr<const DrawRequest> drawing_;
 };
 
 }  // namespace qm

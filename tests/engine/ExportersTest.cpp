@@ -10,7 +10,9 @@
 
 #include "imaging/codecs/BmpFile.h"
 #include "imaging/writers/GdiPlusSession.h"
+#include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "tests/support/FakeApplicationFactory.h"
+#include "tests/support/FakeDeckRenderer.h"
 #include "tests/support/LeakCheck.h"
 #include "engine/export/Powerpoint1.h"
 #include "tests/support/PngTestReader.h"
@@ -271,4 +273,33 @@ TEST_F(Exporters, PictureListThatCouldNotBeMadeIsReportedWhenItsEntryIsSet) {
   const std::vector<int> lines = ReportedLines(ui_);
   EXPECT_NE(std::find(lines.begin(), lines.end(), 138), lines.end());
   EXPECT_TRUE(out_.Names().empty());
+}
+
+TEST_F(Exporters, TheProgramsPresentationObjectsHandTheRendererTheDecksDrawingWithEachSlidesSize) {
+  // The exporters over the program's own presentation objects, with only the
+  // renderer in memory: what the run asks must reach every slide drawn (a
+  // slide object that forgot its deck's drawing drew the background again).
+  auto renderer = std::make_shared<test::FakeDeckRenderer>();
+  renderer->decks[Deck()] = {4, 14400, 8100, {3}};
+  std::ofstream(Deck()) << "a deck";
+  LibreOfficeApplicationFactory factory([renderer] { return renderer; });
+  Powerpoint1 pp(factory, ui_);
+  ConversionRequest request;
+  request.dpi = 192;
+  request.transparent = true;
+  request.skipHidden = true;
+  request.slides = {{2, 0}};
+  pp.SetRequest(request);
+  pp.SaveEachSlideAsImage(Deck(), Out());
+  EXPECT_TRUE(ui_.Reports().empty());
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"deck_Slide2.png", "deck_Slide4.png"}));
+  EXPECT_EQ(test::ReadPng(out_ / "deck_Slide4.png").width, 1920);
+  const std::vector<std::string> draws = [&] {
+    std::vector<std::string> out;
+    for (const std::string& entry : renderer->log)
+      if (entry.rfind("draw", 0) == 0 || entry == "close" || entry == "end") out.push_back(entry);
+    return out;
+  }();
+  EXPECT_EQ(draws, (std::vector<std::string>{"draw 2 1920x1080 transparent", "draw 4 1920x1080 transparent",
+                                             "close", "end"}));
 }

@@ -216,7 +216,7 @@ TEST_F(WorkerFaultsTest, UnboundedWorkerMemory_ZipBombIsStoppedAtTheCeilingAndTh
     EXPECT_EQ(info.slideCount, 1);
     const std::string bitmap = out_ / "bomb.bmp";
     const auto start = std::chrono::steady_clock::now();
-    ExpectError([&] { session.Export(serial, 1, bitmap, 0, 0); },
+    ExpectError([&] { session.Draw(serial, 1, bitmap, DrawRequest{}); },
                 {bomb + ": needs more memory than allowed (the renderer passed 700 MB)"});
     // Rendering it whole takes LibreOffice about 11 s and 2 GB.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
@@ -227,7 +227,7 @@ TEST_F(WorkerFaultsTest, UnboundedWorkerMemory_ZipBombIsStoppedAtTheCeilingAndTh
     const DeckFacts& next = catalog.Deck("wide3.pptx");
     const std::uint64_t nextSerial = session.Open(next.path, &info);
     EXPECT_EQ(info.slideCount, 3);
-    session.Export(nextSerial, 2, out_ / "next.bmp", 0, 0);
+    session.Draw(nextSerial, 2, out_ / "next.bmp", DrawRequest{});
     EXPECT_LE(WorstSamplePoint(LoadBitmap(out_ / "next.bmp"), next.colours[1], 0.1),
               catalog.Tolerance());
     EXPECT_EQ(pool->WorkersStarted(), 2);
