@@ -12,21 +12,17 @@
 
 #include "base/Paths.h"
 #include "cli/CommandLine.h"
+#include "cli/ListConversion.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/TerminalUi.h"
-#include "engine/adapter/LibreOfficeApplicationFactory.h"
 #include "engine/adapter/PresentationChecks.h"
-#include "engine/batch/BatchRun.h"
 #include "cli/JsonResults.h"
 #include "cli/PathListFile.h"
-#include "engine/batch/JobRunner.h"
 #include "base/Sandbox.h"
-#include "engine/batch/ListRunOptions.h"
 #include "engine/batch/StopSignals.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderImport.h"
 #include "filelist/RepeatedFiles.h"
-#include "imaging/writers/GdiPlusSession.h"
 
 namespace {
 
@@ -69,28 +65,6 @@ std::optional<std::vector<std::string>> GatherFiles(const qm::CommandLine& optio
     return std::nullopt;
   }
   return list;
-}
-
-/// Converts `list` as `options` ask, in jobs, showing the run on `display`.
-void Convert(const qm::CommandLine& options, const std::vector<std::string>& list,
-             qm::ProgressDisplay& display) {
-  using namespace qm;
-  TerminalUi ui(display, options.slideText, options.direction, options.verbose);
-  ListRunOptions runOptions(list, options.mode, options.outputFolder, options.beside,
-                            options.request);
-  // Only asked whether a presentation application is running: starts no renderer.
-  LibreOfficeApplicationFactory probe;
-  JobRunner runner(DefaultJobPath(), options.jobs);
-  runner.SetAllowLinks(options.allowLinks);
-  runner.SetFileTimeout(std::chrono::seconds(options.timeoutSeconds));
-  runner.SetCancelToken(&StopSignals::Token());
-  BatchRun run(probe, ui, runOptions);
-  run.SetJobRunner(&runner);
-  run.SetObserver(&display);
-  GdiPlusSession imaging;
-  run.SetGdiStartFailed(!imaging.Start());
-  run.Start();
-  imaging.Stop();
 }
 
 /// Writes the run's --json results to standard output. Returns 0, or the
@@ -162,7 +136,7 @@ int main(int argc, char** argv) {
   ProgressDisplay display(stderr, static_cast<int>(list->size()), options->quiet);
   display.SetLinksBlocked(!options->allowLinks);
   for (const SkippedPath& path : skipped) display.Skipped(path);
-  Convert(*options, *list, display);
+  ConvertList(*options, *list, display, StopSignals::Token());
 
   if (const int signal = StopSignals::Caught()) {
     if (signal != SIGPIPE) display.Note("quillmere-batch: stopped; no job is left running.");

@@ -1,0 +1,234 @@
+#include "serve/HttpServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <microhttpd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <filesystem>
+
+namespace qm {
+
+namespace {
+
+/// A name of the client's made safe as one file name of ours: its last
+/// path part, with every byte that is not a letter, digit, '.', '-', '_',
+/// ' ' or part of a UTF-8 character replaced by '_'; "presentation" when
+/// nothing is left or it would be "." or "..".
+std::string SafeFileName(const char* given) {
+  std::string name = given != nullptr ? given : "";
+  if (const auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
+  for (char& c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (!(std::isalnum(u) || c == '.' || c == '-' || c == '_' || c == ' ' || u >= 0x80)) c = '_';
+  }
+  if (name.size() > 200) name.erase(0, name.size() - 200);
+  if (name.empty() || name == "." || name == ".." || name[0] == '.') name = "presentation" + name;
+  return name;
+}
+
+MHD_Result CollectArgument(void* cls, MHD_ValueKind, const char* key, const char* value) {
+  static_cast<HttpRequest*>(cls)->query.emplace_back(key != nullptr ? key : "", value != nullptr ? value : "");
+  return MHD_YES;
+}
+
+}  // namespace
+
+/// One request's state, from its first call to its completion.
+struct HttpServer::Exchange {
+  HttpRequest request;
+  int bodyFd = -1;
+  bool tooLarge = false;
+  bool writeFailed = false;
+  int status = 0;
+  std::uint64_t sentBytes = 0;
+  std::string file;  ///< the deck's name, for the log line of a failure
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+};
+
+struct HttpServerCalls {
+  static MHD_Result Queue(MHD_Connection* connection, HttpServer::Exchange& exchange,
+                          const ServiceAnswer& answer) {
+    MHD_Response* response = nullptr;
+    std::uint64_t bytes = answer.body.size();
+    if (!answer.bodyPath.empty()) {
+      const int fd = ::open(answer.bodyPath.c_str(), O_RDONLY | O_CLOEXEC);
+      struct stat info {};
+      if (fd >= 0 && ::fstat(fd, &info) == 0) {
+        bytes = static_cast<std::uint64_t>(info.st_size);
+        response = MHD_create_response_from_fd(bytes, fd);  // closes fd
+      } else if (fd >= 0) {
+        ::close(fd);
+      }
+      if (response == nullptr)
+        return Queue(connection, exchange, ServiceAnswer::Error(500, "The answer's file could not be read."));
+    } else {
+      response = MHD_create_response_from_buffer(answer.body.size(), const_cast<char*>(answer.body.data()),
+                                                 MHD_RESPMEM_MUST_COPY);
+    }
+    if (response == nullptr) return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.c_str());
+    if (!answer.fileName.empty()) {
+      const std::string disposition = "attachment; filename=\"" + answer.fileName + "\"";
+      MHD_add_response_header(response, "Content-Disposition", disposition.c_str());
+    }
+    exchange.status = answer.status;
+    exchange.sentBytes = bytes;
+    const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);
+    MHD_destroy_response(response);
+    return queued;
+  }
+
+  /// The first call of a request: its state, its folder, and the answers
+  /// that need no body (a wrong route or method, a body known too large).
+  static MHD_Result Begin(HttpServer& server, MHD_Connection* connection, const char* url,
+                          const char* method, void** state) {
+    auto exchange = std::make_unique<HttpServer::Exchange>();
+    exchange->request.method = method;
+    exchange->request.path = url;
+    MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectArgument, &exchange->request);
+    HttpServer::Exchange& ex = *exchange;
+    *state = exchange.release();
+    const std::string& path = ex.request.path;
+    if (path == "/health") {
+      if (ex.request.method != "GET" && ex.request.method != "HEAD")
+        return Queue(connection, ex, ServiceAnswer::Error(405, "GET /health takes no " + ex.request.method + "."));
+      ServiceAnswer ok;
+      ok.body = "{\"status\": \"ok\"}\n";
+      return Queue(connection, ex, ok);
+    }
+    if (path != "/convert") return Queue(connection, ex, ServiceAnswer::Error(404, "There is no route " + path + "."));
+    if (ex.request.method != "POST")
+      return Queue(connection, ex, ServiceAnswer::Error(405, "/convert takes POST, not " + ex.request.method + "."));
+    const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+    if (length != nullptr && std::strtoull(length, nullptr, 10) > server.options_.maxBodyBytes) {
+      ex.tooLarge = true;
+      // A client that waits for "100 Continue" hears at once and sends
+      // nothing; any other is read to the end (and nothing kept) so that it
+      // reads the answer instead of a closed connection.
+      const char* expect = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_EXPECT);
+      if (expect != nullptr && ::strcasecmp(expect, "100-continue") == 0)
+        return Queue(connection, ex, TooLarge(server));
+      return MHD_YES;
+    }
+    // The body goes to a folder of the request's own, under a name of ours.
+    std::string folder = (std::getenv("TMPDIR") != nullptr && *std::getenv("TMPDIR") != '\0'
+                              ? std::string(std::getenv("TMPDIR"))
+                              : std::string("/tmp")) +
+                         "/quillmere-serve-XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr)
+      return Queue(connection, ex, ServiceAnswer::Error(500, std::string("No folder for the upload: ") + std::strerror(errno) + "."));
+    ex.request.folder = folder;
+    const std::string name =
+        SafeFileName(MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "filename"));
+    ex.file = name;
+    ex.request.bodyPath = folder + "/" + name;
+    ex.bodyFd = ::open(ex.request.bodyPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (ex.bodyFd < 0)
+      return Queue(connection, ex, ServiceAnswer::Error(500, std::string("The upload cannot be kept: ") + std::strerror(errno) + "."));
+    return MHD_YES;
+  }
+
+  static ServiceAnswer TooLarge(const HttpServer& server) {
+    return ServiceAnswer::Error(413, "The upload is larger than the service takes (" +
+                                         std::to_string(server.options_.maxBodyBytes >> 20) + " MB).");
+  }
+
+  static MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const char* method,
+                           const char*, const char* data, std::size_t* size, void** state) {
+    auto& server = *static_cast<HttpServer*>(cls);
+    if (*state == nullptr) return Begin(server, connection, url, method, state);
+    auto& ex = *static_cast<HttpServer::Exchange*>(*state);
+    if (ex.status != 0) {  // answered already: the rest of the body is dropped
+      *size = 0;
+      return MHD_YES;
+    }
+    if (*size > 0) {
+      ex.request.bodyBytes += *size;
+      if (ex.request.bodyBytes > server.options_.maxBodyBytes) ex.tooLarge = true;
+      // Reading a refused body on has its end: past four times the limit
+      // the connection is closed.
+      if (ex.tooLarge && ex.request.bodyBytes / 4 > server.options_.maxBodyBytes) return MHD_NO;
+      for (std::size_t done = 0; !ex.tooLarge && !ex.writeFailed && done < *size;) {
+        const ssize_t wrote = ::write(ex.bodyFd, data + done, *size - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) ex.writeFailed = true;
+        else done += static_cast<std::size_t>(wrote);
+      }
+      *size = 0;
+      return MHD_YES;
+    }
+    // The whole body is in.
+    ::close(ex.bodyFd);
+    ex.bodyFd = -1;
+    if (ex.tooLarge) return Queue(connection, ex, TooLarge(server));
+    if (ex.writeFailed) return Queue(connection, ex, ServiceAnswer::Error(500, "The upload could not be kept (the disk may be full)."));
+    const MHD_Result queued = Queue(connection, ex, server.handler_(ex.request));
+    // The answer's file is open now: the request's folder can go before it is sent.
+    RemoveFolder(ex);
+    return queued;
+  }
+
+  static void RemoveFolder(HttpServer::Exchange& ex) {
+    if (ex.request.folder.empty()) return;
+    std::error_code ignored;  // a folder that cannot be removed is left to the system's cleaning
+    std::filesystem::remove_all(ex.request.folder, ignored);
+    ex.request.folder.clear();
+  }
+
+  static void Completed(void* cls, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
+    const auto& server = *static_cast<const HttpServer*>(cls);
+    std::unique_ptr<HttpServer::Exchange> ex(static_cast<HttpServer::Exchange*>(*state));
+    *state = nullptr;
+    if (!ex) return;
+    if (ex->bodyFd >= 0) ::close(ex->bodyFd);
+    RemoveFolder(*ex);  // a client gone mid-upload leaves its folder here
+    if (server.options_.quiet) return;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - ex->start).count();
+    std::fprintf(stderr, "quillmere-serve: %s %s %d %llu bytes in, %llu out, %lld ms%s%s\n",
+                 ex->request.method.c_str(), ex->request.path.c_str(), ex->status,
+                 static_cast<unsigned long long>(ex->request.bodyBytes),
+                 static_cast<unsigned long long>(ex->sentBytes), static_cast<long long>(ms),
+                 ex->status >= 400 && !ex->file.empty() ? " " : "", ex->status >= 400 ? ex->file.c_str() : "");
+  }
+};
+
+HttpServer::HttpServer(ServeOptions options, Handler handler)
+    : options_(std::move(options)), handler_(std::move(handler)) {}
+
+HttpServer::~HttpServer() { Stop(); }
+
+Status HttpServer::Start() {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(options_.port));
+  if (::inet_pton(AF_INET, options_.host.c_str(), &address.sin_addr) != 1)
+    return Status::Failure("Cannot listen on " + options_.host + ": not an IPv4 address.");
+  daemon_ = MHD_start_daemon(
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ERROR_LOG,
+      static_cast<std::uint16_t>(options_.port), nullptr, nullptr, &HttpServerCalls::Access, this,
+      MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address),
+      MHD_OPTION_NOTIFY_COMPLETED, &HttpServerCalls::Completed, this,
+      MHD_OPTION_CONNECTION_TIMEOUT, 30u, MHD_OPTION_CONNECTION_LIMIT, 64u, MHD_OPTION_END);
+  if (daemon_ == nullptr)
+    return Status::Failure("Cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
+                           " (in use, or not an address of this machine).");
+  const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT);
+  port_ = info != nullptr ? info->port : options_.port;
+  return {};
+}
+
+void HttpServer::Stop() {
+  if (daemon_ == nullptr) return;
+  MHD_stop_daemon(daemon_);
+  daemon_ = nullptr;
+}
+
+}  // namespace qm

@@ -1,0 +1,51 @@
+#pragma once
+// The service's HTTP/1.1 server, on libmicrohttpd: it parses requests,
+// streams each body to a file of the request's own and sends the answers.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/Status.h"
+#include "serve/HttpRequest.h"
+#include "serve/ServeOptions.h"
+#include "serve/ServiceAnswer.h"
+
+struct MHD_Daemon;
+
+namespace qm {
+
+/// Listens where `options` say and answers every request with `handler`,
+/// each connection on a thread of its own. A body is written to a private
+/// folder as it arrives (never held in memory) and the folder is removed
+/// once the answer is sent or the client is gone; a body past
+/// options.maxBodyBytes is answered 413 without being kept. One line per
+/// request goes to standard error unless options.quiet.
+class HttpServer {
+ public:
+  using Handler = std::function<ServiceAnswer(const HttpRequest&)>;
+
+  HttpServer(ServeOptions options, Handler handler);
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  /// Starts listening; a failure says where and why.
+  Status Start();
+  /// The port listened on (the one chosen when options.port was 0).
+  int Port() const { return port_; }
+  /// Stops accepting and waits for the requests under way. Idempotent.
+  void Stop();
+
+  struct Exchange;  ///< one request's state, from its first byte to its answer
+
+ private:
+  ServeOptions options_;
+  Handler handler_;
+  MHD_Daemon* daemon_ = nullptr;
+  int port_ = 0;
+
+  friend struct HttpServerCalls;
+};
+
+}  // namespace qm

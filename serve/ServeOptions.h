@@ -1,0 +1,26 @@
+#pragma once
+// quillmere-serve's own options: where it listens and what it accepts.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+struct ServeOptions {
+  std::string host = "127.0.0.1";  ///< --listen HOST:PORT; an IPv4 address
+  int port = 8080;                 ///< 0: any free port (said on standard error)
+  std::uint64_t maxBodyBytes = 100ull << 20;  ///< --max-body MB: larger uploads get 413
+  bool quiet = false;              ///< --quiet: no line per request
+  bool help = false;
+};
+
+/// The service's usage text, printed by --help.
+std::string ServeUsageText();
+
+/// Parses `args` (without the program name); nullopt with `error` set to a
+/// sentence saying what is wrong.
+std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& args, std::string* error);
+
+}  // namespace qm

@@ -1,0 +1,160 @@
+#include "serve/UploadConversion.h"
+
+#include <zip.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "base/Paths.h"
+#include "cli/CommandLine.h"
+#include "cli/JsonResults.h"
+#include "cli/ListConversion.h"
+#include "cli/ProgressDisplay.h"
+
+namespace qm {
+
+namespace {
+
+/// True when the file starts as a zip package (.pptx, .odp, ...) or an OLE
+/// compound file (.ppt) does: the only containers a presentation comes in.
+bool LooksLikePresentation(const std::string& path) {
+  unsigned char head[8] = {};
+  std::ifstream in(path, std::ios::binary);
+  in.read(reinterpret_cast<char*>(head), sizeof head);
+  if (in.gcount() < 4) return false;
+  static const unsigned char kZip[4] = {'P', 'K', 3, 4};
+  static const unsigned char kCompound[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  return std::memcmp(head, kZip, 4) == 0 || (in.gcount() == 8 && std::memcmp(head, kCompound, 8) == 0);
+}
+
+const char* ContentTypeOf(const std::string& path) {
+  const auto ends = [&](const char* suffix) {
+    const std::size_t n = std::strlen(suffix);
+    return path.size() >= n && path.compare(path.size() - n, n, suffix) == 0;
+  };
+  if (ends(".jpg")) return "image/jpeg";
+  if (ends(".webp")) return "image/webp";
+  return "image/png";
+}
+
+/// The report's cause: its first line, without where it arose.
+std::string CauseOf(const FileRecord& record) {
+  if (record.reasons.empty()) return "The deck was not converted.";
+  const std::string& reason = record.reasons.front();
+  return reason.substr(0, reason.find('\n'));
+}
+
+/// Writes `images` and `results` (results.json) into a new ZIP at `zipPath`;
+/// the libzip error in words when it cannot.
+std::string WriteZip(const std::string& zipPath, const std::vector<std::string>& images,
+                     const std::string& results) {
+  int code = 0;
+  zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  if (archive == nullptr) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const std::string why = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return why;
+  }
+  bool added = true;
+  for (const std::string& image : images) {
+    zip_source_t* source = zip_source_file(archive, image.c_str(), 0, -1);
+    if (source == nullptr || zip_file_add(archive, FileNamePart(image).c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+      if (source != nullptr) zip_source_free(source);
+      added = false;
+      break;
+    }
+  }
+  zip_source_t* json = added ? zip_source_buffer(archive, results.data(), results.size(), 0) : nullptr;
+  if (added && (json == nullptr || zip_file_add(archive, "results.json", json, ZIP_FL_ENC_UTF_8) < 0)) {
+    if (json != nullptr) zip_source_free(json);
+    added = false;
+  }
+  if (!added) {
+    const std::string why = zip_strerror(archive);
+    zip_discard(archive);
+    return why;
+  }
+  // The sources are read here, while `results` still lives.
+  if (zip_close(archive) != 0) {
+    const std::string why = zip_strerror(archive);
+    zip_discard(archive);
+    return why;
+  }
+  return "";
+}
+
+/// The --json records of the one file, as text.
+std::string ResultsText(const std::string& deckPath, const ProgressDisplay& display) {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = ::open_memstream(&text, &size);
+  if (out == nullptr) return "";
+  (void)WriteJsonResults(out, {deckPath}, display.Records(), display.SkippedRecords());  // memory only
+  std::fclose(out);
+  std::string results(text, size);
+  std::free(text);
+  return results;
+}
+
+/// `text` with every `prefix` (a folder ending in "/") taken out: the
+/// client sees its own names, never the service's folders.
+std::string WithoutFolder(std::string text, const std::string& prefix) {
+  for (std::size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at))
+    text.erase(at, prefix.size());
+  return text;
+}
+
+}  // namespace
+
+ServiceAnswer ConvertUpload(const std::string& deckPath, const std::vector<std::string>& optionArgs,
+                            const std::string& outputFolder, const std::string& zipPath,
+                            const CancelToken& cancel) {
+  const std::string name = FileNamePart(deckPath);
+  std::vector<std::string> args = optionArgs;
+  args.insert(args.end(), {"--jobs=1", "--output", outputFolder, "--", deckPath});
+  std::string error;
+  const auto options = ParseCommandLine(args, &error);
+  if (!options) return ServiceAnswer::Error(400, error);
+  if (!LooksLikePresentation(deckPath))
+    return ServiceAnswer::Error(415,
+                                "The file is no presentation: neither a zip package (.pptx, .odp) nor a "
+                                "compound file (.ppt).",
+                                name);
+
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> silent(std::fopen("/dev/null", "w"), &std::fclose);
+  ProgressDisplay display(silent ? silent.get() : stderr, 1, true);
+  ConvertList(*options, {deckPath}, display, cancel);
+  if (cancel.Requested()) return ServiceAnswer::Error(503, "The service is stopping.", name);
+
+  const auto found = display.Records().begin();
+  if (found == display.Records().end() || found->second.status != "converted")
+    return ServiceAnswer::Error(422,
+                                found == display.Records().end()
+                                    ? "The deck was not converted."
+                                    : WithoutFolder(CauseOf(found->second), FolderPart(deckPath)),
+                                name);
+  const FileRecord& record = found->second;
+  ServiceAnswer answer;
+  if (record.images.empty())
+    return ServiceAnswer::Error(422, "No image was written: the deck has no slide that the options ask for.", name);
+  if (record.images.size() == 1) {
+    answer.contentType = ContentTypeOf(record.images.front());
+    answer.bodyPath = record.images.front();
+    answer.fileName = FileNamePart(record.images.front());
+    return answer;
+  }
+  if (const std::string why = WriteZip(
+          zipPath, record.images,
+          WithoutFolder(WithoutFolder(ResultsText(deckPath, display), outputFolder + "/"), FolderPart(deckPath))); !why.empty())
+    return ServiceAnswer::Error(500, "The ZIP of the images could not be written: " + why + ".", name);
+  answer.contentType = "application/zip";
+  answer.bodyPath = zipPath;
+  answer.fileName = OutputBaseName(deckPath) + ".zip";
+  return answer;
+}
+
+}  // namespace qm

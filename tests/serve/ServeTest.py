@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""quillmere-serve against real HTTP clients on loopback, with LibreOffice.
+
+  ServeTest.py QUILLMERE_SERVE QUILLMERE_BATCH DECKS_FOLDER
+
+Each case drives the real server: the images it answers are the bytes
+quillmere-batch writes, under the same names; every refusal has its status
+and the command line's words; no upload folder outlives its request; SIGTERM
+ends the service with status 0.
+"""
+import io
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+import urllib.error
+import urllib.request
+import zipfile
+
+SERVE, BATCH, DECKS = sys.argv[1:4]
+del sys.argv[1:4]
+
+
+class Service:
+    """quillmere-serve on a free port, its uploads under a TMPDIR of its own."""
+
+    def __init__(self, *args):
+        self.tmp = tempfile.TemporaryDirectory()
+        env = dict(os.environ, TMPDIR=self.tmp.name)
+        self.process = subprocess.Popen([SERVE, "--listen", "127.0.0.1:0", *args],
+                                        stderr=subprocess.PIPE, text=True, env=env)
+        line = self.process.stderr.readline()
+        match = re.search(r"listening on (http://\S+)", line)
+        if not match:
+            self.process.kill()
+            raise AssertionError("the service did not start: " + line)
+        self.url = match.group(1)
+
+    def post(self, deck_path, query):
+        with open(deck_path, "rb") as deck:
+            body = deck.read()
+        request = urllib.request.Request(self.url + "/convert?" + query, data=body, method="POST")
+        try:
+            with urllib.request.urlopen(request, timeout=120) as response:
+                return response.status, response.headers, response.read()
+        except urllib.error.HTTPError as error:
+            return error.code, error.headers, error.read()
+
+    def leftovers(self):
+        return os.listdir(self.tmp.name)
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        code = self.process.wait(timeout=60)
+        self.process.stderr.close()
+        self.tmp.cleanup()
+        return code
+
+
+def batch_images(args, deck):
+    out = tempfile.mkdtemp()
+    subprocess.run([BATCH, "-q", "-o", out, *args, deck], check=False)
+    return {name: open(os.path.join(out, name), "rb").read() for name in sorted(os.listdir(out))}
+
+
+class ServeTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+
+    @classmethod
+    def tearDownClass(cls):
+        # A stop signal ends the service cleanly, leaving no upload behind.
+        leftovers = cls.service.leftovers()
+        code = cls.service.stop()
+        assert code == 0, "SIGTERM should end the service with 0, not %d" % code
+        assert leftovers == [], "upload folders left: %s" % leftovers
+
+    def test_images_are_the_command_lines_bytes_under_its_names(self):
+        deck = os.path.join(DECKS, "std4.pptx")
+        status, headers, body = self.service.post(deck, "filename=std4.pptx&mode=first")
+        self.assertEqual(status, 200, body)
+        self.assertEqual(headers["Content-Type"], "image/png")
+        self.assertIn('filename="std4_Slide1.png"', headers["Content-Disposition"])
+        self.assertEqual(body, batch_images(["-m", "first"], deck)["std4_Slide1.png"])
+
+        status, headers, body = self.service.post(deck, "filename=std4.pptx&type=webp&slides=2-&pad=1")
+        self.assertEqual(status, 200, body)
+        self.assertEqual(headers["Content-Type"], "application/zip")
+        archive = zipfile.ZipFile(io.BytesIO(body))
+        expected = batch_images(["-t", "webp", "--slides", "2-", "--pad"], deck)
+        self.assertEqual(sorted(archive.namelist()), sorted(list(expected) + ["results.json"]))
+        for name, data in expected.items():
+            self.assertEqual(archive.read(name), data, name)
+        records = [json.loads(line) for line in archive.read("results.json").decode().splitlines()]
+        self.assertEqual(records[0]["path"], "std4.pptx")
+        self.assertEqual(records[0]["images"], sorted(expected))
+        # The service's own folders never reach the client.
+        self.assertNotIn(b"quillmere-serve-", archive.read("results.json"))
+        self.assertEqual(self.service.leftovers(), [])
+
+    def test_every_refusal_has_its_status_and_says_why(self):
+        deck = os.path.join(DECKS, "std4.pptx")
+        text = os.path.join(tempfile.mkdtemp(), "notes.pptx")
+        with open(text, "w") as out:
+            out.write("not a deck\n")
+        cases = [
+            (deck, "mode=every", 400, "Unknown mode \"every\": use each, all, first, second or slide."),
+            (deck, "width=99999", 400, "must be a whole number from 1 to 32767"),
+            (deck, "output=/etc", 400, "Unknown option \"output\""),
+            (text, "filename=notes.pptx", 415, "no presentation"),
+            (os.path.join(DECKS, "password.pptx"), "filename=password.pptx", 422,
+             "password.pptx: the presentation is password-protected"),
+            (os.path.join(DECKS, "truncated.pptx"), "filename=../../truncated.pptx", 422, "truncated.pptx:"),
+        ]
+        for path, query, status, words in cases:
+            got, headers, body = self.service.post(path, query)
+            self.assertEqual(got, status, query + ": " + body.decode())
+            self.assertEqual(headers["Content-Type"], "application/json")
+            self.assertIn(words, json.loads(body)["error"], query)
+            self.assertNotIn(b"quillmere-serve-", body)
+        self.assertEqual(self.service.leftovers(), [])
+
+    def test_an_upload_past_the_limit_is_refused_unkept(self):
+        small = Service("--max-body", "1")
+        try:
+            big = os.path.join(small.tmp.name, "..", "big-%d.pptx" % os.getpid())
+            with open(big, "wb") as out:
+                out.write(b"PK\x03\x04" + os.urandom(3 << 20))
+            status, _, body = small.post(big, "filename=big.pptx")
+            os.remove(big)
+            self.assertEqual(status, 413, body)
+            self.assertIn("(1 MB)", json.loads(body)["error"])
+            self.assertEqual(small.leftovers(), [])
+        finally:
+            self.assertEqual(small.stop(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
