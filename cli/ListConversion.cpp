@@ -10,7 +10,7 @@
 namespace qm {
 
 void ConvertList(const CommandLine& options, const std::vector<std::string>& list,
-                 ProgressDisplay& display, const CancelToken& cancel) {
+                 ProgressDisplay& display, const CancelToken& cancel, JobPool* pool) {
   TerminalUi ui(display, options.slideText, options.direction, options.verbose);
   ListRunOptions runOptions(list, options.mode, options.outputFolder, options.beside,
                             options.request);
@@ -20,6 +20,7 @@ void ConvertList(const CommandLine& options, const std::vector<std::string>& lis
   runner.SetAllowLinks(options.allowLinks);
   runner.SetFileTimeout(std::chrono::seconds(options.timeoutSeconds));
   runner.SetCancelToken(&cancel);
+  runner.SetJobPool(pool);
   BatchRun run(probe, ui, runOptions);
   run.SetJobRunner(&runner);
   run.SetObserver(&display);

@@ -10,10 +10,13 @@
 
 namespace qm {
 
+class JobPool;
+
 /// Converts `list` as `options` ask, in up to options.jobs job processes,
 /// showing the run on `display` (which also records what became of each
-/// file); `cancel` stops it at the next slide. Returns when every job is gone.
+/// file); `cancel` stops it at the next slide. Returns when every job is
+/// gone, or parked warm in `pool` when one is given (JobRunner::SetJobPool).
 void ConvertList(const CommandLine& options, const std::vector<std::string>& list,
-                 ProgressDisplay& display, const CancelToken& cancel);
+                 ProgressDisplay& display, const CancelToken& cancel, JobPool* pool = nullptr);
 
 }  // namespace qm

@@ -79,6 +79,8 @@ struct HttpServerCalls {
       const std::string disposition = "attachment; filename=\"" + answer.fileName + "\"";
       MHD_add_response_header(response, "Content-Disposition", disposition.c_str());
     }
+    if (answer.retryAfterSeconds > 0)
+      MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, std::to_string(answer.retryAfterSeconds).c_str());
     exchange.status = answer.status;
     exchange.sentBytes = bytes;
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);

@@ -16,6 +16,11 @@ std::string ServeUsageText() {
          "                        port, said on standard error)\n"
          "  --max-body MB         refuse uploads larger than MB megabytes with 413\n"
          "                        (default 100)\n"
+         "  --jobs N              convert up to N decks at once, each on a warm renderer\n"
+         "                        (default: as quillmere-batch, one per core)\n"
+         "  --queue N             let up to N more wait (default 16); past that 429\n"
+         "  --deadline S          a request not answered within S seconds, its wait\n"
+         "                        included, is stopped and answered 503 (default 300)\n"
          "  --quiet               no line per request on standard error\n"
          "  -h, --help            show this help\n"
          "\n"
@@ -30,7 +35,8 @@ std::string ServeUsageText() {
          "\n"
          "Errors answer {\"error\": ..., \"file\": ...}: 400 a bad option, 404 no such route,\n"
          "405 another method, 413 past --max-body, 415 no presentation, 422 a deck that\n"
-         "could not be converted, 500 the service's own fault.\n";
+         "could not be converted, 429 the queue is full (Retry-After), 503 past the\n"
+         "deadline or while stopping, 500 the service's own fault.\n";
 }
 
 std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& args, std::string* error) {
@@ -59,6 +65,18 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
         return std::nullopt;
       }
       options.maxBodyBytes = static_cast<std::uint64_t>(*mb) << 20;
+    } else if (name == "--jobs" || name == "--queue" || name == "--deadline") {
+      const auto v = option.Value("a number");
+      if (!v) return std::nullopt;
+      const int least = name == "--queue" ? 0 : 1;
+      const int most = name == "--jobs" ? 64 : name == "--queue" ? 10000 : 86400;
+      const auto number = WholeNumber(*v, least, most);
+      if (!number) {
+        *error = "The value \"" + *v + "\" for " + name + " must be a whole number from " + std::to_string(least) +
+                 " to " + std::to_string(most) + ".";
+        return std::nullopt;
+      }
+      (name == "--jobs" ? options.jobs : name == "--queue" ? options.queue : options.deadlineSeconds) = *number;
     } else if (name == "--quiet") {
       if (!option.Flag(options.quiet)) return std::nullopt;
     } else if (name == "-h" || name == "--help") {

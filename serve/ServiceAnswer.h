@@ -13,6 +13,7 @@ struct ServiceAnswer {
   std::string body;      ///< the body, when `bodyPath` is empty
   std::string bodyPath;  ///< a file whose bytes are the body
   std::string fileName;  ///< the name Content-Disposition gives; "" for none
+  int retryAfterSeconds = 0;  ///< Retry-After, when positive
 
   /// {"error": `message`, "file": `file`} with `status` (`file` left out when
   /// empty).

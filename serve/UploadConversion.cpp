@@ -112,7 +112,7 @@ std::string WithoutFolder(std::string text, const std::string& prefix) {
 
 ServiceAnswer ConvertUpload(const std::string& deckPath, const std::vector<std::string>& optionArgs,
                             const std::string& outputFolder, const std::string& zipPath,
-                            const CancelToken& cancel) {
+                            const CancelToken& cancel, JobPool* pool) {
   const std::string name = FileNamePart(deckPath);
   std::vector<std::string> args = optionArgs;
   args.insert(args.end(), {"--jobs=1", "--output", outputFolder, "--", deckPath});
@@ -127,7 +127,7 @@ ServiceAnswer ConvertUpload(const std::string& deckPath, const std::vector<std::
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> silent(std::fopen("/dev/null", "w"), &std::fclose);
   ProgressDisplay display(silent ? silent.get() : stderr, 1, true);
-  ConvertList(*options, {deckPath}, display, cancel);
+  ConvertList(*options, {deckPath}, display, cancel, pool);
   if (cancel.Requested()) return ServiceAnswer::Error(503, "The service is stopping.", name);
 
   const auto found = display.Records().begin();

@@ -5,12 +5,15 @@
 
 #include <csignal>
 #include <cstdio>
-#include <mutex>
+#include <chrono>
+#include <future>
 #include <string>
 #include <vector>
 
-#include "base/CancelToken.h"
 #include "engine/adapter/PresentationChecks.h"
+#include "engine/batch/JobPool.h"
+#include "engine/batch/JobRunner.h"
+#include "serve/ConversionQueue.h"
 #include "serve/HttpServer.h"
 #include "serve/QueryOptions.h"
 #include "serve/ServeOptions.h"
@@ -40,17 +43,34 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stops, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  CancelToken stopping;
-  std::mutex converting;  // one conversion at a time, each with its own job
+  const int jobs = options->jobs > 0 ? options->jobs : DefaultJobCount();
+  // Each conversion takes one job, warm from the one before.
+  JobPool warm(static_cast<std::size_t>(jobs));
+  ConversionQueue conversions(static_cast<std::size_t>(jobs), static_cast<std::size_t>(options->queue));
+  const auto deadline = std::chrono::seconds(options->deadlineSeconds);
   HttpServer server(*options, [&](const HttpRequest& request) {
     std::string why;
     const auto args = OptionArgumentsOfQuery(request.query, &why);
     if (!args) return ServiceAnswer::Error(400, why);
     const std::string images = request.folder + "/images";
     if (::mkdir(images.c_str(), 0700) != 0) return ServiceAnswer::Error(500, "No folder for the images.");
-    const std::lock_guard<std::mutex> one(converting);
-    if (stopping.Requested()) return ServiceAnswer::Error(503, "The service is stopping.");
-    return ConvertUpload(request.bodyPath, *args, images, request.folder + "/images.zip", stopping);
+    auto ticket = conversions.Submit([&](const CancelToken& cancel) {
+      return ConvertUpload(request.bodyPath, *args, images, request.folder + "/images.zip", cancel, &warm);
+    });
+    if (!ticket) {
+      ServiceAnswer busy = ServiceAnswer::Error(429, "Every renderer is busy and " + std::to_string(options->queue) +
+                                                          " conversions wait already: try again shortly.");
+      busy.retryAfterSeconds = 5;
+      return busy;
+    }
+    if (ticket->answer.wait_for(deadline) == std::future_status::timeout) {
+      // Stopped at its next slide; the work refers to this request, so it is waited for.
+      ticket->cancel->Request();
+      ticket->answer.wait();
+      return ServiceAnswer::Error(503, "The conversion took longer than the deadline (" +
+                                           std::to_string(options->deadlineSeconds) + " s).");
+    }
+    return ticket->answer.get();
   });
   if (const Status started = server.Start(); !started.Ok()) {
     std::fprintf(stderr, "quillmere-serve: %s\n", started.Message().c_str());
@@ -59,7 +79,7 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "quillmere-serve: listening on http://%s:%d\n", options->host.c_str(), server.Port());
   int signal = 0;
   sigwait(&stops, &signal);
-  stopping.Request();
+  conversions.Stop();
   server.Stop();
   if (!options->quiet) std::fprintf(stderr, "quillmere-serve: stopped (signal %d)\n", signal);
   return 0;

@@ -33,7 +33,7 @@ std::string DescribeEnd(int status) {
 
 }  // namespace
 
-JobProcess::JobProcess(const std::string& jobPath, int jobs, bool allowLinks) {
+JobProcess::JobProcess(const std::string& jobPath, int jobs, bool allowLinks) : allowLinks_(allowLinks) {
   if (jobPath.empty() || ::access(jobPath.c_str(), X_OK) != 0)
     throw Error("The conversion job program is missing: " +
                 (jobPath.empty() ? std::string("quillmere-job") : jobPath) +

@@ -27,6 +27,8 @@ class JobProcess {
   JobProcess& operator=(const JobProcess&) = delete;
 
   pid_t Pid() const { return pid_; }
+  /// True when its renderer may fetch what decks link to.
+  bool AllowsLinks() const { return allowLinks_; }
   int Fd() const { return socket_; }
   FrameChannel& Channel() { return *channel_; }
 
@@ -103,6 +105,7 @@ class JobProcess {
   bool timedOut_ = false;
   bool stopping_ = false;
   bool greeted_ = false;
+  bool allowLinks_ = false;
   std::vector<std::string> written_;
   std::string fault_;
 };

@@ -11,6 +11,7 @@
 #include "base/ProgramFolder.h"
 #include "engine/batch/JobMessage.h"
 #include "engine/batch/JobMessageType.h"
+#include "engine/batch/JobPool.h"
 #include "engine/batch/JobProcess.h"
 #include "engine/batch/WorkQueue.h"
 #include "engine/render/RenderWorkerSettings.h"
@@ -35,13 +36,26 @@ constexpr int kMaxDeathsWithoutProgress = 3;
 class Dispatch {
  public:
   Dispatch(const std::string& jobPath, int jobs, bool allowLinks, std::chrono::seconds fileTimeout,
-           const CancelToken* cancel, const std::vector<FileTask>& tasks, JobEvents& events)
+           const CancelToken* cancel, JobPool* pool, const std::vector<FileTask>& tasks,
+           JobEvents& events)
       : jobPath_(jobPath), allowLinks_(allowLinks), fileTimeout_(fileTimeout), cancel_(cancel),
-        queue_(tasks, jobs > 1 ? WorkQueue::Order::kBiggestFirst : WorkQueue::Order::kList),
+        pool_(pool), queue_(tasks, jobs > 1 ? WorkQueue::Order::kBiggestFirst : WorkQueue::Order::kList),
         events_(events) {
     wanted_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)),
                                     queue_.GroupsLeft());
-    for (std::size_t i = 0; i < wanted_; ++i) StartJob();
+    std::vector<JobProcess*> warm;
+    while (pool_ != nullptr && jobs_.size() < wanted_) {
+      std::unique_ptr<JobProcess> job = pool_->Take(allowLinks_);
+      if (!job) break;
+      warm.push_back(job.get());
+      jobs_.push_back(std::move(job));
+    }
+    while (jobs_.size() < wanted_ && StartJob()) {
+    }
+    // A parked job asked for work before it was parked: it is handed its
+    // first batch now. One gone meanwhile ends as any job does.
+    for (JobProcess* job : warm)
+      if (!HandOut(*job)) End(*job);
   }
 
   JobRunner::Outcome Run() {
@@ -69,6 +83,7 @@ class Dispatch {
         if (!Serve(*jobs_[i])) ended.push_back(jobs_[i].get());
       }
       for (JobProcess* job : ended) End(*job);
+      ParkIdle();
     }
     if (!cancelled_ && !queue_.Empty()) {
       // No job could be started, or all died: nothing is left to convert with.
@@ -80,12 +95,26 @@ class Dispatch {
   }
 
  private:
-  void StartJob() {
+  bool StartJob() {
     try {
       jobs_.push_back(std::make_unique<JobProcess>(jobPath_, static_cast<int>(wanted_), allowLinks_));
+      return true;
     } catch (const Error& error) {
       failure_ = error.what();
+      return false;
     }
+  }
+
+  /// Moves the jobs that asked for work when none was left into the pool.
+  void ParkIdle() {
+    for (JobProcess* job : idle_) {
+      const auto owned = std::find_if(jobs_.begin(), jobs_.end(),
+                                      [&](const auto& candidate) { return candidate.get() == job; });
+      if (owned == jobs_.end()) continue;
+      pool_->Park(std::move(*owned));
+      jobs_.erase(owned);
+    }
+    idle_.clear();
   }
 
   void Cancel() {
@@ -129,6 +158,10 @@ class Dispatch {
     }
     for (;;) {
       const std::vector<FileTask> group = cancelled_ ? std::vector<FileTask>() : queue_.Next();
+      if (group.empty() && pool_ != nullptr && !cancelled_) {
+        idle_.push_back(&job);  // parked after this pass, warm
+        return true;
+      }
       if (group.empty()) {
         job.Stop();
         return true;
@@ -239,9 +272,11 @@ class Dispatch {
   bool allowLinks_;
   std::chrono::seconds fileTimeout_;
   const CancelToken* cancel_;
+  JobPool* pool_;
   WorkQueue queue_;
   JobEvents& events_;
   std::vector<std::unique_ptr<JobProcess>> jobs_;
+  std::vector<JobProcess*> idle_;  ///< asked for work when none was left: to park
   bool cancelled_ = false;
   Clock::time_point stopDeadline_;
   std::string failure_;
@@ -253,7 +288,7 @@ class Dispatch {
 
 JobRunner::Outcome JobRunner::Run(const std::vector<FileTask>& tasks, JobEvents& events) {
   if (tasks.empty()) return Outcome::kFinished;
-  Dispatch dispatch(jobPath_, jobs_, allowLinks_, fileTimeout_, cancel_, tasks, events);
+  Dispatch dispatch(jobPath_, jobs_, allowLinks_, fileTimeout_, cancel_, pool_, tasks, events);
   return dispatch.Run();
 }
 

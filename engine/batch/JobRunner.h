@@ -13,6 +13,8 @@
 
 namespace qm {
 
+class JobPool;
+
 /// Runs tasks in up to `jobs` processes of `jobPath` (quillmere-job). Each
 /// job takes the next group of files from a WorkQueue when it is free, so a
 /// big deck never holds up files behind it while another job sits idle.
@@ -38,6 +40,10 @@ class JobRunner {
   /// A token (not owned) whose request cancels the run as Poll returning
   /// true does: the program's stop signals (StopSignals::Token()).
   void SetCancelToken(const CancelToken* token) { cancel_ = token; }
+  /// Jobs are taken from `pool` (not owned) before any is started, and a job
+  /// that asks for work when none is left is parked there, warm, instead of
+  /// stopped. Null (the default): the run's jobs end with it.
+  void SetJobPool(JobPool* pool) { pool_ = pool; }
 
   /// Converts `tasks` (in list order) and returns when every one is done or
   /// reported, or when the run was cancelled.
@@ -49,6 +55,7 @@ class JobRunner {
   bool allowLinks_ = false;
   std::chrono::seconds fileTimeout_{0};
   const CancelToken* cancel_ = nullptr;
+  JobPool* pool_ = nullptr;
 };
 
 /// quillmere-job in the helper programs' folder (HelperFolder()), or the path in

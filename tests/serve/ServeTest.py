@@ -16,6 +16,8 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import unittest
 import urllib.error
 import urllib.request
@@ -51,14 +53,17 @@ class Service:
             return error.code, error.headers, error.read()
 
     def leftovers(self):
-        return os.listdir(self.tmp.name)
+        """Upload folders present now (a warm renderer's folder stays)."""
+        return [name for name in os.listdir(self.tmp.name) if name.startswith("quillmere-serve-")]
 
     def stop(self):
+        """SIGTERM; the exit status and whatever is left in TMPDIR after it."""
         self.process.send_signal(signal.SIGTERM)
         code = self.process.wait(timeout=60)
         self.process.stderr.close()
+        left = os.listdir(self.tmp.name)
         self.tmp.cleanup()
-        return code
+        return code, left
 
 
 def batch_images(args, deck):
@@ -74,11 +79,10 @@ class ServeTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        # A stop signal ends the service cleanly, leaving no upload behind.
-        leftovers = cls.service.leftovers()
-        code = cls.service.stop()
+        # A stop signal ends the service cleanly: no upload, no renderer left.
+        code, left = cls.service.stop()
         assert code == 0, "SIGTERM should end the service with 0, not %d" % code
-        assert leftovers == [], "upload folders left: %s" % leftovers
+        assert left == [], "left in TMPDIR after the stop: %s" % left
 
     def test_images_are_the_command_lines_bytes_under_its_names(self):
         deck = os.path.join(DECKS, "std4.pptx")
@@ -137,7 +141,32 @@ class ServeTest(unittest.TestCase):
             self.assertIn("(1 MB)", json.loads(body)["error"])
             self.assertEqual(small.leftovers(), [])
         finally:
-            self.assertEqual(small.stop(), 0)
+            self.assertEqual(small.stop(), (0, []))
+
+
+    def test_a_full_queue_says_come_back_and_a_deadline_stops_the_deck(self):
+        # One renderer, nobody may wait: while the zip bomb is drawn (for
+        # seconds, until its memory ceiling) a second deck hears 429, and the
+        # bomb is stopped at the deadline with 503; then the service works on.
+        busy = Service("--jobs", "1", "--queue", "0", "--deadline", "2")
+        try:
+            answers = {}
+            bomb = threading.Thread(target=lambda: answers.setdefault(
+                "bomb", busy.post(os.path.join(DECKS, "bomb.pptx"), "filename=bomb.pptx")))
+            bomb.start()
+            deck = os.path.join(DECKS, "std4.pptx")
+            time.sleep(1)  # the bomb is under way: its deadline is 2 s off
+            status, headers, body = busy.post(deck, "filename=std4.pptx&mode=first")
+            self.assertEqual(status, 429, body[:200])
+            self.assertEqual(headers["Retry-After"], "5")
+            bomb.join(timeout=60)
+            status, _, body = answers["bomb"]
+            self.assertEqual(status, 503, body)
+            self.assertIn("deadline (2 s)", json.loads(body)["error"])
+            status, _, body = busy.post(deck, "filename=std4.pptx&mode=first")
+            self.assertEqual(status, 200, body)
+        finally:
+            self.assertEqual(busy.stop(), (0, []))
 
 
 if __name__ == "__main__":
