@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,9 +14,17 @@ struct HttpRequest {
   std::string method;
   std::string path;  ///< without the query
   std::vector<std::pair<std::string, std::string>> query;  ///< in the order sent, decoded
-  std::string folder;    ///< the request's own folder, removed when its answer is sent
-  std::string bodyPath;  ///< the body as a file in `folder`; "" without a body
+  std::string folder;  ///< the request's own folder, removed when its answer is sent
+  /// The decks sent, each a file of its own in `folder`: the raw body, or
+  /// each file of a multipart/form-data body's field "files" (the form's
+  /// other fields join `query`).
+  std::vector<std::string> decks;
   std::uint64_t bodyBytes = 0;
+  int clientFd = -1;  ///< the connection's socket, to tell whether the client left
+
+  /// True once the client has closed its side: it waits for no answer (its
+  /// whole request was read, so whatever it sends now is not this request's).
+  bool ClientGone() const;
 };
 
 }  // namespace qm

@@ -44,7 +44,9 @@ MHD_Result CollectArgument(void* cls, MHD_ValueKind, const char* key, const char
 /// One request's state, from its first call to its completion.
 struct HttpServer::Exchange {
   HttpRequest request;
-  int bodyFd = -1;
+  MHD_PostProcessor* form = nullptr;  ///< a multipart/form-data body's reader
+  std::string formError;              ///< why the form was refused; "" while it reads
+  int bodyFd = -1;  ///< the file being written: the raw body, or the form's current deck
   bool tooLarge = false;
   bool writeFailed = false;
   int status = 0;
@@ -95,6 +97,8 @@ struct HttpServerCalls {
     auto exchange = std::make_unique<HttpServer::Exchange>();
     exchange->request.method = method;
     exchange->request.path = url;
+    if (const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD))
+      exchange->request.clientFd = info->connect_fd;
     MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectArgument, &exchange->request);
     HttpServer::Exchange& ex = *exchange;
     *state = exchange.release();
@@ -128,13 +132,65 @@ struct HttpServerCalls {
     if (::mkdtemp(folder.data()) == nullptr)
       return Queue(connection, ex, ServiceAnswer::Error(500, std::string("No folder for the upload: ") + std::strerror(errno) + "."));
     ex.request.folder = folder;
-    const std::string name =
-        SafeFileName(MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "filename"));
-    ex.file = name;
-    ex.request.bodyPath = folder + "/" + name;
-    ex.bodyFd = ::open(ex.request.bodyPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (ex.bodyFd < 0)
+    const char* type = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_TYPE);
+    if (type != nullptr && ::strncasecmp(type, "multipart/form-data", 19) == 0) {
+      ex.form = MHD_create_post_processor(connection, 64 * 1024, &FormPart, &ex);
+      if (ex.form == nullptr) return Queue(connection, ex, ServiceAnswer::Error(400, "The form's boundary is missing."));
+      return MHD_YES;
+    }
+    if (!NewDeck(ex, MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "filename")))
       return Queue(connection, ex, ServiceAnswer::Error(500, std::string("The upload cannot be kept: ") + std::strerror(errno) + "."));
+    return MHD_YES;
+  }
+
+  /// Starts the request's next deck, named after `given` made safe, in a
+  /// folder of its own (so two decks of one name keep apart). False, with
+  /// errno, when it cannot be made.
+  static bool NewDeck(HttpServer::Exchange& ex, const char* given) {
+    if (ex.bodyFd >= 0) ::close(ex.bodyFd);
+    ex.bodyFd = -1;
+    const std::string place = ex.request.folder + "/" + std::to_string(ex.request.decks.size() + 1);
+    if (::mkdir(place.c_str(), 0700) != 0) return false;
+    const std::string name = SafeFileName(given);
+    if (ex.file.empty()) ex.file = name;
+    ex.request.decks.push_back(place + "/" + name);
+    ex.bodyFd = ::open(ex.request.decks.back().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return ex.bodyFd >= 0;
+  }
+
+  /// Writes `size` bytes to the file under way; false when the disk refuses.
+  static bool WriteBody(HttpServer::Exchange& ex, const char* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+      const ssize_t wrote = ::write(ex.bodyFd, data + done, size - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) return false;
+      done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+  }
+
+  /// One piece of a form field: a deck of the field "files" goes to a file
+  /// of its own; any other field is an option (at most 4 KiB of text).
+  static MHD_Result FormPart(void* cls, MHD_ValueKind, const char* key, const char* filename, const char*,
+                             const char*, const char* data, std::uint64_t offset, std::size_t size) {
+    auto& ex = *static_cast<HttpServer::Exchange*>(cls);
+    const std::string field = key != nullptr ? key : "";
+    if (filename != nullptr) {
+      if (field != "files") {
+        ex.formError = "The form sends a file in the field \"" + field + "\"; decks go in the field \"files\".";
+        return MHD_NO;
+      }
+      if (offset == 0 && !NewDeck(ex, filename)) ex.writeFailed = true;
+      if (!ex.writeFailed && !WriteBody(ex, data, size)) ex.writeFailed = true;
+      return ex.writeFailed ? MHD_NO : MHD_YES;
+    }
+    if (offset == 0) ex.request.query.emplace_back(field, "");
+    std::string& value = ex.request.query.back().second;
+    if (value.size() + size > 4096) {
+      ex.formError = "The form's field \"" + field + "\" is longer than an option is.";
+      return MHD_NO;
+    }
+    value.append(data, size);
     return MHD_YES;
   }
 
@@ -158,20 +214,28 @@ struct HttpServerCalls {
       // Reading a refused body on has its end: past four times the limit
       // the connection is closed.
       if (ex.tooLarge && ex.request.bodyBytes / 4 > server.options_.maxBodyBytes) return MHD_NO;
-      for (std::size_t done = 0; !ex.tooLarge && !ex.writeFailed && done < *size;) {
-        const ssize_t wrote = ::write(ex.bodyFd, data + done, *size - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) ex.writeFailed = true;
-        else done += static_cast<std::size_t>(wrote);
+      if (!ex.tooLarge && !ex.writeFailed && ex.formError.empty()) {
+        if (ex.form != nullptr) {
+          // A refused form reads on to its end, keeping nothing more.
+          if (MHD_post_process(ex.form, data, *size) != MHD_YES && ex.formError.empty() && !ex.writeFailed)
+            ex.formError = "The form cannot be read as multipart/form-data.";
+        } else if (!WriteBody(ex, data, *size)) {
+          ex.writeFailed = true;
+        }
       }
       *size = 0;
       return MHD_YES;
     }
     // The whole body is in.
-    ::close(ex.bodyFd);
+    if (ex.form != nullptr && MHD_destroy_post_processor(ex.form) != MHD_YES && ex.formError.empty())
+      ex.formError = "The form ends before its last part does.";
+    ex.form = nullptr;
+    if (ex.bodyFd >= 0) ::close(ex.bodyFd);
     ex.bodyFd = -1;
     if (ex.tooLarge) return Queue(connection, ex, TooLarge(server));
     if (ex.writeFailed) return Queue(connection, ex, ServiceAnswer::Error(500, "The upload could not be kept (the disk may be full)."));
+    if (!ex.formError.empty()) return Queue(connection, ex, ServiceAnswer::Error(400, ex.formError));
+    if (ex.request.decks.empty()) return Queue(connection, ex, ServiceAnswer::Error(400, "The form sends no deck in the field \"files\"."));
     const MHD_Result queued = Queue(connection, ex, server.handler_(ex.request));
     // The answer's file is open now: the request's folder can go before it is sent.
     RemoveFolder(ex);
@@ -190,6 +254,7 @@ struct HttpServerCalls {
     std::unique_ptr<HttpServer::Exchange> ex(static_cast<HttpServer::Exchange*>(*state));
     *state = nullptr;
     if (!ex) return;
+    if (ex->form != nullptr) (void)MHD_destroy_post_processor(ex->form);  // the client left mid-form
     if (ex->bodyFd >= 0) ::close(ex->bodyFd);
     RemoveFolder(*ex);  // a client gone mid-upload leaves its folder here
     if (server.options_.quiet) return;

@@ -16,6 +16,7 @@ std::string ServeUsageText() {
          "                        port, said on standard error)\n"
          "  --max-body MB         refuse uploads larger than MB megabytes with 413\n"
          "                        (default 100)\n"
+         "  --max-decks N         take at most N decks in one request (default 20)\n"
          "  --jobs N              convert up to N decks at once, each on a warm renderer\n"
          "                        (default: as quillmere-batch, one per core)\n"
          "  --queue N             let up to N more wait (default 16); past that 429\n"
@@ -25,7 +26,8 @@ std::string ServeUsageText() {
          "  -h, --help            show this help\n"
          "\n"
          "Routes:\n"
-         "  POST /convert?filename=NAME&OPTION=VALUE...   the deck as the request body;\n"
+         "  POST /convert?filename=NAME&OPTION=VALUE...   the deck as the request body,\n"
+         "      or decks as multipart/form-data (field \"files\", options as fields);\n"
          "      the options are quillmere-batch's long options without the dashes (mode,\n"
          "      slide, direction, slides, first, last, skip-hidden, pad, resolution,\n"
          "      scale-to, width, height, type, quality, transparent, grid, gap,\n"
@@ -65,18 +67,21 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
         return std::nullopt;
       }
       options.maxBodyBytes = static_cast<std::uint64_t>(*mb) << 20;
-    } else if (name == "--jobs" || name == "--queue" || name == "--deadline") {
+    } else if (name == "--jobs" || name == "--queue" || name == "--deadline" || name == "--max-decks") {
       const auto v = option.Value("a number");
       if (!v) return std::nullopt;
       const int least = name == "--queue" ? 0 : 1;
-      const int most = name == "--jobs" ? 64 : name == "--queue" ? 10000 : 86400;
+      const int most = name == "--jobs" ? 64 : name == "--queue" || name == "--max-decks" ? 10000 : 86400;
       const auto number = WholeNumber(*v, least, most);
       if (!number) {
         *error = "The value \"" + *v + "\" for " + name + " must be a whole number from " + std::to_string(least) +
                  " to " + std::to_string(most) + ".";
         return std::nullopt;
       }
-      (name == "--jobs" ? options.jobs : name == "--queue" ? options.queue : options.deadlineSeconds) = *number;
+      (name == "--jobs"        ? options.jobs
+       : name == "--queue"     ? options.queue
+       : name == "--max-decks" ? options.maxDecks
+                               : options.deadlineSeconds) = *number;
     } else if (name == "--quiet") {
       if (!option.Flag(options.quiet)) return std::nullopt;
     } else if (name == "-h" || name == "--help") {

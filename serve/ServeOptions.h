@@ -13,6 +13,7 @@ struct ServeOptions {
   int port = 8080;                 ///< 0: any free port (said on standard error)
   std::uint64_t maxBodyBytes = 100ull << 20;  ///< --max-body MB: larger uploads get 413
   int jobs = 0;                    ///< --jobs N: conversions at once; 0: one per core (as quillmere-batch)
+  int maxDecks = 20;               ///< --max-decks N: decks one request may send
   int queue = 16;                  ///< --queue N: conversions that may wait; one more gets 429
   int deadlineSeconds = 300;       ///< --deadline S: a request's time, its wait included; past it 503
   bool quiet = false;              ///< --quiet: no line per request

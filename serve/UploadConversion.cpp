@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "base/Paths.h"
 #include "cli/CommandLine.h"
@@ -46,9 +48,15 @@ std::string CauseOf(const FileRecord& record) {
   return reason.substr(0, reason.find('\n'));
 }
 
-/// Writes `images` and `results` (results.json) into a new ZIP at `zipPath`;
+/// One file of the ZIP: where its bytes are and its name inside.
+struct ZipItem {
+  std::string path;
+  std::string name;
+};
+
+/// Writes `items` and `results` (results.json) into a new ZIP at `zipPath`;
 /// the libzip error in words when it cannot.
-std::string WriteZip(const std::string& zipPath, const std::vector<std::string>& images,
+std::string WriteZip(const std::string& zipPath, const std::vector<ZipItem>& items,
                      const std::string& results) {
   int code = 0;
   zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -60,9 +68,9 @@ std::string WriteZip(const std::string& zipPath, const std::vector<std::string>&
     return why;
   }
   bool added = true;
-  for (const std::string& image : images) {
-    zip_source_t* source = zip_source_file(archive, image.c_str(), 0, -1);
-    if (source == nullptr || zip_file_add(archive, FileNamePart(image).c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+  for (const ZipItem& item : items) {
+    zip_source_t* source = zip_source_file(archive, item.path.c_str(), 0, -1);
+    if (source == nullptr || zip_file_add(archive, item.name.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
       if (source != nullptr) zip_source_free(source);
       added = false;
       break;
@@ -87,13 +95,13 @@ std::string WriteZip(const std::string& zipPath, const std::vector<std::string>&
   return "";
 }
 
-/// The --json records of the one file, as text.
-std::string ResultsText(const std::string& deckPath, const ProgressDisplay& display) {
+/// The --json records of the run, as text.
+std::string ResultsText(const std::vector<std::string>& decks, const std::map<int, FileRecord>& records) {
   char* text = nullptr;
   std::size_t size = 0;
   std::FILE* out = ::open_memstream(&text, &size);
   if (out == nullptr) return "";
-  (void)WriteJsonResults(out, {deckPath}, display.Records(), display.SkippedRecords());  // memory only
+  (void)WriteJsonResults(out, decks, records, {});  // memory only: it cannot fail but for memory
   std::fclose(out);
   std::string results(text, size);
   std::free(text);
@@ -110,50 +118,73 @@ std::string WithoutFolder(std::string text, const std::string& prefix) {
 
 }  // namespace
 
-ServiceAnswer ConvertUpload(const std::string& deckPath, const std::vector<std::string>& optionArgs,
-                            const std::string& outputFolder, const std::string& zipPath,
-                            const CancelToken& cancel, JobPool* pool) {
-  const std::string name = FileNamePart(deckPath);
+ServiceAnswer ConvertUpload(const std::vector<std::string>& decks, const std::vector<std::string>& optionArgs,
+                            const std::string& zipPath, const CancelToken& cancel, JobPool* pool) {
+  const std::string first = FileNamePart(decks.front());
   std::vector<std::string> args = optionArgs;
-  args.insert(args.end(), {"--jobs=1", "--output", outputFolder, "--", deckPath});
+  // Each deck lies in a folder of its own: its images are written beside it.
+  args.insert(args.end(), {"--jobs=1", "--beside", "--"});
+  args.insert(args.end(), decks.begin(), decks.end());
   std::string error;
   const auto options = ParseCommandLine(args, &error);
   if (!options) return ServiceAnswer::Error(400, error);
-  if (!LooksLikePresentation(deckPath))
+  if (decks.size() == 1 && !LooksLikePresentation(decks.front()))
     return ServiceAnswer::Error(415,
                                 "The file is no presentation: neither a zip package (.pptx, .odp) nor a "
                                 "compound file (.ppt).",
-                                name);
+                                first);
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> silent(std::fopen("/dev/null", "w"), &std::fclose);
-  ProgressDisplay display(silent ? silent.get() : stderr, 1, true);
-  ConvertList(*options, {deckPath}, display, cancel, pool);
-  if (cancel.Requested()) return ServiceAnswer::Error(503, "The service is stopping.", name);
+  ProgressDisplay display(silent ? silent.get() : stderr, static_cast<int>(decks.size()), true);
+  ConvertList(*options, options->paths, display, cancel, pool);
+  if (cancel.Requested()) return ServiceAnswer::Error(503, "The conversion was stopped.", first);
 
-  const auto found = display.Records().begin();
-  if (found == display.Records().end() || found->second.status != "converted")
-    return ServiceAnswer::Error(422,
-                                found == display.Records().end()
-                                    ? "The deck was not converted."
-                                    : WithoutFolder(CauseOf(found->second), FolderPart(deckPath)),
-                                name);
-  const FileRecord& record = found->second;
+  // The records with the client's names: its deck's name, and each image as
+  // the ZIP names it (under a folder per deck when there are several).
+  std::map<int, FileRecord> records;
+  std::vector<ZipItem> items;
+  std::vector<std::string> names;
+  std::set<std::string> folders;
+  const FileRecord* firstFailure = nullptr;
+  for (std::size_t i = 0; i < options->paths.size(); ++i) {
+    const std::string& deck = options->paths[i];
+    names.push_back(FileNamePart(deck));
+    std::string folder = OutputBaseName(deck);
+    for (int n = 2; decks.size() > 1 && !folders.insert(folder).second; ++n)
+      folder = OutputBaseName(deck) + "-" + std::to_string(n);
+    const auto found = display.Records().find(static_cast<int>(i) + 1);
+    if (found == display.Records().end()) continue;
+    FileRecord record = found->second;
+    if (record.status != "converted" && firstFailure == nullptr) firstFailure = &found->second;
+    record.path = names.back();
+    for (std::string& image : record.images) {
+      const std::string name = (decks.size() > 1 ? folder + "/" : std::string()) + FileNamePart(image);
+      items.push_back({image, name});
+      image = name;
+    }
+    for (std::string& reason : record.reasons) reason = WithoutFolder(reason, FolderPart(deck));
+    records[static_cast<int>(i) + 1] = std::move(record);
+  }
+  if (decks.size() == 1 && firstFailure != nullptr)
+    return ServiceAnswer::Error(422, WithoutFolder(CauseOf(*firstFailure), FolderPart(decks.front())), first);
+  if (items.empty()) {
+    if (firstFailure != nullptr)
+      return ServiceAnswer::Error(422, WithoutFolder(CauseOf(*firstFailure), FolderPart(firstFailure->path)),
+                                  FileNamePart(firstFailure->path));
+    return ServiceAnswer::Error(422, "No image was written: no deck has a slide that the options ask for.", first);
+  }
   ServiceAnswer answer;
-  if (record.images.empty())
-    return ServiceAnswer::Error(422, "No image was written: the deck has no slide that the options ask for.", name);
-  if (record.images.size() == 1) {
-    answer.contentType = ContentTypeOf(record.images.front());
-    answer.bodyPath = record.images.front();
-    answer.fileName = FileNamePart(record.images.front());
+  if (decks.size() == 1 && items.size() == 1) {
+    answer.contentType = ContentTypeOf(items.front().path);
+    answer.bodyPath = items.front().path;
+    answer.fileName = items.front().name;
     return answer;
   }
-  if (const std::string why = WriteZip(
-          zipPath, record.images,
-          WithoutFolder(WithoutFolder(ResultsText(deckPath, display), outputFolder + "/"), FolderPart(deckPath))); !why.empty())
-    return ServiceAnswer::Error(500, "The ZIP of the images could not be written: " + why + ".", name);
+  if (const std::string why = WriteZip(zipPath, items, ResultsText(names, records)); !why.empty())
+    return ServiceAnswer::Error(500, "The ZIP of the images could not be written: " + why + ".", first);
   answer.contentType = "application/zip";
   answer.bodyPath = zipPath;
-  answer.fileName = OutputBaseName(deckPath) + ".zip";
+  answer.fileName = decks.size() == 1 ? OutputBaseName(decks.front()) + ".zip" : "slides.zip";
   return answer;
 }
 

@@ -1,8 +1,6 @@
 // quillmere-serve: converts presentations posted over HTTP into slide images,
 // through the same batch core and jobs as quillmere-batch.
 
-#include <sys/stat.h>
-
 #include <csignal>
 #include <cstdio>
 #include <chrono>
@@ -52,10 +50,11 @@ int main(int argc, char** argv) {
     std::string why;
     const auto args = OptionArgumentsOfQuery(request.query, &why);
     if (!args) return ServiceAnswer::Error(400, why);
-    const std::string images = request.folder + "/images";
-    if (::mkdir(images.c_str(), 0700) != 0) return ServiceAnswer::Error(500, "No folder for the images.");
+    if (request.decks.size() > static_cast<std::size_t>(options->maxDecks))
+      return ServiceAnswer::Error(400, "The request sends " + std::to_string(request.decks.size()) +
+                                           " decks; at most " + std::to_string(options->maxDecks) + " are taken.");
     auto ticket = conversions.Submit([&](const CancelToken& cancel) {
-      return ConvertUpload(request.bodyPath, *args, images, request.folder + "/images.zip", cancel, &warm);
+      return ConvertUpload(request.decks, *args, request.folder + "/slides.zip", cancel, &warm);
     });
     if (!ticket) {
       ServiceAnswer busy = ServiceAnswer::Error(429, "Every renderer is busy and " + std::to_string(options->queue) +
@@ -63,12 +62,18 @@ int main(int argc, char** argv) {
       busy.retryAfterSeconds = 5;
       return busy;
     }
-    if (ticket->answer.wait_for(deadline) == std::future_status::timeout) {
-      // Stopped at its next slide; the work refers to this request, so it is waited for.
+    // Waited for in slices: a client that leaves, or a deadline that passes,
+    // stops the conversion at its next slide (and the work, which refers to
+    // this request, is waited for).
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (ticket->answer.wait_for(std::chrono::milliseconds(200)) == std::future_status::timeout) {
+      const bool late = std::chrono::steady_clock::now() > end;
+      if (!late && !request.ClientGone()) continue;
       ticket->cancel->Request();
       ticket->answer.wait();
-      return ServiceAnswer::Error(503, "The conversion took longer than the deadline (" +
-                                           std::to_string(options->deadlineSeconds) + " s).");
+      return late ? ServiceAnswer::Error(503, "The conversion took longer than the deadline (" +
+                                                  std::to_string(options->deadlineSeconds) + " s).")
+                  : ServiceAnswer::Error(499, "The client left before its answer.");
     }
     return ticket->answer.get();
   });

@@ -52,6 +52,27 @@ class Service:
         except urllib.error.HTTPError as error:
             return error.code, error.headers, error.read()
 
+    def post_form(self, fields, decks):
+        """multipart/form-data: `fields` as (name, value), `decks` as paths in "files"."""
+        boundary = "qm-boundary-%d" % os.getpid()
+        parts = []
+        for name, value in fields:
+            parts.append(b'--%s\r\nContent-Disposition: form-data; name="%s"\r\n\r\n%s\r\n'
+                         % (boundary.encode(), name.encode(), value.encode()))
+        for path in decks:
+            with open(path, "rb") as deck:
+                parts.append(b'--%s\r\nContent-Disposition: form-data; name="files"; filename="%s"\r\n'
+                             b"Content-Type: application/octet-stream\r\n\r\n%s\r\n"
+                             % (boundary.encode(), os.path.basename(path).encode(), deck.read()))
+        body = b"".join(parts) + b"--%s--\r\n" % boundary.encode()
+        request = urllib.request.Request(self.url + "/convert", data=body, method="POST",
+                                         headers={"Content-Type": "multipart/form-data; boundary=" + boundary})
+        try:
+            with urllib.request.urlopen(request, timeout=120) as response:
+                return response.status, response.headers, response.read()
+        except urllib.error.HTTPError as error:
+            return error.code, error.headers, error.read()
+
     def leftovers(self):
         """Upload folders present now (a warm renderer's folder stays)."""
         return [name for name in os.listdir(self.tmp.name) if name.startswith("quillmere-serve-")]
@@ -106,6 +127,24 @@ class ServeTest(unittest.TestCase):
         # The service's own folders never reach the client.
         self.assertNotIn(b"quillmere-serve-", archive.read("results.json"))
         self.assertEqual(self.service.leftovers(), [])
+
+    def test_several_decks_come_as_a_zip_with_a_folder_each_and_a_failure_as_a_record(self):
+        decks = [os.path.join(DECKS, name) for name in ("std4.pptx", "wide3.pptx", "password.pptx", "std4.pptx")]
+        status, headers, body = self.service.post_form([("mode", "first")], decks)
+        self.assertEqual(status, 200, body[:200])
+        archive = zipfile.ZipFile(io.BytesIO(body))
+        self.assertEqual(sorted(archive.namelist()), ["results.json", "std4-2/std4_Slide1.png",
+                                                      "std4/std4_Slide1.png", "wide3/wide3_Slide1.png"])
+        self.assertEqual(archive.read("wide3/wide3_Slide1.png"),
+                         batch_images(["-m", "first"], decks[1])["wide3_Slide1.png"])
+        records = [json.loads(line) for line in archive.read("results.json").decode().splitlines()]
+        self.assertEqual([(r["path"], r["status"]) for r in records[:4]],
+                         [("std4.pptx", "converted"), ("wide3.pptx", "converted"),
+                          ("password.pptx", "failed"), ("std4.pptx", "converted")])
+        self.assertIn("password-protected", records[2]["reasons"][0])
+        self.assertEqual(records[4]["summary"]["failed"], 1)
+        status, _, body = self.service.post_form([], [])
+        self.assertEqual((status, json.loads(body)["error"]), (400, 'The form sends no deck in the field "files".'))
 
     def test_every_refusal_has_its_status_and_says_why(self):
         deck = os.path.join(DECKS, "std4.pptx")
