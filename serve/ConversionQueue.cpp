@@ -31,6 +31,11 @@ std::size_t ConversionQueue::Waiting() const {
   return queue_.size();
 }
 
+std::size_t ConversionQueue::Running() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return running_.size();
+}
+
 void ConversionQueue::Stop() {
   std::deque<Entry> dropped;
   {

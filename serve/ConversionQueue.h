@@ -46,6 +46,8 @@ class ConversionQueue {
 
   /// Conversions waiting now, not yet started.
   std::size_t Waiting() const;
+  /// Conversions under way now.
+  std::size_t Running() const;
   /// Refuses new work and cancels what waits and what runs; idempotent.
   void Stop();
 

@@ -48,6 +48,7 @@ struct HttpServer::Exchange {
   std::string formError;              ///< why the form was refused; "" while it reads
   int bodyFd = -1;  ///< the file being written: the raw body, or the form's current deck
   bool tooLarge = false;
+  bool receiving = false;  ///< counted among the uploads under way
   bool writeFailed = false;
   int status = 0;
   std::uint64_t sentBytes = 0;
@@ -102,17 +103,9 @@ struct HttpServerCalls {
     MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectArgument, &exchange->request);
     HttpServer::Exchange& ex = *exchange;
     *state = exchange.release();
-    const std::string& path = ex.request.path;
-    if (path == "/health") {
-      if (ex.request.method != "GET" && ex.request.method != "HEAD")
-        return Queue(connection, ex, ServiceAnswer::Error(405, "GET /health takes no " + ex.request.method + "."));
-      ServiceAnswer ok;
-      ok.body = "{\"status\": \"ok\"}\n";
-      return Queue(connection, ex, ok);
-    }
-    if (path != "/convert") return Queue(connection, ex, ServiceAnswer::Error(404, "There is no route " + path + "."));
-    if (ex.request.method != "POST")
-      return Queue(connection, ex, ServiceAnswer::Error(405, "/convert takes POST, not " + ex.request.method + "."));
+    // Only a conversion has a body worth keeping; anything else is answered now.
+    if (ex.request.path != "/convert" || ex.request.method != "POST")
+      return Queue(connection, ex, server.handler_(ex.request));
     const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
     if (length != nullptr && std::strtoull(length, nullptr, 10) > server.options_.maxBodyBytes) {
       ex.tooLarge = true;
@@ -132,6 +125,8 @@ struct HttpServerCalls {
     if (::mkdtemp(folder.data()) == nullptr)
       return Queue(connection, ex, ServiceAnswer::Error(500, std::string("No folder for the upload: ") + std::strerror(errno) + "."));
     ex.request.folder = folder;
+    ex.receiving = true;
+    ++server.uploads_;
     const char* type = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_TYPE);
     if (type != nullptr && ::strncasecmp(type, "multipart/form-data", 19) == 0) {
       ex.form = MHD_create_post_processor(connection, 64 * 1024, &FormPart, &ex);
@@ -227,6 +222,7 @@ struct HttpServerCalls {
       return MHD_YES;
     }
     // The whole body is in.
+    EndUpload(server, ex);
     if (ex.form != nullptr && MHD_destroy_post_processor(ex.form) != MHD_YES && ex.formError.empty())
       ex.formError = "The form ends before its last part does.";
     ex.form = nullptr;
@@ -242,6 +238,12 @@ struct HttpServerCalls {
     return queued;
   }
 
+  static void EndUpload(HttpServer& server, HttpServer::Exchange& ex) {
+    if (!ex.receiving) return;
+    ex.receiving = false;
+    --server.uploads_;
+  }
+
   static void RemoveFolder(HttpServer::Exchange& ex) {
     if (ex.request.folder.empty()) return;
     std::error_code ignored;  // a folder that cannot be removed is left to the system's cleaning
@@ -250,10 +252,12 @@ struct HttpServerCalls {
   }
 
   static void Completed(void* cls, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
-    const auto& server = *static_cast<const HttpServer*>(cls);
+    auto& server = *static_cast<HttpServer*>(cls);
     std::unique_ptr<HttpServer::Exchange> ex(static_cast<HttpServer::Exchange*>(*state));
     *state = nullptr;
     if (!ex) return;
+    EndUpload(server, *ex);
+    if (ex->status != 0 && server.answered_) server.answered_(ex->request, ex->status, ex->sentBytes);
     if (ex->form != nullptr) (void)MHD_destroy_post_processor(ex->form);  // the client left mid-form
     if (ex->bodyFd >= 0) ::close(ex->bodyFd);
     RemoveFolder(*ex);  // a client gone mid-upload leaves its folder here
@@ -267,8 +271,9 @@ struct HttpServerCalls {
   }
 };
 
-HttpServer::HttpServer(ServeOptions options, Handler handler)
-    : options_(std::move(options)), handler_(std::move(handler)) {}
+HttpServer::HttpServer(ServeOptions options, Handler handler, Answered answered,
+                       std::atomic<std::size_t>& uploads)
+    : options_(std::move(options)), handler_(std::move(handler)), answered_(std::move(answered)), uploads_(uploads) {}
 
 HttpServer::~HttpServer() { Stop(); }
 

@@ -2,6 +2,8 @@
 // The service's HTTP/1.1 server, on libmicrohttpd: it parses requests,
 // streams each body to a file of the request's own and sends the answers.
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,16 +18,20 @@ struct MHD_Daemon;
 namespace qm {
 
 /// Listens where `options` say and answers every request with `handler`,
-/// each connection on a thread of its own. A body is written to a private
-/// folder as it arrives (never held in memory) and the folder is removed
-/// once the answer is sent or the client is gone; a body past
-/// options.maxBodyBytes is answered 413 without being kept. One line per
-/// request goes to standard error unless options.quiet.
+/// each connection on a thread of its own. The body of a POST to /convert
+/// is written to a private folder as it arrives (never held in memory) and
+/// the folder is removed once the answer is queued or the client is gone; a
+/// body past options.maxBodyBytes is answered 413 without being kept. Other
+/// requests reach the handler without a body. `answered` hears of every
+/// answer sent (its status and bytes), one line per request goes to
+/// standard error unless options.quiet, and `uploads` counts the bodies
+/// being received.
 class HttpServer {
  public:
   using Handler = std::function<ServiceAnswer(const HttpRequest&)>;
+  using Answered = std::function<void(const HttpRequest&, int status, std::uint64_t bytesSent)>;
 
-  HttpServer(ServeOptions options, Handler handler);
+  HttpServer(ServeOptions options, Handler handler, Answered answered, std::atomic<std::size_t>& uploads);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -42,6 +48,8 @@ class HttpServer {
  private:
   ServeOptions options_;
   Handler handler_;
+  Answered answered_;
+  std::atomic<std::size_t>& uploads_;
   MHD_Daemon* daemon_ = nullptr;
   int port_ = 0;
 

@@ -1,6 +1,7 @@
 #pragma once
 // What quillmere-serve answers one request with.
 
+#include <cstdint>
 #include <string>
 
 namespace qm {
@@ -14,6 +15,7 @@ struct ServiceAnswer {
   std::string bodyPath;  ///< a file whose bytes are the body
   std::string fileName;  ///< the name Content-Disposition gives; "" for none
   int retryAfterSeconds = 0;  ///< Retry-After, when positive
+  std::uint64_t images = 0;   ///< slide images the answer holds (for the service's counts)
 
   /// {"error": `message`, "file": `file`} with `status` (`file` left out when
   /// empty).

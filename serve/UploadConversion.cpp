@@ -174,6 +174,7 @@ ServiceAnswer ConvertUpload(const std::vector<std::string>& decks, const std::ve
     return ServiceAnswer::Error(422, "No image was written: no deck has a slide that the options ask for.", first);
   }
   ServiceAnswer answer;
+  answer.images = items.size();
   if (decks.size() == 1 && items.size() == 1) {
     answer.contentType = ContentTypeOf(items.front().path);
     answer.bodyPath = items.front().path;

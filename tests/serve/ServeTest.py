@@ -168,6 +168,27 @@ class ServeTest(unittest.TestCase):
             self.assertNotIn(b"quillmere-serve-", body)
         self.assertEqual(self.service.leftovers(), [])
 
+    def test_health_ready_and_metrics_tell_a_load_balancer_what_it_needs(self):
+        def get(path):
+            try:
+                with urllib.request.urlopen(self.service.url + path, timeout=120) as response:
+                    return response.status, response.read().decode()
+            except urllib.error.HTTPError as error:
+                return error.code, error.read().decode()
+        self.assertEqual(get("/health")[0], 200)
+        self.assertEqual(get("/ready"), (200, '{"ready": true}\n'))  # a sample slide drawn, or one lately
+        self.service.post(os.path.join(DECKS, "wide3.pptx"), "filename=wide3.pptx")
+        self.assertEqual(get("/nowhere")[0], 404)
+        status, text = get("/metrics")
+        self.assertEqual(status, 200)
+        values = dict(line.rsplit(" ", 1) for line in text.splitlines() if line and not line.startswith("#"))
+        self.assertGreaterEqual(int(values['quillmere_requests_total{route="/convert",status="200"}']), 1)
+        self.assertGreaterEqual(int(values["quillmere_images_total"]), 3)
+        self.assertEqual(values['quillmere_requests_total{route="other",status="404"}'], "1")
+        self.assertGreaterEqual(int(values["quillmere_conversion_seconds_count"]), 1)
+        self.assertEqual(values["quillmere_queue_depth"], "0")
+        self.assertGreaterEqual(int(values["quillmere_renderers_warm"]), 1)  # kept for the next request
+
     def test_an_upload_past_the_limit_is_refused_unkept(self):
         small = Service("--max-body", "1")
         try:
