@@ -24,6 +24,7 @@ std::string ServeUsageText() {
          "                        included, is stopped and answered 503 (default 300)\n"
          "  --quiet               no line per request on standard error\n"
          "  -h, --help            show this help\n"
+         "      --version         show the version\n"
          "\n"
          "Routes:\n"
          "  POST /convert?filename=NAME&OPTION=VALUE...   the deck as the request body,\n"
@@ -86,6 +87,8 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
       if (!option.Flag(options.quiet)) return std::nullopt;
     } else if (name == "-h" || name == "--help") {
       if (!option.Flag(options.help)) return std::nullopt;
+    } else if (name == "--version") {
+      if (!option.Flag(options.version)) return std::nullopt;
     } else {
       *error = "Unknown option " + name + ". Try --help.";
       return std::nullopt;

@@ -18,6 +18,7 @@ struct ServeOptions {
   int deadlineSeconds = 300;       ///< --deadline S: a request's time, its wait included; past it 503
   bool quiet = false;              ///< --quiet: no line per request
   bool help = false;
+  bool version = false;
 };
 
 /// The service's usage text, printed by --help.

@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
     std::fputs(ServeUsageText().c_str(), stdout);
     return 0;
   }
+  if (options->version) {
+    std::printf("quillmere-serve %s\n", QM_VERSION);
+    return 0;
+  }
   if (const auto missing = MissingRendererParts(); !missing.empty()) {
     for (const std::string& sentence : missing) std::fprintf(stderr, "quillmere-serve: %s\n", sentence.c_str());
     return 1;

@@ -4,7 +4,7 @@
 # their helpers and data from where they are), and the unpacked quillmere-batch
 # converts the unpacked samples, one image per slide. The menu entry and the
 # AppStream file validate, lintian reports no error, and the package's version
-# is the one both programs show.
+# is the one every program shows; the service's unit and manual page are there.
 #
 #   PackageTest.sh SOURCE_FOLDER
 set -euo pipefail
@@ -28,6 +28,14 @@ version=$(dpkg-deb -f "$deb" Version)
   fail "quillmere-batch --version does not show the package's version $version"
 [ "$("$usr/bin/quillmere" --version)" = "quillmere $version" ] ||
   fail "quillmere --version does not show the package's version $version"
+[ "$("$usr/bin/quillmere-serve" --version)" = "quillmere-serve $version" ] ||
+  fail "quillmere-serve --version does not show the package's version $version"
+# The service's unit starts the packaged program, and is not enabled.
+unit="$work/root/lib/systemd/system/quillmere-serve.service"
+grep -qx 'ExecStart=/usr/bin/quillmere-serve --listen 127.0.0.1:8080' "$unit" ||
+  fail "the service's unit does not start /usr/bin/quillmere-serve on 127.0.0.1:8080"
+[ ! -e "$work/root/etc/systemd" ] || fail "the package enables a unit"
+[ -f "$usr/share/man/man1/quillmere-serve.1.gz" ] || fail "no manual page for quillmere-serve"
 
 # The unpacked programs on the unpacked samples, with nothing pointing them at
 # a build folder.
