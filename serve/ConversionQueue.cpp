@@ -36,6 +36,27 @@ std::size_t ConversionQueue::Running() const {
   return running_.size();
 }
 
+bool ConversionQueue::Stopping() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return stopping_;
+}
+
+void ConversionQueue::Drain(std::chrono::seconds grace) {
+  std::deque<Entry> dropped;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    stopping_ = true;
+    dropped.swap(queue_);
+  }
+  wake_.notify_all();
+  for (Entry& entry : dropped) entry.answer.set_value(ServiceAnswer::Error(503, "The service is stopping."));
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait_for(lock, grace, [this] { return running_.empty(); });
+  }
+  Stop();
+}
+
 void ConversionQueue::Stop() {
   std::deque<Entry> dropped;
   {
@@ -70,6 +91,7 @@ void ConversionQueue::Serve() {
       const std::lock_guard<std::mutex> lock(mutex_);
       running_.erase(std::find(running_.begin(), running_.end(), entry.cancel));
     }
+    wake_.notify_all();  // a drain waits for the running to end
     entry.answer.set_value(std::move(answer));
   }
 }

@@ -2,6 +2,7 @@
 // The service's conversions: a few at once, on long-lived threads, the rest
 // waiting in a queue of bounded length.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -50,6 +51,11 @@ class ConversionQueue {
   std::size_t Running() const;
   /// Refuses new work and cancels what waits and what runs; idempotent.
   void Stop();
+  /// Refuses new work and answers what waits 503, lets what runs finish
+  /// for up to `grace`, then cancels the rest (Stop).
+  void Drain(std::chrono::seconds grace);
+  /// True once Stop or Drain was called.
+  bool Stopping() const;
 
  private:
   struct Entry {

@@ -1,5 +1,7 @@
 #include "serve/HttpServer.h"
 
+#include "serve/RequestFolders.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <microhttpd.h>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <strings.h>
 #include <filesystem>
+#include <thread>
 
 namespace qm {
 
@@ -118,11 +121,8 @@ struct HttpServerCalls {
       return MHD_YES;
     }
     // The body goes to a folder of the request's own, under a name of ours.
-    std::string folder = (std::getenv("TMPDIR") != nullptr && *std::getenv("TMPDIR") != '\0'
-                              ? std::string(std::getenv("TMPDIR"))
-                              : std::string("/tmp")) +
-                         "/quillmere-serve-XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr)
+    const std::string folder = NewRequestFolder();
+    if (folder.empty())
       return Queue(connection, ex, ServiceAnswer::Error(500, std::string("No folder for the upload: ") + std::strerror(errno) + "."));
     ex.request.folder = folder;
     ex.receiving = true;
@@ -284,7 +284,7 @@ Status HttpServer::Start() {
   if (::inet_pton(AF_INET, options_.host.c_str(), &address.sin_addr) != 1)
     return Status::Failure("Cannot listen on " + options_.host + ": not an IPv4 address.");
   daemon_ = MHD_start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ERROR_LOG,
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ITC | MHD_USE_ERROR_LOG,
       static_cast<std::uint16_t>(options_.port), nullptr, nullptr, &HttpServerCalls::Access, this,
       MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address),
       MHD_OPTION_NOTIFY_COMPLETED, &HttpServerCalls::Completed, this,
@@ -297,8 +297,22 @@ Status HttpServer::Start() {
   return {};
 }
 
-void HttpServer::Stop() {
+void HttpServer::Quiesce() {
+  // The listening socket is closed at once, so a balancer sends elsewhere.
+  if (daemon_ != nullptr) {
+    const MHD_socket listening = MHD_quiesce_daemon(daemon_);
+    if (listening != MHD_INVALID_SOCKET) ::close(listening);
+  }
+}
+
+void HttpServer::Stop(std::chrono::milliseconds grace) {
   if (daemon_ == nullptr) return;
+  const auto end = std::chrono::steady_clock::now() + grace;
+  for (;;) {
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_CURRENT_CONNECTIONS);
+    if (info == nullptr || info->num_connections == 0 || std::chrono::steady_clock::now() >= end) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;
 }

@@ -3,6 +3,7 @@
 // streams each body to a file of the request's own and sends the answers.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -40,8 +41,12 @@ class HttpServer {
   Status Start();
   /// The port listened on (the one chosen when options.port was 0).
   int Port() const { return port_; }
-  /// Stops accepting and waits for the requests under way. Idempotent.
-  void Stop();
+  /// Stops accepting connections; those open are still served.
+  void Quiesce();
+  /// Waits up to `grace` for the open connections to finish sending their
+  /// answers and close, then stops and waits for the connections' threads.
+  /// Idempotent.
+  void Stop(std::chrono::milliseconds grace = std::chrono::milliseconds(0));
 
   struct Exchange;  ///< one request's state, from its first byte to its answer
 

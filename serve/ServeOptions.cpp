@@ -22,6 +22,9 @@ std::string ServeUsageText() {
          "  --queue N             let up to N more wait (default 16); past that 429\n"
          "  --deadline S          a request not answered within S seconds, its wait\n"
          "                        included, is stopped and answered 503 (default 300)\n"
+         "  --drain S             on SIGTERM, SIGINT or SIGHUP: take no more, let the\n"
+         "                        conversions under way finish for up to S seconds\n"
+         "                        (default 20), stop the rest at their next slide, exit 0\n"
          "  --quiet               no line per request on standard error\n"
          "  -h, --help            show this help\n"
          "      --version         show the version\n"
@@ -68,10 +71,11 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
         return std::nullopt;
       }
       options.maxBodyBytes = static_cast<std::uint64_t>(*mb) << 20;
-    } else if (name == "--jobs" || name == "--queue" || name == "--deadline" || name == "--max-decks") {
+    } else if (name == "--jobs" || name == "--queue" || name == "--deadline" || name == "--max-decks" ||
+               name == "--drain") {
       const auto v = option.Value("a number");
       if (!v) return std::nullopt;
-      const int least = name == "--queue" ? 0 : 1;
+      const int least = name == "--queue" || name == "--drain" ? 0 : 1;
       const int most = name == "--jobs" ? 64 : name == "--queue" || name == "--max-decks" ? 10000 : 86400;
       const auto number = WholeNumber(*v, least, most);
       if (!number) {
@@ -82,6 +86,7 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
       (name == "--jobs"        ? options.jobs
        : name == "--queue"     ? options.queue
        : name == "--max-decks" ? options.maxDecks
+       : name == "--drain"     ? options.drainSeconds
                                : options.deadlineSeconds) = *number;
     } else if (name == "--quiet") {
       if (!option.Flag(options.quiet)) return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include "base/ProgramFolder.h"
 #include "serve/QueryOptions.h"
+#include "serve/RequestFolders.h"
 #include "serve/UploadConversion.h"
 
 namespace qm {
@@ -71,6 +72,7 @@ ServiceAnswer ServiceRoutes::Convert(const HttpRequest& request) {
   if (request.decks.size() > static_cast<std::size_t>(options_.maxDecks))
     return ServiceAnswer::Error(400, "The request sends " + std::to_string(request.decks.size()) +
                                          " decks; at most " + std::to_string(options_.maxDecks) + " are taken.");
+  if (conversions_.Stopping()) return ServiceAnswer::Error(503, "The service is stopping.");
   const auto submitted = Clock::now();
   auto ticket = conversions_.Submit([&, submitted](const CancelToken& cancel) {
     const auto started = Clock::now();
@@ -108,11 +110,10 @@ ServiceAnswer ServiceRoutes::Ready() {
   // Nothing drawn lately: a sample deck's first slide is drawn now.
   const std::string deck = ProbeDeck();
   if (deck.empty()) return ServiceAnswer::Error(503, "No sample deck to draw: the installation is incomplete.");
-  const std::string folder = std::filesystem::temp_directory_path().string();
   auto ticket = conversions_.Submit([&](const CancelToken& cancel) {
     // Written into a folder of its own, removed after.
-    std::string place = folder + "/quillmere-serve-XXXXXX";
-    if (::mkdtemp(place.data()) == nullptr) return ServiceAnswer::Error(500, "No folder to draw in.");
+    const std::string place = NewRequestFolder();
+    if (place.empty()) return ServiceAnswer::Error(500, "No folder to draw in.");
     const std::string copy = place + "/" + std::filesystem::path(deck).filename().string();
     std::error_code error;
     std::filesystem::copy_file(deck, copy, error);

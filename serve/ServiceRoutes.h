@@ -25,8 +25,9 @@ class ServiceRoutes {
   ServiceAnswer Answer(const HttpRequest& request);
   /// Counts an answered request for /metrics.
   void Answered(const HttpRequest& request, int status, std::uint64_t bytesSent);
-  /// Refuses new conversions and stops those under way at their next slide.
-  void Stop() { conversions_.Stop(); }
+  /// Refuses new conversions (503), lets those under way finish for up to
+  /// `grace`, then stops them at their next slide.
+  void Drain(std::chrono::seconds grace) { conversions_.Drain(grace); }
 
   /// Uploads being received now, as the server counts them (for /metrics).
   std::atomic<std::size_t> uploadsInProgress{0};

@@ -1,6 +1,8 @@
 // quillmere-serve: converts presentations posted over HTTP into slide images,
 // through the same batch core and jobs as quillmere-batch.
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -9,6 +11,7 @@
 #include "engine/adapter/PresentationChecks.h"
 #include "engine/batch/JobRunner.h"
 #include "serve/HttpServer.h"
+#include "serve/RequestFolders.h"
 #include "serve/ServiceRoutes.h"
 #include "serve/ServeOptions.h"
 
@@ -45,6 +48,9 @@ int main(int argc, char** argv) {
       *options, [&](const HttpRequest& request) { return routes.Answer(request); },
       [&](const HttpRequest& request, int status, std::uint64_t sent) { routes.Answered(request, status, sent); },
       routes.uploadsInProgress);
+  // Uploads of a service killed outright are its successor's to remove.
+  if (const int swept = SweepAbandonedRequestFolders(); swept > 0 && !options->quiet)
+    std::fprintf(stderr, "quillmere-serve: removed %d request folder(s) left by a service that was killed\n", swept);
   if (const Status started = server.Start(); !started.Ok()) {
     std::fprintf(stderr, "quillmere-serve: %s\n", started.Message().c_str());
     return 1;
@@ -52,8 +58,12 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "quillmere-serve: listening on http://%s:%d\n", options->host.c_str(), server.Port());
   int signal = 0;
   sigwait(&stops, &signal);
-  routes.Stop();
-  server.Stop();
+  server.Quiesce();
+  const auto drained = std::chrono::steady_clock::now() + std::chrono::seconds(options->drainSeconds);
+  routes.Drain(std::chrono::seconds(options->drainSeconds));
+  // The answers of the conversions that finished still go out.
+  server.Stop(std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::max(drained - std::chrono::steady_clock::now(), std::chrono::steady_clock::duration(std::chrono::seconds(2)))));
   if (!options->quiet) std::fprintf(stderr, "quillmere-serve: stopped (signal %d)\n", signal);
   return 0;
 }

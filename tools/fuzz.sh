@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(FramesFuzz ContainerFuzz ImageFuzz NameFuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(FramesFuzz ContainerFuzz ImageFuzz NameFuzz OptionsFuzz)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLMERE_FUZZ=ON -DQUILLMERE_SANITIZE=ON --log-level=WARNING >&2

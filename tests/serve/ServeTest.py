@@ -189,6 +189,23 @@ class ServeTest(unittest.TestCase):
         self.assertEqual(values["quillmere_queue_depth"], "0")
         self.assertGreaterEqual(int(values["quillmere_renderers_warm"]), 1)  # kept for the next request
 
+    def test_a_stop_signal_lets_the_conversion_under_way_finish_and_takes_no_more(self):
+        stopping = Service()
+        answers = {}
+        deck = os.path.join(DECKS, "wide3.pptx")
+        client = threading.Thread(target=lambda: answers.setdefault("deck", stopping.post(deck, "filename=wide3.pptx")))
+        client.start()
+        time.sleep(0.3)  # the renderer is starting: the conversion is under way
+        stopping.process.send_signal(signal.SIGTERM)
+        client.join(timeout=120)
+        status, headers, body = answers["deck"]
+        self.assertEqual(status, 200, body[:200])
+        self.assertEqual(len(zipfile.ZipFile(io.BytesIO(body)).namelist()), 4)  # three slides and the records
+        self.assertEqual(stopping.process.wait(timeout=60), 0)
+        with self.assertRaises(urllib.error.URLError):  # nobody listens any more
+            urllib.request.urlopen(stopping.url + "/health", timeout=5)
+        self.assertEqual(stopping.stop(), (0, []))
+
     def test_an_upload_past_the_limit_is_refused_unkept(self):
         small = Service("--max-body", "1")
         try:
