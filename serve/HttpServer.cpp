@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <microhttpd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,8 +97,30 @@ struct HttpServerCalls {
 
   /// The first call of a request: its state, its folder, and the answers
   /// that need no body (a wrong route or method, a body known too large).
+  /// The header watch: a connection starts waiting for headers when it
+  /// opens and after each answer, and stops when a request's headers are in.
+  static void Waiting(HttpServer& server, const void* connection, bool waiting) {
+    const std::lock_guard<std::mutex> lock(server.watchMutex_);
+    const auto found = server.watched_.find(connection);
+    if (found == server.watched_.end()) return;
+    found->second.waiting = waiting;
+    found->second.since = std::chrono::steady_clock::now();
+  }
+
+  static void Connection(void* cls, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code) {
+    auto& server = *static_cast<HttpServer*>(cls);
+    const std::lock_guard<std::mutex> lock(server.watchMutex_);
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+      server.watched_.erase(connection);
+      return;
+    }
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    server.watched_[connection] = {info != nullptr ? info->connect_fd : -1, std::chrono::steady_clock::now(), true};
+  }
+
   static MHD_Result Begin(HttpServer& server, MHD_Connection* connection, const char* url,
                           const char* method, void** state) {
+    Waiting(server, connection, false);
     auto exchange = std::make_unique<HttpServer::Exchange>();
     exchange->request.method = method;
     exchange->request.path = url;
@@ -251,8 +274,9 @@ struct HttpServerCalls {
     ex.request.folder.clear();
   }
 
-  static void Completed(void* cls, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
+  static void Completed(void* cls, MHD_Connection* connection, void** state, MHD_RequestTerminationCode) {
     auto& server = *static_cast<HttpServer*>(cls);
+    Waiting(server, connection, true);  // for the next request's headers
     std::unique_ptr<HttpServer::Exchange> ex(static_cast<HttpServer::Exchange*>(*state));
     *state = nullptr;
     if (!ex) return;
@@ -288,13 +312,32 @@ Status HttpServer::Start() {
       static_cast<std::uint16_t>(options_.port), nullptr, nullptr, &HttpServerCalls::Access, this,
       MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address),
       MHD_OPTION_NOTIFY_COMPLETED, &HttpServerCalls::Completed, this,
-      MHD_OPTION_CONNECTION_TIMEOUT, 30u, MHD_OPTION_CONNECTION_LIMIT, 64u, MHD_OPTION_END);
+      MHD_OPTION_NOTIFY_CONNECTION, &HttpServerCalls::Connection, this,
+      MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(options_.readTimeoutSeconds),
+      MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(options_.maxConnections), MHD_OPTION_END);
   if (daemon_ == nullptr)
     return Status::Failure("Cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
                            " (in use, or not an address of this machine).");
   const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT);
   port_ = info != nullptr ? info->port : options_.port;
+  watch_ = std::thread([this] { Watch(); });
   return {};
+}
+
+void HttpServer::Watch() {
+  // The read timeout closes a silent connection; one that trickles its
+  // headers a byte at a time is never silent, so it is cut off here.
+  const auto limit = std::chrono::seconds(options_.headerTimeoutSeconds);
+  std::unique_lock<std::mutex> lock(watchMutex_);
+  while (!watchStop_) {
+    watchWake_.wait_for(lock, std::chrono::milliseconds(250));
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [connection, watched] : watched_) {
+      if (!watched.waiting || watched.fd < 0 || now - watched.since < limit) continue;
+      (void)::shutdown(watched.fd, SHUT_RDWR);  // its thread sees the end and closes it
+      watched.waiting = false;
+    }
+  }
 }
 
 void HttpServer::Quiesce() {
@@ -307,6 +350,12 @@ void HttpServer::Quiesce() {
 
 void HttpServer::Stop(std::chrono::milliseconds grace) {
   if (daemon_ == nullptr) return;
+  {
+    const std::lock_guard<std::mutex> lock(watchMutex_);
+    watchStop_ = true;
+  }
+  watchWake_.notify_all();
+  if (watch_.joinable()) watch_.join();
   const auto end = std::chrono::steady_clock::now() + grace;
   for (;;) {
     const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_CURRENT_CONNECTIONS);

@@ -6,7 +6,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <condition_variable>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <string>
 
 #include "base/Status.h"
@@ -57,6 +61,20 @@ class HttpServer {
   std::atomic<std::size_t>& uploads_;
   MHD_Daemon* daemon_ = nullptr;
   int port_ = 0;
+
+  /// A connection as the header watch sees it: its socket, and since when
+  /// it waits for a request's headers (not while a request is served).
+  struct Watched {
+    int fd = -1;
+    std::chrono::steady_clock::time_point since;
+    bool waiting = true;
+  };
+  std::mutex watchMutex_;
+  std::condition_variable watchWake_;
+  std::map<const void*, Watched> watched_;
+  bool watchStop_ = false;
+  std::thread watch_;
+  void Watch();
 
   friend struct HttpServerCalls;
 };

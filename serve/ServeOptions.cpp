@@ -22,6 +22,11 @@ std::string ServeUsageText() {
          "  --queue N             let up to N more wait (default 16); past that 429\n"
          "  --deadline S          a request not answered within S seconds, its wait\n"
          "                        included, is stopped and answered 503 (default 300)\n"
+         "  --header-timeout S    close a connection whose request headers are not all in\n"
+         "                        within S seconds (default 10; a client that trickles\n"
+         "                        them is cut off)\n"
+         "  --read-timeout S      close a connection silent for S seconds (default 30)\n"
+         "  --max-connections N   serve at most N connections at once (default 64)\n"
          "  --drain S             on SIGTERM, SIGINT or SIGHUP: take no more, let the\n"
          "                        conversions under way finish for up to S seconds\n"
          "                        (default 20), stop the rest at their next slide, exit 0\n"
@@ -72,11 +77,14 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
       }
       options.maxBodyBytes = static_cast<std::uint64_t>(*mb) << 20;
     } else if (name == "--jobs" || name == "--queue" || name == "--deadline" || name == "--max-decks" ||
-               name == "--drain") {
+               name == "--drain" || name == "--header-timeout" || name == "--read-timeout" ||
+               name == "--max-connections") {
       const auto v = option.Value("a number");
       if (!v) return std::nullopt;
       const int least = name == "--queue" || name == "--drain" ? 0 : 1;
-      const int most = name == "--jobs" ? 64 : name == "--queue" || name == "--max-decks" ? 10000 : 86400;
+      const int most = name == "--jobs"                                                          ? 64
+                       : name == "--queue" || name == "--max-decks" || name == "--max-connections" ? 10000
+                                                                                                   : 86400;
       const auto number = WholeNumber(*v, least, most);
       if (!number) {
         *error = "The value \"" + *v + "\" for " + name + " must be a whole number from " + std::to_string(least) +
@@ -87,6 +95,9 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::string>& ar
        : name == "--queue"     ? options.queue
        : name == "--max-decks" ? options.maxDecks
        : name == "--drain"     ? options.drainSeconds
+       : name == "--header-timeout" ? options.headerTimeoutSeconds
+       : name == "--read-timeout"   ? options.readTimeoutSeconds
+       : name == "--max-connections" ? options.maxConnections
                                : options.deadlineSeconds) = *number;
     } else if (name == "--quiet") {
       if (!option.Flag(options.quiet)) return std::nullopt;

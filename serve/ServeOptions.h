@@ -16,6 +16,9 @@ struct ServeOptions {
   int maxDecks = 20;               ///< --max-decks N: decks one request may send
   int queue = 16;                  ///< --queue N: conversions that may wait; one more gets 429
   int deadlineSeconds = 300;       ///< --deadline S: a request's time, its wait included; past it 503
+  int headerTimeoutSeconds = 10;   ///< --header-timeout S: a request's headers must be in by then
+  int readTimeoutSeconds = 30;     ///< --read-timeout S: a connection silent this long is closed
+  int maxConnections = 64;         ///< --max-connections N: connections at once
   int drainSeconds = 20;           ///< --drain S: after SIGTERM, conversions under way get this long
   bool quiet = false;              ///< --quiet: no line per request
   bool help = false;

@@ -13,6 +13,7 @@ import json
 import os
 import re
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -205,6 +206,30 @@ class ServeTest(unittest.TestCase):
         with self.assertRaises(urllib.error.URLError):  # nobody listens any more
             urllib.request.urlopen(stopping.url + "/health", timeout=5)
         self.assertEqual(stopping.stop(), (0, []))
+
+    def test_a_client_that_trickles_its_headers_is_cut_off_at_the_header_timeout(self):
+        slow = Service("--header-timeout", "2")
+        try:
+            host, port = slow.url[len("http://"):].split(":")
+            with socket.create_connection((host, int(port)), timeout=30) as connection:
+                closed = False  # 40 bytes at one a second: far past the 2 s allowed
+                for byte in b"GET /health HTTP/1.1\r\nHost: x\r\nX-Slow: " + b"a" * 40:
+                    try:
+                        connection.sendall(bytes([byte]))
+                        connection.settimeout(1)
+                        if connection.recv(1) == b"":  # the service closed it
+                            closed = True
+                            break
+                    except socket.timeout:
+                        continue
+                    except OSError:
+                        closed = True
+                        break
+                self.assertTrue(closed, "a trickling client was never cut off")
+            with urllib.request.urlopen(slow.url + "/health", timeout=10) as response:
+                self.assertEqual(response.status, 200)  # others are still served
+        finally:
+            self.assertEqual(slow.stop(), (0, []))
 
     def test_an_upload_past_the_limit_is_refused_unkept(self):
         small = Service("--max-body", "1")
