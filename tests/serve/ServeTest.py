@@ -207,6 +207,41 @@ class ServeTest(unittest.TestCase):
             urllib.request.urlopen(stopping.url + "/health", timeout=5)
         self.assertEqual(stopping.stop(), (0, []))
 
+    def test_a_client_that_leaves_mid_upload_or_mid_conversion_leaves_nothing_running(self):
+        host, port = self.service.url[len("http://"):].split(":")
+
+        def metric(name):
+            with urllib.request.urlopen(self.service.url + "/metrics", timeout=30) as response:
+                for line in response.read().decode().splitlines():
+                    if line.startswith(name + " "):
+                        return int(line.split()[1])
+
+        def settles(check, seconds=20):
+            for _ in range(seconds * 5):
+                if check():
+                    return True
+                time.sleep(0.2)
+            return False
+
+        # Half a body, then gone: its folder goes with it.
+        with socket.create_connection((host, int(port))) as connection:
+            connection.sendall(b"POST /convert?filename=half.pptx HTTP/1.1\r\nHost: x\r\n"
+                               b"Content-Length: 1000000\r\n\r\n" + b"PK\x03\x04" + b"x" * 100000)
+            self.assertTrue(settles(lambda: self.service.leftovers() != []), "the upload never started")
+        self.assertTrue(settles(lambda: self.service.leftovers() == []), "a half upload's folder stayed")
+        self.assertTrue(settles(lambda: metric("quillmere_uploads_in_progress") == 0))
+
+        # The zip bomb draws for seconds: its client leaves, its conversion stops.
+        bomb = open(os.path.join(DECKS, "bomb.pptx"), "rb").read()
+        with socket.create_connection((host, int(port))) as connection:
+            connection.sendall(b"POST /convert?filename=bomb.pptx HTTP/1.1\r\nHost: x\r\n"
+                               b"Content-Length: %d\r\n\r\n" % len(bomb) + bomb)
+            self.assertTrue(settles(lambda: metric("quillmere_conversions_running") == 1), "the bomb never started")
+        # Stopped within moments, long before the bomb's own end (its memory ceiling, or 11 s whole).
+        self.assertTrue(settles(lambda: metric("quillmere_conversions_running") == 0, seconds=3),
+                        "the conversion ran on")
+        self.assertTrue(settles(lambda: self.service.leftovers() == []))
+
     def test_a_client_that_trickles_its_headers_is_cut_off_at_the_header_timeout(self):
         slow = Service("--header-timeout", "2")
         try:
