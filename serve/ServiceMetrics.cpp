@@ -42,7 +42,8 @@ void ServiceMetrics::Converted(double waitSeconds, double convertSeconds, std::u
 }
 
 std::string ServiceMetrics::Text(std::size_t queueDepth, std::size_t conversionsRunning,
-                                 std::size_t renderersWarm, std::size_t uploadsInProgress) const {
+                                 std::size_t renderersWarm, std::size_t renderersStarted,
+                                 std::size_t uploadsInProgress) const {
   const std::lock_guard<std::mutex> lock(mutex_);
   std::string text =
       "# HELP quillmere_requests_total Requests answered, by route and status.\n"
@@ -56,6 +57,9 @@ std::string ServiceMetrics::Text(std::size_t queueDepth, std::size_t conversions
           "quillmere_images_total " + std::to_string(images_) + "\n";
   text += wait_.Text("quillmere_queue_wait_seconds", "Time conversions waited for a renderer.");
   text += conversion_.Text("quillmere_conversion_seconds", "Time conversions took, once started.");
+  text += "# HELP quillmere_renderers_started_total Conversions that found no warm renderer and started one.\n"
+          "# TYPE quillmere_renderers_started_total counter\nquillmere_renderers_started_total " +
+          std::to_string(renderersStarted) + "\n";
   const auto gauge = [&](const char* name, const char* help, std::size_t value) {
     text += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n" + name + " " +
             std::to_string(value) + "\n";

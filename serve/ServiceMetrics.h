@@ -24,7 +24,7 @@ class ServiceMetrics {
 
   /// The exposition: every counter and histogram, then the gauges given.
   std::string Text(std::size_t queueDepth, std::size_t conversionsRunning, std::size_t renderersWarm,
-                   std::size_t uploadsInProgress) const;
+                   std::size_t renderersStarted, std::size_t uploadsInProgress) const;
 
  private:
   /// Upper bounds of the time histograms' buckets, in seconds.

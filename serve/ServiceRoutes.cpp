@@ -55,7 +55,8 @@ ServiceAnswer ServiceRoutes::Answer(const HttpRequest& request) {
   if (request.path == "/ready") return Ready();
   ServiceAnswer text;
   text.contentType = "text/plain; version=0.0.4";
-  text.body = metrics_.Text(conversions_.Waiting(), conversions_.Running(), warm_.Parked(), uploadsInProgress.load());
+  text.body = metrics_.Text(conversions_.Waiting(), conversions_.Running(), warm_.Parked(), warm_.Misses(),
+                            uploadsInProgress.load());
   return text;
 }
 

@@ -70,8 +70,16 @@ std::string WriteZip(const std::string& zipPath, const std::vector<ZipItem>& ite
   bool added = true;
   for (const ZipItem& item : items) {
     zip_source_t* source = zip_source_file(archive, item.path.c_str(), 0, -1);
-    if (source == nullptr || zip_file_add(archive, item.name.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+    const zip_int64_t index =
+        source == nullptr ? -1 : zip_file_add(archive, item.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
       if (source != nullptr) zip_source_free(source);
+      added = false;
+      break;
+    }
+    // The images are compressed already: stored as they are, the ZIP costs
+    // no time to write.
+    if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) != 0) {
       added = false;
       break;
     }

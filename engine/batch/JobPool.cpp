@@ -29,7 +29,10 @@ std::unique_ptr<JobProcess> JobPool::Take(bool allowLinks) {
   const std::lock_guard<std::mutex> lock(mutex_);
   const auto found = std::find_if(parked_.begin(), parked_.end(),
                                   [&](const auto& job) { return job->AllowsLinks() == allowLinks; });
-  if (found == parked_.end()) return nullptr;
+  if (found == parked_.end()) {
+    ++misses_;
+    return nullptr;
+  }
   std::unique_ptr<JobProcess> job = std::move(*found);
   parked_.erase(found);
   return job;
@@ -44,6 +47,11 @@ void JobPool::Park(std::unique_ptr<JobProcess> job) {
     }
   }
   StopAndReap(*job);
+}
+
+std::size_t JobPool::Misses() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return misses_;
 }
 
 std::size_t JobPool::Parked() const {

@@ -31,11 +31,14 @@ class JobPool {
   /// Parks `job`: greeted, its batch finished, waiting for its next tasks.
   void Park(std::unique_ptr<JobProcess> job);
   std::size_t Parked() const;
+  /// Takes that found no job waiting (so a job, and its renderer, was started).
+  std::size_t Misses() const;
 
  private:
   mutable std::mutex mutex_;
   std::size_t capacity_;
   std::vector<std::unique_ptr<JobProcess>> parked_;
+  std::size_t misses_ = 0;
 };
 
 }  // namespace qm

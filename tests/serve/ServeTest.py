@@ -189,6 +189,7 @@ class ServeTest(unittest.TestCase):
         self.assertGreaterEqual(int(values["quillmere_conversion_seconds_count"]), 1)
         self.assertEqual(values["quillmere_queue_depth"], "0")
         self.assertGreaterEqual(int(values["quillmere_renderers_warm"]), 1)  # kept for the next request
+        self.assertGreaterEqual(int(values["quillmere_renderers_started_total"]), 1)
 
     def test_a_stop_signal_lets_the_conversion_under_way_finish_and_takes_no_more(self):
         stopping = Service()
