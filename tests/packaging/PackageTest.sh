@@ -31,7 +31,7 @@ version=$(dpkg-deb -f "$deb" Version)
 [ "$("$usr/bin/quillmere-serve" --version)" = "quillmere-serve $version" ] ||
   fail "quillmere-serve --version does not show the package's version $version"
 # The service's unit starts the packaged program, and is not enabled.
-unit="$work/root/lib/systemd/system/quillmere-serve.service"
+unit="$usr/lib/systemd/system/quillmere-serve.service"
 grep -qx 'ExecStart=/usr/bin/quillmere-serve --listen 127.0.0.1:8080' "$unit" ||
   fail "the service's unit does not start /usr/bin/quillmere-serve on 127.0.0.1:8080"
 [ ! -e "$work/root/etc/systemd" ] || fail "the package enables a unit"
