@@ -105,6 +105,8 @@ bool CheckRequest(CommandLine& cl, const OptionState& state, std::string* error)
   if ((!cl.request.slides.empty() || cl.request.padNumbers || cl.request.skipHidden) &&
       cl.mode != SaveMode::kEachSlide)
     return failed("--slides, -f, -l, --pad and --skip-hidden are for --mode each.");
+  if (cl.request.steps && cl.mode != SaveMode::kEachSlide)
+    return failed("--steps is for --mode each: each click state is an image of its own.");
 
   return true;
 }

@@ -228,6 +228,19 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
        "leave the slides' background out: PNG and WebP images with\n"
        "transparency (not with jpeg or --mode all)",
        [](const O&, A& a, S& s) { return a.Flag(s.cl.request.transparent); }},
+      {"", "--notes", "", kNone, "", 0, 0,
+       "also write each slide's speaker notes beside its image, as\n"
+       "deck_Slide3.txt (UTF-8; empty where a slide has none)",
+       [](const O&, A& a, S& s) { return a.Flag(s.cl.request.notes); }},
+      {"", "--steps", "", kNone, "", 0, 0,
+       "for --mode each: a slide whose animations take clicks gives\n"
+       "one image per click state, deck_Slide3_Step0.png (before\n"
+       "the first click) to its last click",
+       [](const O&, A& a, S& s) { return a.Flag(s.cl.request.steps); }},
+      {"", "--fail-on-missing-fonts", "", kNone, "", 0, 0,
+       "a deck that asks for fonts this machine lacks is not\n"
+       "converted: it is reported with the fonts, nothing is written",
+       [](const O&, A& a, S& s) { return a.Flag(s.cl.request.failOnMissingFonts); }},
       {"", "--files-from", "FILE", OptionValue::kFile, "", 0, 0,
        "read the paths to convert from FILE (- for standard input),\n"
        "one a line, after those named on the command line",

@@ -13,13 +13,27 @@ void WriteLine(std::FILE* out, const nlohmann::json& object) {
   std::fprintf(out, "%s\n", line.c_str());
 }
 
+nlohmann::json ToJson(const SlideFacts& slide) {
+  nlohmann::json object = {{"number", slide.number},
+                           {"hidden", slide.hidden},
+                           {"title", slide.title},
+                           {"notes", slide.notes},
+                           {"clicks", slide.clicks}};
+  if (!slide.notesFile.empty()) object["notesFile"] = slide.notesFile;
+  return object;
+}
+
 nlohmann::json ToJson(const FileRecord& record) {
+  nlohmann::json details = nlohmann::json::array();
+  for (const SlideFacts& slide : record.slideDetails) details.push_back(ToJson(slide));
   return {{"path", record.path},
           {"status", record.status},
           {"images", record.images},
           {"slides", record.slides >= 0 ? nlohmann::json(record.slides) : nlohmann::json(nullptr)},
           {"reasons", record.reasons},
-          {"notes", record.notes}};
+          {"notes", record.notes},
+          {"fontsMissing", record.fontsMissing},
+          {"slideDetails", details}};
 }
 
 }  // namespace

@@ -102,6 +102,13 @@ void ProgressDisplay::FileSkipped(const FileTask& task) {
   RecordOf(task).status = "skipped";
 }
 
+void ProgressDisplay::FileFacts(const FileTask& task, const DeckFacts& facts) {
+  FileRecord& record = RecordOf(task);
+  record.fontsMissing = facts.fontsMissing;
+  record.slideDetails = facts.slides;
+  if (!facts.fontsMissing.empty()) replacedFonts_[task.position] = task.path;
+}
+
 void ProgressDisplay::Replaced(const FileTask& earlier, const FileTask& later) {
   if (converted_.erase(earlier.position) == 0) return;  // counted already, as failed
   const std::string why = "its images were written again by " + later.path;
@@ -127,7 +134,7 @@ void ProgressDisplay::JobFailed(const FileTask* stopped, int slide,
 
 void ProgressDisplay::Skipped(const SkippedPath& skipped) {
   ++skipped_;
-  skippedRecords_.push_back({skipped.path, "skipped", {}, -1, {skipped.reason}, {}});
+  skippedRecords_.push_back({skipped.path, "skipped", {}, -1, {skipped.reason}, {}, {}, {}});
   Note("quillmere-batch: skipped " + EscapedName(skipped.path) + ": " + skipped.reason + ".");
 }
 
@@ -148,6 +155,17 @@ bool ProgressDisplay::Summarize(const std::string& where) {
     std::fprintf(out_, "Not converted:\n");
     for (const auto& [path, why] : notConverted_)
       std::fprintf(out_, "  %s: %s\n", EscapedName(path).c_str(), why.c_str());
+  }
+  // A deck refused for its fonts is among the failed ones already.
+  bool headed = false;
+  for (const auto& [position, path] : replacedFonts_) {
+    if (failed_.count(position) != 0) continue;
+    if (!headed) std::fprintf(out_, "Drawn with other fonts than they ask for (this machine lacks them):\n");
+    headed = true;
+    std::string fonts;
+    for (const std::string& font : records_[position].fontsMissing)
+      fonts += (fonts.empty() ? "" : ", ") + EscapedName(font);
+    std::fprintf(out_, "  %s: %s\n", EscapedName(path).c_str(), fonts.c_str());
   }
   std::fflush(out_);
   return failed == 0 && notConverted == 0;

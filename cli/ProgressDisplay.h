@@ -32,6 +32,9 @@ class ProgressDisplay : public JobEvents {
                  const std::string& description) override;
   void Replaced(const FileTask& earlier, const FileTask& later) override;
   void FileSkipped(const FileTask& task) override;
+  /// Keeps the facts in the file's record; a deck drawn with replaced fonts
+  /// is named in the summary.
+  void FileFacts(const FileTask& task, const DeckFacts& facts) override;
   bool Poll() override { return false; }
 
   /// With `blocked` (the renderer fetches no links), each file that wrote
@@ -74,6 +77,9 @@ class ProgressDisplay : public JobEvents {
   std::vector<std::pair<std::string, std::string>> notConverted_;  ///< path, why
   int skipped_ = 0;                     ///< paths the gathering left out
   std::set<int> upToDate_;              ///< list positions left alone: images up to date
+  /// list position -> path, files whose decks LibreOffice drew with fonts
+  /// other than those they ask for
+  std::map<int, std::string> replacedFonts_;
   /// The record of the file at list position `task.position`, made on first use.
   FileRecord& RecordOf(const FileTask& task);
   std::map<int, FileRecord> records_;

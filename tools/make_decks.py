@@ -298,13 +298,14 @@ def bar_shape(shape_id, x, y, w, h, rgb):
             % (shape_id, x, y, w, h, hex_colour(rgb)))
 
 
-def slide_xml(background, shapes, hidden):
+def slide_xml(background, shapes, hidden, timing=""):
+    """timing: the slide's <p:timing> (its animations), or none."""
     return (XML_DECL +
             '<p:sld %s%s><p:cSld>' % (NS, ' show="0"' if hidden else "") +
             '<p:bg><p:bgPr><a:solidFill><a:srgbClr val="%s"/></a:solidFill><a:effectLst/></p:bgPr></p:bg>'
             % hex_colour(background) +
             '<p:spTree>%s%s</p:spTree></p:cSld>' % (EMPTY_TREE_HEAD, "".join(shapes)) +
-            '<p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr></p:sld>')
+            '<p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr>%s</p:sld>' % timing)
 
 
 def number_shapes(n, cx, cy, background):
@@ -328,7 +329,7 @@ def write_zip(path, parts):
 
 
 def write_pptx(path, cx, cy, slides, title, media=None, links=None, parts_of=None, svg=False):
-    """slides: list of (background rgb, [shape xml], hidden).
+    """slides: list of (background rgb, [shape xml], hidden[, timing xml]).
     media: {slide number: [(relationship id, file name in ppt/media, bytes)]}, for pictures.
     links: {slide number: [(relationship id, URL)]}, for pictures linked, not embedded.
     parts_of: {slide number: [(relationship id, relationship type, part name under ppt/,
@@ -365,8 +366,8 @@ def write_pptx(path, cx, cy, slides, title, media=None, links=None, parts_of=Non
               ("ppt/slideLayouts/slideLayout1.xml", layout_xml()),
               ("ppt/slideLayouts/_rels/slideLayout1.xml.rels", rels_xml([
                   ("rId1", "slideMaster", "../slideMasters/slideMaster1.xml")]))]
-    for n, (background, shapes, hidden) in enumerate(slides, 1):
-        parts.append(("ppt/slides/slide%d.xml" % n, slide_xml(background, shapes, hidden)))
+    for n, (background, shapes, hidden, *timing) in enumerate(slides, 1):
+        parts.append(("ppt/slides/slide%d.xml" % n, slide_xml(background, shapes, hidden, *timing)))
         slide_rels = [("rId1", "slideLayout", "../slideLayouts/slideLayout1.xml")]
         for rid, name, data in (media or {}).get(n, []):
             slide_rels.append((rid, "image", "../media/" + name))
@@ -681,6 +682,145 @@ def write_widescreen_content_deck(path):
                media={2: [("rId2", "full.png", pattern_png(160, 90))]})
 
 
+# ---------------------------------------------------------------------------
+# What a slide holds beyond its picture: animations, notes, fonts
+
+# The shapes of the click decks, one colour each, in the order they enter.
+CLICK_COLOURS = [COLOURS[0], COLOURS[1], COLOURS[2]]
+CLICK_BACKGROUND = (0xFF, 0xFF, 0xFF)
+# A font that no machine has: a deck set in it is drawn with another.
+MISSING_FONT = "Quillmere Nowhere Sans"
+
+
+def click_boxes(cx, cy):
+    """Three squares side by side across the middle of the slide: (x, y, side) each."""
+    side = cx // 5
+    gap = (cx - 3 * side) // 4
+    return [(gap + i * (side + gap), (cy - side) // 2, side) for i in range(3)]
+
+
+def visibility_effect(ctn_id, shape_id, preset_class, node_type):
+    """One effect that sets a shape's visibility at once (PowerPoint's Appear or
+    Disappear): preset_class "entr" or "exit", node_type clickEffect,
+    withEffect or afterEffect."""
+    value = "visible" if preset_class == "entr" else "hidden"
+    return ('<p:par><p:cTn id="%d" presetID="1" presetClass="%s" presetSubtype="0" fill="hold" '
+            'nodeType="%s"><p:stCondLst><p:cond delay="0"/></p:stCondLst><p:childTnLst>'
+            '<p:set><p:cBhvr><p:cTn id="%d" dur="1" fill="hold"><p:stCondLst><p:cond delay="0"/>'
+            '</p:stCondLst></p:cTn><p:tgtEl><p:spTgt spid="%d"/></p:tgtEl><p:attrNameLst>'
+            '<p:attrName>style.visibility</p:attrName></p:attrNameLst></p:cBhvr>'
+            '<p:to><p:strVal val="%s"/></p:to></p:set></p:childTnLst></p:cTn></p:par>'
+            % (ctn_id, preset_class, node_type, ctn_id + 1, shape_id, value))
+
+
+def timing_xml(clicks):
+    """<p:timing> of a main sequence. clicks: list of clicks, each a list of
+    (shape id, "entr" or "exit", node type) run on that click in order; an
+    afterEffect starts once the effects before it end, a withEffect with them."""
+    next_id = [3]
+
+    def new_id(count=1):
+        value = next_id[0]
+        next_id[0] += count
+        return value
+
+    click_pars = []
+    for effects in clicks:
+        click_id = new_id()
+        groups = []  # each a list of effects that start together
+        for effect in effects:
+            if not groups or effect[2] == "afterEffect":
+                groups.append([effect])
+            else:
+                groups[-1].append(effect)
+        group_xml = []
+        for delay, group in enumerate(groups):
+            group_id = new_id()
+            inner = "".join(visibility_effect(new_id(2), shape, cls, node) for shape, cls, node in group)
+            group_xml.append('<p:par><p:cTn id="%d" fill="hold"><p:stCondLst><p:cond delay="%d"/></p:stCondLst>'
+                             '<p:childTnLst>%s</p:childTnLst></p:cTn></p:par>' % (group_id, delay, inner))
+        click_pars.append('<p:par><p:cTn id="%d" fill="hold"><p:stCondLst><p:cond delay="indefinite"/>'
+                          '</p:stCondLst><p:childTnLst>%s</p:childTnLst></p:cTn></p:par>'
+                          % (click_id, "".join(group_xml)))
+    return ('<p:timing><p:tnLst><p:par><p:cTn id="1" dur="indefinite" restart="never" nodeType="tmRoot">'
+            '<p:childTnLst><p:seq concurrent="1" nextAc="seek"><p:cTn id="2" dur="indefinite" '
+            'nodeType="mainSeq"><p:childTnLst>%s</p:childTnLst></p:cTn>'
+            '<p:prevCondLst><p:cond evt="onPrev" delay="0"><p:tgtEl><p:sldTgt/></p:tgtEl></p:cond></p:prevCondLst>'
+            '<p:nextCondLst><p:cond evt="onNext" delay="0"><p:tgtEl><p:sldTgt/></p:tgtEl></p:cond></p:nextCondLst>'
+            '</p:seq></p:childTnLst></p:cTn></p:par></p:tnLst></p:timing>' % "".join(click_pars))
+
+
+def write_clicks_deck(path):
+    """clicks.pptx: two 16:9 slides on white. Slide 1: three squares (red, green,
+    blue, left to right) that enter one per click, so its states show none, one,
+    two and three squares. Slide 2: the three squares shown from the start; the
+    first click takes the red one away and, after it, brings nothing; the second
+    takes the green one away and the blue one with it. Slide 3 has no animation."""
+    cx, cy = SIZE_16X9
+    squares = [bar_shape(10 + i, x, y, side, side, CLICK_COLOURS[i]) for i, (x, y, side) in enumerate(click_boxes(cx, cy))]
+    enter = timing_xml([[(10, "entr", "clickEffect")], [(11, "entr", "clickEffect")], [(12, "entr", "clickEffect")]])
+    leave = timing_xml([[(10, "exit", "clickEffect")], [(11, "exit", "clickEffect"), (12, "exit", "withEffect")]])
+    slides = [(CLICK_BACKGROUND, squares, False, enter), (CLICK_BACKGROUND, squares, False, leave),
+              (CLICK_BACKGROUND, squares, False)]
+    write_pptx(path, cx, cy, slides, "clicks")
+
+
+def notes_slide_xml(text):
+    """A notes page holding `text` (paragraphs split at line feeds) in its notes placeholder."""
+    paras = "".join('<a:p><a:r><a:rPr lang="en-US"/><a:t>%s</a:t></a:r></a:p>' % escape(line)
+                    for line in text.split("\n"))
+    return (XML_DECL + '<p:notes %s><p:cSld><p:spTree>%s' % (NS, EMPTY_TREE_HEAD) +
+            '<p:sp><p:nvSpPr><p:cNvPr id="2" name="Slide Image"/><p:cNvSpPr><a:spLocks noGrp="1" '
+            'noRot="1" noChangeAspect="1"/></p:cNvSpPr><p:nvPr><p:ph type="sldImg"/></p:nvPr></p:nvSpPr>'
+            '<p:spPr/></p:sp>'
+            '<p:sp><p:nvSpPr><p:cNvPr id="3" name="Notes"/><p:cNvSpPr><a:spLocks noGrp="1"/></p:cNvSpPr>'
+            '<p:nvPr><p:ph type="body" idx="1"/></p:nvPr></p:nvSpPr><p:spPr/>'
+            '<p:txBody><a:bodyPr/><a:lstStyle/>%s</p:txBody></p:sp>' % paras +
+            '</p:spTree></p:cSld><p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr></p:notes>')
+
+
+def title_shape(shape_id, text, cx, cy):
+    """A title placeholder along the top of the slide."""
+    return ('<p:sp><p:nvSpPr><p:cNvPr id="%d" name="Title"/><p:cNvSpPr><a:spLocks noGrp="1"/></p:cNvSpPr>'
+            '<p:nvPr><p:ph type="title"/></p:nvPr></p:nvSpPr><p:spPr><a:xfrm><a:off x="%d" y="%d"/>'
+            '<a:ext cx="%d" cy="%d"/></a:xfrm></p:spPr><p:txBody><a:bodyPr/><a:lstStyle/>'
+            '<a:p><a:r><a:rPr lang="en-US" sz="3200"><a:latin typeface="%s"/></a:rPr><a:t>%s</a:t></a:r></a:p>'
+            '</p:txBody></p:sp>' % (shape_id, cx // 20, cy // 20, cx - cx // 10, cy // 6, FONT, escape(text)))
+
+
+# notes.pptx's slides: (title or None, notes or None), and the deck's manifest entry.
+NOTES_SLIDES = [("Quarterly figures", "Say the figures slowly.\nThen take questions."),
+                (None, None),
+                ("Äpfel & Birnen", "Notizen auf Deutsch: Grüße")]
+
+
+def write_notes_deck(path):
+    """notes.pptx would clash with the plain-text file of that name: notes3.pptx,
+    three numbered 16:9 slides with the titles and speaker notes of NOTES_SLIDES."""
+    cx, cy = SIZE_16X9
+    slides = []
+    parts_of = {}
+    for n, (title, notes) in enumerate(NOTES_SLIDES, 1):
+        shapes = number_shapes(n, cx, cy, colour_of_slide(n))
+        if title is not None:
+            shapes.append(title_shape(3, title, cx, cy))
+        slides.append((colour_of_slide(n), shapes, False))
+        if notes is not None:
+            parts_of[n] = [("rId9", "notesSlide", "notesSlides/notesSlide%d.xml" % n, notes_slide_xml(notes),
+                            CT_PML + ".notesSlide+xml")]
+    write_pptx(path, cx, cy, slides, "notes", parts_of=parts_of)
+
+
+def write_missing_font_deck(path):
+    """fonts.pptx: one numbered 16:9 slide with a line set in MISSING_FONT."""
+    cx, cy = SIZE_16X9
+    line = text_box(3, "Missing font", cx // 10, cy // 10, cx - cx // 5, cy // 8,
+                    [("Set in a font nobody has", 24, (0, 0, 0), False, "l", False)])
+    line = line.replace('typeface="%s"' % FONT, 'typeface="%s"' % MISSING_FONT)
+    write_pptx(path, cx, cy, [(colour_of_slide(1), number_shapes(1, cx, cy, colour_of_slide(1)) + [line], False)],
+               "fonts")
+
+
 def write_numbered_deck(path, cx, cy, count, hidden=()):
     slides = []
     for n in range(1, count + 1):
@@ -978,6 +1118,17 @@ def make_test_set(out):
     write_widescreen_content_deck(os.path.join(out, "widecontent.pptx"))
     decks["widecontent.pptx"] = deck_entry("pptx", SIZE_WIDESCREEN, 4, ())
     write_pptx(os.path.join(out, "noslides.pptx"), SIZE_16X9[0], SIZE_16X9[1], [], "no slides")
+    write_clicks_deck(os.path.join(out, "clicks.pptx"))
+    decks["clicks.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 3, ()),
+                                colours=[list(CLICK_BACKGROUND)] * 3,
+                                clicks={"boxes": [list(b) for b in click_boxes(*SIZE_16X9)],
+                                        "colours": [list(c) for c in CLICK_COLOURS],
+                                        "background": list(CLICK_BACKGROUND)})
+    write_notes_deck(os.path.join(out, "notes3.pptx"))
+    decks["notes3.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 3, ()),
+                                slideFacts=[{"title": t or "", "notes": (n or "")} for t, n in NOTES_SLIDES])
+    write_missing_font_deck(os.path.join(out, "fonts.pptx"))
+    decks["fonts.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 1, ()), fontsMissing=[MISSING_FONT])
     write_bomb_deck(os.path.join(out, "bomb.pptx"))
 
     skipped = []

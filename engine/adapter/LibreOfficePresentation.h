@@ -35,6 +35,9 @@ class LibreOfficePresentation : public Presentation {
   /// its own size); a presentation starts from the default drawing.
   void UseDrawing(const DrawRequest& drawing) override;
 
+  /// The facts the renderer read when it opened the deck.
+  DeckFacts Facts() override { return info_.facts; }
+
  private:
   std::shared_ptr<DeckRenderer> renderer_;
   std::uint64_t serial_;

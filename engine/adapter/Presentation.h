@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/adapter/Slides.h"
+#include "engine/protocol/DeckFacts.h"
 #include "engine/protocol/DrawRequest.h"
 
 namespace qm {
@@ -26,6 +27,10 @@ class Presentation {
   /// size each export names (whether the background is left out). Throws
   /// qm::Error once the presentation is closed.
   virtual void UseDrawing(const DrawRequest& drawing) = 0;
+  /// What the presentation holds beyond its pictures, as read when it was
+  /// opened: the fonts it was drawn without, each slide's title, notes and
+  /// click count. A presentation that cannot tell has none of them.
+  virtual DeckFacts Facts() { return {}; }
 };
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/batch/FileTask.h"
+#include "engine/protocol/DeckFacts.h"
 
 namespace qm {
 
@@ -29,6 +30,13 @@ class JobEvents {
   /// `slideCount` the deck's slide count (-1 when it could not be read).
   virtual void FileDone(const FileTask& task, const std::vector<std::string>& written,
                         int slideCount) = 0;
+  /// What `task`'s deck holds beyond its pictures: the fonts it was drawn
+  /// without, and the slides it drew (title, notes, clicks, notes file).
+  /// Sent before its FileDone, for a deck that opened.
+  virtual void FileFacts(const FileTask& task, const DeckFacts& facts) {
+    (void)task;
+    (void)facts;
+  }
   /// `task` was left alone: every image it would write was up to date. Its
   /// FileDone follows.
   virtual void FileSkipped(const FileTask& task) { (void)task; }

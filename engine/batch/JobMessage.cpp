@@ -54,6 +54,9 @@ bool DecodeJobMessage(WireMessage& message, JobMessage* decoded, std::string* wh
       }
       break;
     }
+    case JobMessageType::kFacts:
+      fits = message.GetNonNegative(&out.position) && DeckFacts::GetFrom(message, &out.facts);
+      break;
     case JobMessageType::kFileDone: {
       int slidesPlusOne = 0;
       fits = message.GetNonNegative(&out.position) && message.GetNonNegative(&slidesPlusOne);

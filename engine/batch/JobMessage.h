@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/batch/JobMessageType.h"
+#include "engine/protocol/DeckFacts.h"
 #include "engine/protocol/WireMessage.h"
 
 namespace qm {
@@ -24,6 +25,7 @@ struct JobMessage {
   bool consequence = false;   ///< kReport: it only follows from an earlier report
   std::vector<std::string> paths;  ///< kWritten
   int slides = -1;            ///< kFileDone: the deck's slide count, -1 unknown
+  DeckFacts facts;            ///< kFacts
 };
 
 /// Decodes `message` as a job sends it. Every count and length is checked

@@ -20,6 +20,8 @@
 //                   kWritten position, count, path...  (images the file wrote, in
 //                                                      parts that each fit a frame)
 //                   kSkipped position                  (its images were up to date)
+//                   kFacts position, DeckFacts         (fonts it lacked, the slides
+//                                                      drawn: title, notes, clicks)
 //                   kFileDone position, slides         (the deck's slide count + 1,
 //                                                      0 unknown)
 //                   kReady                             (after the last task of a batch)
@@ -36,7 +38,7 @@ namespace qm {
 /// "QMJB" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kJobProtocolMagic = 0x424A4D51u;
 /// Bumped whenever a message changes; a job of another version is refused.
-inline constexpr std::uint32_t kJobProtocolVersion = 6;
+inline constexpr std::uint32_t kJobProtocolVersion = 7;
 
 enum class JobMessageType : std::uint8_t {
   // job -> front end
@@ -50,6 +52,7 @@ enum class JobMessageType : std::uint8_t {
   kHello = 47,
   kWritten = 48,
   kSkipped = 49,
+  kFacts = 50,
   // front end -> job
   kTasks = 60,
   kAnswer = 61,

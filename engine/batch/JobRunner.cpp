@@ -207,6 +207,9 @@ class Dispatch {
       case JobMessageType::kSkipped:
         events_.FileSkipped(task);
         break;
+      case JobMessageType::kFacts:
+        events_.FileFacts(task, decoded.facts);
+        break;
       case JobMessageType::kFileDone: {
         const FileTask done = task;
         const std::vector<std::string> written = job.TakeWritten();

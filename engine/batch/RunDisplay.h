@@ -35,6 +35,9 @@ class RunDisplay : public JobEvents {
   void Report(const FileTask& task, const std::string& text, bool consequence) override;
   void Message(const FileTask& task, const std::string& text) override;
   bool Question(const FileTask& task, const std::string& text) override;
+  void FileFacts(const FileTask& task, const DeckFacts& facts) override {
+    if (observer_) observer_->FileFacts(task, facts);
+  }
   void FileSkipped(const FileTask& task) override {
     if (observer_) observer_->FileSkipped(task);
   }

@@ -115,6 +115,14 @@ void ConvertTask(const FileTask& task, Powerpoint1& exporters, JobUi& ui, FrameC
     skipped.PutU32(static_cast<std::uint32_t>(task.position));
     channel.Write(skipped);
   }
+  const DeckFacts facts = exporters.TakeFacts();
+  if (!facts.slides.empty() || !facts.fontsMissing.empty()) {
+    WireMessage message(static_cast<std::uint8_t>(JobMessageType::kFacts));
+    message.PutU32(static_cast<std::uint32_t>(task.position));
+    // What the frame holds beyond the position and the fixed fields.
+    facts.PutTo(message, kMaxFrameBytes - 4096);
+    channel.Write(message);
+  }
   const int slides = exporters.LastSlideCount();
   SendFileDone(channel, task.position, exporters.TakeWritten(), slides);
 }

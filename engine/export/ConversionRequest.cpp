@@ -74,6 +74,11 @@ std::pair<int, int> PixelSize(const ConversionRequest& request, double widthPoin
   return {0, 0};
 }
 
+/// The bits of the word that carries the switches of a slide's extras.
+constexpr std::uint32_t kNotesFlag = 1u;
+constexpr std::uint32_t kStepsFlag = 2u;
+constexpr std::uint32_t kFontsFlag = 4u;
+
 }  // namespace
 
 DrawRequest ConversionRequest::Drawing(double widthPoints, double heightPoints) const {
@@ -129,6 +134,8 @@ void ConversionRequest::PutTo(WireMessage& message) const {
   for (const int value : {gridColumns, gridRows, gap}) message.PutU32(static_cast<std::uint32_t>(value));
   message.PutU32(static_cast<std::uint32_t>(background.r) << 16 | background.g << 8 | background.b);
   message.PutU32(transparent ? 1 : 0);
+  message.PutU32((notes ? kNotesFlag : 0u) | (steps ? kStepsFlag : 0u) |
+                 (failOnMissingFonts ? kFontsFlag : 0u));
 }
 
 bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request) {
@@ -169,6 +176,11 @@ bool ConversionRequest::GetFrom(WireMessage& message, ConversionRequest* request
   const std::uint32_t transparent = message.GetU32();
   if (!message.Ok() || transparent > 1) return false;
   read.transparent = transparent == 1;
+  const std::uint32_t extras = message.GetU32();
+  if (!message.Ok() || (extras & ~(kNotesFlag | kStepsFlag | kFontsFlag)) != 0) return false;
+  read.notes = (extras & kNotesFlag) != 0;
+  read.steps = (extras & kStepsFlag) != 0;
+  read.failOnMissingFonts = (extras & kFontsFlag) != 0;
   *request = std::move(read);
   return true;
 }

@@ -68,6 +68,16 @@ struct ConversionRequest {
   int gridRows = 0;
   int gap = 0;
   Rgb background;
+  /// Also write each slide's speaker notes beside its image, as
+  /// `<base>_Slide<n>.txt` (UTF-8; empty where the slide has none).
+  bool notes = false;
+  /// In the each-slide mode, write a slide whose animations take clicks as
+  /// one image per click state, `<base>_Slide<n>_Step<k>`, k from 0
+  /// (before the first click) to its last click.
+  bool steps = false;
+  /// Count a deck that LibreOffice draws with fonts this machine lacks as
+  /// failed, naming them, and write nothing for it.
+  bool failOnMissingFonts = false;
 
   /// ".png", ".jpg" or ".webp".
   const char* Extension() const;

@@ -4,8 +4,10 @@
 
 #include <sys/stat.h>
 
+#include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/Paths.h"
+#include "imaging/codecs/AtomicFile.h"
 #include "engine/export/SlidePng.h"
 #include "engine/export/SlideSession.h"
 
@@ -45,8 +47,7 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
   if (SkipAsUpToDate({pngPath}, sourcePath)) return;
 
   SlideSession session(factory_, trap, kSessionLines, cancel_);
-  session.Open(sourcePath);
-  session.UseRequest(request_);
+  OpenSession(session, sourcePath);
   if (trap.HoldsOrFails(kSlideInDeck, [&] {
         slideCount_ = session.Count();
         return slideCount_ >= n;
@@ -55,13 +56,48 @@ void Powerpoint1::SaveXSlideAsImage(const std::string& sourcePath, short n,
     session.ExportSlide(n, outputFolder, creator_, [&](const Bitmap& picture) {
       WriteSlideImage(picture, pngPath, request_);
       written_.push_back(pngPath);
+      WriteSlideNotes(trap, kWritePng, outputFolder, base, n, 0);
     });
   }
   session.Close();
 }
 
 void Powerpoint1::NoteSlide(int slide, int count) {
-  if (slideStarted_ && !Cancelled()) slideStarted_(slide, count);
+  if (Cancelled()) return;
+  SlideFacts facts;
+  facts.number = slide;
+  if (slide >= 1 && static_cast<std::size_t>(slide) <= deckFacts_.slides.size())
+    facts = deckFacts_.slides[static_cast<std::size_t>(slide) - 1];
+  drawnFacts_.slides.push_back(std::move(facts));
+  if (slideStarted_) slideStarted_(slide, count);
+}
+
+void Powerpoint1::OpenSession(SlideSession& session, const std::string& sourcePath) {
+  session.Open(sourcePath);
+  deckFacts_ = session.Facts();
+  drawnFacts_ = DeckFacts();
+  drawnFacts_.fontsMissing = deckFacts_.fontsMissing;
+  session.UseRequest(request_);
+}
+
+void Powerpoint1::WriteSlideNotes(ErrorTrap& trap, int line, const std::string& outputFolder,
+                                  const std::string& base, int n, int digits) {
+  if (!request_.notes || drawnFacts_.slides.empty() || drawnFacts_.slides.back().number != n) return;
+  SlideFacts& slide = drawnFacts_.slides.back();
+  const std::string path = SlidePngPath(outputFolder, base, n, digits, ".txt");
+  trap.Step(line, [&] {
+    const Status status = AtomicFile::WriteWhole(path, slide.notes.data(), slide.notes.size());
+    if (!status.Ok()) throw Error(status.Message());
+    slide.notesFile = path;
+  });
+}
+
+DeckFacts Powerpoint1::TakeFacts() {
+  DeckFacts facts;
+  facts.slides.swap(drawnFacts_.slides);
+  facts.fontsMissing.swap(drawnFacts_.fontsMissing);
+  deckFacts_ = DeckFacts();
+  return facts;
 }
 
 bool Powerpoint1::SkipAsUpToDate(const std::vector<std::string>& images,

@@ -18,6 +18,7 @@
 namespace qm {
 
 class ErrorTrap;
+class SlideSession;
 
 class Powerpoint1 {
  public:
@@ -72,6 +73,12 @@ class Powerpoint1 {
   /// not be read. Reset by TakeWritten().
   int LastSlideCount() const { return slideCount_; }
 
+  /// What the deck the last exporter opened holds beyond its pictures: the
+  /// fonts it was drawn without, and the facts of the slides it drew, in
+  /// the order drawn (with the notes file of each, when written); reset by
+  /// the call.
+  DeckFacts TakeFacts();
+
   /// True when the last file was left alone because its images were up to
   /// date (the request's skipExisting); reset by the call.
   bool TakeSkipped() { return std::exchange(skipped_, false); }
@@ -79,7 +86,17 @@ class Powerpoint1 {
  private:
   ApplicationFactory& factory_;
   Ui& ui_;
+  /// Tells the observer that slide `slide` of `count` is drawn next and
+  /// keeps its facts for TakeFacts.
   void NoteSlide(int slide, int count);
+  /// Opens `sourcePath` in `session` and makes it draw as the request asks
+  /// (see SlideSession::UseRequest); keeps the deck's facts.
+  void OpenSession(SlideSession& session, const std::string& sourcePath);
+  /// With the request's notes, writes slide `n`'s speaker notes as
+  /// `<outputFolder><base>_Slide<n>.txt` (`digits` as the image's name),
+  /// reporting under `line` when it cannot.
+  void WriteSlideNotes(ErrorTrap& trap, int line, const std::string& outputFolder,
+                       const std::string& base, int n, int digits);
   /// When the request asks to skip existing images and every one of
   /// `images` exists and is newer than `sourcePath`: notes the file as
   /// skipped and returns true.
@@ -102,6 +119,9 @@ class Powerpoint1 {
   std::function<void(int, int)> slideStarted_;
   std::vector<std::string> written_;
   int slideCount_ = -1;
+  /// The open deck's facts, and those of the slides drawn from it.
+  DeckFacts deckFacts_;
+  DeckFacts drawnFacts_;
 };
 
 }  // namespace qm

@@ -45,8 +45,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
   if (SkipAsUpToDate({outputPath}, sourcePath)) return;
 
   SlideSession session(factory_, trap, kSessionLines, cancel_);
-  session.Open(sourcePath);
-  session.UseRequest(request_);
+  OpenSession(session, sourcePath);
 
   // Every temporary JPEG written is in this list (or, when the list could not
   // take it, among the strays), so none is ever left behind.
@@ -64,6 +63,7 @@ void Powerpoint1::SaveAllSlidesAsOneImage(const std::string& sourcePath,
     NoteSlide(i, count);
     session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
       SaveBitmapAsJpeg(&picture, jpegPath, 100);
+      WriteSlideNotes(trap, kSetListEntry, outputFolder, base, i, 0);
     });
     // A list that could not be made has no entry to set: that is reported,
     // and the picture, if one was written, is deleted below.

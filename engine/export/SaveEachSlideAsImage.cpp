@@ -42,17 +42,37 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
   trap.Step(kBaseName, [&] { base = OutputBaseName(sourcePath); });
 
   SlideSession session(factory_, trap, kSessionLines, cancel_);
-  session.Open(sourcePath);
-  session.UseRequest(request_);
+  OpenSession(session, sourcePath);
   short count = 0;
   int digits = 0;  // of the deck's slide count, when numbers are padded
+  // The click states slide `i` is written as: none but the whole slide, or
+  // with the request's steps, one image per state where its animations
+  // take clicks.
+  const auto statesOf = [&](short i) {
+    std::vector<int> states{-1};
+    if (!request_.steps || i < 1 || static_cast<std::size_t>(i) > deckFacts_.slides.size()) return states;
+    const int clicks = deckFacts_.slides[static_cast<std::size_t>(i) - 1].clicks;
+    if (clicks > 0) states.clear();
+    for (int step = 0; clicks > 0 && step <= clicks; ++step) states.push_back(step);
+    return states;
+  };
+  const auto imagePath = [&](short i, int step) {
+    const std::string ending =
+        (step < 0 ? std::string() : "_Step" + std::to_string(step)) + request_.Extension();
+    return SlidePngPath(outputFolder, base, i, digits, ending.c_str());
+  };
   const auto exportSlide = [&](short i) {
-    const std::string pngPath = SlidePngPath(outputFolder, base, i, digits, request_.Extension());
     NoteSlide(i, count);
-    session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
-      WriteSlideImage(picture, pngPath, request_);
-      written_.push_back(pngPath);
-    });
+    for (const int step : statesOf(i)) {
+      const std::string pngPath = imagePath(i, step);
+      session.UseStep(step);
+      session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {
+        WriteSlideImage(picture, pngPath, request_);
+        written_.push_back(pngPath);
+      });
+    }
+    session.UseStep(-1);
+    WriteSlideNotes(trap, kWritePng, outputFolder, base, i, digits);
   };
   if (trap.Step(kCountSlides, [&] {
         slideCount_ = session.Count();
@@ -63,7 +83,8 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
     for (short i = 1; i <= count; ++i)
       if (request_.Wants(i) && !(request_.skipHidden && session.IsHidden(i))) slides.push_back(i);
     std::vector<std::string> wanted;
-    for (const short i : slides) wanted.push_back(SlidePngPath(outputFolder, base, i, digits, request_.Extension()));
+    for (const short i : slides)
+      for (const int step : statesOf(i)) wanted.push_back(imagePath(i, step));
     if (SkipAsUpToDate(wanted, sourcePath)) {
       session.Close();
       return;

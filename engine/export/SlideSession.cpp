@@ -40,17 +40,49 @@ bool SlideSession::IsHidden(int n) {
 
 void SlideSession::UseRequest(const ConversionRequest& request) {
   size_ = {0, 0};
+  drawing_ = DrawRequest();
   if (!presentation_) return;
+  if (request.failOnMissingFonts) {
+    const std::vector<std::string> fonts = Facts().fontsMissing;
+    if (!fonts.empty()) {
+      std::string names;
+      for (const std::string& font : fonts) names += (names.empty() ? "" : ", ") + font;
+      trap_.Step(lines_.open, [&] {
+        throw Error(sourcePath_ + ": the presentation asks for fonts this machine does not have (" +
+                    names + "), so its text would be drawn in others");
+      });
+      try {
+        presentation_->Close();
+      } catch (const Error&) {
+        // Let go below whatever the renderer said: nothing more is drawn.
+      }
+      presentation_.reset();
+      return;
+    }
+  }
   try {
     const auto [width, height] = presentation_->SlideSizePoints();
-    const DrawRequest drawing = request.Drawing(width, height);
-    presentation_->UseDrawing(drawing);
-    size_ = {drawing.width, drawing.height};
+    drawing_ = request.Drawing(width, height);
+    presentation_->UseDrawing(drawing_);
+    size_ = {drawing_.width, drawing_.height};
   } catch (const Error&) {
     // Drawn at the default size; a presentation that cannot say its size
     // fails at the export, which reports it.
   }
 }
+
+void SlideSession::UseStep(int step) {
+  if (!presentation_) return;
+  DrawRequest drawing = drawing_;
+  drawing.step = step;
+  // A closed presentation fails at the export, which reports it.
+  try {
+    presentation_->UseDrawing(drawing);
+  } catch (const Error&) {
+  }
+}
+
+DeckFacts SlideSession::Facts() { return presentation_ ? presentation_->Facts() : DeckFacts(); }
 
 void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,
                                const std::function<void(const Bitmap&)>& write) {

@@ -37,7 +37,18 @@ class SlideSession {
   /// Makes the next exports draw as `request` asks: its size (the default
   /// size when it asks none, or when the slide size cannot be read: the
   /// export then says what is wrong) and its background.
+  /// When `request` refuses decks drawn with fonts this machine lacks and
+  /// this one is, that is reported under the open step (naming the fonts)
+  /// and the presentation is let go: the steps after it write nothing.
   void UseRequest(const ConversionRequest& request);
+
+  /// Makes the next exports draw click state `step` of their slide (-1:
+  /// the whole slide, as after UseRequest).
+  void UseStep(int step);
+
+  /// What the open presentation holds beyond its pictures (see
+  /// Presentation::Facts); none when nothing is open.
+  DeckFacts Facts();
 
   /// True when slide `n` is hidden; false when that cannot be read (the
   /// slide is then written, as without the question).
@@ -69,6 +80,7 @@ class SlideSession {
 
   std::string sourcePath_;
   std::pair<int, int> size_{0, 0};  ///< asked of the renderer; 0: its default
+  DrawRequest drawing_;             ///< what UseRequest set
   std::shared_ptr<Application> app_;
   std::shared_ptr<Presentation> presentation_;
 };

@@ -19,6 +19,10 @@ struct DrawRequest {
   /// Leave the slide's background out: the picture then carries alpha, and
   /// what only the background covered is transparent.
   bool transparent = false;
+  /// The slide's click state to draw: -1, the whole slide as its export
+  /// shows it; k >= 0, the slide as the slide show shows it after k clicks
+  /// of its animations (0: before the first).
+  int step = -1;
 
   /// Appends the request's fields to `message`.
   void PutTo(WireMessage& message) const;

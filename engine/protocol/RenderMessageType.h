@@ -10,10 +10,12 @@
 // one reply: kOpened / kExported / kClosed / kBye, or kFailed (a RenderFailure
 // and a sentence).
 //
-//   kOpen    path                          -> kOpened  slideCount, widthTwips, heightTwips
+//   kOpen    path                          -> kOpened  slideCount, widthTwips, heightTwips,
+//                                                      DeckFacts (fonts missing; per slide
+//                                                      number, hidden, clicks, title, notes)
 //   kExport  slideIndex(0-based), path,     -> kExported pixelWidth, pixelHeight
 //            DrawRequest: pixelWidth, pixelHeight (0 = the default size at 96 dpi),
-//            flags (1: no background)
+//            flags (1: no background), click state + 1 (0: the whole slide)
 //   kHidden                                -> kHiddenSlides count, slideIndex(0-based)...
 //   kClose                                 -> kClosed
 //   kQuit                                  -> kBye, then the worker ends
@@ -25,7 +27,7 @@ namespace qm {
 /// "QMRW" read as a little-endian 32-bit number: the first field of kHello.
 inline constexpr std::uint32_t kRenderProtocolMagic = 0x57524D51u;
 /// Bumped whenever a message changes; a worker of another version is refused.
-inline constexpr std::uint32_t kRenderProtocolVersion = 3;
+inline constexpr std::uint32_t kRenderProtocolVersion = 4;
 /// Largest frame either side accepts; a longer length prefix is garbage.
 inline constexpr std::uint32_t kMaxFrameBytes = 1u << 20;
 

@@ -46,6 +46,7 @@ bool DecodeRenderReply(WireMessage& message, RenderReply* reply, std::string* wh
       fits = message.GetNonNegative(&out.slideCount);
       out.widthTwips = message.GetI64();
       out.heightTwips = message.GetI64();
+      fits = fits && DeckFacts::GetFrom(message, &out.facts);
       break;
     case RenderMessageType::kExported:
       fits = message.GetNonNegative(&out.width) && message.GetNonNegative(&out.height);

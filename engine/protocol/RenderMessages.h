@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/protocol/DeckFacts.h"
 #include "engine/protocol/DrawRequest.h"
 #include "engine/protocol/RenderFailure.h"
 #include "engine/protocol/RenderMessageType.h"
@@ -27,6 +28,7 @@ struct RenderReply {
   int slideCount = 0;         ///< kOpened
   std::int64_t widthTwips = 0;   ///< kOpened
   std::int64_t heightTwips = 0;  ///< kOpened
+  DeckFacts facts;               ///< kOpened
   int width = 0;              ///< kExported
   int height = 0;             ///< kExported
   std::vector<int> hidden;    ///< kHiddenSlides: 0-based indexes of hidden slides

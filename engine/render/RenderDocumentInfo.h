@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "engine/protocol/DeckFacts.h"
+
 namespace qm {
 
 /// Slide count and slide size of an open presentation. Every slide of a
@@ -11,6 +13,8 @@ struct RenderDocumentInfo {
   int slideCount = 0;           ///< hidden slides included
   std::int64_t widthTwips = 0;  ///< 1440 twips per inch
   std::int64_t heightTwips = 0;
+  /// The fonts it was drawn without, each slide's title, notes and clicks.
+  DeckFacts facts;
 };
 
 }  // namespace qm

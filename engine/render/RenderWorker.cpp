@@ -332,6 +332,7 @@ RenderDocumentInfo RenderWorker::Open(const std::string& path) {
       info.slideCount = reply.slideCount;
       info.widthTwips = reply.widthTwips;
       info.heightTwips = reply.heightTwips;
+      info.facts = std::move(reply.facts);
       documentPath_ = absolute;
       document_ = info;
       return info;

@@ -61,6 +61,23 @@ void Callback(int type, const char* payload, void* data) {
   static_cast<LokRenderer*>(data)->OnCallback(type, payload);
 }
 
+void DocumentCallback(int type, const char* payload, void* data) {
+  static_cast<LokRenderer*>(data)->OnDocumentCallback(type, payload);
+}
+
+/// The animated shape a layer's description names ("" for a layer of no
+/// animated shape) and whether it shows when the slide starts.
+std::pair<std::string, bool> AnimatedShapeOf(const char* json) {
+  if (json == nullptr) return {"", true};
+  const nlohmann::json layer = nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
+  if (!layer.is_object() || layer.value("type", std::string()) != "animated") return {"", true};
+  const auto content = layer.find("content");
+  if (content == layer.end() || !content->is_object()) return {"", true};
+  const std::string hash = content->value("hash", std::string());
+  const auto visible = content->find("initVisible");
+  return {hash, visible == content->end() || !visible->is_boolean() || visible->get<bool>()};
+}
+
 const char* DocumentKindName(int type) {
   switch (type) {
     case LOK_DOCTYPE_TEXT:
@@ -125,6 +142,36 @@ void LokRenderer::OnCallback(int type, const char* payload) {
       if (layoutKnown_) (void)lok::SendDialogEvent(office_, refusal.windowId, click.c_str());
     }
   }
+}
+
+void LokRenderer::OnDocumentCallback(int type, const char* payload) {
+  if (type == LOK_CALLBACK_FONTS_MISSING)
+    for (std::string& font : ReadMissingFonts(payload))
+      if (std::find(fontsMissing_.begin(), fontsMissing_.end(), font) == fontsMissing_.end())
+        fontsMissing_.push_back(std::move(font));
+}
+
+void LokRenderer::ReadFacts() {
+  std::vector<std::string> names;
+  for (int part = 0; part < slideCount_; ++part) {
+    char* name = document_->pClass->getPartName(document_, part);
+    names.emplace_back(name != nullptr ? name : "");
+    std::free(name);
+  }
+  std::vector<bool> hidden(static_cast<std::size_t>(slideCount_), false);
+  std::vector<int> hiddenIndexes;
+  if (HiddenSlides(&hiddenIndexes) == RenderFailure::kNone)
+    for (const int index : hiddenIndexes) hidden[static_cast<std::size_t>(index)] = true;
+  std::string presentation;
+  // Past the entries every release shares: only where the layout is known.
+  if (layoutKnown_ && lok::KnowsLayoutOf(document_) &&
+      LIBREOFFICEKIT_DOCUMENT_HAS(document_, getPresentationInfo) &&
+      document_->pClass->getPresentationInfo != nullptr) {
+    char* json = document_->pClass->getPresentationInfo(document_);
+    if (json != nullptr) presentation = json;
+    std::free(json);
+  }
+  info_ = PresentationInfo::Read(presentation, names, hidden, fontsMissing_);
 }
 
 RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount,
@@ -194,6 +241,7 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
   }
   documentWidth_ = width;
   documentHeight_ = height;
+  ReadFacts();
   *slideCount = slideCount_;
   *widthTwips = width;
   *heightTwips = height;
@@ -203,6 +251,12 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
 void LokRenderer::Adopt(LibreOfficeKitDocument* document) {
   document_ = document;
   document_->pClass->initializeForRendering(document_, kRenderingOptions);
+  // LibreOffice tells the fonts the load lacked to the first callback the
+  // document gets, at once; none is wanted after, so it is taken off again.
+  fontsMissing_.clear();
+  document_->pClass->registerCallback(document_, &DocumentCallback, this);
+  document_->pClass->registerCallback(document_, nullptr, nullptr);
+  steps_.Clear();
   slideRenderer_ = layoutKnown_ && lok::KnowsLayoutOf(document_) &&
                    lok::HasSlideRenderer(document_) && drawing_ != Drawing::kExport;
   slideCount_ = document_->pClass->getParts(document_);
@@ -342,6 +396,22 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, const Draw
   const int pixelsWide = static_cast<int>(w);
   const int pixelsHigh = static_cast<int>(h);
   RenderFailure failure = RenderFailure::kNone;
+  if (request.step >= 0) {
+    const bool drawn = DrawStepWithSlideRenderer(index, pixelsWide, pixelsHigh, request.step, &failure, detail);
+    if (drawn && failure == RenderFailure::kNone) failure = WriteLayers(pixelsWide, pixelsHigh, path, detail);
+    if (!drawn) {
+      // The export draws every shape at once: it has no click states.
+      *detail = slideRenderer_ ? "LibreOffice draws a slide's click states only with its slide renderer, "
+                                 "and it cannot draw this deck's slides at exactly " +
+                                     std::to_string(pixelsWide) + " x " + std::to_string(pixelsHigh) + " pixels"
+                               : std::string("this LibreOffice offers no slide renderer to draw click states with");
+      return RenderFailure::kBadSize;
+    }
+    if (failure != RenderFailure::kNone) return failure;
+    *width = pixelsWide;
+    *height = pixelsHigh;
+    return RenderFailure::kNone;
+  }
   bool drawn = DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail);
   if (!drawn && failure == RenderFailure::kNone && slideRenderer_ && pixelsWide == misfitWidth_ &&
       pixelsHigh == misfitHeight_ && (drawing_ == Drawing::kRenderer || ++misfitSlides_ >= 2)) {
@@ -383,8 +453,7 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, const Draw
   return RenderFailure::kNone;
 }
 
-bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
-                                        std::string* detail) {
+bool LokRenderer::StartSlideRenderer(int index, int width, int height) {
   if (!slideRenderer_ || (width == misfitWidth_ && height == misfitHeight_)) return false;
   unsigned drawnWide = static_cast<unsigned>(width);
   unsigned drawnHigh = static_cast<unsigned>(height);
@@ -403,6 +472,12 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
     misfitHeight_ = height;
     return false;
   }
+  return true;
+}
+
+bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
+                                        std::string* detail) {
+  if (!StartSlideRenderer(index, width, height)) return false;
   // Each layer is drawn over what the buffer holds, so after the last one it
   // holds the finished slide. It starts transparent: what no layer covers
   // comes out white, as on paper, or stays transparent when asked.
@@ -422,6 +497,40 @@ bool LokRenderer::DrawWithSlideRenderer(int index, int width, int height, Render
               " layers of the slide without finishing it";
     *failure = RenderFailure::kWriteFailed;
   }
+  return true;
+}
+
+bool LokRenderer::DrawStepWithSlideRenderer(int index, int width, int height, int step,
+                                            RenderFailure* failure, std::string* detail) {
+  if (!steps_.Holds(index, width, height, transparent_)) {
+    if (!StartSlideRenderer(index, width, height)) return false;
+    steps_.Start(index, width, height, transparent_);
+    bool done = false;
+    for (int layer = 0; !done && layer < kMaxLayers; ++layer) {
+      std::uint8_t* buffer = steps_.Next();
+      if (buffer == nullptr) break;
+      char* message = nullptr;
+      done = lok::RenderNextSlideLayer(document_, buffer, &message);
+      // Past the last layer the renderer draws nothing and says nothing.
+      if (message != nullptr && !(transparent_ && IsBackgroundLayer(message))) {
+        const auto [shape, initVisible] = AnimatedShapeOf(message);
+        steps_.Keep(shape, initVisible);
+      }
+      std::free(message);
+    }
+    document_->pClass->postSlideshowCleanup(document_);
+    if (!done) {
+      steps_.Clear();
+      *detail = "LibreOffice drew more layers of the slide than its click states can be held in (" +
+                std::to_string(SlideLayers::kMaxBytes >> 20) + " MB)";
+      *failure = RenderFailure::kWriteFailed;
+      return true;
+    }
+    steps_.Finish();
+  }
+  static const ClickSteps kNoClicks;
+  const std::size_t at = static_cast<std::size_t>(index);
+  steps_.Compose(at < info_.steps.size() ? info_.steps[at] : kNoClicks, step, &layers_);
   return true;
 }
 
@@ -498,6 +607,8 @@ void LokRenderer::Close() {
   sizePart_.reset();
   defaultPixels_ = {0, 0};
   documentPath_.clear();
+  info_ = PresentationInfo();
+  steps_.Clear();
 }
 
 }  // namespace qm

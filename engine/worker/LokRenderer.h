@@ -10,7 +10,9 @@
 #include "engine/protocol/DrawRequest.h"
 #include "engine/protocol/RenderFailure.h"
 #include "engine/worker/LokApi.h"
+#include "engine/worker/PresentationInfo.h"
 #include "engine/worker/PresentationSizePart.h"
+#include "engine/worker/SlideLayers.h"
 #include "engine/worker/SlideSizeFit.h"
 #include "imaging/Bitmap.h"
 
@@ -103,12 +105,22 @@ class LokRenderer {
   /// slide show skips), from LibreOffice's part information.
   RenderFailure HiddenSlides(std::vector<int>* hidden);
 
+  /// What the open presentation holds beyond its pictures, read when it was
+  /// opened: the fonts LibreOffice drew it without, each slide's title,
+  /// notes and clicks (notes and clicks only where this LibreOffice offers
+  /// its presentation information). Empty when nothing is open.
+  const DeckFacts& Facts() const { return info_.facts; }
+
   /// Writes slide `index` (0-based) as a BMP file at `path` (32-bit BGRX as
   /// the slide renderer drew it, 24-bit from the export; 32-bit with alpha
   /// when `request` leaves the background out), at the size `request` asks
   /// for: 0 x 0 means the slide size at 96 dpi rounded to whole pixels, and
   /// one 0 follows the slide's aspect ratio. On success returns kNone with
-  /// the size written in `*width`, `*height`.
+  /// the size written in `*width`, `*height`. A click state (`request.step`
+  /// of 0 or more) is drawn by the slide renderer only, from the slide's
+  /// layers (see SlideLayers, drawn once for all the slide's states): where
+  /// it cannot draw the slide at that size, the export cannot stand in, and
+  /// the state fails (kBadSize) in words.
   RenderFailure Export(int index, const std::string& path, const DrawRequest& request, int* width,
                        int* height, std::string* detail);
 
@@ -126,6 +138,9 @@ class LokRenderer {
 
   /// Called by LibreOfficeKit on its callbacks (password requests, dialogs).
   void OnCallback(int type, const char* payload);
+  /// Called by LibreOfficeKit on the open document's callbacks (the fonts it
+  /// lacked for the deck just loaded).
+  void OnDocumentCallback(int type, const char* payload);
 
  private:
   /// True when `absolutePath` is a deck the program copied into the scratch
@@ -152,12 +167,25 @@ class LokRenderer {
   /// kUnreadable (with LibreOffice's words in `*detail`) when it cannot.
   RenderFailure Load(const std::string& absolutePath, LibreOfficeKitDocument** document,
                      std::string* detail);
+  /// Sets the slide renderer up for slide `index` at exactly `width` x
+  /// `height`; false, with nothing left set up, when it is not offered or
+  /// would draw another size (remembered: it is not asked again). After
+  /// true, postSlideshowCleanup ends it.
+  bool StartSlideRenderer(int index, int width, int height);
   /// Draws slide `index` through the slide renderer into layers_, exactly
   /// `width` x `height` premultiplied 4-byte pixels. Returns false, with
   /// nothing drawn, when the renderer is not offered or would draw another
   /// size; true when it was tried, `*failure` then set if it failed.
   bool DrawWithSlideRenderer(int index, int width, int height, RenderFailure* failure,
                              std::string* detail);
+  /// Draws click state `step` of slide `index` into layers_, from the
+  /// slide's layers drawn once (steps_) and kept for its further states;
+  /// same contract as DrawWithSlideRenderer, and false also when the slide
+  /// renderer cannot draw at all.
+  bool DrawStepWithSlideRenderer(int index, int width, int height, int step,
+                                 RenderFailure* failure, std::string* detail);
+  /// Reads the open deck's facts into info_ (after Adopt).
+  void ReadFacts();
   /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, with
   /// straight alpha when transparent_, else laid on white through picture_.
   RenderFailure WriteLayers(int width, int height, const std::string& path, std::string* detail);
@@ -201,6 +229,12 @@ class LokRenderer {
   bool refitted_ = false;
   /// Each slide's hash, by index, where the slide renderer asks for it.
   std::vector<std::string> slideHashes_;
+  /// The fonts LibreOffice reported missing for the deck last loaded.
+  std::vector<std::string> fontsMissing_;
+  /// The open deck's facts and its slides' click states.
+  PresentationInfo info_;
+  /// The layers of the slide whose click states are being drawn.
+  SlideLayers steps_;
 };
 
 }  // namespace qm

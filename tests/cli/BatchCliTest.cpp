@@ -421,7 +421,7 @@ TEST_F(BatchCli, ConfinementLeavesEverySlideAsDrawnWithoutIt) {
     EXPECT_LE(qm::NormalizedRmse(left, right), 0.005) << name;
   }
   // And the objects are there, not merely missing alike.
-  const DeckFacts& content = decks_.Deck("content.pptx");
+  const CatalogDeck& content = decks_.Deck("content.pptx");
   ASSERT_EQ(content.contentColours.size(), 3u);
   for (int n = 1; n <= 3; ++n) {
     const auto png = ReadPng(confined / ("content-pptx_Slide" + std::to_string(n) + ".png"));

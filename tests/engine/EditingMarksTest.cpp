@@ -90,7 +90,7 @@ class EditingMarksTest : public RenderTestBase {
 
   const DeckCatalog& catalog_ = DeckCatalog::Default();
   const MarksDeckLayout& marks_ = catalog_.Marks();
-  const DeckFacts* deck_ = nullptr;
+  const CatalogDeck* deck_ = nullptr;
 };
 
 TEST_F(EditingMarksTest, EmptyPlaceholdersShowNoPromptAndNoFrame) {

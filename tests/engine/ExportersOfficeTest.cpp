@@ -79,7 +79,7 @@ class ExportersWithLibreOffice : public ::testing::TestWithParam<std::string> {
 }  // namespace
 
 TEST_P(ExportersWithLibreOffice, EachSlideImageShowsItsOwnSlide) {
-  const DeckFacts& deck = catalog_.Deck(GetParam());
+  const CatalogDeck& deck = catalog_.Deck(GetParam());
   auto& factory = SharedFactory();
   Powerpoint1 pp(factory, ui_);
   pp.SaveEachSlideAsImage(deck.path, out_.Path() + "/");
@@ -104,7 +104,7 @@ TEST_P(ExportersWithLibreOffice, EachSlideImageShowsItsOwnSlide) {
 }
 
 TEST_P(ExportersWithLibreOffice, JoinedImageShowsTheSlidesInOrderBothWays) {
-  const DeckFacts& deck = catalog_.Deck(GetParam());
+  const CatalogDeck& deck = catalog_.Deck(GetParam());
   auto& factory = SharedFactory();
   const std::string base = GetParam().substr(0, GetParam().rfind('.'));
   for (const short direction : {short{1}, short{2}}) {

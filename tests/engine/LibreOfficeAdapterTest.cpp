@@ -107,7 +107,7 @@ TEST_F(AdapterOnWarmWorkerTest, ItemFailsOutsideOneToCountAndCountIncludesHidden
 }
 
 TEST_F(AdapterOnWarmWorkerTest, BmpExportAtScaleZeroWritesTheSlideAt96Dpi) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("std4.pptx");
   auto app = Create();
   auto presentation = Open(*app, deck.name);
   for (std::int16_t n = 1; n <= 4; ++n) {
@@ -221,7 +221,7 @@ TEST_F(LibreOfficeAdapterTest, WarmWorkerThatDiedWhileIdleIsReplaced) {
 }
 
 TEST_F(LibreOfficeAdapterTest, CrashDuringASlideFailsOnlyThatSlideAndTheRestStillExport) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("std4.pptx");
   auto app = Create();
   auto presentation = Open(*app, deck.name);
   Slides& slides = presentation->GetSlides();

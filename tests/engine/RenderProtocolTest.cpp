@@ -74,14 +74,15 @@ TEST(WireMessage, TrailingBytesAreVisible) {
 }
 
 /// An export request as the program writes it, with `flags` as the drawing's
-/// last word.
-WireMessage ExportRequest(std::uint32_t flags) {
+/// flags word and `stepPlusOne` as its click state word.
+WireMessage ExportRequest(std::uint32_t flags, std::uint32_t stepPlusOne = 0) {
   WireMessage message(RenderMessageType::kExport);
   message.PutU32(2);
   message.PutString("/folder/slide.bmp");
   message.PutU32(1280);
   message.PutU32(0);
   message.PutU32(flags);
+  message.PutU32(stepPlusOne);
   WireMessage read;
   (void)WireMessage::FromBytes(message.Bytes(), &read);  // a message's own bytes always read
   return read;
@@ -92,7 +93,10 @@ TEST(RenderRequest, TheDrawingCrossesWholeAndAFlagOfAnotherBuildIsRefused) {
   RenderRequest request;
   ASSERT_TRUE(DecodeRenderRequest(transparent, &request));
   EXPECT_EQ(request.index, 2);
-  EXPECT_EQ(request.drawing, (DrawRequest{1280, 0, true}));
+  EXPECT_EQ(request.drawing, (DrawRequest{1280, 0, true, -1}));
+  WireMessage step = ExportRequest(0, 4);
+  ASSERT_TRUE(DecodeRenderRequest(step, &request));
+  EXPECT_EQ(request.drawing, (DrawRequest{1280, 0, false, 3}));
   // A worker that drew the background for a flag it does not know would
   // hand back a picture other than the one asked for.
   WireMessage unknown = ExportRequest(2);
@@ -238,6 +242,38 @@ TEST(FrameChannelPipes, PlainPipesWorkToo) {
   EXPECT_EQ(got.GetString(), "x");
   ::close(pipeFds[0]);
   ::close(pipeFds[1]);
+}
+
+TEST(DeckFacts, TheFactsOfADeckOfLongNotesFitOneFrameCutAtCharacters) {
+  // 400 slides of 64 KiB of notes in a two-byte script: far past a frame.
+  DeckFacts facts;
+  facts.fontsMissing = {"Corbel", "Script MT Bold"};
+  std::string notes;
+  while (notes.size() < kMaxFactText + 10) notes += "\xc3\xa4";  // U+00E4, two bytes
+  for (int n = 1; n <= 400; ++n) facts.slides.push_back({n, n == 3, "Title " + std::to_string(n), notes, n % 4, ""});
+  WireMessage message(RenderMessageType::kOpened);
+  facts.PutTo(message, kMaxFrameBytes - 4096);
+  ASSERT_LE(message.Bytes().size(), kMaxFrameBytes);
+  WireMessage read;
+  ASSERT_TRUE(WireMessage::FromBytes(message.Bytes(), &read));
+  DeckFacts back;
+  ASSERT_TRUE(DeckFacts::GetFrom(read, &back));
+  EXPECT_TRUE(read.AtEnd());
+  EXPECT_EQ(back.fontsMissing, facts.fontsMissing);
+  ASSERT_EQ(back.slides.size(), 400u) << "every slide is carried, whatever its words";
+  EXPECT_TRUE(back.slides[2].hidden);
+  EXPECT_EQ(back.slides[398].clicks, 3);
+  EXPECT_EQ(back.slides[0].notes.size() % 2, 0u) << "a character is never split";
+  EXPECT_LE(back.slides[0].notes.size(), kMaxFactText);
+  EXPECT_TRUE(back.slides[399].notes.empty()) << "past the budget the texts are left out";
+
+  // A count the bytes cannot hold is refused before anything is sized.
+  WireMessage lying(RenderMessageType::kOpened);
+  lying.PutU32(0);
+  lying.PutU32(0xFFFFFFFFu);
+  WireMessage lie;
+  ASSERT_TRUE(WireMessage::FromBytes(lying.Bytes(), &lie));
+  EXPECT_FALSE(DeckFacts::GetFrom(lie, &back));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 class RenderWorkerLifeTest : public OwnWorkerTest {};
 
 TEST_F(RenderWorkerLifeTest, WorkerKilledInTheMiddleFailsThatCallAndAFreshWorkerConvertsTheNextFile) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("std4.pptx");
   Worker().Open(deck.path);
   Worker().Export(0, out_ / "1.bmp");
   const pid_t pid = Worker().Pid();
@@ -39,7 +39,7 @@ TEST_F(RenderWorkerLifeTest, WorkerKilledInTheMiddleFailsThatCallAndAFreshWorker
   ExpectError([&] { Worker().Export(1, out_ / "2.bmp"); }, {"not running"});
 
   worker_.reset();  // the caller starts a fresh worker
-  const DeckFacts& next = DeckCatalog::Default().Deck("wide3.pptx");
+  const CatalogDeck& next = DeckCatalog::Default().Deck("wide3.pptx");
   EXPECT_EQ(Worker().Open(next.path).slideCount, 3);
   Worker().Export(2, out_ / "next.bmp");
   EXPECT_LE(WorstSamplePoint(LoadBitmap(out_ / "next.bmp"), next.colours[2], 0.1),
@@ -47,7 +47,7 @@ TEST_F(RenderWorkerLifeTest, WorkerKilledInTheMiddleFailsThatCallAndAFreshWorker
 }
 
 TEST_F(RenderWorkerLifeTest, HungWorkerIsKilledAfterTheSlideTimeLimit) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("std4.pptx");
   Worker().Open(deck.path);
   Worker().SetSlideTimeout(std::chrono::milliseconds(1500));
   const pid_t pid = Worker().Pid();

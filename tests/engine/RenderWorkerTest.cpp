@@ -62,7 +62,7 @@ class DeckRenderingTest : public RenderWorkerTest,
 TEST_P(DeckRenderingTest, EverySlideHasTheSlideSizeAt96DpiAndItsBackgroundColour) {
   const DeckCatalog& catalog = DeckCatalog::Default();
   if (!catalog.Has(GetParam())) GTEST_SKIP() << GetParam() << " was not generated";
-  const DeckFacts& deck = catalog.Deck(GetParam());
+  const CatalogDeck& deck = catalog.Deck(GetParam());
 
   const RenderDocumentInfo info = Worker().Open(deck.path);
   ASSERT_EQ(info.slideCount, deck.slides);
@@ -85,7 +85,7 @@ TEST_P(DeckRenderingTest, EverySlideHasTheSlideSizeAt96DpiAndItsBackgroundColour
 TEST_P(DeckRenderingTest, NoPageOutlineOrStrayPixelOnAnyOfTheFourEdges) {
   const DeckCatalog& catalog = DeckCatalog::Default();
   if (!catalog.Has(GetParam())) GTEST_SKIP() << GetParam() << " was not generated";
-  const DeckFacts& deck = catalog.Deck(GetParam());
+  const CatalogDeck& deck = catalog.Deck(GetParam());
 
   Worker().Open(deck.path);
   for (int n = 1; n <= deck.slides; ++n) {
@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Decks, DeckRenderingTest,
                          });
 
 TEST_F(RenderWorkerTest, HiddenSlideCountsAndRendersWithItsOwnColour) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("hidden5.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("hidden5.pptx");
   ASSERT_EQ(deck.hidden, std::vector<int>{3});
   EXPECT_EQ(Worker().Open(deck.path).slideCount, 5);
   const std::string path = out_ / "hidden.bmp";
@@ -120,7 +120,7 @@ TEST_F(RenderWorkerTest, HiddenSlideCountsAndRendersWithItsOwnColour) {
 }
 
 TEST_F(RenderWorkerTest, ScaledExportsHaveTheAskedSizeAndCleanEdges) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("wide3.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("wide3.pptx");
   Worker().Open(deck.path);
   struct Case {
     int width, height, wantWidth, wantHeight;
@@ -154,7 +154,7 @@ TEST_F(RenderWorkerTest, FileNamesWithSpacesHashesPercentAndAccentsOpen) {
 // --- Refusals: the worker says no, names the file and stays usable ----------
 
 TEST_F(RenderWorkerTest, SlideIndexOutsideTheDeckIsRefusedAndTheWorkerGoesOn) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("wide3.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("wide3.pptx");
   Worker().Open(deck.path);
   ExpectError([&] { Worker().Export(-1, out_ / "a.bmp"); }, {deck.path, "there is no slide 0"});
   ExpectError([&] { Worker().Export(3, out_ / "b.bmp"); }, {deck.path, "there is no slide 4"});
@@ -211,7 +211,7 @@ TEST_F(RenderWorkerTest, FilesThatAreNotPresentationsAreRefused) {
 }
 
 TEST_F(RenderWorkerTest, ExportIntoAMissingFolderNamesTheSlideAndLeavesNoTemporary) {
-  const DeckFacts& deck = DeckCatalog::Default().Deck("wide3.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("wide3.pptx");
   Worker().Open(deck.path);
   const std::string bitmap = out_ / "no such folder/slide.bmp";
   // Said of the folder: the name of the file being made is no one's concern.

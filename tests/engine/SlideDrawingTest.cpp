@@ -51,7 +51,7 @@ TEST_F(SlideDrawingTest, SlideRendererDrawsEverySlideAsTheExportDoesAtTheExactSi
   exporter_ = WorkerDrawingBy("export");
   int compared = 0;
   for (const std::string& name : catalog.PlainDeckNames()) {
-    const DeckFacts& deck = catalog.Deck(name);
+    const CatalogDeck& deck = catalog.Deck(name);
     renderer_->Open(deck.path);
     exporter_->Open(deck.path);
     for (int n = 1; n <= deck.slides; ++n) {
@@ -90,7 +90,7 @@ TEST_F(SlideDrawingTest, DecksOfSizesTheRendererMissesAreDrawnExactlyAtTheSizesA
       {"a4paper2.pptx", 1560},    {"ratio16x10_2.pptx", 1440}, {"wide3.pptx", 1015},
       {"widescreen2.odp", 1920}};
   for (const auto& [name, width] : cases) {
-    const DeckFacts& deck = catalog.Deck(name);
+    const CatalogDeck& deck = catalog.Deck(name);
     renderer_->Open(deck.path);
     exporter_->Open(deck.path);
     // Nudged or not, the deck says its own size.
@@ -121,7 +121,7 @@ TEST_F(SlideDrawingTest, ATransparentSlideLosesItsBackgroundAndKeepsItsNumber) {
   const DeckCatalog& catalog = DeckCatalog::Default();
   renderer_ = WorkerDrawingBy("renderer");
   exporter_ = WorkerDrawingBy("export");
-  const DeckFacts& deck = catalog.Deck("std4.pptx");
+  const CatalogDeck& deck = catalog.Deck("std4.pptx");
   renderer_->Open(deck.path);
   exporter_->Open(deck.path);
   for (int n = 1; n <= 2; ++n) {

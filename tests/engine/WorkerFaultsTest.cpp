@@ -83,7 +83,7 @@ class OwnerDeathTest : public WorkerFaultsTest {
   /// ended and no worker folder may remain.
   void KillOwners(int signal, When when, int tries) {
     const AdoptOrphans adopt;
-    const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+    const CatalogDeck& deck = DeckCatalog::Default().Deck("std4.pptx");
     std::mt19937 random(static_cast<unsigned>(::getpid()) * 31u + static_cast<unsigned>(signal));
     for (int attempt = 1; attempt <= tries; ++attempt) {
       SCOPED_TRACE("attempt " + std::to_string(attempt));
@@ -191,7 +191,7 @@ TEST_F(WorkerFaultsTest, FilesInTheUsersHome_TheWorkerWritesNothingIntoHome) {
   const ScopedEnv h("HOME", home.Path().c_str()), a("XDG_CONFIG_HOME", nullptr),
       b("XDG_CACHE_HOME", nullptr), c("XDG_DATA_HOME", nullptr), d("XDG_STATE_HOME", nullptr),
       e("XDG_RUNTIME_DIR", nullptr), f("DCONF_PROFILE", nullptr), g("GSETTINGS_BACKEND", nullptr);
-  const DeckFacts& deck = DeckCatalog::Default().Deck("std4.pptx");
+  const CatalogDeck& deck = DeckCatalog::Default().Deck("std4.pptx");
   Worker().Open(deck.path);
   Worker().Export(0, out_ / "1.bmp");
   Worker().Close();
@@ -224,7 +224,7 @@ TEST_F(WorkerFaultsTest, UnboundedWorkerMemory_ZipBombIsStoppedAtTheCeilingAndTh
     EXPECT_EQ(WorkerFolderCount(), 0) << "the killed worker's folder is still there";
 
     // The run goes on: the next file opens in a fresh worker.
-    const DeckFacts& next = catalog.Deck("wide3.pptx");
+    const CatalogDeck& next = catalog.Deck("wide3.pptx");
     const std::uint64_t nextSerial = session.Open(next.path, &info);
     EXPECT_EQ(info.slideCount, 3);
     session.Draw(nextSerial, 2, out_ / "next.bmp", DrawRequest{});

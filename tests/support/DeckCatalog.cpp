@@ -39,7 +39,7 @@ DeckCatalog::DeckCatalog(const std::string& folder) : folder_(folder) {
   tolerance_ = root.value("tolerance", tolerance_);
   sampleInset_ = root.value("sample_inset", sampleInset_);
   for (const auto& [name, value] : root.at("decks").items()) {
-    DeckFacts deck;
+    CatalogDeck deck;
     deck.name = name;
     deck.path = folder + "/" + name;
     deck.slides = value.at("slides").get<int>();
@@ -60,7 +60,7 @@ const DeckCatalog& DeckCatalog::Default() {
   return catalog;
 }
 
-const DeckFacts& DeckCatalog::Deck(const std::string& name) const {
+const CatalogDeck& DeckCatalog::Deck(const std::string& name) const {
   const auto it = decks_.find(name);
   if (it == decks_.end()) throw std::runtime_error("decks.json does not list " + name);
   return it->second;

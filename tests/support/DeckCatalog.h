@@ -14,7 +14,7 @@ namespace qm::test {
 using Rgb = std::array<int, 3>;
 
 /// What decks.json says about one deck.
-struct DeckFacts {
+struct CatalogDeck {
   std::string name;
   std::string path;
   int slides = 0;
@@ -39,7 +39,7 @@ class DeckCatalog {
 
   bool Has(const std::string& name) const { return decks_.count(name) != 0; }
   /// Facts of the deck `name`; throws std::runtime_error when unknown.
-  const DeckFacts& Deck(const std::string& name) const;
+  const CatalogDeck& Deck(const std::string& name) const;
   /// Path of any file in the folder, broken ones included.
   std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
   /// Names of the well-formed decks without a password, sorted.
@@ -55,7 +55,7 @@ class DeckCatalog {
 
  private:
   std::string folder_;
-  std::map<std::string, DeckFacts> decks_;
+  std::map<std::string, CatalogDeck> decks_;
   MarksDeckLayout marks_;
   int tolerance_ = 24;
   double sampleInset_ = 0.1;
