@@ -106,6 +106,10 @@ void ProgressDisplay::FileFacts(const FileTask& task, const DeckFacts& facts) {
   FileRecord& record = RecordOf(task);
   record.fontsMissing = facts.fontsMissing;
   record.slideDetails = facts.slides;
+  for (const std::string& remark : facts.leftOut) {
+    record.notes.push_back(remark);
+    Note("quillmere-batch: " + EscapedName(task.path) + ": " + remark + ".");
+  }
   if (!facts.fontsMissing.empty()) replacedFonts_[task.position] = task.path;
 }
 

@@ -165,11 +165,15 @@ ServiceAnswer ConvertUpload(const std::vector<std::string>& decks, const std::ve
     FileRecord record = found->second;
     if (record.status != "converted" && firstFailure == nullptr) firstFailure = &found->second;
     record.path = names.back();
-    for (std::string& image : record.images) {
-      const std::string name = (decks.size() > 1 ? folder + "/" : std::string()) + FileNamePart(image);
-      items.push_back({image, name});
-      image = name;
-    }
+    const auto inZip = [&](std::string& written) {
+      const std::string name = (decks.size() > 1 ? folder + "/" : std::string()) + FileNamePart(written);
+      items.push_back({written, name});
+      written = name;
+    };
+    for (std::string& image : record.images) inZip(image);
+    // The notes files (--notes) travel beside the images.
+    for (SlideFacts& slide : record.slideDetails)
+      if (!slide.notesFile.empty()) inZip(slide.notesFile);
     for (std::string& reason : record.reasons) reason = WithoutFolder(reason, FolderPart(deck));
     records[static_cast<int>(i) + 1] = std::move(record);
   }
@@ -182,7 +186,7 @@ ServiceAnswer ConvertUpload(const std::vector<std::string>& decks, const std::ve
     return ServiceAnswer::Error(422, "No image was written: no deck has a slide that the options ask for.", first);
   }
   ServiceAnswer answer;
-  answer.images = items.size();
+  for (const auto& [position, record] : records) answer.images += record.images.size();
   if (decks.size() == 1 && items.size() == 1) {
     answer.contentType = ContentTypeOf(items.front().path);
     answer.bodyPath = items.front().path;

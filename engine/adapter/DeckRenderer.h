@@ -30,6 +30,17 @@ class DeckRenderer {
   /// writes it as a bitmap file at `bitmapPath`.
   virtual void Draw(std::uint64_t serial, int number, const std::string& bitmapPath,
                     const DrawRequest& drawing) = 0;
+  /// True when the click states of slide `number` (1-based) of deck
+  /// `serial` can be drawn as `drawing` asks; false, with the reason (a
+  /// phrase) in `*why`, where this renderer cannot draw them.
+  virtual bool PrepareClickStates(std::uint64_t serial, int number, const DrawRequest& drawing,
+                                  std::string* why) {
+    (void)serial;
+    (void)number;
+    (void)drawing;
+    *why = "this renderer draws no click states";
+    return false;
+  }
   /// Closes deck `serial`; nothing happens when it is not open.
   virtual void Close(std::uint64_t serial) = 0;
   /// Closes what is open and lets the renderer go; later calls fail. Never

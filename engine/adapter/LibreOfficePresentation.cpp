@@ -36,6 +36,14 @@ std::pair<double, double> LibreOfficePresentation::SlideSizePoints() {
   return {static_cast<double>(info_.widthTwips) / 20.0, static_cast<double>(info_.heightTwips) / 20.0};
 }
 
+bool LibreOfficePresentation::PrepareClickStates(int number, int width, int height, std::string* why) {
+  if (!renderer_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
+  DrawRequest drawing = *drawing_;
+  drawing.width = width;
+  drawing.height = height;
+  return renderer_->PrepareClickStates(serial_, number, drawing, why);
+}
+
 void LibreOfficePresentation::UseDrawing(const DrawRequest& drawing) {
   if (!renderer_->IsOpen(serial_)) throw Error(path_ + ": the presentation is closed");
   *drawing_ = drawing;

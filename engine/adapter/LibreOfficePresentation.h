@@ -38,6 +38,9 @@ class LibreOfficePresentation : public Presentation {
   /// The facts the renderer read when it opened the deck.
   DeckFacts Facts() override { return info_.facts; }
 
+  /// Asks the renderer, with the presentation's drawing at that size.
+  bool PrepareClickStates(int number, int width, int height, std::string* why) override;
+
  private:
   std::shared_ptr<DeckRenderer> renderer_;
   std::uint64_t serial_;

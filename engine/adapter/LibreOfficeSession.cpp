@@ -63,6 +63,12 @@ bool LibreOfficeSession::IsHidden(std::uint64_t serial, int number) {
   return std::find(hidden_->begin(), hidden_->end(), number - 1) != hidden_->end();
 }
 
+bool LibreOfficeSession::PrepareClickStates(std::uint64_t serial, int number, const DrawRequest& drawing,
+                                            std::string* why) {
+  if (!IsOpen(serial)) throw Error(openPath_ + ": the presentation is closed");
+  return Worker(openPath_).PrepareSteps(number - 1, drawing, why);
+}
+
 void LibreOfficeSession::Close(std::uint64_t serial) {
   if (!IsOpen(serial)) return;
   openSerial_ = 0;

@@ -48,6 +48,11 @@ class LibreOfficeSession : public DeckRenderer {
   /// The renderer is asked once per open presentation.
   bool IsHidden(std::uint64_t serial, int number) override;
 
+  /// Asks the worker; throws qm::Error when the presentation is closed or
+  /// the worker fails.
+  bool PrepareClickStates(std::uint64_t serial, int number, const DrawRequest& drawing,
+                          std::string* why) override;
+
   /// Closes presentation `serial`; nothing happens when it is not open.
   void Close(std::uint64_t serial) override;
 

@@ -31,6 +31,17 @@ class Presentation {
   /// opened: the fonts it was drawn without, each slide's title, notes and
   /// click count. A presentation that cannot tell has none of them.
   virtual DeckFacts Facts() { return {}; }
+  /// True when the click states of slide `number` (1-based) can be drawn at
+  /// `width` x `height` pixels (0: as Slide::Export takes them) as the
+  /// drawing asks; false with the reason, a phrase, in `*why`. Throws
+  /// qm::Error once the presentation is closed.
+  virtual bool PrepareClickStates(int number, int width, int height, std::string* why) {
+    (void)number;
+    (void)width;
+    (void)height;
+    *why = "this presentation draws no click states";
+    return false;
+  }
 };
 
 }  // namespace qm

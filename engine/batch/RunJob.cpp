@@ -116,7 +116,7 @@ void ConvertTask(const FileTask& task, Powerpoint1& exporters, JobUi& ui, FrameC
     channel.Write(skipped);
   }
   const DeckFacts facts = exporters.TakeFacts();
-  if (!facts.slides.empty() || !facts.fontsMissing.empty()) {
+  if (!facts.slides.empty() || !facts.fontsMissing.empty() || !facts.leftOut.empty()) {
     WireMessage message(static_cast<std::uint8_t>(JobMessageType::kFacts));
     message.PutU32(static_cast<std::uint32_t>(task.position));
     // What the frame holds beyond the position and the fixed fields.

@@ -96,6 +96,7 @@ DeckFacts Powerpoint1::TakeFacts() {
   DeckFacts facts;
   facts.slides.swap(drawnFacts_.slides);
   facts.fontsMissing.swap(drawnFacts_.fontsMissing);
+  facts.leftOut.swap(drawnFacts_.leftOut);
   deckFacts_ = DeckFacts();
   return facts;
 }

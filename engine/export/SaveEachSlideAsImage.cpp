@@ -56,6 +56,18 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
     for (int step = 0; clicks > 0 && step <= clicks; ++step) states.push_back(step);
     return states;
   };
+  // Where the renderer cannot draw a slide's click states, the whole slide
+  // is written as without them, and the record says why.
+  const auto drawnStatesOf = [&](short i) {
+    std::vector<int> states = statesOf(i);
+    std::string why;
+    if (states.front() == 0 && !session.DrawsClickStates(i, &why)) {
+      drawnFacts_.leftOut.push_back("slide " + std::to_string(i) + "'s click states were not drawn (" + why +
+                                    "): the whole slide was written");
+      states = {-1};
+    }
+    return states;
+  };
   const auto imagePath = [&](short i, int step) {
     const std::string ending =
         (step < 0 ? std::string() : "_Step" + std::to_string(step)) + request_.Extension();
@@ -63,7 +75,7 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
   };
   const auto exportSlide = [&](short i) {
     NoteSlide(i, count);
-    for (const int step : statesOf(i)) {
+    for (const int step : drawnStatesOf(i)) {
       const std::string pngPath = imagePath(i, step);
       session.UseStep(step);
       session.ExportSlide(i, outputFolder, creator_, [&](const Bitmap& picture) {

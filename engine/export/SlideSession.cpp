@@ -82,6 +82,19 @@ void SlideSession::UseStep(int step) {
   }
 }
 
+bool SlideSession::DrawsClickStates(int n, std::string* why) {
+  if (!presentation_) {
+    *why = kNoPresentationOpen;
+    return false;
+  }
+  try {
+    return presentation_->PrepareClickStates(n, size_.first, size_.second, why);
+  } catch (const Error& error) {
+    *why = error.what();
+    return false;
+  }
+}
+
 DeckFacts SlideSession::Facts() { return presentation_ ? presentation_->Facts() : DeckFacts(); }
 
 void SlideSession::ExportSlide(int n, const std::string& outputFolder, Bitmap& creator,

@@ -46,6 +46,11 @@ class SlideSession {
   /// the whole slide, as after UseRequest).
   void UseStep(int step);
 
+  /// True when the click states of slide `n` can be drawn as the request
+  /// asks; false, with the reason (a phrase) in `*why`, when they cannot or
+  /// the question fails.
+  bool DrawsClickStates(int n, std::string* why);
+
   /// What the open presentation holds beyond its pictures (see
   /// Presentation::Facts); none when nothing is open.
   DeckFacts Facts();

@@ -21,6 +21,13 @@ void DeckFacts::PutTo(WireMessage& message, std::size_t budget) const {
     message.PutString(name);
     used += 4 + name.size();
   }
+  const std::size_t remarks = std::min(leftOut.size(), kMaxFactFonts);
+  message.PutU32(static_cast<std::uint32_t>(remarks));
+  for (std::size_t i = 0; i < remarks; ++i) {
+    const std::string remark = CutUtf8(leftOut[i], 1024);
+    message.PutString(remark);
+    used += 4 + remark.size();
+  }
   message.PutU32(static_cast<std::uint32_t>(slides.size()));
   // Each slide's fixed fields and empty texts come first in the budget, so
   // that every slide is carried whatever its words.
@@ -46,6 +53,9 @@ bool DeckFacts::GetFrom(WireMessage& message, DeckFacts* facts) {
   // Each font takes at least its 4-byte length.
   if (!message.Ok() || fonts > kMaxFactFonts || fonts > message.Remaining() / 4) return false;
   for (std::uint32_t i = 0; i < fonts; ++i) read.fontsMissing.push_back(message.GetString());
+  const std::uint32_t remarks = message.GetU32();
+  if (!message.Ok() || remarks > kMaxFactFonts || remarks > message.Remaining() / 4) return false;
+  for (std::uint32_t i = 0; i < remarks; ++i) read.leftOut.push_back(message.GetString());
   const std::uint32_t slides = message.GetU32();
   // Each slide takes at least 24 bytes: three numbers and three lengths.
   if (!message.Ok() || slides > message.Remaining() / 24) return false;

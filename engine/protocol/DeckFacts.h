@@ -35,6 +35,9 @@ struct DeckFacts {
   /// By slide, in the deck's order (when read from the renderer) or the
   /// slides a file wrote (when sent by a job).
   std::vector<SlideFacts> slides;
+  /// What its images leave out on purpose, in words, one sentence each
+  /// ("slide 2's click states were not drawn: ...").
+  std::vector<std::string> leftOut;
 
   /// Appends the facts to `message`, each title and notes text cut (at a
   /// character boundary) to what fits: a text past kMaxFactText bytes, and

@@ -17,6 +17,8 @@
 //            DrawRequest: pixelWidth, pixelHeight (0 = the default size at 96 dpi),
 //            flags (1: no background), click state + 1 (0: the whole slide)
 //   kHidden                                -> kHiddenSlides count, slideIndex(0-based)...
+//   kSteps   slideIndex(0-based), DrawRequest -> kStepsReady drawable(0/1), why (a sentence
+//                                              when it cannot draw the slide's click states)
 //   kClose                                 -> kClosed
 //   kQuit                                  -> kBye, then the worker ends
 
@@ -41,12 +43,14 @@ enum class RenderMessageType : std::uint8_t {
   kFailed = 6,
   kBye = 7,
   kHiddenSlides = 8,
+  kStepsReady = 9,
   // program -> worker
   kOpen = 20,
   kExport = 21,
   kClose = 22,
   kQuit = 23,
   kHidden = 24,
+  kSteps = 25,
 };
 
 }  // namespace qm

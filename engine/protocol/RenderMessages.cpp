@@ -66,6 +66,13 @@ bool DecodeRenderReply(WireMessage& message, RenderReply* reply, std::string* wh
       }
       break;
     }
+    case RenderMessageType::kStepsReady: {
+      const std::uint32_t drawable = message.GetU32();
+      out.text = message.GetString();
+      fits = drawable <= 1;
+      out.drawable = drawable == 1;
+      break;
+    }
     case RenderMessageType::kClosed:
     case RenderMessageType::kBye:
       break;
@@ -88,6 +95,10 @@ bool DecodeRenderRequest(WireMessage& message, RenderRequest* request, std::stri
     case RenderMessageType::kExport:
       out.index = GetSigned(message);
       out.path = message.GetString();
+      fits = DrawRequest::GetFrom(message, &out.drawing);
+      break;
+    case RenderMessageType::kSteps:
+      out.index = GetSigned(message);
       fits = DrawRequest::GetFrom(message, &out.drawing);
       break;
     case RenderMessageType::kClose:

@@ -32,14 +32,15 @@ struct RenderReply {
   int width = 0;              ///< kExported
   int height = 0;             ///< kExported
   std::vector<int> hidden;    ///< kHiddenSlides: 0-based indexes of hidden slides
+  bool drawable = false;      ///< kStepsReady (its reason in `text` when not)
 };
 
 /// A request of the program; which fields are set depends on `type`.
 struct RenderRequest {
   RenderMessageType type = RenderMessageType::kQuit;
   std::string path;  ///< kOpen: the presentation; kExport: the bitmap
-  int index = 0;     ///< kExport: the slide, 0-based
-  DrawRequest drawing;  ///< kExport: its size and background
+  int index = 0;     ///< kExport, kSteps: the slide, 0-based
+  DrawRequest drawing;  ///< kExport, kSteps: its size and background
 };
 
 /// Decodes `message` as a worker's reply: a type the worker sends, with

@@ -386,6 +386,25 @@ std::pair<int, int> RenderWorker::Export(int index, const std::string& bitmapPat
   Fail(Misunderstood(subject, message, why));
 }
 
+bool RenderWorker::PrepareSteps(int index, const DrawRequest& drawing, std::string* why) {
+  const std::string subject = documentPath_;
+  WireMessage request(RenderMessageType::kSteps);
+  request.PutU32(static_cast<std::uint32_t>(index));
+  drawing.PutTo(request);
+  WireMessage message = Exchange(request, slideTimeout_, subject);
+  RenderReply reply;
+  std::string misread;
+  if (DecodeRenderReply(message, &reply, &misread)) {
+    if (reply.type == RenderMessageType::kStepsReady) {
+      *why = reply.text;
+      return reply.drawable;
+    }
+    if (reply.type == RenderMessageType::kFailed)
+      throw Error(DescribeRefusal(reply.failure, reply.text, subject, index + 1));
+  }
+  Fail(Misunderstood(subject, message, misread));
+}
+
 std::vector<int> RenderWorker::HiddenSlides() {
   const std::string subject = documentPath_;
   WireMessage message = Exchange(WireMessage(RenderMessageType::kHidden), slideTimeout_, subject);

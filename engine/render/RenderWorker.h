@@ -84,6 +84,12 @@ class RenderWorker {
   /// qm::Error as Export does.
   std::vector<int> HiddenSlides();
 
+  /// True when the worker can draw the click states of slide `index`
+  /// (0-based) as `drawing` asks (their layers are then drawn, ready for
+  /// the exports of each state); false with the reason, a phrase, in
+  /// `*why`. Throws qm::Error as Export does.
+  bool PrepareSteps(int index, const DrawRequest& drawing, std::string* why);
+
   /// Asks the worker to end, waits briefly, kills it if it lingers, reaps it
   /// and removes its folder. Never throws (a wait hook that throws meanwhile
   /// has the worker killed at once, and its exception is dropped); idempotent.

@@ -355,13 +355,8 @@ RenderFailure LokRenderer::HiddenSlides(std::vector<int>* hidden) {
   return RenderFailure::kNone;
 }
 
-RenderFailure LokRenderer::Export(int index, const std::string& path, const DrawRequest& request,
-                                  int* width, int* height, std::string* detail) {
-  if (document_ == nullptr) return RenderFailure::kNoDocument;
-  if (index < 0 || index >= slideCount_) {
-    *detail = "slide index " + std::to_string(index) + " of " + std::to_string(slideCount_);
-    return RenderFailure::kNoSuchSlide;
-  }
+RenderFailure LokRenderer::PixelSizeFor(const DrawRequest& request, int* width, int* height,
+                                        std::string* detail) const {
   // Every slide of a presentation has the size read when it was opened;
   // asking again costs about 0.5 ms a slide.
   const long twipsWide = documentWidth_;
@@ -371,7 +366,6 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, const Draw
     return RenderFailure::kBadSize;
   }
 
-  transparent_ = request.transparent;
   std::int64_t w = request.width;
   std::int64_t h = request.height;
   if (w < 0 || h < 0) {
@@ -393,9 +387,55 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, const Draw
     return RenderFailure::kBadSize;
   }
 
-  const int pixelsWide = static_cast<int>(w);
-  const int pixelsHigh = static_cast<int>(h);
-  RenderFailure failure = RenderFailure::kNone;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+  return RenderFailure::kNone;
+}
+
+bool LokRenderer::PrepareSteps(int index, const DrawRequest& request, std::string* why) {
+  if (document_ == nullptr || index < 0 || index >= slideCount_) {
+    *why = "the slide is not there to draw";
+    return false;
+  }
+  transparent_ = request.transparent;
+  int width = 0;
+  int height = 0;
+  std::string detail;
+  RenderFailure failure = PixelSizeFor(request, &width, &height, &detail);
+  if (failure != RenderFailure::kNone) {
+    *why = detail;
+    return false;
+  }
+  bool drawn = DrawStepWithSlideRenderer(index, width, height, 0, &failure, &detail);
+  // Only the renderer draws click states: a size it misses is worth
+  // opening the deck again for at once.
+  if (!drawn && failure == RenderFailure::kNone && slideRenderer_ && width == misfitWidth_ &&
+      height == misfitHeight_ && Refit(width, height, &failure, &detail) && failure == RenderFailure::kNone)
+    drawn = DrawStepWithSlideRenderer(index, width, height, 0, &failure, &detail);
+  if (drawn && failure == RenderFailure::kNone) return true;
+  if (failure != RenderFailure::kNone) {
+    *why = detail;
+  } else {
+    *why = slideRenderer_ ? "LibreOffice draws a slide's click states only with its slide renderer, which "
+                            "cannot draw this deck's slides at exactly " +
+                                std::to_string(width) + " x " + std::to_string(height) + " pixels"
+                          : std::string("this LibreOffice offers no slide renderer to draw click states with");
+  }
+  return false;
+}
+
+RenderFailure LokRenderer::Export(int index, const std::string& path, const DrawRequest& request,
+                                  int* width, int* height, std::string* detail) {
+  if (document_ == nullptr) return RenderFailure::kNoDocument;
+  if (index < 0 || index >= slideCount_) {
+    *detail = "slide index " + std::to_string(index) + " of " + std::to_string(slideCount_);
+    return RenderFailure::kNoSuchSlide;
+  }
+  transparent_ = request.transparent;
+  int pixelsWide = 0;
+  int pixelsHigh = 0;
+  RenderFailure failure = PixelSizeFor(request, &pixelsWide, &pixelsHigh, detail);
+  if (failure != RenderFailure::kNone) return failure;
   if (request.step >= 0) {
     const bool drawn = DrawStepWithSlideRenderer(index, pixelsWide, pixelsHigh, request.step, &failure, detail);
     if (drawn && failure == RenderFailure::kNone) failure = WriteLayers(pixelsWide, pixelsHigh, path, detail);

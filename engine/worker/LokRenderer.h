@@ -124,6 +124,13 @@ class LokRenderer {
   RenderFailure Export(int index, const std::string& path, const DrawRequest& request, int* width,
                        int* height, std::string* detail);
 
+  /// True when the click states of slide `index` (0-based) can be drawn as
+  /// `request` asks (its size; its step is ignored), their layers then
+  /// drawn and kept for the exports of the states; false with the reason,
+  /// a phrase, in `*why` (no slide renderer, a size it cannot draw, a slide
+  /// that is not there).
+  bool PrepareSteps(int index, const DrawRequest& request, std::string* why);
+
   /// Closes the open document, if any.
   void Close();
 
@@ -184,6 +191,10 @@ class LokRenderer {
   /// renderer cannot draw at all.
   bool DrawStepWithSlideRenderer(int index, int width, int height, int step,
                                  RenderFailure* failure, std::string* detail);
+  /// The picture size `request` asks for the open deck's slides, in
+  /// `*width` x `*height`; kBadSize (with why, in `*detail`) when it is
+  /// negative, too large, or the slides have no size.
+  RenderFailure PixelSizeFor(const DrawRequest& request, int* width, int* height, std::string* detail) const;
   /// Reads the open deck's facts into info_ (after Adopt).
   void ReadFacts();
   /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, with

@@ -79,6 +79,15 @@ bool RenderServer::Serve() {
           sent = Reply(reply);
           break;
         }
+        case RenderMessageType::kSteps: {
+          std::string reason;
+          const bool drawable = renderer_.PrepareSteps(decoded.index, decoded.drawing, &reason);
+          WireMessage reply(RenderMessageType::kStepsReady);
+          reply.PutU32(drawable ? 1u : 0u);
+          reply.PutString(reason);
+          sent = Reply(reply);
+          break;
+        }
         case RenderMessageType::kClose:
           renderer_.Close();
           sent = Reply(WireMessage(RenderMessageType::kClosed));

@@ -147,6 +147,23 @@ class ServeTest(unittest.TestCase):
         status, _, body = self.service.post_form([], [])
         self.assertEqual((status, json.loads(body)["error"]), (400, 'The form sends no deck in the field "files".'))
 
+    def test_notes_travel_beside_their_image_and_a_deck_refused_for_its_fonts_is_named(self):
+        status, headers, body = self.service.post(os.path.join(DECKS, "notes3.pptx"),
+                                                  "filename=notes3.pptx&mode=first&notes=1")
+        self.assertEqual((status, headers["Content-Type"]), (200, "application/zip"), body[:200])
+        archive = zipfile.ZipFile(io.BytesIO(body))
+        self.assertEqual(sorted(archive.namelist()), ["notes3_Slide1.png", "notes3_Slide1.txt", "results.json"])
+        self.assertIn("Say the figures slowly.", archive.read("notes3_Slide1.txt").decode("utf-8"))
+        record = json.loads(archive.read("results.json").decode().splitlines()[0])
+        self.assertEqual(record["slideDetails"][0]["notesFile"], "notes3_Slide1.txt")
+        self.assertEqual(record["slideDetails"][0]["title"], "Quarterly figures")
+
+        status, _, body = self.service.post(os.path.join(DECKS, "fonts.pptx"),
+                                            "filename=fonts.pptx&fail-on-missing-fonts=1")
+        self.assertEqual(status, 422, body)
+        self.assertIn("Quillmere Nowhere Sans", json.loads(body)["error"])
+        self.assertEqual(self.service.leftovers(), [])
+
     def test_every_refusal_has_its_status_and_says_why(self):
         deck = os.path.join(DECKS, "std4.pptx")
         text = os.path.join(tempfile.mkdtemp(), "notes.pptx")
