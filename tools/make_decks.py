@@ -1259,10 +1259,11 @@ def bench_lines(seed, count):
     return lines
 
 
-def make_bench(out, decks=9, slides=24, widescreen=False):
+def make_bench(out, decks=9, slides=24, widescreen=False, clicks=False):
     """Writes `decks` presentations of `slides` text slides each, in turn 16:9 (10 x 5.625 in),
     4:3 and PowerPoint's default 13.333 x 7.5 in (all of this last size when `widescreen`);
-    every third as .ppt too."""
+    every third as .ppt too. With `clicks`, each slide also has three squares that enter on
+    three clicks (four click states a slide)."""
     sizes = [SIZE_WIDESCREEN] if widescreen else [SIZE_16X9, SIZE_4X3, SIZE_WIDESCREEN]
     written = []
     for d in range(1, decks + 1):
@@ -1271,7 +1272,14 @@ def make_bench(out, decks=9, slides=24, widescreen=False):
         for n in range(1, slides + 1):
             colour = colour_of_slide(n + d, SAMPLE_COLOURS)
             title = "Part %d: %s" % (n, " ".join(BENCH_WORDS[(d + n + k) % len(BENCH_WORDS)] for k in range(3)).title())
-            pages.append((colour, sample_slide_shapes(n, slides, cx, cy, colour, title, bench_lines(d * 31 + n, 4)), False))
+            shapes = sample_slide_shapes(n, slides, cx, cy, colour, title, bench_lines(d * 31 + n, 4))
+            if clicks:
+                shapes += [bar_shape(90 + i, x, y // 4, side // 2, side // 2, CLICK_COLOURS[i])
+                           for i, (x, y, side) in enumerate(click_boxes(cx, cy))]
+                enter = timing_xml([[(90 + i, "entr", "clickEffect")] for i in range(3)])
+                pages.append((colour, shapes, False, enter))
+            else:
+                pages.append((colour, shapes, False))
         path = os.path.join(out, "bench%02d.pptx" % d)
         write_pptx(path, cx, cy, pages, "Benchmark deck %d" % d)
         written.append(path)
@@ -1296,6 +1304,8 @@ def main():
                         help="write the benchmark decks instead (9 decks of 24 text slides)")
     parser.add_argument("--widescreen", action="store_true",
                         help="with --bench: every deck of PowerPoint's default 13.333 x 7.5 in")
+    parser.add_argument("--clicks", action="store_true",
+                        help="with --bench: three squares on each slide enter on three clicks")
     parser.add_argument("--linked", metavar="URL",
                         help="write linked.pptx and linkedfill.pptx, whose picture and shape fill link to URL, "
                              "and linked.png instead")
@@ -1308,7 +1318,7 @@ def main():
     elif args.samples:
         make_samples(args.out)
     elif args.bench:
-        make_bench(args.out, widescreen=args.widescreen)
+        make_bench(args.out, widescreen=args.widescreen, clicks=args.clicks)
     else:
         make_test_set(args.out)
 
