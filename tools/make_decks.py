@@ -699,24 +699,27 @@ def click_boxes(cx, cy):
     return [(gap + i * (side + gap), (cy - side) // 2, side) for i in range(3)]
 
 
-def visibility_effect(ctn_id, shape_id, preset_class, node_type):
+def visibility_effect(ctn_id, shape_id, preset_class, node_type, paragraph=None):
     """One effect that sets a shape's visibility at once (PowerPoint's Appear or
     Disappear): preset_class "entr" or "exit", node_type clickEffect,
-    withEffect or afterEffect."""
+    withEffect or afterEffect; on one paragraph (0-based) of its text when given."""
     value = "visible" if preset_class == "entr" else "hidden"
+    target = ('<p:spTgt spid="%d"/>' % shape_id if paragraph is None else
+              '<p:spTgt spid="%d"><p:txEl><p:pRg st="%d" end="%d"/></p:txEl></p:spTgt>'
+              % (shape_id, paragraph, paragraph))
     return ('<p:par><p:cTn id="%d" presetID="1" presetClass="%s" presetSubtype="0" fill="hold" '
             'nodeType="%s"><p:stCondLst><p:cond delay="0"/></p:stCondLst><p:childTnLst>'
             '<p:set><p:cBhvr><p:cTn id="%d" dur="1" fill="hold"><p:stCondLst><p:cond delay="0"/>'
-            '</p:stCondLst></p:cTn><p:tgtEl><p:spTgt spid="%d"/></p:tgtEl><p:attrNameLst>'
+            '</p:stCondLst></p:cTn><p:tgtEl>%s</p:tgtEl><p:attrNameLst>'
             '<p:attrName>style.visibility</p:attrName></p:attrNameLst></p:cBhvr>'
             '<p:to><p:strVal val="%s"/></p:to></p:set></p:childTnLst></p:cTn></p:par>'
-            % (ctn_id, preset_class, node_type, ctn_id + 1, shape_id, value))
+            % (ctn_id, preset_class, node_type, ctn_id + 1, target, value))
 
 
 def timing_xml(clicks):
     """<p:timing> of a main sequence. clicks: list of clicks, each a list of
-    (shape id, "entr" or "exit", node type) run on that click in order; an
-    afterEffect starts once the effects before it end, a withEffect with them."""
+    (shape id, "entr" or "exit", node type[, paragraph]) run on that click in order;
+    an afterEffect starts once the effects before it end, a withEffect with them."""
     next_id = [3]
 
     def new_id(count=1):
@@ -736,7 +739,7 @@ def timing_xml(clicks):
         group_xml = []
         for delay, group in enumerate(groups):
             group_id = new_id()
-            inner = "".join(visibility_effect(new_id(2), shape, cls, node) for shape, cls, node in group)
+            inner = "".join(visibility_effect(new_id(2), *effect) for effect in group)
             group_xml.append('<p:par><p:cTn id="%d" fill="hold"><p:stCondLst><p:cond delay="%d"/></p:stCondLst>'
                              '<p:childTnLst>%s</p:childTnLst></p:cTn></p:par>' % (group_id, delay, inner))
         click_pars.append('<p:par><p:cTn id="%d" fill="hold"><p:stCondLst><p:cond delay="indefinite"/>'
@@ -754,14 +757,18 @@ def write_clicks_deck(path):
     """clicks.pptx: two 16:9 slides on white. Slide 1: three squares (red, green,
     blue, left to right) that enter one per click, so its states show none, one,
     two and three squares. Slide 2: the three squares shown from the start; the
-    first click takes the red one away and, after it, brings nothing; the second
-    takes the green one away and the blue one with it. Slide 3 has no animation."""
+    first click takes the red one away; the second takes the green one away and
+    the blue one with it. Slide 3 has no animation. Slide 4: three lines of black
+    text that enter one paragraph per click."""
     cx, cy = SIZE_16X9
     squares = [bar_shape(10 + i, x, y, side, side, CLICK_COLOURS[i]) for i, (x, y, side) in enumerate(click_boxes(cx, cy))]
     enter = timing_xml([[(10, "entr", "clickEffect")], [(11, "entr", "clickEffect")], [(12, "entr", "clickEffect")]])
     leave = timing_xml([[(10, "exit", "clickEffect")], [(11, "exit", "clickEffect"), (12, "exit", "withEffect")]])
+    lines = text_box(20, "Lines", cx // 10, cy // 10, cx * 8 // 10, cy * 8 // 10,
+                     [("Line %d" % n, 40, (0, 0, 0), True, "l", False) for n in (1, 2, 3)], anchor="t")
+    by_paragraph = timing_xml([[(20, "entr", "clickEffect", p)] for p in range(3)])
     slides = [(CLICK_BACKGROUND, squares, False, enter), (CLICK_BACKGROUND, squares, False, leave),
-              (CLICK_BACKGROUND, squares, False)]
+              (CLICK_BACKGROUND, squares, False), (CLICK_BACKGROUND, [lines], False, by_paragraph)]
     write_pptx(path, cx, cy, slides, "clicks")
 
 
@@ -1119,8 +1126,8 @@ def make_test_set(out):
     decks["widecontent.pptx"] = deck_entry("pptx", SIZE_WIDESCREEN, 4, ())
     write_pptx(os.path.join(out, "noslides.pptx"), SIZE_16X9[0], SIZE_16X9[1], [], "no slides")
     write_clicks_deck(os.path.join(out, "clicks.pptx"))
-    decks["clicks.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 3, ()),
-                                colours=[list(CLICK_BACKGROUND)] * 3,
+    decks["clicks.pptx"] = dict(deck_entry("pptx", SIZE_16X9, 4, ()),
+                                colours=[list(CLICK_BACKGROUND)] * 4,
                                 clicks={"boxes": [list(b) for b in click_boxes(*SIZE_16X9)],
                                         "colours": [list(c) for c in CLICK_COLOURS],
                                         "background": list(CLICK_BACKGROUND)})

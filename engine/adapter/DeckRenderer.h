@@ -31,8 +31,9 @@ class DeckRenderer {
   virtual void Draw(std::uint64_t serial, int number, const std::string& bitmapPath,
                     const DrawRequest& drawing) = 0;
   /// True when the click states of slide `number` (1-based) of deck
-  /// `serial` can be drawn as `drawing` asks; false, with the reason (a
-  /// phrase) in `*why`, where this renderer cannot draw them.
+  /// `serial` can be drawn as `drawing` asks (what they leave out, a
+  /// phrase, in `*why`; "" for nothing); false, with the reason in `*why`,
+  /// where this renderer cannot draw them.
   virtual bool PrepareClickStates(std::uint64_t serial, int number, const DrawRequest& drawing,
                                   std::string* why) {
     (void)serial;

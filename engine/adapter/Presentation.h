@@ -33,7 +33,8 @@ class Presentation {
   virtual DeckFacts Facts() { return {}; }
   /// True when the click states of slide `number` (1-based) can be drawn at
   /// `width` x `height` pixels (0: as Slide::Export takes them) as the
-  /// drawing asks; false with the reason, a phrase, in `*why`. Throws
+  /// drawing asks (with what the states leave out in `*why`, "" for
+  /// nothing); false with the reason, a phrase, in `*why`. Throws
   /// qm::Error once the presentation is closed.
   virtual bool PrepareClickStates(int number, int width, int height, std::string* why) {
     (void)number;

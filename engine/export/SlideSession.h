@@ -47,8 +47,9 @@ class SlideSession {
   void UseStep(int step);
 
   /// True when the click states of slide `n` can be drawn as the request
-  /// asks; false, with the reason (a phrase) in `*why`, when they cannot or
-  /// the question fails.
+  /// asks (with what they leave out, a phrase, in `*why`, "" for nothing);
+  /// false, with the reason in `*why`, when they cannot or the question
+  /// fails.
   bool DrawsClickStates(int n, std::string* why);
 
   /// What the open presentation holds beyond its pictures (see

@@ -86,8 +86,9 @@ class RenderWorker {
 
   /// True when the worker can draw the click states of slide `index`
   /// (0-based) as `drawing` asks (their layers are then drawn, ready for
-  /// the exports of each state); false with the reason, a phrase, in
-  /// `*why`. Throws qm::Error as Export does.
+  /// the exports of each state), with what the states leave out in `*why`
+  /// ("" for nothing); false with the reason, a phrase, in `*why`. Throws
+  /// qm::Error as Export does.
   bool PrepareSteps(int index, const DrawRequest& drawing, std::string* why);
 
   /// Asks the worker to end, waits briefly, kills it if it lingers, reaps it

@@ -87,7 +87,26 @@ ClickSteps ClickSteps::Read(const nlohmann::json& animations) {
   return steps;
 }
 
+bool ClickSteps::Names(const std::string& hash) const {
+  const auto names = [&](const std::vector<Change>& changes) {
+    return std::any_of(changes.begin(), changes.end(), [&](const Change& c) { return c.first == hash; });
+  };
+  return names(atStart_) || std::any_of(clicks_.begin(), clicks_.end(), names);
+}
+
+std::vector<std::string> ClickSteps::Targets() const {
+  std::vector<std::string> targets;
+  const auto add = [&](const std::vector<Change>& changes) {
+    for (const Change& change : changes)
+      if (std::find(targets.begin(), targets.end(), change.first) == targets.end()) targets.push_back(change.first);
+  };
+  add(atStart_);
+  for (const auto& click : clicks_) add(click);
+  return targets;
+}
+
 bool ClickSteps::Visible(const std::string& hash, bool initially, int step) const {
+  if (!Names(hash)) return true;
   bool visible = initially;
   const auto apply = [&](const std::vector<Change>& changes) {
     for (const Change& change : changes)

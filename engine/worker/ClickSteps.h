@@ -34,8 +34,17 @@ class ClickSteps {
 
   /// Whether shape `hash`, which the slide shows at first as `initially`
   /// says, shows in state `step` (0: before the first click; past the last
-  /// click, the last state).
+  /// click, the last state). A shape no effect names as a whole (one whose
+  /// text enters paragraph by paragraph: LibreOffice names the paragraphs,
+  /// and draws the shape as one layer) shows in every state, as the whole
+  /// slide shows it.
   bool Visible(const std::string& hash, bool initially, int step) const;
+
+  /// True when some effect names `hash`.
+  bool Names(const std::string& hash) const;
+
+  /// The shapes the effects name, each once.
+  std::vector<std::string> Targets() const;
 
  private:
   std::vector<Change> atStart_;

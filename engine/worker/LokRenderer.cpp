@@ -412,7 +412,18 @@ bool LokRenderer::PrepareSteps(int index, const DrawRequest& request, std::strin
   if (!drawn && failure == RenderFailure::kNone && slideRenderer_ && width == misfitWidth_ &&
       height == misfitHeight_ && Refit(width, height, &failure, &detail) && failure == RenderFailure::kNone)
     drawn = DrawStepWithSlideRenderer(index, width, height, 0, &failure, &detail);
-  if (drawn && failure == RenderFailure::kNone) return true;
+  if (drawn && failure == RenderFailure::kNone) {
+    why->clear();
+    const std::size_t at = static_cast<std::size_t>(index);
+    if (at < info_.steps.size())
+      for (const std::string& target : info_.steps[at].Targets())
+        if (!steps_.Shows(target)) {
+          *why = "effects on parts of a shape, such as text that enters paragraph by paragraph, are not "
+                 "drawn apart: such a shape shows whole in every state";
+          break;
+        }
+    return true;
+  }
   if (failure != RenderFailure::kNone) {
     *why = detail;
   } else {

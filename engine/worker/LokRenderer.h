@@ -128,7 +128,9 @@ class LokRenderer {
   /// `request` asks (its size; its step is ignored), their layers then
   /// drawn and kept for the exports of the states; false with the reason,
   /// a phrase, in `*why` (no slide renderer, a size it cannot draw, a slide
-  /// that is not there).
+  /// that is not there). Drawable, `*why` says what the states leave out
+  /// ("" for nothing): effects on parts of a shape (its paragraphs), which
+  /// the layers do not hold apart.
   bool PrepareSteps(int index, const DrawRequest& request, std::string* why);
 
   /// Closes the open document, if any.

@@ -57,6 +57,10 @@ void SlideLayers::Keep(const std::string& shape, bool initVisible) {
   next_.clear();
 }
 
+bool SlideLayers::Shows(const std::string& hash) const {
+  return std::any_of(layers_.begin(), layers_.end(), [&](const Layer& layer) { return layer.shape == hash; });
+}
+
 void SlideLayers::Compose(const ClickSteps& steps, int step, std::vector<std::uint8_t>* out) const {
   const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
   out->assign(pixels * 4, 0);

@@ -44,6 +44,9 @@ class SlideLayers {
 
   int Count() const { return static_cast<int>(layers_.size()); }
 
+  /// True when a layer of its own shows shape `hash`.
+  bool Shows(const std::string& hash) const;
+
  private:
   struct Layer {
     std::string shape;

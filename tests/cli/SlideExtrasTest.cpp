@@ -86,8 +86,16 @@ class SlideExtras : public ::testing::Test {
 
 }  // namespace
 
+/// True when some pixel of `image` is nearly black (text in black).
+bool ShowsBlack(const RgbImage& image) {
+  for (std::size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+    if (image.rgb[i] < 60 && image.rgb[i + 1] < 60 && image.rgb[i + 2] < 60) return true;
+  return false;
+}
+
 // Slide 1's squares enter on three clicks; slide 2's leave, the second click
-// taking two at once (one "with previous"); slide 3 has no animation.
+// taking two at once (one "with previous"); slide 3 has no animation;
+// slide 4's text enters a paragraph a click.
 TEST_F(SlideExtras, EachClickStateShowsTheShapesItsClicksBroughtOrTookAway) {
   const nlohmann::json clicks = ManifestEntry("clicks.pptx")["clicks"];
   ASSERT_TRUE(clicks.is_object()) << "decks.json describes no click deck";
@@ -96,7 +104,8 @@ TEST_F(SlideExtras, EachClickStateShowsTheShapesItsClicksBroughtOrTookAway) {
   EXPECT_EQ(out_.Names(), (std::vector<std::string>{
                               "clicks_Slide1_Step0.png", "clicks_Slide1_Step1.png", "clicks_Slide1_Step2.png",
                               "clicks_Slide1_Step3.png", "clicks_Slide2_Step0.png", "clicks_Slide2_Step1.png",
-                              "clicks_Slide2_Step2.png", "clicks_Slide3.png"}));
+                              "clicks_Slide2_Step2.png", "clicks_Slide3.png", "clicks_Slide4_Step0.png",
+                              "clicks_Slide4_Step1.png", "clicks_Slide4_Step2.png", "clicks_Slide4_Step3.png"}));
   // Which of the three squares shows, by state.
   const std::vector<std::pair<std::string, std::vector<bool>>> expected = {
       {"clicks_Slide1_Step0.png", {false, false, false}}, {"clicks_Slide1_Step1.png", {true, false, false}},
@@ -117,6 +126,13 @@ TEST_F(SlideExtras, EachClickStateShowsTheShapesItsClicksBroughtOrTookAway) {
           << name << ", square " << i + 1 << ": " << int(at[0]) << "," << int(at[1]) << "," << int(at[2]);
     }
   }
+  // The layers hold a shape whole, not its paragraphs: its text shows in
+  // every state, never in none, and the run says so.
+  for (int step = 0; step <= 3; ++step) {
+    const std::string name = "clicks_Slide4_Step" + std::to_string(step) + ".png";
+    EXPECT_TRUE(ShowsBlack(ReadPng(out_ / name))) << name << " lost the slide's text";
+  }
+  EXPECT_NE(run.err.find("slide 4's click states: effects on parts of a shape"), std::string::npos) << run.err;
 }
 
 TEST_F(SlideExtras, NotesAndTitlesReachTheRecordsAndTheNotesFilesWhole) {

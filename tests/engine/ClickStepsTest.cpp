@@ -49,6 +49,8 @@ TEST(ClickSteps, EntrancesShowAndExitsHideAtTheClickThatStartsThem) {
   EXPECT_EQ(shown(1), (std::vector<bool>{true, true, false, true}));
   EXPECT_EQ(shown(2), (std::vector<bool>{false, true, true, true}));
   EXPECT_EQ(shown(9), shown(2)) << "past the last click stays the last state";
+  // A shape no effect names whole (its paragraphs are named) shows throughout.
+  EXPECT_TRUE(steps.Visible("E", false, 0));
 }
 
 TEST(ClickSteps, EffectsBeforeTheFirstClickAreTheSlidesStartAndBrokenTreesHaveNoClicks) {
