@@ -24,6 +24,7 @@
 #include "imaging/codecs/PngFile.h"
 #include "engine/worker/DialogRefusal.h"
 #include "engine/worker/FileUrl.h"
+#include "engine/worker/OoxmlNotes.h"
 #include "engine/worker/PixelConversion.h"
 #include "engine/worker/PresentationSizePart.h"
 
@@ -172,6 +173,12 @@ void LokRenderer::ReadFacts() {
     std::free(json);
   }
   info_ = PresentationInfo::Read(presentation, names, hidden, fontsMissing_);
+  // A PowerPoint deck's own notes keep their paragraphs; LibreOffice's run
+  // them together. Where the package cannot tell, LibreOffice's stand.
+  const std::optional<std::vector<std::string>> notes = ReadOoxmlNotes(documentPath_);
+  if (notes && notes->size() == info_.facts.slides.size())
+    for (std::size_t i = 0; i < notes->size(); ++i)
+      if (!(*notes)[i].empty()) info_.facts.slides[i].notes = (*notes)[i];
 }
 
 RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount,
