@@ -61,7 +61,7 @@ void Powerpoint1::SaveEachSlideAsImage(const std::string& sourcePath,
   const auto drawnStatesOf = [&](short i) {
     std::vector<int> states = statesOf(i);
     std::string why;
-    if (states.front() != 0) return states;
+    if (states.front() != 0 || Cancelled()) return states;
     if (!session.DrawsClickStates(i, &why)) {
       drawnFacts_.leftOut.push_back("slide " + std::to_string(i) + "'s click states were not drawn (" + why +
                                     "): the whole slide was written");
