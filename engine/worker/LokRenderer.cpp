@@ -399,6 +399,13 @@ RenderFailure LokRenderer::PixelSizeFor(const DrawRequest& request, int* width, 
   return RenderFailure::kNone;
 }
 
+std::string LokRenderer::NoClickStates(int width, int height) const {
+  return slideRenderer_ ? "LibreOffice draws a slide's click states only with its slide renderer, which "
+                          "cannot draw this deck's slides at exactly " +
+                              std::to_string(width) + " x " + std::to_string(height) + " pixels"
+                        : std::string("this LibreOffice offers no slide renderer to draw click states with");
+}
+
 bool LokRenderer::PrepareSteps(int index, const DrawRequest& request, std::string* why) {
   if (document_ == nullptr || index < 0 || index >= slideCount_) {
     *why = "the slide is not there to draw";
@@ -434,10 +441,7 @@ bool LokRenderer::PrepareSteps(int index, const DrawRequest& request, std::strin
   if (failure != RenderFailure::kNone) {
     *why = detail;
   } else {
-    *why = slideRenderer_ ? "LibreOffice draws a slide's click states only with its slide renderer, which "
-                            "cannot draw this deck's slides at exactly " +
-                                std::to_string(width) + " x " + std::to_string(height) + " pixels"
-                          : std::string("this LibreOffice offers no slide renderer to draw click states with");
+    *why = NoClickStates(width, height);
   }
   return false;
 }
@@ -459,10 +463,7 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, const Draw
     if (drawn && failure == RenderFailure::kNone) failure = WriteLayers(pixelsWide, pixelsHigh, path, detail);
     if (!drawn) {
       // The export draws every shape at once: it has no click states.
-      *detail = slideRenderer_ ? "LibreOffice draws a slide's click states only with its slide renderer, "
-                                 "and it cannot draw this deck's slides at exactly " +
-                                     std::to_string(pixelsWide) + " x " + std::to_string(pixelsHigh) + " pixels"
-                               : std::string("this LibreOffice offers no slide renderer to draw click states with");
+      *detail = NoClickStates(pixelsWide, pixelsHigh);
       return RenderFailure::kBadSize;
     }
     if (failure != RenderFailure::kNone) return failure;

@@ -197,6 +197,9 @@ class LokRenderer {
   /// `*width` x `*height`; kBadSize (with why, in `*detail`) when it is
   /// negative, too large, or the slides have no size.
   RenderFailure PixelSizeFor(const DrawRequest& request, int* width, int* height, std::string* detail) const;
+  /// Why the click states cannot be drawn at `width` x `height`: no slide
+  /// renderer, or one that misses that size.
+  std::string NoClickStates(int width, int height) const;
   /// Reads the open deck's facts into info_ (after Adopt).
   void ReadFacts();
   /// Writes layers_ as the bitmap file at `path`: as drawn when opaque, with
