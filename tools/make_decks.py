@@ -1030,7 +1030,7 @@ TEST_DECKS = {
     "a4paper2.pptx": (SIZE_A4, 2, ()),
     "ratio16x10_2.pptx": (SIZE_16X10, 2, ()),
 }
-PPT_FROM = ["std4.pptx", "wide3.pptx"]  # each converted to the .ppt of the same name
+PPT_FROM = ["std4.pptx", "wide3.pptx", "widecontent.pptx", "a4paper2.pptx"]  # each converted to the .ppt of the same name
 ODP_FROM = ["widescreen2.pptx"]  # each converted to the .odp of the same name (a size the renderer misses)
 # password-protected copies: name -> (source deck, LibreOffice filter)
 PASSWORD_DECKS = {
@@ -1154,8 +1154,7 @@ def make_test_set(out):
                 for src in office.convert([os.path.join(out, n) for n in PPT_FROM], "ppt", tmp):
                     name = os.path.basename(src)
                     os.replace(src, os.path.join(out, name))
-                    size, count, hidden = TEST_DECKS[os.path.splitext(name)[0] + ".pptx"]
-                    decks[name] = deck_entry("ppt", size, count, hidden)
+                    decks[name] = dict(decks[os.path.splitext(name)[0] + ".pptx"], format="ppt")
                 for src in office.convert([os.path.join(out, n) for n in ODP_FROM], "odp:impress8", tmp):
                     name = os.path.basename(src)
                     os.replace(src, os.path.join(out, name))

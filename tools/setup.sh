@@ -29,7 +29,7 @@ esac
 packages=(
   build-essential cmake pkg-config python3 help2man
   nlohmann-json3-dev qt6-base-dev
-  libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev libwebp-dev libzip-dev libxml2-dev libseccomp-dev libmicrohttpd-dev
+  libspng-dev libdeflate-dev zlib1g-dev libjpeg62-turbo-dev libwebp-dev libzip-dev libxml2-dev libgsf-1-dev libseccomp-dev libmicrohttpd-dev
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu
 )
 # What checking the package needs (the tests check it too).

@@ -26,6 +26,7 @@
 #include "engine/worker/FileUrl.h"
 #include "engine/worker/OoxmlNotes.h"
 #include "engine/worker/PixelConversion.h"
+#include "engine/worker/PptSlideSize.h"
 #include "engine/worker/PresentationSizePart.h"
 
 namespace qm {
@@ -212,7 +213,8 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
       return RenderFailure::kUnreadable;
     }
   }
-  if (drawing_ != Drawing::kExport && ownCopy) {
+  nudgeable_ = drawing_ != Drawing::kExport && ownCopy;
+  if (nudgeable_) {
     sizePart_ = PresentationSizePart::Read(absolutePath);
     if (sizePart_) inCopy_ = sizePart_->Size();
   }
@@ -316,7 +318,8 @@ RenderFailure LokRenderer::LoadDrawnAt(int width, int height, LibreOfficeKitDocu
 }
 
 bool LokRenderer::Refit(int width, int height, RenderFailure* failure, std::string* detail) {
-  if (!sizePart_ || refitted_) return false;
+  if (refitted_ || !nudgeable_) return false;
+  if (!sizePart_) return RefitBinary(width, height, failure, detail);
   refitted_ = true;
   const std::optional<SlideSizeFit> fit = sizePart_->Size().NearestDrawnAt(width, height);
   if (!fit || *fit == inCopy_) return false;
@@ -324,6 +327,43 @@ bool LokRenderer::Refit(int width, int height, RenderFailure* failure, std::stri
   document_ = nullptr;
   LibreOfficeKitDocument* document = nullptr;
   *failure = LoadDrawnAt(width, height, &document, detail);
+  if (*failure == RenderFailure::kNone) Adopt(document);
+  return true;
+}
+
+bool LokRenderer::RefitBinary(int width, int height, RenderFailure* failure, std::string* detail) {
+  refitted_ = true;
+  // Read only now: a deck the renderer draws as stored never needs it.
+  const std::optional<PptSlideSize> stored = PptSlideSize::Read(documentPath_);
+  std::string why;
+  if (!stored ||
+      !stored->Write(documentPath_, stored->HeightUnits() + PptSlideSize::kNudgeUnits, &why))
+    return false;
+  document_->pClass->destroy(document_);
+  document_ = nullptr;
+  LibreOfficeKitDocument* document = nullptr;
+  *failure = Load(documentPath_, &document, detail);
+  if (*failure == RenderFailure::kNone) {
+    long wide = 0;
+    long high = 0;
+    document->pClass->getDocumentSize(document, &wide, &high);
+    Adopt(document);
+    // One of LibreOffice's steps is 2 master units, 5 or 6 twips.
+    constexpr long kMaxStepTwips = 7;
+    if (wide == documentWidth_ && high > documentHeight_ && high - documentHeight_ <= kMaxStepTwips &&
+        StartSlideRenderer(0, width, height)) {
+      document_->pClass->postSlideshowCleanup(document_);
+      return true;
+    }
+    document_->pClass->destroy(document_);
+    document_ = nullptr;
+  }
+  if (!stored->Write(documentPath_, stored->HeightUnits(), &why)) {
+    *failure = RenderFailure::kUnreadable;
+    *detail = "its slide size could not be restored: " + why;
+    return true;
+  }
+  *failure = Load(documentPath_, &document, detail);
   if (*failure == RenderFailure::kNone) Adopt(document);
   return true;
 }
@@ -473,9 +513,11 @@ RenderFailure LokRenderer::Export(int index, const std::string& path, const Draw
   }
   bool drawn = DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail);
   if (!drawn && failure == RenderFailure::kNone && slideRenderer_ && pixelsWide == misfitWidth_ &&
-      pixelsHigh == misfitHeight_ && (drawing_ == Drawing::kRenderer || ++misfitSlides_ >= 2)) {
+      pixelsHigh == misfitHeight_ &&
+      (drawing_ == Drawing::kRenderer || transparent_ || ++misfitSlides_ >= 2)) {
     // A size asked of more than one slide is worth opening the deck again
     // with its slide size nudged onto it: a load costs what two exports do.
+    // A transparent slide is worth it at once: the export cannot draw it.
     if (Refit(pixelsWide, pixelsHigh, &failure, detail)) {
       if (failure != RenderFailure::kNone) return failure;
       drawn = DrawWithSlideRenderer(index, pixelsWide, pixelsHigh, &failure, detail);
@@ -663,6 +705,7 @@ void LokRenderer::Close() {
   misfitHeight_ = -1;
   misfitSlides_ = 0;
   refitted_ = false;
+  nudgeable_ = false;
   sizePart_.reset();
   defaultPixels_ = {0, 0};
   documentPath_.clear();

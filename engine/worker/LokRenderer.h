@@ -47,8 +47,12 @@ namespace qm {
 ///   The nudge moves no edge by more than a tenth of a pixel; the size
 ///   reported is the deck's own (reckoned, and held against what LibreOffice
 ///   reports for the nudged page: where they differ, the deck is opened
-///   again as stored), and the picture is the export's of the deck as stored. A person's own file (opened where it lies when
-///   links are allowed) is never changed.
+///   again as stored), and the picture is the export's of the deck as
+///   stored. The copy of a binary .ppt, whose size LibreOffice reads in
+///   steps no reckoning here knows, is made one step taller when a second
+///   slide is asked at a size the renderer misses (see RefitBinary). A
+///   person's own file (opened where it lies when links are allowed) is
+///   never changed.
 /// - The PNG export (setPart, then saveAs with the PNG filter into the
 ///   worker's private folder, decoded again): for a LibreOffice without the
 ///   slide renderer, for a size the renderer does not draw exactly, and
@@ -172,6 +176,12 @@ class LokRenderer {
   /// before, no size near); true when it reloaded, `*failure` set if the
   /// deck could not be loaded again (nothing is open then).
   bool Refit(int width, int height, RenderFailure* failure, std::string* detail);
+  /// Refit for the worker's copy of a binary .ppt (see PptSlideSize): the
+  /// copy is made one of LibreOffice's steps taller and loaded again, kept
+  /// when LibreOffice reports it as wide and at most one step taller and
+  /// its renderer draws `width` x `height` exactly, else given back its own
+  /// size and loaded again. The size reported stays the one first loaded.
+  bool RefitBinary(int width, int height, RenderFailure* failure, std::string* detail);
   /// Loads `absolutePath` into `*document`; kPasswordProtected or
   /// kUnreadable (with LibreOffice's words in `*detail`) when it cannot.
   RenderFailure Load(const std::string& absolutePath, LibreOfficeKitDocument** document,
@@ -237,6 +247,8 @@ class LokRenderer {
   /// Office Open XML deck whose size may be nudged; the size its copy holds.
   std::optional<PresentationSizePart> sizePart_;
   SlideSizeFit inCopy_;
+  /// The open deck is the worker's copy and may be changed to be drawn.
+  bool nudgeable_ = false;
   /// The open deck's default picture size, from its stored slide size.
   std::pair<int, int> defaultPixels_{0, 0};
   /// Slides asked at the size the renderer misses, and whether the deck was

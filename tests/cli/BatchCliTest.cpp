@@ -531,6 +531,14 @@ TEST_F(BatchCli, TransparentSlidesReachPngAndWebpWithoutTheirBackground) {
   EXPECT_GT(clear, count / 2);
   EXPECT_LT(clear, count);  // the slide's number stays
   WebPFree(rgba);
+  // A binary deck of PowerPoint's default size, whose copy is nudged at its
+  // first slide: the export could not leave that slide's background out.
+  const auto binary = RunBatch({"-m", "each", "--transparent", "-o", out_.Path(), decks_.PathOf("widecontent.ppt")});
+  EXPECT_EQ(binary.exitCode, 0) << binary.errorText;
+  std::ifstream first(out_ / "widecontent_Slide1.png", std::ios::binary);
+  const std::string firstPng((std::istreambuf_iterator<char>(first)), {});
+  ASSERT_GT(firstPng.size(), 26u);
+  EXPECT_EQ(firstPng[25], 6) << "the first slide of the .ppt is not RGBA";
 }
 
 TEST_F(BatchCli, FilesFromANulSeparatedListAreConvertedAfterThoseNamed) {
