@@ -78,6 +78,7 @@ bool IsolateOfficeEnvironment(const std::string& folder, std::string* error) {
       {"home/.local/share", {"XDG_DATA_HOME"}},
       {"home/.local/state", {"XDG_STATE_HOME"}},
       {"runtime", {"XDG_RUNTIME_DIR"}},
+      {"bin", {"PATH"}},
   };
   const std::string root = std::filesystem::absolute(folder).string();
   for (const Place& place : places) {

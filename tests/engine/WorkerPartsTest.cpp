@@ -167,7 +167,7 @@ TEST(SignalSafeRemoval, AMissingFolderCountsAsRemoved) {
 TEST(OfficeEnvironment, FilesInTheUsersHome_HomeAndXdgFoldersPointIntoTheWorkerFolder) {
   const char* names[] = {"TMPDIR",          "TMP",           "TEMP",           "HOME",
                          "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
-                         "XDG_RUNTIME_DIR", "GSETTINGS_BACKEND", "DCONF_PROFILE", "GIO_USE_VFS"};
+                         "XDG_RUNTIME_DIR", "GSETTINGS_BACKEND", "DCONF_PROFILE", "GIO_USE_VFS", "PATH"};
   std::map<std::string, std::optional<std::string>> saved;
   for (const char* name : names) {
     const char* value = ::getenv(name);
@@ -184,7 +184,8 @@ TEST(OfficeEnvironment, FilesInTheUsersHome_HomeAndXdgFoldersPointIntoTheWorkerF
       {"XDG_CACHE_HOME", "home/.cache"},
       {"XDG_DATA_HOME", "home/.local/share"},
       {"XDG_STATE_HOME", "home/.local/state"},
-      {"XDG_RUNTIME_DIR", "runtime"}};
+      {"XDG_RUNTIME_DIR", "runtime"},
+      {"PATH", "bin"}};
   for (const auto& [name, sub] : expected) {
     const char* value = ::getenv(name.c_str());
     ASSERT_NE(value, nullptr) << name;
@@ -192,6 +193,7 @@ TEST(OfficeEnvironment, FilesInTheUsersHome_HomeAndXdgFoldersPointIntoTheWorkerF
     EXPECT_TRUE(fs::is_directory(value)) << name;
     EXPECT_EQ(fs::status(value).permissions() & fs::perms::all, fs::perms::owner_all) << name;
   }
+  EXPECT_TRUE(fs::is_empty(folder / "bin"));  // nothing for LibreOffice to start
   EXPECT_STREQ(::getenv("GSETTINGS_BACKEND"), "memory");
   EXPECT_STREQ(::getenv("DCONF_PROFILE"), "/dev/null");
   for (const auto& [name, value] : saved) {
