@@ -213,8 +213,7 @@ RenderFailure LokRenderer::Open(const std::string& absolutePath, int* slideCount
       return RenderFailure::kUnreadable;
     }
   }
-  nudgeable_ = drawing_ != Drawing::kExport && ownCopy;
-  if (nudgeable_) {
+  if (drawing_ != Drawing::kExport && ownCopy) {
     sizePart_ = PresentationSizePart::Read(absolutePath);
     if (sizePart_) inCopy_ = sizePart_->Size();
   }
@@ -318,7 +317,7 @@ RenderFailure LokRenderer::LoadDrawnAt(int width, int height, LibreOfficeKitDocu
 }
 
 bool LokRenderer::Refit(int width, int height, RenderFailure* failure, std::string* detail) {
-  if (refitted_ || !nudgeable_) return false;
+  if (refitted_ || drawing_ == Drawing::kExport || !IsOwnCopy(documentPath_)) return false;
   if (!sizePart_) return RefitBinary(width, height, failure, detail);
   refitted_ = true;
   const std::optional<SlideSizeFit> fit = sizePart_->Size().NearestDrawnAt(width, height);
@@ -705,7 +704,6 @@ void LokRenderer::Close() {
   misfitHeight_ = -1;
   misfitSlides_ = 0;
   refitted_ = false;
-  nudgeable_ = false;
   sizePart_.reset();
   defaultPixels_ = {0, 0};
   documentPath_.clear();

@@ -247,8 +247,6 @@ class LokRenderer {
   /// Office Open XML deck whose size may be nudged; the size its copy holds.
   std::optional<PresentationSizePart> sizePart_;
   SlideSizeFit inCopy_;
-  /// The open deck is the worker's copy and may be changed to be drawn.
-  bool nudgeable_ = false;
   /// The open deck's default picture size, from its stored slide size.
   std::pair<int, int> defaultPixels_{0, 0};
   /// Slides asked at the size the renderer misses, and whether the deck was

@@ -110,9 +110,26 @@ std::string Why(GError* error, const char* otherwise) {
   return why;
 }
 
-/// Copies every child of `from` into `to`; the root's document stream is
-/// written as `stream` instead.
+/// The compound file at `path` (kept open through `*file`), or null with
+/// libgsf's words in `*why`.
+Owned<GsfInfile> OpenCompoundFile(const std::string& path, Owned<GsfInput>* file, std::string* why) {
+  GError* failure = nullptr;
+  file->reset(gsf_input_stdio_new(path.c_str(), &failure));
+  if (!*file) {
+    *why = Why(failure, "the deck could not be read");
+    return nullptr;
+  }
+  Owned<GsfInfile> ole(gsf_infile_msole_new(file->get(), &failure));
+  if (!ole) *why = Why(failure, "the deck is no compound file");
+  return ole;
+}
+
+/// Copies `from` into `to`: its class id, then every child; the root's
+/// document stream is written as `stream` instead.
 bool CopyStorage(GsfInfile* from, GsfOutfile* to, const std::string* stream, std::string* error) {
+  guint8 id[16];
+  if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(from), id))
+    (void)gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(to), id);  // a class id is only a hint
   const int children = gsf_infile_num_children(from);
   for (int i = 0; i < children; ++i) {
     const char* name = gsf_infile_name_by_index(from, i);
@@ -130,9 +147,6 @@ bool CopyStorage(GsfInfile* from, GsfOutfile* to, const std::string* stream, std
     }
     bool copied = true;
     if (storage) {
-      guint8 id[16];
-      if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(child.get()), id))
-        (void)gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(made.get()), id);  // a class id is only a hint
       copied = CopyStorage(GSF_INFILE(child.get()), GSF_OUTFILE(made.get()), nullptr, error);
     } else if (stream != nullptr && std::strcmp(name, kDocumentStream) == 0) {
       copied = gsf_output_write(made.get(), stream->size(),
@@ -151,13 +165,9 @@ bool CopyStorage(GsfInfile* from, GsfOutfile* to, const std::string* stream, std
 }  // namespace
 
 std::optional<PptSlideSize> PptSlideSize::Read(const std::string& path) {
-  GError* error = nullptr;
-  Owned<GsfInput> file(gsf_input_stdio_new(path.c_str(), &error));
-  if (error != nullptr) g_error_free(error);
-  if (!file) return std::nullopt;
-  error = nullptr;
-  Owned<GsfInfile> ole(gsf_infile_msole_new(file.get(), &error));
-  if (error != nullptr) g_error_free(error);
+  Owned<GsfInput> file;
+  std::string why;
+  Owned<GsfInfile> ole = OpenCompoundFile(path, &file, &why);
   if (!ole) return std::nullopt;
   Owned<GsfInput> user(gsf_infile_child_by_name(ole.get(), kCurrentUserStream));
   Owned<GsfInput> document(gsf_infile_child_by_name(ole.get(), kDocumentStream));
@@ -187,21 +197,14 @@ std::optional<PptSlideSize> PptSlideSize::Read(const std::string& path) {
 
 bool PptSlideSize::Write(const std::string& path, int heightUnits, std::string* error) const {
   error->clear();
-  GError* failure = nullptr;
-  Owned<GsfInput> file(gsf_input_stdio_new(path.c_str(), &failure));
-  if (!file) {
-    *error = Why(failure, "the deck could not be read");
-    return false;
-  }
-  Owned<GsfInfile> ole(gsf_infile_msole_new(file.get(), &failure));
-  if (!ole) {
-    *error = Why(failure, "the deck is no compound file");
-    return false;
-  }
+  Owned<GsfInput> file;
+  Owned<GsfInfile> ole = OpenCompoundFile(path, &file, error);
+  if (!ole) return false;
   std::string stream = stream_;
   for (int i = 0; i < 4; ++i)
     stream[sizeAt_ + 4 + i] = static_cast<char>((static_cast<std::uint32_t>(heightUnits) >> (8 * i)) & 0xFF);
   // libgsf's file output writes beside the file and renames it over on close.
+  GError* failure = nullptr;
   Owned<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &failure));
   if (!sink) {
     *error = Why(failure, "the deck could not be written");
@@ -212,9 +215,6 @@ bool PptSlideSize::Write(const std::string& path, int heightUnits, std::string* 
     *error = "the deck could not be written as a compound file";
     return false;
   }
-  guint8 id[16];
-  if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(ole.get()), id))
-    (void)gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(out.get()), id);  // a class id is only a hint
   const bool copied = CopyStorage(ole.get(), out.get(), &stream, error);
   // An output with an error, closed, removes what it wrote and leaves the
   // file as it was.
